@@ -1,0 +1,128 @@
+// The small interfaces through which the match core reaches devices, files and
+// windows. The game plugs in Qt/OpenGL/OpenAL versions, the headless runner the
+// null ones, tests the recording ones (match/TestPorts.h).
+#pragma once
+
+#include "match/Module1.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kv {
+
+// The six timers of the match screen.
+enum class TimerId { KeyBoard = 0, Run, Pause, Gor, Cam, Exit };
+inline constexpr int kTimerCount = 6;
+
+// Whoever drives the match owns the real timers; the core only says which run
+// and how often. Enabling a running timer does not restart it; changing the
+// interval of a running timer restarts its count.
+class TimerPort {
+public:
+    virtual ~TimerPort() = default;
+    virtual void SetTimer(TimerId id, bool enabled, int intervalMs) = 0;
+};
+
+using KeyStateTable = std::array<std::uint8_t, 256>;
+
+class KeyboardPort {
+public:
+    virtual ~KeyboardPort() = default;
+    // False when no keyboard device can be had; the device has already reported why.
+    virtual bool InitKeyboard() = 0;
+    // Fills all 256 bytes; false on a failed read (the table is then all zero).
+    virtual bool ReadKeyboard(KeyStateTable& state) = 0;
+};
+
+class DisplayPort {
+public:
+    virtual ~DisplayPort() = default;
+    // False on failure; the device has already shown and logged the message.
+    virtual bool InitDisplay() = 0;
+    virtual void ShutdownDisplay() = 0;
+    virtual void SetCaption(const std::string& caption) = 0;
+};
+
+// Frames the camera can be turned to: the centre marker or a player's piece.
+inline constexpr int kLookAtCenter = 0;
+
+class ScenePort {
+public:
+    virtual ~ScenePort() = default;
+    // Builds the scene and loads the sounds; writes the walls into the piece table
+    // (WriteWalls). False when the user chose not to go on after a failure.
+    virtual bool BuildScene() = 0;
+    virtual void PlacePiece(int n) = 0;
+    // Shows piece n's scene object at height h (the jump at a pot impact).
+    virtual void LiftPiece(int n, double h) = 0;
+    virtual void ShowPot(i16 x, i16 z) = 0;
+    virtual void MovePot(i16 x, i16 z, double t, i16 v) = 0;
+    virtual void HidePot() = 0;
+    // Strike point ball and direction arrow.
+    virtual void ShowBall(bool shown) = 0;
+    virtual void ShowArrow(bool shown) = 0;
+    virtual void PlaceBall(double x, double y, double z) = 0;
+    virtual void PlaceArrow(double x, double y, double z) = 0;
+    virtual void TurnArrow(double angle) = 0;
+    // Camera frame, centre frame, and the camera turned to look at a frame.
+    virtual void PlaceCenter(double x, double y, double z) = 0;
+    virtual void PlaceCamera(double x, double y, double z) = 0;
+    virtual void LookAt(int frame) = 0;
+    virtual void ShowAmbientLight(bool shown) = 0;
+};
+
+class SoundPort {
+public:
+    virtual ~SoundPort() = default;
+    // volume: attenuation in hundredths of a decibel, 0 = full. The core checks
+    // the Sound flag before calling.
+    virtual void PlaySound(int slot, i32 volume) = 0;
+    virtual void StopSound(int slot, bool rewind) = 0;
+};
+
+// Recording and playback of replays.
+class ReplayPort {
+public:
+    virtual ~ReplayPort() = default;
+    // Creates the file and writes the match snapshot. False when writing failed
+    // and the user chose to end the match.
+    virtual bool StartReplayRecord(const std::string& path) = 0;
+    virtual void WriteReplayStep(const StrikeRecord& strike, i16 pot) = 0;
+    virtual void CloseReplayRecord() = 0;
+    // Next recorded step; false at the end of the recording.
+    virtual bool ReadReplayStep(StrikeRecord& strike, i16& pot) = 0;
+    virtual void CloseReplayRead() = 0;
+};
+
+class SaveGamePort {
+public:
+    virtual ~SaveGamePort() = default;
+    // Writes the quick save; on failure it replaces HintText with the error.
+    virtual void SaveGame(const std::string& path) = 0;
+    // The game's own folder (settings, saves, replays), ending in '/'.
+    virtual std::string StateDir() const = 0;
+};
+
+// What happens when the match screen is left.
+class ScreensPort {
+public:
+    virtual ~ScreensPort() = default;
+    virtual void ShowResults(bool gameOver) = 0;
+    virtual void ShowLoadBrowser() = 0;
+};
+
+enum class MsgIcon { None, Information, Warning, Stop, Critical, Exclamation };
+enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgAnswer { Ok, Yes, No, Cancel };
+
+class DialogPort {
+public:
+    virtual ~DialogPort() = default;
+    // An empty caption means the application title.
+    virtual MsgAnswer Message(const std::string& text, MsgIcon icon, MsgButtons buttons,
+                              const std::string& caption = {}) = 0;
+    virtual void SetBusy(bool busy) = 0;
+};
+
+} // namespace kv

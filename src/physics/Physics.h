@@ -1,0 +1,49 @@
+// Piece motion, contacts and falls on the shared piece table.
+#pragma once
+
+#include "match/Module1.h"
+
+#include <array>
+
+namespace kv {
+
+// What the physics needs from the match screen: the knock sound and the camera
+// turning away from a followed piece that perished.
+class PhysicsEvents {
+public:
+    virtual ~PhysicsEvents() = default;
+    // Sound 8 at volume -10, asked for by a contact-free whole step.
+    virtual void KnockSound() = 0;
+    // Piece k has just perished (its record is already parked); the listener
+    // turns the camera to the table centre when it followed k.
+    virtual void PiecePerished(i16 k) = 0;
+};
+
+// First touching pair (i < j) and their circle numbers; i = -1 means none.
+struct Contact {
+    double i = -1, j = 0, k = 0, l = 0;
+    bool None() const { return i == -1; }
+};
+
+using Segment = std::array<double, 4>; // Px, Py, Qx, Qy
+
+void BuildShapes(Module1& m);
+// Number of occupied slots: players, obstacles, walls.
+int ObjectCount(const Module1& m);
+// Fills the wall slots after the obstacles from Border, BordMode, BordSimm.
+void WriteWalls(Module1& m);
+
+void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev);
+void PhysicsStep(Module1& m, double dt, PhysicsEvents* ev);
+void StrikePush(GoblaRec& p, Segment& seg);
+
+Contact FindContact(Module1& m, double dt, PhysicsEvents* ev);
+// (k, l) circle numbers of the first overlapping pair of the two records, or (-1, 0).
+std::array<double, 2> PairContact(const Module1& m, const GoblaRec& a, const GoblaRec& b);
+Circle WorldCircle(const Module1& m, const GoblaRec& p, int k);
+bool CirclesOverlap(const Circle& a, const Circle& b);
+void ResolveContact(Module1& m, double dt, const Contact& c, PhysicsEvents* ev);
+void ContactPush(GoblaRec& p, Segment& seg);
+void Perish(Module1& m, i16 k, PhysicsEvents* ev);
+
+} // namespace kv
