@@ -4,7 +4,9 @@
 
 namespace kv {
 
-double Hypot(double x, double y) { return std::sqrt(x * x + y * y); }
+double Hypot(double x, double y) {
+    return std::sqrt(x * x + y * y);
+}
 
 i16 AliveCount(const Module1& m) {
     if (m.MaxGamers < 1) return 0;

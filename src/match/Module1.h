@@ -14,7 +14,9 @@ using i32 = std::int32_t;
 // Flags are 16-bit, 0 for false and -1 for true; any non-zero value is true.
 inline constexpr i16 kTrue = -1;
 inline constexpr i16 kFalse = 0;
-inline constexpr i16 Flag(bool b) { return b ? kTrue : kFalse; }
+inline constexpr i16 Flag(bool b) {
+    return b ? kTrue : kFalse;
+}
 
 // 1-based fixed table: index 0 exists but is never used, so loops read like the rules.
 template <typename T, int N> struct Table1 {

@@ -8,8 +8,49 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kv {
+
+// Keys of the key-down and key-up events of the match screen (the window
+// system's virtual keys, reduced to the ones the match reacts to).
+enum class Key {
+    Other = 0,
+    Escape,
+    Enter,
+    Space,
+    Y,
+    N,
+    F1,
+    F3,
+    F4,
+    F6,
+    F7,
+    F8,
+    F9,
+    BracketLeft,
+    BracketRight,
+    Greater,
+    Less,
+};
+
+// Device scan codes of the held-keys table (the DirectInput numbering).
+namespace Scan {
+inline constexpr int A = 0x1E, G = 0x22, M = 0x32, Space = 0x39;
+inline constexpr int Kp7 = 0x47, Kp8 = 0x48, Kp9 = 0x49, KpMinus = 0x4A, Kp4 = 0x4B, Kp6 = 0x4D;
+inline constexpr int KpPlus = 0x4E, Kp1 = 0x4F, Kp2 = 0x50, Kp3 = 0x51;
+inline constexpr int Up = 0xC8, PageUp = 0xC9, Left = 0xCB, Right = 0xCD, Down = 0xD0,
+                     PageDown = 0xD1;
+} // namespace Scan
+
+// Text the renderer draws over the 3D picture, in pixels of the chosen mode,
+// in palette colour TextColour.
+struct TextItem {
+    int x = 0;
+    int y = 0;
+    std::string text;
+    bool big = false; // the exit question: 14-point bold
+};
 
 // The six timers of the match screen.
 enum class TimerId { KeyBoard = 0, Run, Pause, Gor, Cam, Exit };
