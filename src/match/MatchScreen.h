@@ -1,0 +1,167 @@
+// The match screen: start-up, turn cycle, strike control, camera and the text
+// over the picture. Devices, files and windows are reached only through the ports,
+// so the same code runs in the game window, in the headless runner and in tests.
+#pragma once
+
+#include "ai/CompBrain.h"
+#include "match/Module1.h"
+#include "match/Ports.h"
+#include "match/Rng.h"
+#include "physics/Physics.h"
+
+#include <array>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+struct MatchPorts {
+    TimerPort& timers;
+    KeyboardPort& keyboard;
+    DisplayPort& display;
+    ScenePort& scene;
+    SoundPort& sound;
+    ReplayPort& replay;
+    SaveGamePort& saves;
+    ScreensPort& screens;
+    DialogPort& dialogs;
+};
+
+// Timer intervals, milliseconds.
+inline constexpr int kKeyBoardMs = 7;
+inline constexpr int kRunMs = 30;
+inline constexpr int kPauseMs = 1000;
+inline constexpr int kGorMs = 50;
+inline constexpr int kCamMs = 20;
+inline constexpr int kExitMs = 7000;
+inline constexpr int kExitReplayMs = 2000;
+
+// Look-at goal height that marks "goal reached, following may begin".
+inline constexpr i16 kCamGoalReached = -100;
+
+class MatchScreen : public StrikeHost, public PhysicsEvents {
+public:
+    MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng);
+
+    void SetReplayMode(bool on); // before Init (the load browser sets it)
+    // Start-up; returns after the first GameKernel (the driver owns the render loop).
+    void Init();
+    void Tick(TimerId id);
+    void KeyDown(Key k);
+    void KeyUp(Key k);
+    // Shutdown display, close the replay, then results or the load browser.
+    void Unload();
+
+    bool InitFailed() const { return initFailed_; }
+    bool GameOver() const { return gameOver_; }
+    bool ReplayMode() const override { return replayMode_; }
+    i16 TurnPhase() const { return turnPhase_; }
+    bool HelpShown() const { return helpShown_; }
+    bool ExitAsk() const { return exitAsk_; }
+    double PointAngle() const { return pointAngle_; }
+    double StrikeDir() const { return strikeDir_; }
+    bool Busy() const { return busy_; }
+    i16 CamFollow() const { return camFollow_; }
+    i16 CamHeight() const { return camHeight_; }
+    double PotTime() const { return potTime_; }
+    const std::string& BigText() const { return bigText_; }
+
+    // Every text drawn over the picture this frame, names over pieces included.
+    std::vector<TextItem> Overlay() const;
+    // The status line at the top of the screen.
+    std::string StatusLine() const;
+
+    long Strikes() const { return strikes_; }           // executed strikes, ordinary and pot
+    long PhysicsTicks() const { return physicsTicks_; } // motion ticks that took a step
+
+    // Operations of the screen that other parts call.
+    void GameKernel();
+    void ShowTarg();
+    void UpdateControl();
+    void PreSilaApply();
+    void GorApply();
+
+    // StrikeHost
+    void SetTurnPhase(i16 phase) override { turnPhase_ = phase; }
+    void WriteReplayStep(const StrikeRecord& strike, i16 pot) override;
+    void PlaySound(int slot, i32 volume) override;
+    void StartMotion() override;
+
+    // PhysicsEvents
+    void KnockSound() override;
+    void PiecePerished(i16 k) override;
+
+private:
+    void EnableTimer(TimerId id, bool on);
+    void KeyBoardTick();
+    void RunTick();
+    void PauseTick();
+    void GorTick();
+    void CamTick();
+    void ExitTick();
+
+    void FinishWon();
+    void PassTurn();
+    bool HasTarget(i16 p) const;
+    void CompStrikeNow(); // the paused computer strikes at once, without spread
+    bool ReplayStep();
+    void ExecuteLoadedStep();
+    void Execute(const StrikeRecord& s);
+    void ShowPotOverCurrent();
+    void HideAim();
+    void StartPotIfPhase(); // G
+
+    // Camera.
+    void LookAtCenterFrame();
+    void TurnToCentre();
+    void FollowStep(int dir);
+    bool CamLookKeys(const KeyStateTable& k, long dx, long dz); // false: tick ends
+    bool CamPosKeys(const KeyStateTable& k, long dx, long dz);  // false: tick ends
+
+    Module1& m_;
+    MatchPorts p_;
+    Rng& rng_;
+
+    std::array<int, kTimerCount> interval_{kKeyBoardMs, kRunMs, kPauseMs, kGorMs, kCamMs, kExitMs};
+
+    bool replayMode_ = false;
+    bool initFailed_ = false;
+    bool gameOver_ = false;
+    bool helpShown_ = false;
+    bool exitAsk_ = false;
+    bool busy_ = false;
+    bool kbBusy_ = false;
+    i16 turnPhase_ = 0;
+    double pointAngle_ = 0;
+    double strikeDir_ = 0;
+    double potTime_ = 0;
+    std::string bigText_;
+    int bigTextX_ = 0;
+    int bigTextY_ = 0;
+    i16 camHeight_ = 0;
+    i16 camFollow_ = 0;
+    i16 camGoalX_ = 0, camGoalY_ = 0, camGoalZ_ = 0;
+
+    long strikes_ = 0;
+    long physicsTicks_ = 0;
+};
+
+// Result of a match run in virtual time.
+struct HeadlessResult {
+    bool finished = false;   // the match ended by its own rules (GameOver)
+    bool initFailed = false; // devices or scene could not be set up
+    bool strikeLimit = false;
+    bool idleLimit = false; // nobody struck for maxIdleMs (a human seat without a keyboard)
+    long strikes = 0;
+    long physicsTicks = 0;
+    long long virtualMs = 0;
+};
+
+class VirtualScheduler;
+
+// Init, then timers in virtual time until the screen closes, maxStrikes strikes have
+// been played out (0: no limit) or nobody strikes for maxIdleMs; then Unload.
+HeadlessResult RunHeadless(MatchScreen& screen, VirtualScheduler& clock, Module1& m,
+                           long maxStrikes, long long maxIdleMs = 600000);
+
+} // namespace kv
