@@ -1,0 +1,28 @@
+// The outline of a piece seen from above: the boundary of the union of its
+// contact circles, so that what is drawn is exactly what collides.
+#pragma once
+
+#include <array>
+#include <vector>
+
+namespace kv::tools {
+
+struct Disc {
+    double x, y, r;
+};
+struct Point2 {
+    double x, y;
+};
+
+// Contact circles of piece models 0..3 in the piece's own frame (table units).
+std::vector<Disc> ModelDiscs(int model, double R = 20, double C = 14);
+
+// Counter-clockwise boundary of the union (a single outer loop); arcs are
+// sampled every stepDeg degrees of their circle and always at its four
+// extreme points. Empty when the union is not one simple loop.
+std::vector<Point2> UnionOutline(const std::vector<Disc>& discs, double stepDeg);
+
+// Ear-clipping triangulation of a simple counter-clockwise polygon.
+std::vector<std::array<int, 3>> Triangulate(const std::vector<Point2>& poly);
+
+} // namespace kv::tools
