@@ -38,6 +38,9 @@ void PhysicsStep(Module1& m, double dt, PhysicsEvents* ev);
 void StrikePush(GoblaRec& p, Segment& seg);
 
 Contact FindContact(Module1& m, double dt, PhysicsEvents* ev);
+// Advances copies of records i and j by dt and tests them. The copies may make
+// the table's own record perish.
+std::array<double, 2> ProbePair(Module1& m, int i, int j, double dt, PhysicsEvents* ev);
 // (k, l) circle numbers of the first overlapping pair of the two records, or (-1, 0).
 std::array<double, 2> PairContact(const Module1& m, const GoblaRec& a, const GoblaRec& b);
 Circle WorldCircle(const Module1& m, const GoblaRec& p, int k);

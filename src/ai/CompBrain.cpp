@@ -1,0 +1,206 @@
+#include "ai/CompBrain.h"
+
+#include "physics/Physics.h"
+
+#include <cmath>
+#include <string>
+
+namespace kv {
+
+namespace {
+
+// The spread is accepted only within 0..0.1, like the settings loader does.
+double SpreadSize(const Module1& m) {
+    const double v = m.VarK;
+    return v >= 0 && v <= 0.1 ? v : 0.0;
+}
+
+} // namespace
+
+StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
+    StrikeRecord out;
+    const double Pi = m.Pi;
+    if (p < 1 || p > kPieceSlots) return out;
+    const GoblaRec& me = m.Gobla(p);
+
+    // Target: the nearest opponent, its distance kept rounded.
+    double D = RoundI32(Hypot(m.MaxX, m.MaxY));
+    int target = 0;
+    const int players = m.MaxGamers < kMaxPlayers ? m.MaxGamers : kMaxPlayers;
+    for (int k = 1; k <= players; ++k) {
+        if (k == p) continue;
+        const GoblaRec& g = m.Gobla(k);
+        if (g.Life == 0) continue;
+        if (m.ZI == kTrue && g.Com == me.Com) continue;
+        if (m.ZI != kTrue && m.ZI != kFalse) continue;
+        const double d = Hypot(g.Xpos - me.Xpos, g.Ypos - me.Ypos);
+        if (D > d) {
+            target = k;
+            D = RoundI32(d);
+        }
+    }
+    if (target == 0) {
+        // Nobody to aim at: a harmless zero strike instead of a missing target.
+        StrikeDir = 0;
+        m.StrikeForce = 0;
+        return out;
+    }
+    const GoblaRec& t = m.Gobla(target);
+
+    // Aim.
+    const i16 ix = RoundI16(t.Xpos - me.Xpos);
+    const i16 iy = RoundI16(t.Ypos - me.Ypos);
+    double theta;
+    if (iy == 0)
+        theta = ix > 0 ? -Pi / 2 : Pi / 2;
+    else
+        theta = -std::atan(static_cast<double>(ix) / static_cast<double>(iy));
+    StrikeDir = iy >= 0 ? theta - Pi : theta;
+    if (StrikeDir > 2 * Pi) StrikeDir -= 2 * Pi;
+    if (StrikeDir < -2 * Pi) StrikeDir += 2 * Pi;
+    const double b = StrikeDir;
+    const double sb = std::sin(b);
+    const double cb = std::cos(b);
+
+    // March to the table edge beyond the target. The cap only matters for a
+    // piece that is not on the table at all.
+    const double X = m.MaxX;
+    const double Y = m.MaxY;
+    const double marchCap = 3 * Hypot(X, Y) + 10;
+    double s = 0;
+    double x = me.Xpos;
+    double y = me.Ypos;
+    while (!(std::fabs(x) <= 0.1 || std::fabs(y) <= 0.1 || std::fabs(X - x) <= 0.1 ||
+             std::fabs(Y - y) <= 0.1)) {
+        s = s + 0.1;
+        x = me.Xpos + s * sb;
+        y = me.Ypos - s * cb;
+        if (!(s <= marchCap)) break;
+    }
+
+    // A wall on that edge: the path runs on along it to the next edge.
+    if (m.Border != 0) {
+        const bool wallX = (x <= 0.1 && m.BordMode == 0) ||
+                           (std::fabs(x - X) <= 0.1 && m.BordMode == 0 && m.BordSimm != 0);
+        const bool wallY = (y <= 0.1 && m.BordMode == 1) ||
+                           (std::fabs(y - Y) <= 0.1 && m.BordMode == 1 && m.BordSimm != 0);
+        if (wallX) {
+            while (y > 0.1 && std::fabs(Y - y) > 0.1) {
+                s = s + 0.1;
+                y = me.Ypos - s * cb;
+                if (s > 3 * X) {
+                    s = 10 * X;
+                    break;
+                }
+            }
+        } else if (wallY) {
+            while (std::fabs(x) > 0.1 && std::fabs(X - x) > 0.1) {
+                s = s + 0.1;
+                x = me.Xpos + s * sb;
+                if (s > 3 * Y) {
+                    s = 10 * Y;
+                    break;
+                }
+            }
+        }
+    }
+
+    // Force enough to drive the target over that edge. A negative friction or
+    // path gives no force rather than a square root of a negative number.
+    const double arg = 2 * m.Ftr * 9.81 * s;
+    i16 f = arg > 0 ? RoundI16(3 * std::sqrt(arg)) : i16{0};
+    if (f > 100) f = 100;
+    m.StrikeForce = f;
+    m.HintText = "Сила удара: " + std::to_string(f);
+
+    out.ba = theta;
+    out.pa = StrikeDir;
+    out.si = f;
+    return out;
+}
+
+void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py) {
+    const double Pi = m.Pi;
+    const double R = m.PieceRadius;
+    const double C = m.PieceRadius2;
+    const double phi = g.Phi;
+    if (a * phi < 0) a = a - 2 * Pi * (a > 0 ? 1.0 : -1.0);
+    double d = a - phi;
+    auto reduce = [&] {
+        if (d > Pi) d -= 2 * Pi;
+        if (d < -Pi) d += 2 * Pi;
+    };
+    double rho;
+    switch (g.Model) {
+    case 0:
+        rho = std::fabs(d) <= Pi / 4 ? 2 * C * std::cos(d) : R;
+        break;
+    case 1:
+        reduce();
+        if (std::fabs(d) < Pi / 4)
+            rho = 2 * C * std::cos(d);
+        else if (std::fabs(d) < 3 * Pi / 4)
+            rho = (R / std::sqrt(2.0)) / std::fabs(std::sin(std::fabs(d)));
+        else
+            rho = (R / std::sqrt(2.0)) / std::fabs(std::cos(d));
+        break;
+    case 2:
+        reduce();
+        if (std::fabs(d) < Pi / 4 || std::fabs(d) >= 3 * Pi / 4)
+            rho = R / std::fabs(std::cos(d));
+        else
+            rho = R / std::fabs(std::sin(std::fabs(d)));
+        break;
+    case 3:
+        rho = R;
+        break;
+    default:
+        // No outline: strike at the piece's own centre (no lever arm, no spin).
+        rho = 0;
+        break;
+    }
+    px = g.Xpos + rho * std::sin(a);
+    py = g.Ypos - rho * std::cos(a);
+}
+
+void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng& rng) {
+    host.SetTurnPhase(3);
+    const bool valid = m.CurG >= 1 && m.CurG <= kPieceSlots;
+    const double b = strike.pa;
+    const double f = strike.si;
+    Segment seg{};
+    if (valid) {
+        double px = 0, py = 0;
+        StrikePoint(m, m.Gobla(m.CurG), strike.ba, px, py);
+        const double Px = RoundI16(px);
+        const double Py = RoundI16(py);
+        seg = Segment{Px, Py, Px + f * std::sin(b), Py - f * std::cos(b)};
+    }
+    if (!host.ReplayMode()) host.WriteReplayStep(strike, 0);
+    if (m.Sound != 0 && strike.si >= 100) {
+        // The draw comes from the match's seeded generator instead of a
+        // generator re-seeded from the time of day: replays stay repeatable.
+        const double r = rng.Next01();
+        const int k = static_cast<int>(10 * r);
+        if (k >= 1 && k <= 3) host.PlaySound(k + 3, -10);
+    }
+    if (valid) StrikePush(m.Gobla(m.CurG), seg);
+    host.StartMotion();
+}
+
+double SpreadAngle(const Module1& m, Rng& rng, double a) {
+    const double Pi = m.Pi;
+    // Seeded generator passed in, not one re-seeded from the clock.
+    const double r = rng.Next01();
+    double out = a + (r - 0.5) * SpreadSize(m) * Pi;
+    if (out > 2 * Pi) out -= 2 * Pi;
+    if (out < -2 * Pi) out += 2 * Pi;
+    return out;
+}
+
+i16 SpreadForce(const Module1& m, Rng& rng, i16 f) {
+    const double r = rng.Next01();
+    return RoundI16((r - 0.5) * SpreadSize(m) * f + f);
+}
+
+} // namespace kv

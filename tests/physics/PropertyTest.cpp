@@ -1,0 +1,7 @@
+#include "physics/Table.h"
+
+#include <gtest/gtest.h>
+
+namespace kv {
+namespace {} // namespace
+} // namespace kv

@@ -1,0 +1,90 @@
+// Small table set-ups shared by the physics tests.
+#pragma once
+
+#include "match/Module1.h"
+#include "physics/Physics.h"
+
+#include <cmath>
+#include <vector>
+
+namespace kv::test {
+
+struct Events : PhysicsEvents {
+    int knocks = 0;
+    std::vector<i16> perished;
+    void KnockSound() override { ++knocks; }
+    void PiecePerished(i16 k) override { perished.push_back(k); }
+};
+
+// A bare table: n players of the given model at rest far from each other's
+// reach (callers place them), no walls, no obstacles.
+inline Module1 Bare(int n, i16 model = 3, i16 maxX = 600, i16 maxY = 400) {
+    Module1 m;
+    m.MaxGamers = static_cast<i16>(n);
+    m.MaxX = maxX;
+    m.MaxY = maxY;
+    m.Ftr = 0.02;
+    m.Border = kFalse;
+    m.PipaOn = kFalse;
+    m.MaxPip = 0;
+    m.CurG = 1;
+    m.CurSgin = 0;
+    m.NewSgin = 0;
+    BuildShapes(m);
+    for (int k = 1; k <= kPieceSlots; ++k) {
+        GoblaRec& g = m.Gobla(k);
+        g.MyNum = static_cast<i16>(k);
+        g.Life = kTrue;
+        g.Model = model;
+        g.M = 1;
+    }
+    return m;
+}
+
+inline void Put(Module1& m, int k, double x, double y, double vx = 0, double vy = 0) {
+    GoblaRec& g = m.Gobla(k);
+    g.Xpos = x;
+    g.Ypos = y;
+    g.Xvec = vx;
+    g.Yvec = vy;
+}
+
+// Obstacles go into the slots after the players; walls after them.
+inline void AddObstacle(Module1& m, double x, double y) {
+    ++m.MaxPip;
+    m.PipaOn = kTrue;
+    GoblaRec& g = m.Gobla(m.MaxGamers + m.MaxPip);
+    g = GoblaRec{};
+    g.Xpos = x;
+    g.Ypos = y;
+    g.Model = kModelObstacle;
+    g.Life = kTrue;
+    g.MyNum = static_cast<i16>(m.MaxGamers + m.MaxPip);
+}
+
+inline void AddWalls(Module1& m, i16 mode, bool both) {
+    m.Border = kTrue;
+    m.BordMode = mode;
+    m.BordSimm = Flag(both);
+    WriteWalls(m);
+}
+
+inline bool Finite(const Module1& m) {
+    for (int k = 1; k <= kPieceSlots; ++k) {
+        const GoblaRec& g = m.Gobla(k);
+        for (double v : {g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi})
+            if (!std::isfinite(v)) return false;
+    }
+    return true;
+}
+
+// Motion ticks until everything stops; returns the count, or -1 past the limit.
+inline int RunToRest(Module1& m, PhysicsEvents* ev, int limit = 20000) {
+    for (int t = 0; t < limit; ++t) {
+        if (AllStopped(m)) return t;
+        PhysicsStep(m, 1.0, ev);
+    }
+    return AllStopped(m) ? limit : -1;
+}
+
+} // namespace kv::test
