@@ -11,8 +11,9 @@ namespace {
 
 // The spread is accepted only within 0..0.1, like the settings loader does.
 double SpreadSize(const Module1& m) {
-    const double v = m.VarK;
-    return v >= 0 && v <= 0.1 ? v : 0.0;
+    // Compared as a single: 0.1f itself lies just above the double 0.1.
+    const float v = m.VarK;
+    return v >= 0.0f && v <= 0.1f ? static_cast<double>(v) : 0.0;
 }
 
 } // namespace
