@@ -1,7 +1,131 @@
+// Fixed scenarios whose results are pinned bit for bit: replays depend on the
+// physics giving exactly the same numbers after every change to its code.
 #include "physics/Table.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
 namespace kv {
-namespace {} // namespace
+namespace {
+
+struct Digest {
+    std::uint64_t h = 1469598103934665603ull;
+    void Add(std::uint64_t v) {
+        for (int i = 0; i < 8; ++i) {
+            h ^= (v >> (8 * i)) & 0xff;
+            h *= 1099511628211ull;
+        }
+    }
+    void Add(double d) {
+        std::uint64_t v;
+        std::memcpy(&v, &d, sizeof v);
+        Add(v);
+    }
+};
+
+struct Outcome {
+    std::uint64_t digest;
+    long ticks;
+    double x1, u1; // piece 1, shown in full when the digest differs
+};
+
+Outcome Summarise(const Module1& m, long ticks) {
+    Digest d;
+    for (int k = 1; k <= kPieceSlots; ++k) {
+        const GoblaRec& g = m.Gobla(k);
+        for (double v : {g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi})
+            d.Add(v);
+        d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(g.Life)));
+        d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(g.Sginul)));
+    }
+    for (int k = 1; k <= 8; ++k)
+        d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(m.WS(k))));
+    d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(m.CurSgin)));
+    d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(m.NewSgin)));
+    return Outcome{d.h, ticks, m.Gobla(1).Xpos, m.Gobla(1).U};
+}
+
+// Each living player in turn strikes towards the table centre, off-centre by
+// `offset` so that spins and turning shapes take part; every strike runs to rest.
+long PlayRound(Module1& m, double force, double offset, int rounds) {
+    long ticks = 0;
+    for (int r = 0; r < rounds; ++r) {
+        for (int k = 1; k <= m.MaxGamers; ++k) {
+            GoblaRec& g = m.Gobla(k);
+            if (g.Life == 0) continue;
+            m.CurG = static_cast<i16>(k);
+            m.NewSgin = 0;
+            double dx = m.MaxX / 2.0 - g.Xpos, dy = m.MaxY / 2.0 - g.Ypos;
+            const double L = Hypot(dx, dy);
+            if (L == 0) continue;
+            dx /= L;
+            dy /= L;
+            const double px = g.Xpos - 20 * dx - offset * dy;
+            const double py = g.Ypos - 20 * dy + offset * dx;
+            Segment s{px, py, px + force * dx, py + force * dy};
+            StrikePush(g, s);
+            for (int t = 0; t < 100000 && !AllStopped(m); ++t, ++ticks)
+                PhysicsStep(m, 1.0, nullptr);
+        }
+    }
+    return ticks;
+}
+
+Outcome MixedTable() {
+    Module1 m = test::Bare(8, 0);
+    m.LoadedGame = kTrue;
+    PlacePieces(m);
+    const i16 masses[8] = {1, 3, 1, 10, 1, 1, 100, 2};
+    for (int k = 1; k <= 8; ++k) {
+        m.Gobla(k).Model = static_cast<i16>((k - 1) % 4);
+        m.Gobla(k).M = masses[k - 1];
+    }
+    test::AddObstacle(m, 200, 130);
+    test::AddObstacle(m, 400, 270);
+    test::AddWalls(m, 1, true);
+    const long ticks = PlayRound(m, 70, 6, 3);
+    return Summarise(m, ticks);
+}
+
+Outcome HeadOn() {
+    Module1 m = test::Bare(2, 3);
+    test::Put(m, 1, 200, 200, 1, 0);
+    test::Put(m, 2, 250.3, 200.1, -1, 0);
+    long ticks = 0;
+    for (; ticks < 1000 && !AllStopped(m); ++ticks)
+        PhysicsStep(m, 1.0, nullptr);
+    return Summarise(m, ticks);
+}
+
+Outcome CrowdedSmallTable() {
+    Module1 m = test::Bare(8, 1, 200, 200);
+    m.LoadedGame = kTrue;
+    PlacePieces(m);
+    test::AddWalls(m, 0, true);
+    const long ticks = PlayRound(m, 40, 3, 1);
+    return Summarise(m, ticks);
+}
+
+void Check(const char* name, const Outcome& got, const Outcome& want) {
+    if (std::getenv("KV_PIN_PRINT"))
+        std::printf("%s: {0x%016llxull, %ld, %a, %a}\n", name,
+                    static_cast<unsigned long long>(got.digest), got.ticks, got.x1, got.u1);
+    EXPECT_EQ(got.digest, want.digest) << name;
+    EXPECT_EQ(got.ticks, want.ticks) << name;
+    EXPECT_EQ(got.x1, want.x1) << name;
+    EXPECT_EQ(got.u1, want.u1) << name;
+}
+
+TEST(Pinned, ScenariosGiveTheSameBits) {
+    Check("mixed", MixedTable(), Outcome{0xf68f0895e4a5068bull, 699, -0x1.9p+6, 0x0p+0});
+    Check("headon", HeadOn(), Outcome{0x1691fe1437a1ec9full, 17, 0x1.95ec18dd3d39dp+7, 0x0p+0});
+    Check("crowded", CrowdedSmallTable(),
+          Outcome{0x089813f01525948full, 456, 0x1.77ed0f24a3f13p+5, 0x0p+0});
+}
+
+} // namespace
 } // namespace kv
