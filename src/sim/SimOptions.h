@@ -1,0 +1,52 @@
+// Command line of the headless runner.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kv::sim {
+
+struct PlayOptions {
+    int players = 2;
+    int teams = 0; // 0: a quick game; 1..4: a team game of teams against teams
+    std::vector<int> models;
+    std::vector<int> masses;
+    std::vector<std::string> names;
+    int tableX = 600;
+    int tableY = 400;
+    double friction = 0.02;
+    int wall = 2; // 0 off, 1 first position, 2 second position
+    bool wallMirror = true;
+    int obstacles = 1; // 0 off, 1 first part, 2 second part
+    bool obstaclesMirror = false;
+    double spread = 0;
+    std::uint64_t seed = 1;
+    long maxStrikes = 1000;
+    bool json = false;
+    std::string record;   // write the match as a replay file
+    std::string settings; // take players and table from a settings file
+};
+
+struct ReplayOptions {
+    std::string file;
+    bool json = false;
+    std::uint64_t seed = 1;
+};
+
+enum class Command { Play, Replay, Help };
+
+struct Options {
+    Command command = Command::Help;
+    PlayOptions play;
+    ReplayOptions replay;
+};
+
+// Parses argv (without the program name). On a bad option returns nothing and
+// puts a Russian message into error.
+std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);
+
+const char* UsageText();
+
+} // namespace kv::sim

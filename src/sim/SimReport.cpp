@@ -1,0 +1,106 @@
+#include "sim/SimReport.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace kv::sim {
+
+std::string RealText(double v) {
+    if (!std::isfinite(v)) return "null";
+    char buf[64];
+    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
+    return ec == std::errc() ? std::string(buf, p) : "null";
+}
+
+namespace {
+
+std::string JsonString(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        switch (c) {
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
+        default:
+            if (c < 0x20) {
+                static const char* hex = "0123456789abcdef";
+                out += "\\u00";
+                out += hex[c >> 4];
+                out += hex[c & 15];
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    return out + "\"";
+}
+
+const char* Bool(bool b) {
+    return b ? "true" : "false";
+}
+
+int Players(const Module1& m) {
+    return m.MaxGamers < 0 ? 0 : m.MaxGamers > kMaxPlayers ? kMaxPlayers : m.MaxGamers;
+}
+
+} // namespace
+
+std::string ResultJson(const Module1& m, const RunResult& r) {
+    std::string s = "{\"finished\": ";
+    s += Bool(r.finished);
+    s += ", \"winner\": " + std::to_string(r.winner);
+    s += ", \"strikes\": " + std::to_string(r.strikes);
+    s += ", \"ticks\": " + std::to_string(r.ticks);
+    s += ", \"virtual_ms\": " + std::to_string(r.virtualMs);
+    s += ", \"finishing_order\": [";
+    const int n = Players(m);
+    for (int i = 1; i <= n; ++i)
+        s += (i > 1 ? ", " : "") + std::to_string(m.WS(i));
+    s += "], \"pieces\": [";
+    for (int i = 1; i <= n; ++i) {
+        const GoblaRec& g = m.Gobla(i);
+        if (i > 1) s += ", ";
+        s += "{\"slot\": " + std::to_string(i) + ", \"name\": " + JsonString(g.RName) +
+             ", \"alive\": " + Bool(g.Life != 0) + ", \"x\": " + RealText(g.Xpos) +
+             ", \"y\": " + RealText(g.Ypos) + ", \"phi\": " + RealText(g.Phi) +
+             ", \"sginul\": " + std::to_string(g.Sginul) + "}";
+    }
+    s += "]}";
+    return s;
+}
+
+std::string ResultText(const Module1& m, const RunResult& r) {
+    std::string s;
+    if (!r.finished) {
+        s += "Матч не закончен.\n";
+    } else if (r.winner == -1) {
+        s += "Матч закончен: все сгинули.\n";
+    } else if (m.ZI != 0 && r.winner >= 1 && r.winner <= kTeams) {
+        s += "Матч закончен. Победила команда " + m.rc(r.winner).ComName + ".\n";
+    } else if (r.winner >= 1 && r.winner <= kPieceSlots) {
+        s += "Матч закончен. Победил игрок " + m.Gobla(r.winner).RName + ".\n";
+    }
+    s += "Ударов: " + std::to_string(r.strikes) + ", шагов физики: " + std::to_string(r.ticks) +
+         ", время матча: " + std::to_string(r.virtualMs / 1000) + " с.\n";
+    const int n = Players(m);
+    for (int i = 1; i <= n; ++i) {
+        const GoblaRec& g = m.Gobla(i);
+        s += "  " + std::to_string(i) + ". " + g.RName + (g.Life != 0 ? ": на столе" : ": сгинул") +
+             ", сбил: " + std::to_string(g.Sginul) + "\n";
+    }
+    return s;
+}
+
+} // namespace kv::sim

@@ -1,0 +1,27 @@
+// Plays matches and replays headless, in virtual time.
+#pragma once
+
+#include "match/Module1.h"
+#include "match/Ports.h"
+#include "match/ScreenModels.h"
+#include "sim/SimOptions.h"
+#include "sim/SimReport.h"
+
+#include <iosfwd>
+
+namespace kv::sim {
+
+// Fills the screen models and the match state the way the quick game and team
+// screens do, every player computer-controlled. False when the start was refused.
+bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs);
+
+// Runs the match set up in m (or the replay loaded into it) to its end or to
+// maxStrikes executed strikes.
+RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
+                   long maxStrikes);
+
+// The two commands; the return value is the exit code.
+int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err);
+int ReplayCommand(const ReplayOptions& r, std::ostream& out, std::ostream& err);
+
+} // namespace kv::sim
