@@ -1,0 +1,535 @@
+#include "devices/scene/GameScene.h"
+
+#include "physics/Physics.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+namespace kv {
+
+using scene::Frame;
+using scene::LoadError;
+using scene::Mesh;
+using scene::Vec3;
+
+namespace {
+
+constexpr double kWallAngle = 3.14159; // the walls' literal half turn
+
+std::shared_ptr<Frame> NewChild(Frame& parent) {
+    auto f = std::make_shared<Frame>();
+    parent.AddChild(f);
+    return f;
+}
+
+// An inside-out box of twelve triangles: walls (textured), ceiling, floor.
+std::shared_ptr<scene::MeshData> RoomData() {
+    const float x0 = -150, x1 = 200, y0 = -35, y1 = 100, z0 = -200, z1 = 150;
+    const scene::Colour wall{245.f / 256, 167.f / 256, 88.f / 256, 1};
+    const scene::Colour floor{163.f / 256, 115.f / 256, 67.f / 256, 1};
+    struct Side {
+        std::array<std::array<float, 3>, 4> c;
+        std::array<float, 3> n;
+    };
+    auto add = [](scene::MeshPart& p, const Side& s) {
+        const auto base = static_cast<std::uint32_t>(p.positions.size() / 3);
+        for (const auto& v : s.c) {
+            p.positions.insert(p.positions.end(), v.begin(), v.end());
+            p.normals.insert(p.normals.end(), s.n.begin(), s.n.end());
+        }
+        for (std::uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u})
+            p.indices.push_back(base + i);
+    };
+    scene::MeshPart walls, ceiling, bottom;
+    walls.diffuse = wall;
+    ceiling.diffuse = wall;
+    bottom.diffuse = floor;
+    add(walls, {{{{x1, y0, z0}, {x1, y1, z0}, {x1, y1, z1}, {x1, y0, z1}}}, {-1, 0, 0}});
+    add(walls, {{{{x0, y0, z1}, {x0, y1, z1}, {x0, y1, z0}, {x0, y0, z0}}}, {1, 0, 0}});
+    add(walls, {{{{x1, y0, z1}, {x1, y1, z1}, {x0, y1, z1}, {x0, y0, z1}}}, {0, 0, -1}});
+    add(walls, {{{{x0, y0, z0}, {x0, y1, z0}, {x1, y1, z0}, {x1, y0, z0}}}, {0, 0, 1}});
+    add(ceiling, {{{{x0, y1, z0}, {x0, y1, z1}, {x1, y1, z1}, {x1, y1, z0}}}, {0, -1, 0}});
+    add(bottom, {{{{x0, y0, z0}, {x1, y0, z0}, {x1, y0, z1}, {x0, y0, z1}}}, {0, 1, 0}});
+    auto data = std::make_shared<scene::MeshData>();
+    data->parts = {walls, ceiling, bottom};
+    data->serial = scene::NextSerial();
+    return data;
+}
+
+} // namespace
+
+GameScene::GameScene(Module1& m, DisplayPort& display, DialogPort& dialogs, SoundBank* sounds,
+                     GameSceneOptions options)
+    : m_(m), display_(display), dialogs_(dialogs), sounds_(sounds), opt_(std::move(options)) {}
+
+GameScene::~GameScene() = default;
+
+double GameScene::Now() const {
+    if (opt_.clockMs) return opt_.clockMs();
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
+void GameScene::Caption(const std::string& text) {
+    display_.SetCaption(text);
+}
+
+bool GameScene::Fail(const LoadError& err) {
+    const std::string msg =
+        "Ошибка при создании сцены: " + std::to_string(err.number) + " " + err.description +
+        ". Возможно отсутствуют или повреждены некоторые файлы .х или .wav. Если это сообщение "
+        "будет повторяться постоянно, переустановите ZVR.\r\nПродолжить выполнение программы "
+        "(возможно с ошибками)?";
+    if (opt_.logError) opt_.logError(msg);
+    return dialogs_.Message(msg, MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes;
+}
+
+std::shared_ptr<Mesh> GameScene::LoadMesh(const std::string& relative, bool& stop) {
+    LoadError err;
+    bool first = false;
+    auto data = loader_->LoadMesh(relative, err, first);
+    if (!data) {
+        if (first && !Fail(err)) stop = true;
+        return nullptr;
+    }
+    return std::make_shared<Mesh>(data);
+}
+
+void GameScene::Reset() {
+    scene_ = scene::Scene{};
+    light_ = table_ = room_ = center_ = ball_ = point_ = swin_ = pot_ = lamp_ = nullptr;
+    pieces_.fill(nullptr);
+    legs_.fill(nullptr);
+    borders_.fill(nullptr);
+    pipas_.fill(nullptr);
+    potMesh_ = ballMesh_ = pointMesh_ = tableMesh_ = roomMesh_ = nullptr;
+    ambient_ = tableLight_ = nullptr;
+    motion_.fill(Motion{});
+    potShown_ = ballShown_ = arrowShown_ = false;
+    built_ = false;
+}
+
+bool GameScene::BuildScene() {
+    Caption("Загрузка сцены...");
+    Reset();
+    loader_ = std::make_unique<scene::AssetLoader>(opt_.dataDir);
+    const int players = std::clamp<int>(m_.MaxGamers, 0, kMaxPlayers);
+    const double maxX = m_.MaxX, maxY = m_.MaxY;
+
+    Frame& root = *scene_.root;
+    light_ = NewChild(root);
+    table_ = NewChild(root);
+    room_ = NewChild(root);
+    center_ = NewChild(root);
+    ball_ = NewChild(root);
+    point_ = NewChild(root);
+    swin_ = NewChild(root);
+    pot_ = NewChild(root);
+    for (int n = 1; n <= players; ++n)
+        pieces_[static_cast<size_t>(n)] = NewChild(root);
+    for (int k = 1; k <= 4; ++k)
+        legs_[static_cast<size_t>(k)] = NewChild(root);
+    for (int k = 1; k <= 2; ++k)
+        borders_[static_cast<size_t>(k)] = NewChild(root);
+    scene_.camera = NewChild(root);
+    scene_.background = {0, 0, 0, 1};
+    built_ = true;
+
+    m_.CamX = -50;
+    m_.CamY = 40;
+    m_.CamZ = -20;
+    scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
+
+    scene_.viewport.width = std::max<int>(1, m_.ScreenW);
+    scene_.viewport.height = std::max<int>(1, m_.ScreenH);
+    scene_.viewport.backClip = 2000;
+
+    ambient_ = std::make_shared<scene::Light>();
+    ambient_->type = scene::Light::Type::Ambient;
+    ambient_->colour = {0.5f, 0.5f, 0.5f, 1};
+    root.AddLight(ambient_);
+
+    const double tableScaleX = maxX / 1000, tableScaleZ = maxY / 500;
+    bool stop = false;
+
+    if (m_.UseRoom) {
+        Caption("Загрузка комнаты...");
+        lamp_ = NewChild(root);
+        roomMesh_ = std::make_shared<Mesh>(RoomData());
+        scene::FlatWrap wrap;
+        wrap.origin = {-150, -35, -200};
+        wrap.su = wrap.sv = 1.0 / 135;
+        wrap.perFace = true;
+        roomMesh_->ApplyWrap(wrap);
+        // Only the walls take the texture; ceiling and floor keep their colours.
+        LoadError err;
+        bool first = false;
+        if (auto tex = loader_->LoadTexture("pic\\mingerb.bmp", err, first)) {
+            auto data = std::make_shared<scene::MeshData>(*roomMesh_->Data());
+            data->parts[0].texture = tex;
+            auto mesh = std::make_shared<Mesh>(data);
+            roomMesh_ = mesh;
+        } else if (first && !Fail(err)) {
+            return false;
+        }
+        room_->AddVisual(roomMesh_);
+        if (auto lamp = LoadMesh("mesh\\lamp.x", stop)) {
+            lamp->SetScale({0.4, 0.4, 0.4});
+            lamp_->SetPosition({25, 100, -25});
+            lamp_->AddVisual(lamp);
+        }
+        if (stop) return false;
+        if (auto swin = LoadMesh("mesh\\swin.x", stop)) {
+            swin->SetScale({0.4, 0.4, 0.4});
+            swin_->AddVisual(swin);
+        }
+        if (stop) return false;
+        swin_->SetPosition({maxX / 10, 40, 150});
+    }
+
+    potMesh_ = LoadMesh("mesh\\pot.x", stop);
+    if (stop) return false;
+    if (potMesh_) potMesh_->SetScale({0.1, 0.1, 0.1});
+
+    Caption("Загрузка стола...");
+    tableMesh_ = LoadMesh("mesh\\goblatable.x", stop);
+    if (stop) return false;
+    if (tableMesh_) {
+        tableMesh_->SetScale({tableScaleX, 0.5, tableScaleZ});
+        table_->AddVisual(tableMesh_);
+    }
+    table_->SetPosition({0, 0, 0});
+
+    for (int k = 1; k <= 4; ++k) {
+        if (auto leg = LoadMesh("mesh\\nozhka.x", stop)) {
+            leg->SetScale({0.5, 0.5, 0.5});
+            legs_[static_cast<size_t>(k)]->AddVisual(leg);
+        }
+        if (stop) return false;
+    }
+    const double farX = (maxX - 10) / 10 - 5, farZ = -(maxY - 10) / 10 + 5;
+    legs_[1]->SetPosition({5, -3, -5});
+    legs_[2]->SetPosition({farX, -3, -5});
+    legs_[3]->SetPosition({5, -3, farZ});
+    legs_[4]->SetPosition({farX, -3, farZ});
+
+    auto centerMesh = LoadMesh("mesh\\centerpoint.x", stop);
+    if (stop) return false;
+    m_.TargetX = maxX / 20;
+    m_.TargetY = -2;
+    m_.TargetZ = -maxY / 20;
+    center_->SetPosition({m_.TargetX, m_.TargetY, m_.TargetZ});
+    if (centerMesh) center_->AddVisual(centerMesh);
+
+    ballMesh_ = LoadMesh("mesh\\ball.x", stop);
+    if (stop) return false;
+    if (ballMesh_) ballMesh_->SetScale({0.1, 0.1, 0.1});
+    ball_->SetPosition({0, 0, 0});
+    pointMesh_ = LoadMesh("mesh\\point.x", stop);
+    if (stop) return false;
+    if (pointMesh_) pointMesh_->SetScale({0.1, 0.05, 0.1});
+    point_->SetPosition({0, 2, 0});
+
+    if (m_.UseTex) {
+        Caption("Загрузка текстуры стола...");
+        LoadError err;
+        bool first = false;
+        auto tex = loader_->LoadTexture("mesh\\goblatable.bmp", err, first);
+        if (!tex && first && !Fail(err)) return false;
+        if (tex && tableMesh_) {
+            // Nearest-texel sampling stands for the software device's cheaper texturing.
+            tex->linear = m_.RenderNum == 0;
+            const scene::Box box = tableMesh_->Bounds();
+            scene::FlatWrap wrap;
+            wrap.origin = {box.min.x, 0, box.min.z};
+            wrap.uAxis = {1, 0, 0};
+            wrap.vAxis = {0, 0, 1};
+            wrap.su = box.max.x > box.min.x ? 1.0 / (box.max.x - box.min.x) : 1;
+            wrap.sv = box.max.z > box.min.z ? 1.0 / (box.max.z - box.min.z) : 1;
+            table_->DeleteVisual(tableMesh_.get());
+            tableMesh_->ApplyWrap(wrap);
+            tableMesh_->SetTexture(tex);
+            table_->AddVisual(tableMesh_);
+        }
+    }
+
+    Caption("Загрузка гобл...");
+    for (int n = 1; n <= players; ++n) {
+        const GoblaRec& g = m_.Gobla(n);
+        const std::string file =
+            "mesh\\gobla" + std::to_string(g.Model) + (g.Gray ? "_gray.x" : ".x");
+        auto mesh = LoadMesh(file, stop);
+        if (stop) return false;
+        if (mesh) mesh->SetScale({0.1, 0.1, 0.1});
+        motion_[static_cast<size_t>(n)].valid = false;
+        PlacePiece(n);
+        if (mesh) pieces_[static_cast<size_t>(n)]->AddVisual(mesh);
+    }
+
+    WriteWalls(m_);
+    if (m_.Border) {
+        Caption("Загрузка стенок...");
+        std::array<std::shared_ptr<Mesh>, 3> wall{};
+        for (int k = 1; k <= 2; ++k) {
+            wall[static_cast<size_t>(k)] = LoadMesh("mesh\\border1.x", stop);
+            if (stop) return false;
+        }
+        const bool along = m_.BordMode == 1;
+        const Vec3 scale = along ? Vec3{tableScaleX, 0.3, 0.5} : Vec3{tableScaleZ / 2, 0.3, 0.5};
+        const double angle = along ? kWallAngle : -m_.Pi / 2;
+        for (int k = 1; k <= (m_.BordSimm ? 2 : 1); ++k) {
+            Frame& f = *borders_[static_cast<size_t>(k)];
+            f.SetRotationY(k == 2 && !along ? -kWallAngle / 2 : angle);
+            if (k == 1)
+                f.SetPosition(along ? Vec3{0, -5, 0} : Vec3{-2.5, -5, 0});
+            else
+                f.SetPosition(along ? Vec3{0, -5, -tableScaleZ * 50 - 2.5}
+                                    : Vec3{tableScaleX * 100, -5, 0});
+            if (auto& w = wall[static_cast<size_t>(k)]) {
+                w->SetScale(scale);
+                f.AddVisual(w);
+            }
+        }
+    }
+
+    if (m_.PipaOn) {
+        Caption("Загрузка пип...");
+        const int count = std::clamp<int>(m_.MaxPip, 0, kObstacles);
+        for (int k = 1; k <= count; ++k) {
+            auto& f = pipas_[static_cast<size_t>(k)];
+            f = NewChild(root);
+            auto mesh = LoadMesh("mesh\\pipa.x", stop);
+            if (stop) return false;
+            const double s = m_.PipaRadius / 100.0;
+            f->SetPosition({m_.pipa(k).X / 10, 0, -m_.pipa(k).Y / 10});
+            if (mesh) {
+                mesh->SetScale({s, s, s});
+                f->AddVisual(mesh);
+            }
+        }
+    }
+
+    Caption("Установка источников света...");
+    light_->SetPosition({tableScaleX * 50, 80, -tableScaleZ * 25});
+    tableLight_ = std::make_shared<scene::Light>();
+    tableLight_->type = scene::Light::Type::Point;
+    tableLight_->colour = {1, 1, 1, 1};
+    light_->AddLight(tableLight_);
+    scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
+    scene_.camera->LookAt(*center_);
+
+    Caption("Загрузка звуков...");
+    if (sounds_) {
+        auto load = [&](const std::string& name, int slot) {
+            LoadError err;
+            const std::string path = loader_->Resolve("sound\\" + name, err);
+            std::string why;
+            if (!path.empty() && sounds_->LoadSound(path, slot, why)) return true;
+            if (!path.empty()) err = {scene::kErrBadFormat, why};
+            return Fail(err);
+        };
+        for (int i = 0; i <= 3; ++i) {
+            const std::string d = std::to_string(i);
+            if (!load("Gobla" + d + ".wav", i)) return false;
+            if (!load("Poswinu" + d + ".wav", i + 3)) return false;
+            if (!load("Pot" + d + ".wav", i + 10)) return false;
+        }
+        if (!load("xruk.wav", 7) || !load("2gobly.wav", 8) || !load("stenka.wav", 9) ||
+            !load("win.wav", 14))
+            return false;
+    }
+
+    Caption(opt_.appTitle);
+    return true;
+}
+
+Vec3 GameScene::ParkedPosition() const {
+    if (m_.UseRoom && swin_) return swin_->WorldPosition();
+    return {m_.MaxX / 20.0, -2.5, -m_.MaxY / 20.0};
+}
+
+scene::Frame* GameScene::PieceFrame(int n) const {
+    if (n < 1 || n > kMaxPlayers) return nullptr;
+    return pieces_[static_cast<size_t>(n)].get();
+}
+
+Vec3 GameScene::PieceWorld(int n) const {
+    const Motion& mo = motion_[static_cast<size_t>(n)];
+    if (mo.valid) return mo.last.pos;
+    Frame* f = PieceFrame(n);
+    return f ? f->WorldPosition() : Vec3{};
+}
+
+GameScene::Pose GameScene::DisplayPose(int n, double nowMs) const {
+    Pose p;
+    if (n < 1 || n > kMaxPlayers) return p;
+    const Motion& mo = motion_[static_cast<size_t>(n)];
+    if (!mo.valid) {
+        if (Frame* f = PieceFrame(n)) p.position = f->Position();
+        return p;
+    }
+    const double a = std::clamp((nowMs - mo.last.t) / kTickMs, 0.0, 1.0);
+    p.position = mo.prev.pos + a * (mo.last.pos - mo.prev.pos);
+    const double turn = std::remainder(mo.last.phi - mo.prev.phi, 2 * m_.Pi);
+    p.heading = a >= 1 ? mo.last.phi : mo.prev.phi + a * turn;
+    return p;
+}
+
+void GameScene::PlacePiece(int n) {
+    Frame* f = PieceFrame(n);
+    if (!f) return;
+    const GoblaRec& g = m_.Gobla(n);
+    Motion& mo = motion_[static_cast<size_t>(n)];
+    const double now = Now();
+    Sample s{now, {}, 0};
+    bool snap = !mo.valid;
+    if (g.Life) {
+        s.pos = {g.Xpos / 10, 0, -g.Ypos / 10};
+        s.phi = g.Phi;
+    } else {
+        // A perished piece vanishes at once rather than gliding into the swin figure.
+        s.pos = ParkedPosition();
+        s.phi = mo.valid ? mo.last.phi : 0;
+        snap = true;
+    }
+    if (snap) {
+        mo.prev = s;
+    } else {
+        const Pose shown = DisplayPose(n, now);
+        mo.prev = {now, shown.position, shown.heading};
+    }
+    mo.last = s;
+    mo.valid = true;
+    f->SetPosition(s.pos);
+    f->SetRotationY(s.phi);
+}
+
+void GameScene::LiftPiece(int n, double h) {
+    Frame* f = PieceFrame(n);
+    if (!f) return;
+    Motion& mo = motion_[static_cast<size_t>(n)];
+    const double now = Now();
+    const Pose shown = DisplayPose(n, now);
+    Sample s{now, mo.valid ? mo.last.pos : f->Position(), mo.valid ? mo.last.phi : 0};
+    s.pos.y = h;
+    mo.prev = mo.valid ? Sample{now, shown.position, shown.heading} : s;
+    mo.last = s;
+    mo.valid = true;
+    f->SetPosition(s.pos);
+}
+
+void GameScene::UpdateDisplay(double nowMs) {
+    for (int n = 1; n <= kMaxPlayers; ++n) {
+        Frame* f = PieceFrame(n);
+        if (!f || !motion_[static_cast<size_t>(n)].valid) continue;
+        const Pose p = DisplayPose(n, nowMs);
+        f->SetPosition(p.position);
+        f->SetRotationY(p.heading);
+    }
+}
+
+void GameScene::ShowPot(i16 x, i16 z) {
+    if (!pot_) return;
+    pot_->SetPosition({static_cast<double>(x), 20, static_cast<double>(z)});
+    if (potMesh_) pot_->AddVisual(potMesh_);
+    potShown_ = true;
+}
+
+void GameScene::MovePot(i16 x, i16 z, double t, i16 v) {
+    if (!pot_) return;
+    pot_->SetPosition(
+        {static_cast<double>(x), 20 - v * t - 9.81 * t * t / 2, static_cast<double>(z)});
+}
+
+void GameScene::HidePot() {
+    if (pot_ && potMesh_) pot_->DeleteVisual(potMesh_.get());
+    potShown_ = false;
+}
+
+void GameScene::ShowBall(bool shown) {
+    if (!ball_ || !ballMesh_) return;
+    if (shown)
+        ball_->AddVisual(ballMesh_);
+    else
+        ball_->DeleteVisual(ballMesh_.get());
+    ballShown_ = shown;
+}
+
+void GameScene::ShowArrow(bool shown) {
+    if (!point_ || !pointMesh_) return;
+    if (shown)
+        point_->AddVisual(pointMesh_);
+    else
+        point_->DeleteVisual(pointMesh_.get());
+    arrowShown_ = shown;
+}
+
+void GameScene::PlaceBall(double x, double y, double z) {
+    if (ball_) ball_->SetPosition({x, y, z});
+}
+
+void GameScene::PlaceArrow(double x, double y, double z) {
+    if (point_) point_->SetPosition({x, y, z});
+}
+
+void GameScene::TurnArrow(double angle) {
+    if (point_) point_->SetRotationY(angle);
+}
+
+void GameScene::PlaceCenter(double x, double y, double z) {
+    if (center_) center_->SetPosition({x, y, z});
+}
+
+void GameScene::PlaceCamera(double x, double y, double z) {
+    if (scene_.camera && built_) scene_.camera->SetPosition({x, y, z});
+}
+
+void GameScene::LookAt(int frame) {
+    if (!scene_.camera || !built_) return;
+    if (frame == kLookAtCenter) {
+        if (center_) scene_.camera->LookAt(*center_);
+        return;
+    }
+    if (!PieceFrame(frame)) return;
+    // The piece as the physics has it, not as it is being shown.
+    Frame target;
+    target.SetPosition(PieceWorld(frame));
+    scene_.camera->LookAt(target);
+}
+
+void GameScene::ShowAmbientLight(bool shown) {
+    if (!ambient_) return;
+    if (shown)
+        scene_.root->AddLight(ambient_);
+    else
+        scene_.root->DeleteLight(ambient_.get());
+}
+
+bool GameScene::ProjectToScreen(Vec3 world, double& sx, double& sy) const {
+    if (!scene_.camera) return false;
+    return scene::Projection::Project(*scene_.camera, scene_.viewport, world, sx, sy);
+}
+
+bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std::string* error) {
+    if (!renderer_) renderer_ = std::make_unique<scene::SceneRenderer>();
+    if (!renderer_->Ready()) {
+        std::string why;
+        if (!renderer_->InitGL(why)) {
+            if (error) *error = why;
+            return false;
+        }
+    }
+    scene_.viewport.width = std::max<int>(1, m_.ScreenW);
+    scene_.viewport.height = std::max<int>(1, m_.ScreenH);
+    UpdateDisplay(nowMs);
+    renderer_->RenderScene(scene_);
+    renderer_->RenderText(text, m_.TextColour, scene_.viewport.width, scene_.viewport.height);
+    return true;
+}
+
+void GameScene::ReleaseGL() {
+    if (renderer_) renderer_->ReleaseGL();
+}
+
+} // namespace kv

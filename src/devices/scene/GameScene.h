@@ -1,0 +1,122 @@
+// The match's 3D scene on the shared match state: builds the desk, room,
+// pieces, walls, obstacles, markers and lights, loads the sounds, moves the
+// pieces for display and draws frames.
+#pragma once
+
+#include "devices/SoundBank.h"
+#include "devices/scene/MeshLoader.h"
+#include "devices/scene/SceneGraph.h"
+#include "devices/scene/SceneRenderer.h"
+#include "match/Module1.h"
+#include "match/Ports.h"
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+struct GameSceneOptions {
+    std::string dataDir;  // the gamedata folder
+    std::string appTitle; // the window title after the build
+    // Appends one message to the error log.
+    std::function<void(const std::string&)> logError;
+    // Milliseconds of a steady clock; used to smooth the motion ticks.
+    std::function<double()> clockMs;
+};
+
+class GameScene : public ScenePort {
+public:
+    // sounds may be null (no sound device): then no sounds are loaded.
+    GameScene(Module1& m, DisplayPort& display, DialogPort& dialogs, SoundBank* sounds,
+              GameSceneOptions options);
+    ~GameScene() override;
+
+    // ScenePort
+    bool BuildScene() override;
+    void PlacePiece(int n) override;
+    void LiftPiece(int n, double h) override;
+    void ShowPot(i16 x, i16 z) override;
+    void MovePot(i16 x, i16 z, double t, i16 v) override;
+    void HidePot() override;
+    void ShowBall(bool shown) override;
+    void ShowArrow(bool shown) override;
+    void PlaceBall(double x, double y, double z) override;
+    void PlaceArrow(double x, double y, double z) override;
+    void TurnArrow(double angle) override;
+    void PlaceCenter(double x, double y, double z) override;
+    void PlaceCamera(double x, double y, double z) override;
+    void LookAt(int frame) override;
+    void ShowAmbientLight(bool shown) override;
+
+    // Draws one frame into the currently bound framebuffer at ScreenW x ScreenH:
+    // clear, scene (pieces smoothed for time nowMs), then the text items in
+    // palette colour TextColour. Needs a current OpenGL 3.3 context; the GL
+    // objects are made on the first call. False when the shaders failed (error set).
+    bool RenderFrame(double nowMs, const std::vector<TextItem>& text, std::string* error = nullptr);
+    // Frees the GL objects; call with the same context current before it goes.
+    void ReleaseGL();
+
+    // Where piece n is shown at time nowMs: between the last two placements,
+    // one motion tick behind, so that 30 ms steps look continuous.
+    struct Pose {
+        scene::Vec3 position;
+        double heading = 0;
+    };
+    Pose DisplayPose(int n, double nowMs) const;
+    // Moves the piece frames to their display poses.
+    void UpdateDisplay(double nowMs);
+
+    const scene::Scene& Graph() const { return scene_; }
+    scene::Frame* PieceFrame(int n) const;
+    scene::Frame* CenterFrame() const { return center_.get(); }
+    // Screen pixel of a world point through the current camera.
+    bool ProjectToScreen(scene::Vec3 world, double& sx, double& sy) const;
+
+    static constexpr double kTickMs = 30; // the motion tick
+
+private:
+    struct Sample {
+        double t = 0;
+        scene::Vec3 pos;
+        double phi = 0;
+    };
+    struct Motion {
+        Sample prev, last;
+        bool valid = false;
+    };
+
+    // Reports a failed step; false when the user chose to stop.
+    bool Fail(const scene::LoadError& err);
+    std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop);
+    void Caption(const std::string& text);
+    scene::Vec3 ParkedPosition() const;
+    scene::Vec3 PieceWorld(int n) const;
+    double Now() const;
+    void Reset();
+
+    Module1& m_;
+    DisplayPort& display_;
+    DialogPort& dialogs_;
+    SoundBank* sounds_;
+    GameSceneOptions opt_;
+    std::unique_ptr<scene::AssetLoader> loader_;
+    std::unique_ptr<scene::SceneRenderer> renderer_;
+
+    scene::Scene scene_;
+    std::shared_ptr<scene::Frame> light_, table_, room_, center_, ball_, point_, swin_, pot_, lamp_;
+    std::array<std::shared_ptr<scene::Frame>, kMaxPlayers + 1> pieces_{};
+    std::array<std::shared_ptr<scene::Frame>, 5> legs_{};
+    std::array<std::shared_ptr<scene::Frame>, 3> borders_{};
+    std::array<std::shared_ptr<scene::Frame>, kObstacles + 1> pipas_{};
+    std::shared_ptr<scene::Mesh> potMesh_, ballMesh_, pointMesh_, tableMesh_, roomMesh_;
+    std::shared_ptr<scene::Light> ambient_, tableLight_;
+    std::array<Motion, kMaxPlayers + 1> motion_{};
+    std::array<double, kMaxPlayers + 1> lift_{};
+    bool potShown_ = false, ballShown_ = false, arrowShown_ = false;
+    bool built_ = false;
+};
+
+} // namespace kv

@@ -1,0 +1,388 @@
+#include "devices/scene/SceneRenderer.h"
+
+#include <QFont>
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+#include <QOpenGLPaintDevice>
+#include <QPainter>
+
+#include <cmath>
+#include <unordered_map>
+
+namespace kv::scene {
+
+QColor PaletteColour(int index) {
+    static const QColor colours[16] = {
+        {0, 0, 0},       {0, 0, 128},   {0, 128, 0},   {0, 128, 128},
+        {128, 0, 0},     {128, 0, 128}, {128, 128, 0}, {192, 192, 192},
+        {128, 128, 128}, {0, 0, 255},   {0, 255, 0},   {0, 255, 255},
+        {255, 0, 0},     {255, 0, 255}, {255, 255, 0}, {255, 255, 255},
+    };
+    return colours[((index % 16) + 16) % 16];
+}
+
+namespace {
+
+constexpr int kMaxLights = 8;
+
+const char* kVertexShader = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aUv;
+uniform mat4 uViewProj;
+uniform mat4 uModel;
+uniform mat3 uNormalMat;
+uniform vec3 uAmbient;
+uniform int uLightCount;
+uniform vec3 uLightPos[8];
+uniform vec3 uLightColour[8];
+uniform vec4 uDiffuse;
+out vec4 vColour;
+out vec2 vUv;
+void main() {
+    vec4 wp = uModel * vec4(aPos, 1.0);
+    vec3 n = normalize(uNormalMat * aNormal);
+    vec3 light = uAmbient;
+    for (int i = 0; i < uLightCount; ++i)
+        light += uLightColour[i] * max(dot(n, normalize(uLightPos[i] - wp.xyz)), 0.0);
+    vColour = vec4(uDiffuse.rgb * min(light, vec3(1.0)), uDiffuse.a);
+    vUv = aUv;
+    gl_Position = uViewProj * wp;
+}
+)";
+
+const char* kFragmentShader = R"(#version 330 core
+in vec4 vColour;
+in vec2 vUv;
+uniform bool uTextured;
+uniform sampler2D uTex;
+out vec4 fragColour;
+void main() {
+    fragColour = uTextured ? vColour * texture(uTex, vUv) : vColour;
+}
+)";
+
+struct GpuPart {
+    GLuint vao = 0, vbo = 0, ibo = 0;
+    GLsizei count = 0;
+    bool hasUv = false;
+};
+
+struct DrawItem {
+    const MeshData* data;
+    std::array<float, 16> model;
+    std::array<float, 9> normal;
+};
+
+} // namespace
+
+struct SceneRenderer::Impl {
+    QOpenGLExtraFunctions* gl = nullptr;
+    GLuint program = 0;
+    GLint uViewProj = -1, uModel = -1, uNormalMat = -1, uAmbient = -1, uLightCount = -1,
+          uLightPos = -1, uLightColour = -1, uDiffuse = -1, uTextured = -1, uTex = -1;
+    std::unordered_map<std::uint64_t, std::vector<GpuPart>> meshes;
+    std::unordered_map<std::uint64_t, GLuint> textures;
+    std::unique_ptr<QOpenGLPaintDevice> paintDevice;
+    QFont font, smallFont, bigFont;
+
+    GLuint Compile(GLenum type, const char* src, std::string& error) {
+        GLuint s = gl->glCreateShader(type);
+        gl->glShaderSource(s, 1, &src, nullptr);
+        gl->glCompileShader(s);
+        GLint ok = 0;
+        gl->glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+        if (!ok) {
+            char log[1024] = {};
+            gl->glGetShaderInfoLog(s, sizeof log, nullptr, log);
+            error = log;
+            gl->glDeleteShader(s);
+            return 0;
+        }
+        return s;
+    }
+
+    const std::vector<GpuPart>& Upload(const MeshData& data) {
+        auto it = meshes.find(data.serial);
+        if (it != meshes.end()) return it->second;
+        std::vector<GpuPart> parts;
+        for (const MeshPart& p : data.parts) {
+            GpuPart g;
+            const size_t nv = p.positions.size() / 3;
+            g.hasUv = p.uvs.size() == nv * 2;
+            std::vector<float> interleaved;
+            interleaved.reserve(nv * 8);
+            for (size_t i = 0; i < nv; ++i) {
+                for (int k = 0; k < 3; ++k)
+                    interleaved.push_back(p.positions[3 * i + k]);
+                for (int k = 0; k < 3; ++k)
+                    interleaved.push_back(3 * i + k < p.normals.size() ? p.normals[3 * i + k]
+                                                                       : 0.f);
+                interleaved.push_back(g.hasUv ? p.uvs[2 * i] : 0.f);
+                interleaved.push_back(g.hasUv ? p.uvs[2 * i + 1] : 0.f);
+            }
+            gl->glGenVertexArrays(1, &g.vao);
+            gl->glBindVertexArray(g.vao);
+            gl->glGenBuffers(1, &g.vbo);
+            gl->glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
+            gl->glBufferData(GL_ARRAY_BUFFER,
+                             static_cast<GLsizeiptr>(interleaved.size() * sizeof(float)),
+                             interleaved.data(), GL_STATIC_DRAW);
+            gl->glGenBuffers(1, &g.ibo);
+            gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g.ibo);
+            gl->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
+                             static_cast<GLsizeiptr>(p.indices.size() * sizeof(std::uint32_t)),
+                             p.indices.data(), GL_STATIC_DRAW);
+            const GLsizei stride = 8 * sizeof(float);
+            gl->glEnableVertexAttribArray(0);
+            gl->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
+            gl->glEnableVertexAttribArray(1);
+            gl->glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
+                                      reinterpret_cast<void*>(3 * sizeof(float)));
+            gl->glEnableVertexAttribArray(2);
+            gl->glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
+                                      reinterpret_cast<void*>(6 * sizeof(float)));
+            gl->glBindVertexArray(0);
+            g.count = static_cast<GLsizei>(p.indices.size());
+            parts.push_back(g);
+        }
+        return meshes.emplace(data.serial, std::move(parts)).first->second;
+    }
+
+    GLuint TextureId(const Texture& t) {
+        auto it = textures.find(t.serial);
+        if (it != textures.end()) return it->second;
+        // GL rows run bottom up; texture coordinates follow the GL convention.
+        const QImage img = t.image.mirrored().convertToFormat(QImage::Format_RGBA8888);
+        GLuint id = 0;
+        gl->glGenTextures(1, &id);
+        gl->glBindTexture(GL_TEXTURE_2D, id);
+        gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA,
+                         GL_UNSIGNED_BYTE, img.constBits());
+        const GLint filter = t.linear ? GL_LINEAR : GL_NEAREST;
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
+        textures.emplace(t.serial, id);
+        return id;
+    }
+};
+
+SceneRenderer::SceneRenderer() : d_(std::make_unique<Impl>()) {
+    d_->font = QFont(QStringLiteral("DejaVu Sans"));
+    d_->font.setPixelSize(13); // 10 points at 96 dots per inch
+    d_->smallFont = d_->font;
+    d_->smallFont.setPixelSize(11); // 8 points
+    d_->bigFont = d_->font;
+    d_->bigFont.setPixelSize(19); // 14 points
+    d_->bigFont.setBold(true);
+}
+
+SceneRenderer::~SceneRenderer() = default;
+
+bool SceneRenderer::Ready() const {
+    return d_->program != 0;
+}
+
+bool SceneRenderer::InitGL(std::string& error) {
+    QOpenGLContext* ctx = QOpenGLContext::currentContext();
+    if (!ctx) {
+        error = "нет текущего контекста OpenGL";
+        return false;
+    }
+    const QSurfaceFormat f = ctx->format();
+    if (f.majorVersion() < 3 || (f.majorVersion() == 3 && f.minorVersion() < 3)) {
+        error = "нужен OpenGL 3.3, доступен " + std::to_string(f.majorVersion()) + "." +
+                std::to_string(f.minorVersion());
+        return false;
+    }
+    d_->gl = ctx->extraFunctions();
+    QOpenGLExtraFunctions* gl = d_->gl;
+    GLuint vs = d_->Compile(GL_VERTEX_SHADER, kVertexShader, error);
+    if (!vs) return false;
+    GLuint fs = d_->Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
+    if (!fs) {
+        gl->glDeleteShader(vs);
+        return false;
+    }
+    GLuint prog = gl->glCreateProgram();
+    gl->glAttachShader(prog, vs);
+    gl->glAttachShader(prog, fs);
+    gl->glLinkProgram(prog);
+    gl->glDeleteShader(vs);
+    gl->glDeleteShader(fs);
+    GLint ok = 0;
+    gl->glGetProgramiv(prog, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[1024] = {};
+        gl->glGetProgramInfoLog(prog, sizeof log, nullptr, log);
+        error = log;
+        gl->glDeleteProgram(prog);
+        return false;
+    }
+    d_->program = prog;
+    d_->uViewProj = gl->glGetUniformLocation(prog, "uViewProj");
+    d_->uModel = gl->glGetUniformLocation(prog, "uModel");
+    d_->uNormalMat = gl->glGetUniformLocation(prog, "uNormalMat");
+    d_->uAmbient = gl->glGetUniformLocation(prog, "uAmbient");
+    d_->uLightCount = gl->glGetUniformLocation(prog, "uLightCount");
+    d_->uLightPos = gl->glGetUniformLocation(prog, "uLightPos");
+    d_->uLightColour = gl->glGetUniformLocation(prog, "uLightColour");
+    d_->uDiffuse = gl->glGetUniformLocation(prog, "uDiffuse");
+    d_->uTextured = gl->glGetUniformLocation(prog, "uTextured");
+    d_->uTex = gl->glGetUniformLocation(prog, "uTex");
+    return true;
+}
+
+void SceneRenderer::ReleaseGL() {
+    if (!d_->gl) return;
+    QOpenGLExtraFunctions* gl = d_->gl;
+    for (auto& [serial, parts] : d_->meshes)
+        for (GpuPart& g : parts) {
+            gl->glDeleteBuffers(1, &g.vbo);
+            gl->glDeleteBuffers(1, &g.ibo);
+            gl->glDeleteVertexArrays(1, &g.vao);
+        }
+    d_->meshes.clear();
+    for (auto& [serial, id] : d_->textures)
+        gl->glDeleteTextures(1, &id);
+    d_->textures.clear();
+    if (d_->program) gl->glDeleteProgram(d_->program);
+    d_->program = 0;
+    d_->paintDevice.reset();
+    d_->gl = nullptr;
+}
+
+namespace {
+
+struct Collected {
+    std::vector<DrawItem> items;
+    Vec3 ambient;
+    std::vector<std::pair<Vec3, Colour>> points;
+};
+
+void Collect(const Frame& f, const Mat3& parentRot, Vec3 parentPos, Collected& out) {
+    const Mat3 rot = parentRot * f.Rotation();
+    const Vec3 pos = parentPos + parentRot * f.Position();
+    for (const auto& light : f.Lights()) {
+        if (light->type == Light::Type::Ambient)
+            out.ambient = out.ambient + Vec3{light->colour.r, light->colour.g, light->colour.b};
+        else if (out.points.size() < kMaxLights)
+            out.points.push_back({pos, light->colour});
+    }
+    for (const auto& mesh : f.Visuals()) {
+        if (!mesh->Data()) continue;
+        const Vec3 s = mesh->Scale();
+        DrawItem it;
+        it.data = mesh->Data().get();
+        // model = T * R * S, column-major
+        const double sc[3] = {s.x, s.y, s.z};
+        for (int c = 0; c < 3; ++c)
+            for (int r = 0; r < 3; ++r)
+                it.model[static_cast<size_t>(c * 4 + r)] = static_cast<float>(rot.m[r][c] * sc[c]);
+        it.model[3] = it.model[7] = it.model[11] = 0;
+        it.model[12] = static_cast<float>(pos.x);
+        it.model[13] = static_cast<float>(pos.y);
+        it.model[14] = static_cast<float>(pos.z);
+        it.model[15] = 1;
+        // normals: R * S^-1 (renormalised in the shader)
+        for (int c = 0; c < 3; ++c)
+            for (int r = 0; r < 3; ++r)
+                it.normal[static_cast<size_t>(c * 3 + r)] =
+                    static_cast<float>(sc[c] != 0 ? rot.m[r][c] / sc[c] : 0);
+        out.items.push_back(it);
+    }
+    for (const auto& child : f.Children())
+        Collect(*child, rot, pos, out);
+}
+
+} // namespace
+
+void SceneRenderer::RenderScene(const Scene& scene) {
+    Impl& d = *d_;
+    if (!d.gl || !d.program) return;
+    QOpenGLExtraFunctions* gl = d.gl;
+    const Viewport& vp = scene.viewport;
+    gl->glViewport(0, 0, vp.width, vp.height);
+    gl->glDisable(GL_SCISSOR_TEST);
+    gl->glDisable(GL_STENCIL_TEST);
+    gl->glDisable(GL_BLEND);
+    // The labels' projection mirrors a right-handed camera, so the winding of
+    // every face is reversed on screen; nothing is culled.
+    gl->glDisable(GL_CULL_FACE);
+    gl->glEnable(GL_DEPTH_TEST);
+    gl->glDepthFunc(GL_LESS);
+    gl->glDepthMask(GL_TRUE);
+    gl->glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    gl->glClearColor(scene.background.r, scene.background.g, scene.background.b, 1);
+    gl->glClearDepthf(1);
+    gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    if (!scene.camera || !scene.root) return;
+
+    Collected c;
+    Collect(*scene.root, Mat3{}, Vec3{}, c);
+
+    gl->glUseProgram(d.program);
+    const auto vpm = Projection::ViewProj(*scene.camera, vp);
+    gl->glUniformMatrix4fv(d.uViewProj, 1, GL_FALSE, vpm.data());
+    gl->glUniform3f(d.uAmbient, static_cast<float>(c.ambient.x), static_cast<float>(c.ambient.y),
+                    static_cast<float>(c.ambient.z));
+    float lp[3 * kMaxLights] = {}, lc[3 * kMaxLights] = {};
+    for (size_t i = 0; i < c.points.size(); ++i) {
+        lp[3 * i] = static_cast<float>(c.points[i].first.x);
+        lp[3 * i + 1] = static_cast<float>(c.points[i].first.y);
+        lp[3 * i + 2] = static_cast<float>(c.points[i].first.z);
+        lc[3 * i] = c.points[i].second.r;
+        lc[3 * i + 1] = c.points[i].second.g;
+        lc[3 * i + 2] = c.points[i].second.b;
+    }
+    gl->glUniform1i(d.uLightCount, static_cast<GLint>(c.points.size()));
+    gl->glUniform3fv(d.uLightPos, kMaxLights, lp);
+    gl->glUniform3fv(d.uLightColour, kMaxLights, lc);
+    gl->glUniform1i(d.uTex, 0);
+    gl->glActiveTexture(GL_TEXTURE0);
+
+    for (const DrawItem& it : c.items) {
+        const auto& parts = d.Upload(*it.data);
+        gl->glUniformMatrix4fv(d.uModel, 1, GL_FALSE, it.model.data());
+        gl->glUniformMatrix3fv(d.uNormalMat, 1, GL_FALSE, it.normal.data());
+        for (size_t i = 0; i < parts.size() && i < it.data->parts.size(); ++i) {
+            const MeshPart& p = it.data->parts[i];
+            const GpuPart& g = parts[i];
+            const bool textured = p.texture && g.hasUv;
+            gl->glUniform4f(d.uDiffuse, p.diffuse.r, p.diffuse.g, p.diffuse.b, p.diffuse.a);
+            gl->glUniform1i(d.uTextured, textured ? 1 : 0);
+            if (textured) gl->glBindTexture(GL_TEXTURE_2D, d.TextureId(*p.texture));
+            gl->glBindVertexArray(g.vao);
+            gl->glDrawElements(GL_TRIANGLES, g.count, GL_UNSIGNED_INT, nullptr);
+        }
+    }
+    gl->glBindVertexArray(0);
+    gl->glUseProgram(0);
+}
+
+void SceneRenderer::RenderText(const std::vector<TextItem>& items, int textColour, int width,
+                               int height) {
+    Impl& d = *d_;
+    if (!d.gl || items.empty()) return;
+    if (!d.paintDevice) d.paintDevice = std::make_unique<QOpenGLPaintDevice>(width, height);
+    d.paintDevice->setSize(QSize(width, height));
+    QPainter p(d.paintDevice.get());
+    p.setPen(PaletteColour(textColour));
+    const QFont& normal = width < 800 ? d.smallFont : d.font;
+    bool big = false;
+    p.setFont(normal);
+    for (const TextItem& t : items) {
+        if (t.big != big) {
+            big = t.big;
+            p.setFont(big ? d.bigFont : normal);
+        }
+        const int ascent = p.fontMetrics().ascent();
+        p.drawText(t.x, t.y + ascent, QString::fromStdString(t.text));
+    }
+    p.end();
+}
+
+} // namespace kv::scene
