@@ -22,7 +22,7 @@ public:
     long long NowMs() const { return now_; }
     bool Enabled(TimerId id) const { return t_[Index(id)].enabled; }
     int Interval(TimerId id) const { return t_[Index(id)].interval; }
-    // Fires every timer that falls due up to now + ms; false if none was enabled.
+    // Fires every timer that falls due up to now + ms; true if any fired.
     bool Advance(MatchScreen& screen, long long ms);
 
 private:

@@ -1,0 +1,72 @@
+// A match screen wired to recording ports and a virtual clock.
+#pragma once
+
+#include "match/MatchScreen.h"
+#include "match/RecordingPorts.h"
+#include "match/VirtualClock.h"
+#include "physics/Physics.h"
+
+#include <memory>
+
+namespace kv::test {
+
+struct Rig {
+    Module1 m;
+    Rng rng{12345};
+    VirtualScheduler clock;
+    RecordingKeyboard kb;
+    RecordingDisplay display;
+    RecordingScene scene{m};
+    RecordingSound sound;
+    RecordingReplay replay;
+    RecordingSaveGame saves;
+    RecordingScreens screens;
+    RecordingDialogs dialogs;
+    MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, dialogs};
+    std::unique_ptr<MatchScreen> s;
+
+    // A quick game of n players on a bare table; computers when comp is set.
+    explicit Rig(int n, bool comp = false) {
+        SetDefaultSettings(m);
+        SetMatchDefaults(m);
+        m.Border = kFalse;
+        m.PipaOn = kFalse;
+        m.MaxPip = 0;
+        m.VarK = 0;
+        m.MaxGamers = static_cast<i16>(n);
+        PlacePieces(m);
+        BuildShapes(m);
+        for (int i = 1; i <= n; ++i) {
+            m.KH(i) = static_cast<i16>(i);
+            m.WS(i) = 0;
+            m.Gobla(i).CompControl = comp ? 1 : 0;
+            m.Gobla(i).Model = 3;
+        }
+        m.CurG = 1;
+        m.CurNG = 1;
+        m.CurSgin = 0;
+        m.NewSgin = 0;
+        s = std::make_unique<MatchScreen>(m, ports, rng);
+    }
+
+    void Start() { s->Init(); }
+    void Fire(TimerId id, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            s->Tick(id);
+    }
+    void KbTicks(int n) { Fire(TimerId::KeyBoard, n); }
+    // Runs the clock until no timer other than the keyboard is enabled, or ms pass.
+    void Settle(long long maxMs = 600000) {
+        const long long until = clock.NowMs() + maxMs;
+        while (m.RenderOn != 0 && clock.NowMs() < until) {
+            bool other = false;
+            for (TimerId t :
+                 {TimerId::Run, TimerId::Pause, TimerId::Gor, TimerId::Cam, TimerId::Exit})
+                other = other || clock.Enabled(t);
+            if (!other) break;
+            clock.FireNext(*s);
+        }
+    }
+};
+
+} // namespace kv::test
