@@ -1,0 +1,191 @@
+// Whole matches through the runner: the result it prints, and the final states
+// pinned bit for bit so that no change to the rules or to their speed goes unseen.
+#include "sim/SimRun.h"
+
+#include "match/NullPorts.h"
+#include "physics/Physics.h"
+
+#include <gtest/gtest.h>
+
+#include <charconv>
+#include <cstring>
+#include <sstream>
+
+namespace {
+
+using kv::sim::PlayOptions;
+
+struct Played {
+    kv::Module1 m;
+    kv::sim::RunResult r;
+};
+
+Played Play(const PlayOptions& p) {
+    Played out;
+    kv::BuildShapes(out.m);
+    kv::NullDialogs dialogs;
+    EXPECT_TRUE(kv::sim::SetupPlay(out.m, p, dialogs));
+    kv::NullReplay replay;
+    out.r = kv::sim::RunMatch(out.m, replay, false, p.seed, p.maxStrikes);
+    return out;
+}
+
+// FNV-1a over the bits of everything a match ends with.
+std::uint64_t Digest(const kv::Module1& m, const kv::sim::RunResult& r) {
+    std::uint64_t h = 1469598103934665603ull;
+    auto add = [&](const void* p, std::size_t n) {
+        const auto* b = static_cast<const unsigned char*>(p);
+        for (std::size_t i = 0; i < n; ++i)
+            h = (h ^ b[i]) * 1099511628211ull;
+    };
+    for (int s = 1; s <= kv::kPieceSlots; ++s) {
+        const kv::GoblaRec& g = m.Gobla(s);
+        for (double v : {g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi})
+            add(&v, sizeof v);
+        for (kv::i16 v : {g.Life, g.Sginul, g.Model, g.M})
+            add(&v, sizeof v);
+    }
+    for (int i = 1; i <= kv::kMaxPlayers; ++i)
+        add(&m.WS(i), sizeof(kv::i16));
+    for (long v : {static_cast<long>(r.winner), r.strikes, r.ticks, static_cast<long>(r.virtualMs)})
+        add(&v, sizeof v);
+    return h;
+}
+
+PlayOptions Opts(int players, std::uint64_t seed) {
+    PlayOptions p;
+    p.players = players;
+    p.seed = seed;
+    return p;
+}
+
+} // namespace
+
+TEST(SimPlay, ComputerMatchesRunToTheirEnd) {
+    for (int players = 2; players <= 8; ++players) {
+        PlayOptions p = Opts(players, 3);
+        p.models = {0, 1, 2, 3, 0, 1, 2, 3};
+        p.models.resize(static_cast<std::size_t>(players));
+        const Played g = Play(p);
+        EXPECT_TRUE(g.r.finished) << players;
+        EXPECT_NE(g.r.winner, 0) << players;
+        EXPECT_GT(g.r.strikes, 0);
+        // The finishing order names every player exactly once.
+        std::vector<int> seen(9, 0);
+        for (int i = 1; i <= players; ++i) {
+            ASSERT_GE(g.m.WS(i), 1);
+            ASSERT_LE(g.m.WS(i), players);
+            ++seen[static_cast<std::size_t>(g.m.WS(i))];
+        }
+        for (int i = 1; i <= players; ++i)
+            EXPECT_EQ(seen[static_cast<std::size_t>(i)], 1);
+    }
+}
+
+TEST(SimPlay, EightOverlappingPiecesOnTheSmallestTableFinish) {
+    PlayOptions p = Opts(8, 1);
+    p.tableX = 200;
+    p.tableY = 200;
+    const Played g = Play(p);
+    EXPECT_TRUE(g.r.finished);
+}
+
+TEST(SimPlay, StrikeLimitStopsAnUnfinishedMatch) {
+    PlayOptions p = Opts(8, 5);
+    p.maxStrikes = 1;
+    const Played g = Play(p);
+    EXPECT_EQ(g.r.strikes, 1);
+    EXPECT_FALSE(g.r.finished);
+    EXPECT_EQ(g.r.winner, 0);
+}
+
+TEST(SimPlay, SameSeedSameMatchAndJsonReadsBackExactly) {
+    PlayOptions p = Opts(6, 11);
+    p.spread = 0.1;
+    p.json = true;
+    std::ostringstream a, b, err;
+    ASSERT_EQ(kv::sim::PlayCommand(p, a, err), 0);
+    ASSERT_EQ(kv::sim::PlayCommand(p, b, err), 0);
+    EXPECT_EQ(a.str(), b.str());
+    const std::string s = a.str();
+    EXPECT_EQ(s.rfind("{\"finished\": ", 0), 0u);
+    EXPECT_NE(s.find("\"finishing_order\": ["), std::string::npos);
+    EXPECT_NE(s.find("\"name\": \"Омон6\""), std::string::npos);
+
+    // Every printed real is the shortest text of the exact value.
+    const Played g = Play(p);
+    for (int i = 1; i <= 6; ++i) {
+        const std::string x = kv::sim::RealText(g.m.Gobla(i).Xpos);
+        EXPECT_NE(s.find("\"x\": " + x), std::string::npos);
+        double back = 0;
+        std::from_chars(x.data(), x.data() + x.size(), back);
+        EXPECT_EQ(std::memcmp(&back, &g.m.Gobla(i).Xpos, sizeof back), 0);
+    }
+}
+
+TEST(SimPlay, TeamGameAlternatesAndNamesAWinningTeam) {
+    PlayOptions p = Opts(0, 2);
+    p.teams = 3;
+    p.players = 6;
+    p.models = {2};
+    const Played g = Play(p);
+    EXPECT_TRUE(g.r.finished);
+    EXPECT_TRUE(g.r.winner == 1 || g.r.winner == 2 || g.r.winner == -1);
+    for (int s = 1; s <= 6; ++s) {
+        EXPECT_EQ(g.m.Gobla(s).Com, (s % 2 == 1) ? 0 : 1);
+        EXPECT_EQ(g.m.Gobla(s).Gray != 0, s % 2 == 0);
+        EXPECT_EQ(g.m.Gobla(s).Model, 2);
+    }
+}
+
+// Pinned final states of fixed computer matches. A change here means a match
+// now ends differently: replays recorded before would no longer play back.
+TEST(SimPlay, GoldenFinalStates) {
+    struct Case {
+        const char* name;
+        PlayOptions p;
+        std::uint64_t digest;
+    };
+    std::vector<Case> cases;
+    {
+        PlayOptions p = Opts(2, 1);
+        cases.push_back({"two players, defaults", p, 0x19480b958dcfe870ull});
+    }
+    {
+        PlayOptions p = Opts(8, 7);
+        p.models = {0, 1, 2, 3, 3, 2, 1, 0};
+        cases.push_back({"eight mixed models", p, 0x5ea72ee754a4c8e6ull});
+    }
+    {
+        PlayOptions p = Opts(5, 9);
+        p.masses = {1, 3, 10, 1, 1000};
+        p.wall = 1;
+        p.obstacles = 2;
+        p.obstaclesMirror = true;
+        p.spread = 0.05;
+        p.friction = 0.01;
+        cases.push_back(
+            {"masses, first wall position, four obstacles, spread", p, 0xc7323a9a952b1a3cull});
+    }
+    {
+        PlayOptions p = Opts(0, 4);
+        p.teams = 4;
+        p.players = 8;
+        p.models = {1};
+        p.tableX = 1000;
+        p.tableY = 1000;
+        p.wall = 0;
+        cases.push_back({"team game 4 against 4 on the largest table", p, 0x99db992ecd521ec3ull});
+    }
+    {
+        PlayOptions p = Opts(8, 1);
+        p.tableX = 200;
+        p.tableY = 200;
+        cases.push_back({"eight players on 200 by 200", p, 0x9c6b05d556ff193dull});
+    }
+    for (const Case& c : cases) {
+        const Played g = Play(c.p);
+        const std::uint64_t d = Digest(g.m, g.r);
+        EXPECT_EQ(d, c.digest) << c.name << ": 0x" << std::hex << d;
+    }
+}
