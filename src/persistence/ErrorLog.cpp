@@ -1,0 +1,25 @@
+#include "persistence/ErrorLog.h"
+
+#include "persistence/TextFile.h"
+
+#include <cstdio>
+
+namespace kv {
+
+void LogError(const std::string& message) {
+    LogErrorIn(StateDir(), message);
+}
+
+void LogErrorIn(const std::string& dir, const std::string& message) {
+    std::string path = dir;
+    if (!path.empty() && path.back() != '/') path += '/';
+    path += "zvrerror.log";
+    std::FILE* f = std::fopen(path.c_str(), "ab");
+    if (!f) return;
+    const std::string entry =
+        Utf8ToCp1251("(" + DateText() + " " + TimeText() + "): " + message + NL);
+    std::fwrite(entry.data(), 1, entry.size(), f);
+    std::fclose(f);
+}
+
+} // namespace kv

@@ -1,0 +1,160 @@
+#include "persistence/Replay.h"
+
+#include "persistence/ErrorLog.h"
+#include "persistence/SaveGame.h"
+
+#include <cerrno>
+#include <cmath>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace kv {
+
+namespace {
+
+// Writes all bytes and waits until they are on the disk.
+int WriteDurable(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return ::fdatasync(fd) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+FileReplay::FileReplay(Module1& m, DialogPort& dialogs) : m_(m), dialogs_(dialogs) {}
+
+FileReplay::~FileReplay() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool FileReplay::StartReplayRecord(const std::string& path) {
+    CloseReplayRead();
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    const std::string text = ";Kvelmar II: Zantor - сохраненный повтор:" + DateText() + " " +
+                             TimeText() + NL + SnapshotText(m_) + "[game]" + NL;
+    std::string err;
+    if (WriteFileAtomic(path, Utf8ToCp1251(text), &err)) {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+        if (fd_ >= 0) return true;
+        err = ErrorText(errno);
+    }
+    const std::string msg =
+        std::string("Ошибка при записи игры!") + NL2 + "Описание ошибки: " + err + ". Продолжить?";
+    LogError(msg);
+    return dialogs_.Message(msg, MsgIcon::Information, MsgButtons::YesNo, "Запись игры") ==
+           MsgAnswer::Yes;
+}
+
+void FileReplay::WriteReplayStep(const StrikeRecord& strike, i16 pot) {
+    const int e =
+        fd_ < 0
+            ? EBADF
+            : WriteDurable(fd_, "ba=" + FixedText(strike.ba) + NL + "pa=" + FixedText(strike.pa) +
+                                    NL + "si=" + FixedText(static_cast<int>(strike.si)) + NL +
+                                    "G=" + FixedText(static_cast<int>(pot)) + NL);
+    if (e != 0)
+        LogError(std::string("Ошибка при записи хода игрока в файл повтора!") + NL2 + ErrorText(e));
+}
+
+void FileReplay::CloseReplayRecord() {
+    if (fd_ < 0) return;
+    int e = WriteDurable(fd_, Utf8ToCp1251(";Конец записи: " + TimeText() + NL));
+    if (::close(fd_) != 0 && e == 0) e = errno;
+    fd_ = -1;
+    if (e != 0) LogError(std::string("Ошибка при закрытии файла повтора! ") + NL2 + ErrorText(e));
+}
+
+void FileReplay::LoadReplay(const std::string& path) {
+    CloseReplayRead();
+    dialogs_.SetBusy(true);
+    for (int i = 1; i <= kMaxPlayers; ++i)
+        m_.SavedMass(i) = m_.Gobla(i).M;
+    std::string err;
+    if (!lines_.Load(path, &err)) {
+        detail::FailLoad(m_, path, detail::SnapshotKind::Replay, err, dialogs_);
+        return;
+    }
+    if (!detail::ReadSnapshot(m_, lines_, path, detail::SnapshotKind::Replay, dialogs_)) {
+        lines_.SetBytes({});
+        dialogs_.SetBusy(false);
+        return;
+    }
+    for (std::size_t i = 0; i < lines_.Count(); ++i) {
+        if (lines_.Upper(i) == "[GAME]") {
+            pos_ = i + 1;
+            reading_ = true;
+            dialogs_.SetBusy(false);
+            return;
+        }
+    }
+    const std::string msg =
+        "Ошибка при чтении файла повтора! Возможно, он поврежден или не содержит сохраненную игру.";
+    LogError(msg);
+    dialogs_.SetBusy(false);
+    dialogs_.Message(msg, MsgIcon::Stop, MsgButtons::Ok);
+    m_.MaxGamers = 0;
+    lines_.SetBytes({});
+}
+
+bool FileReplay::ReadReplayStep(StrikeRecord& strike, i16& pot) {
+    if (!reading_) return false;
+    double v[4] = {};
+    for (int k = 0; k < 4; ++k) {
+        while (pos_ < lines_.Count() && lines_.Line(pos_).empty())
+            ++pos_;
+        if (pos_ >= lines_.Count()) return false;
+        const std::string& line = lines_.Line(pos_++);
+        const std::size_t skip = k < 3 ? 3 : 2;
+        v[k] = line.size() > skip ? PlainNumber(std::string_view(line).substr(skip)) : 0.0;
+    }
+    try {
+        if (!std::isfinite(v[0]) || !std::isfinite(v[1]))
+            throw LoadFailure{"Недопустимое значение угла"};
+        StrikeRecord s;
+        s.ba = v[0];
+        s.pa = v[1];
+        s.si = ToI16(v[2]);
+        const i16 g = ToI16(v[3]);
+        strike = s;
+        pot = g;
+        return true;
+    } catch (const LoadFailure& e) {
+        // A damaged step ends the playback rather than feed the physics.
+        LogError(std::string("Ошибка при чтении хода из файла повтора!") + NL2 + e.description);
+        reading_ = false;
+        return false;
+    }
+}
+
+void FileReplay::CloseReplayRead() {
+    reading_ = false;
+    pos_ = 0;
+    lines_.SetBytes({});
+}
+
+bool LoadReplayFile(Module1& m, const std::string& path, DialogPort& dialogs, FileReplay& out) {
+    out.LoadReplay(path);
+    if (m.MaxGamers == 0) return false;
+    if (!CheckLoadedTable(m, dialogs)) {
+        out.CloseReplayRead();
+        return false;
+    }
+    return true;
+}
+
+std::string NextReplayPath(Module1& m, const std::string& dir) {
+    m.ReplaySlot = static_cast<i16>(m.ReplaySlot >= 5 || m.ReplaySlot < 0 ? 1 : m.ReplaySlot + 1);
+    std::string d = dir;
+    if (!d.empty() && d.back() != '/') d += '/';
+    return d + "replay" + std::to_string(m.ReplaySlot) + ".sav";
+}
+
+} // namespace kv

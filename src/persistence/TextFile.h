@@ -1,0 +1,111 @@
+// The key/value text files of the game: Windows-1251 on disk with CR LF line
+// ends, UTF-8 inside the program; keyed lookup, whole-file reading and
+// writing, number conversions and the folders the files live in.
+#pragma once
+
+#include "match/Module1.h"
+#include "match/Ports.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace kv {
+
+inline constexpr const char* NL = "\r\n";
+inline constexpr const char* NL2 = "\r\n\r\n";
+
+// Exact for every character Windows-1251 has; any other becomes '?'.
+std::string Utf8ToCp1251(std::string_view utf8);
+std::string Cp1251ToUtf8(std::string_view cp1251);
+
+// A file read whole into memory, split into lines (CR LF, LF or CR), kept in
+// Windows-1251 so that matching is a byte compare of upper-cased text.
+class TextLines {
+public:
+    TextLines() = default;
+    // False when the file cannot be read; the error description is in *err.
+    bool Load(const std::string& path, std::string* err = nullptr);
+    void SetBytes(std::string_view cp1251);
+    bool Empty() const { return lines_.empty(); }
+    std::size_t Count() const { return lines_.size(); }
+    // Raw Windows-1251 line.
+    const std::string& Line(std::size_t i) const { return lines_[i]; }
+    // Index of the first line after the first header matching the section, or npos.
+    std::size_t SectionBody(std::string_view sectionUpper) const;
+    const std::string& Upper(std::size_t i) const { return upper_[i]; }
+
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+private:
+    std::vector<std::string> lines_;
+    std::vector<std::string> upper_;
+    mutable std::unordered_map<std::string, std::size_t> sections_;
+};
+
+// Upper case of Windows-1251 text (Latin and Cyrillic letters).
+std::string UpperCp1251(std::string_view s);
+
+bool FileExists(const std::string& path);
+// Keyed lookup: the raw value (UTF-8) or "".
+std::string GetKey(std::string_view section, std::string_view key, const TextLines& file);
+std::string GetKeyFromFile(const std::string& path, std::string_view section, std::string_view key);
+// Whole file, each line followed by CR LF; "" when missing or unreadable.
+std::string ReadTextFile(const std::string& path, DialogPort& dialogs);
+// Replaces the file with text + CR LF; false (after the message) on failure.
+bool WriteTextFile(const std::string& path, const std::string& text, DialogPort& dialogs);
+std::string ReadSection(const TextLines& file, std::string_view section);
+// The one open data file of the chronicle.
+void OpenServiceFile(const std::string& path, DialogPort& dialogs);
+void CloseServiceFile();
+const TextLines& ServiceFile();
+
+// Writes bytes to a temporary file in the same folder, flushes it to disk and
+// renames it over the path: the old file stays whole until the new one is.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* err);
+
+// A failure of a numeric conversion during a load.
+struct LoadFailure {
+    std::string description;
+};
+
+// Plain number: leading blanks, sign, digits, ".", fraction, E or D exponent;
+// stops at the first character that does not fit; 0 when nothing fits.
+double PlainNumber(std::string_view utf8);
+// Regional number: the whole value must be a number ("." or "," separator,
+// blanks around allowed); throws LoadFailure otherwise or when not finite.
+double RegionalNumber(std::string_view utf8);
+float RegionalFloat(std::string_view utf8);
+// Nearest integer, halves to even; throws LoadFailure outside 16 bits.
+i16 ToI16(double v);
+i16 IntOf(std::string_view utf8); // ToI16(PlainNumber(s))
+i16 FlagOf(std::string_view utf8);
+
+// Shortest text that reads back to the same bits ("." separator, E exponent).
+std::string RealText(double v);
+std::string RealText(float v);
+// The fixed form of replay steps: blank before non-negative values, no zero
+// before the point, every digit needed to read back exactly.
+std::string FixedText(double v);
+std::string FixedText(int v);
+// A text value with CR and LF replaced, so that it cannot add lines to a file.
+std::string OneLine(std::string_view s);
+
+// Description of an errno value, in Russian.
+std::string ErrorText(int err);
+
+// The game's own folder (settings, saves, replays, log), ending in '/', created
+// when missing: $KVELMAR2_HOME, else $XDG_DATA_HOME/kvelmar2, else
+// ~/.local/share/kvelmar2.
+std::string StateDir();
+// Product data: $KVELMAR2_DATA, else gamedata/ beside the executable, else the
+// installed data folder; ends in '/'.
+std::string DataDir();
+
+// Short date and long time of now: dd.MM.yyyy and HH:mm:ss.
+std::string DateText();
+std::string TimeText();
+
+} // namespace kv
