@@ -42,6 +42,186 @@ const ShapeRec* ShapeOf(const Module1& m, const GoblaRec& p) {
     return &m.Shapes[static_cast<std::size_t>(p.Model)];
 }
 
+// The physical part of a record: probes copy this instead of whole records
+// with their names.
+struct Body {
+    double Xpos, Ypos, Xvec, Yvec, U, Phi;
+    i16 Life, MyNum, Model, M;
+};
+
+Body BodyOf(const GoblaRec& g) {
+    return Body{g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi, g.Life, g.MyNum, g.Model, g.M};
+}
+
+bool Fixed(const Body& p) {
+    return p.Model == kModelObstacle || p.Model == kModelWall;
+}
+
+// The one motion rule for table records and probe copies alike. Returns the
+// piece number that perished, or 0.
+template <typename Rec> i16 Advance(Module1& m, Rec& p, double dt, PhysicsEvents* ev) {
+    if (Fixed(p)) return 0;
+    const double F = m.Ftr;
+
+    const double s = Hypot(p.Xvec, p.Yvec);
+    if (s > 2 * F * dt) {
+        p.Xvec -= 2 * (F * p.Xvec * dt / s);
+        p.Yvec -= 2 * (F * p.Yvec * dt / s);
+    } else {
+        p.Xvec = 0.0;
+        p.Yvec = 0.0;
+    }
+
+    if (std::fabs(p.U) > 3 * F * dt)
+        p.U -= (p.U > 0 ? 1.0 : -1.0) * 3 * F * dt;
+    else
+        p.U = 0.0;
+
+    p.Xpos += dt * p.Xvec;
+    p.Ypos += dt * p.Yvec;
+
+    const double twoPi = 2 * m.Pi;
+    p.Phi -= dt * p.U;
+    if (p.Phi > twoPi) p.Phi -= twoPi;
+    if (p.Phi < -twoPi) p.Phi += twoPi;
+
+    if (p.MyNum <= m.MaxGamers && p.Life != 0) {
+        // Written as "inside" so that a centre that is not a number counts as fallen.
+        const bool inside = p.Xpos <= m.MaxX && p.Ypos <= m.MaxY && p.Xpos >= 0 && p.Ypos >= 0;
+        if (!inside) {
+            const i16 k = p.MyNum;
+            Perish(m, k, ev);
+            return k;
+        }
+    }
+    return 0;
+}
+
+const ShapeRec* ShapeOfModel(const Module1& m, i16 model) {
+    if (model < 0 || model > 6) return nullptr;
+    return &m.Shapes[static_cast<std::size_t>(model)];
+}
+
+Circle Place(const Circle& c, double cs, double sn, double x, double y) {
+    return Circle{c.x * cs - c.y * sn + x, c.x * sn + c.y * cs + y, c.r};
+}
+
+template <typename Rec> Circle WorldOf(const Module1& m, const Rec& p, int k) {
+    const ShapeRec* s = ShapeOfModel(m, p.Model);
+    if (!s || k < 1 || k > s->count) return Circle{p.Xpos, p.Ypos, 0};
+    return Place(s->c[static_cast<std::size_t>(k)], std::cos(p.Phi), std::sin(p.Phi), p.Xpos,
+                 p.Ypos);
+}
+
+// a.r + b.r > distance, as CirclesOverlap computes it; the square root is
+// taken only when the squares are too close to tell.
+bool Overlap(const Circle& a, const Circle& b) {
+    const double dx = a.x - b.x;
+    const double dy = a.y - b.y;
+    const double q = dx * dx + dy * dy;
+    const double R = a.r + b.r;
+    const double R2 = R * R;
+    if (q > R2 * (1 + 1e-9)) return false;
+    if (q < R2 * (1 - 1e-9)) return R > 0;
+    return R > std::sqrt(q);
+}
+
+// Probe copies of one contact search: each object is advanced once and its
+// circles placed once, however many pairs it is in.
+struct ProbeCache {
+    Body body[kPieceSlots + 1];
+    Circle world[kPieceSlots + 1][20];
+    bool moved[kPieceSlots + 1] = {};
+    bool placed[kPieceSlots + 1] = {};
+};
+
+const Circle* Placed(const Module1& m, ProbeCache& pc, int i, const ShapeRec& s) {
+    if (!pc.placed[i]) {
+        const Body& b = pc.body[i];
+        const double cs = std::cos(b.Phi);
+        const double sn = std::sin(b.Phi);
+        for (int k = 1; k <= s.count; ++k)
+            pc.world[i][k] = Place(s.c[static_cast<std::size_t>(k)], cs, sn, b.Xpos, b.Ypos);
+        pc.placed[i] = true;
+    }
+    (void)m;
+    return pc.world[i];
+}
+
+// PairContact on two cached probe copies.
+std::array<double, 2> CachedPair(const Module1& m, ProbeCache& pc, int i, int j) {
+    const std::array<double, 2> none{-1, 0};
+    const Body& a = pc.body[i];
+    const Body& b = pc.body[j];
+    if (a.Life == 0 || b.Life == 0) return none;
+    const ShapeRec* sa = ShapeOfModel(m, a.Model);
+    const ShapeRec* sb = ShapeOfModel(m, b.Model);
+    if (!sa || !sb) return none;
+    // D > bound, decided on the squares where they are clear: the bound is a
+    // whole number, so q > (T + 1)^2 means D >= T + 1 and q <= T^2 means D <= T.
+    const double dx = a.Xpos - b.Xpos;
+    const double dy = a.Ypos - b.Ypos;
+    const double q = dx * dx + dy * dy;
+    const double T = sa->bound + sb->bound + 2;
+    if (q > (T + 1) * (T + 1)) return none;
+    if (q > T * T && std::sqrt(q) > T) return none;
+    if (!(q <= (T + 1) * (T + 1))) return none; // not a number
+    if (sa->count == 0 || sb->count == 0) return none;
+    const Circle* ca = Placed(m, pc, i, *sa);
+    const Circle* cb = Placed(m, pc, j, *sb);
+    for (int k = 1; k <= sa->count; ++k)
+        for (int l = 1; l <= sb->count; ++l)
+            if (Overlap(ca[k], cb[l])) return {static_cast<double>(k), static_cast<double>(l)};
+    return none;
+}
+
+void Invalidate(ProbeCache& pc, i16 k) {
+    if (k >= 1 && k <= kPieceSlots) pc.moved[k] = pc.placed[k] = false;
+}
+
+// ProbePair with the cache. Both copies are taken before either is advanced,
+// and a piece that perishes is copied afresh (parked) for the pairs after.
+std::array<double, 2> CachedProbe(Module1& m, ProbeCache& pc, int i, int j, double dt,
+                                  PhysicsEvents* ev) {
+    const bool ci = pc.moved[i];
+    const bool cj = pc.moved[j];
+    if (!ci) pc.body[i] = BodyOf(m.Gobla(i));
+    if (!cj) pc.body[j] = BodyOf(m.Gobla(j));
+    i16 gone1 = 0, gone2 = 0;
+    if (!ci) {
+        gone1 = Advance(m, pc.body[i], dt, ev);
+        pc.moved[i] = true;
+        pc.placed[i] = false;
+    }
+    if (!cj) {
+        gone2 = Advance(m, pc.body[j], dt, ev);
+        pc.moved[j] = true;
+        pc.placed[j] = false;
+    }
+    const std::array<double, 2> kl = CachedPair(m, pc, i, j);
+    Invalidate(pc, gone1);
+    Invalidate(pc, gone2);
+    return kl;
+}
+
+Contact Search(Module1& m, double dt, PhysicsEvents* ev) {
+    ProbeCache pc;
+    const int n = ObjectCount(m);
+    for (int i = 1; i <= n - 1; ++i) {
+        const bool fi = Fixed(m.Gobla(i));
+        for (int j = i + 1; j <= n; ++j) {
+            // Two fixed objects can never be pushed apart: they never count as touching.
+            if (fi && Fixed(m.Gobla(j))) continue;
+            const std::array<double, 2> kl = CachedProbe(m, pc, i, j, dt, ev);
+            if (kl[0] != -1) {
+                m.ContactSound = kTrue;
+                return Contact{static_cast<double>(i), static_cast<double>(j), kl[0], kl[1]};
+            }
+        }
+    }
+    return Contact{};
+}
+
 void MoveAll(Module1& m, double dt, PhysicsEvents* ev) {
     const int n = m.MaxGamers < kPieceSlots ? m.MaxGamers : kPieceSlots;
     for (int k = 1; k <= n; ++k)
@@ -57,7 +237,7 @@ void Step(Module1& m, double dt, PhysicsEvents* ev, StepBudget& b) {
             break;
         }
         --b.searches;
-        const Contact c = FindContact(m, dt, ev);
+        const Contact c = Search(m, dt, ev);
         if (c.None()) {
             MoveAll(m, dt, ev);
             break;
@@ -167,36 +347,7 @@ void WriteWalls(Module1& m) {
 }
 
 void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev) {
-    if (Fixed(p)) return;
-    const double F = m.Ftr;
-
-    const double s = Hypot(p.Xvec, p.Yvec);
-    if (s > 2 * F * dt) {
-        p.Xvec -= 2 * (F * p.Xvec * dt / s);
-        p.Yvec -= 2 * (F * p.Yvec * dt / s);
-    } else {
-        p.Xvec = 0.0;
-        p.Yvec = 0.0;
-    }
-
-    if (std::fabs(p.U) > 3 * F * dt)
-        p.U -= (p.U > 0 ? 1.0 : -1.0) * 3 * F * dt;
-    else
-        p.U = 0.0;
-
-    p.Xpos += dt * p.Xvec;
-    p.Ypos += dt * p.Yvec;
-
-    const double twoPi = 2 * m.Pi;
-    p.Phi -= dt * p.U;
-    if (p.Phi > twoPi) p.Phi -= twoPi;
-    if (p.Phi < -twoPi) p.Phi += twoPi;
-
-    if (p.MyNum <= m.MaxGamers && p.Life != 0) {
-        // Written as "inside" so that a centre that is not a number counts as fallen.
-        const bool inside = p.Xpos <= m.MaxX && p.Ypos <= m.MaxY && p.Xpos >= 0 && p.Ypos >= 0;
-        if (!inside) Perish(m, p.MyNum, ev);
-    }
+    Advance(m, p, dt, ev);
 }
 
 void PhysicsStep(Module1& m, double dt, PhysicsEvents* ev) {
@@ -221,27 +372,13 @@ void StrikePush(GoblaRec& p, Segment& seg) {
 }
 
 Contact FindContact(Module1& m, double dt, PhysicsEvents* ev) {
-    const int n = ObjectCount(m);
-    for (int i = 1; i <= n - 1; ++i) {
-        for (int j = i + 1; j <= n; ++j) {
-            // Two fixed objects can never be pushed apart: they never count as touching.
-            if (Fixed(m.Gobla(i)) && Fixed(m.Gobla(j))) continue;
-            const std::array<double, 2> kl = ProbePair(m, i, j, dt, ev);
-            if (kl[0] != -1) {
-                m.ContactSound = kTrue;
-                return Contact{static_cast<double>(i), static_cast<double>(j), kl[0], kl[1]};
-            }
-        }
-    }
-    return Contact{};
+    return Search(m, dt, ev);
 }
 
 std::array<double, 2> ProbePair(Module1& m, int i, int j, double dt, PhysicsEvents* ev) {
-    GoblaRec a = m.Gobla(i);
-    GoblaRec b = m.Gobla(j);
-    MovePiece(m, a, dt, ev);
-    MovePiece(m, b, dt, ev);
-    return PairContact(m, a, b);
+    if (i < 1 || j < 1 || i > kPieceSlots || j > kPieceSlots) return {-1, 0};
+    ProbeCache pc;
+    return CachedProbe(m, pc, i, j, dt, ev);
 }
 
 std::array<double, 2> PairContact(const Module1& m, const GoblaRec& a, const GoblaRec& b) {
@@ -261,12 +398,7 @@ std::array<double, 2> PairContact(const Module1& m, const GoblaRec& a, const Gob
 }
 
 Circle WorldCircle(const Module1& m, const GoblaRec& p, int k) {
-    const ShapeRec* s = ShapeOf(m, p);
-    if (!s || k < 1 || k > s->count) return Circle{p.Xpos, p.Ypos, 0};
-    const Circle& c = s->c[static_cast<std::size_t>(k)];
-    const double cs = std::cos(p.Phi);
-    const double sn = std::sin(p.Phi);
-    return Circle{c.x * cs - c.y * sn + p.Xpos, c.x * sn + c.y * cs + p.Ypos, c.r};
+    return WorldOf(m, p, k);
 }
 
 bool CirclesOverlap(const Circle& a, const Circle& b) {
@@ -329,11 +461,11 @@ void Resolve(Module1& m, double dt, const Contact& c, PhysicsEvents* ev, StepBud
         pushPair();
         ++n;
         if (n >= limit) break;
-        GoblaRec a = A;
-        GoblaRec bb = B;
-        MovePiece(m, a, dt, ev);
-        MovePiece(m, bb, dt, ev);
-        if (!CirclesOverlap(WorldCircle(m, a, k), WorldCircle(m, bb, l))) break;
+        Body a = BodyOf(A);
+        Body bb = BodyOf(B);
+        Advance(m, a, dt, ev);
+        Advance(m, bb, dt, ev);
+        if (!CirclesOverlap(WorldOf(m, a, k), WorldOf(m, bb, l))) break;
     }
     b.pushes -= n;
     for (long r = 0; r < n + 1; ++r)
