@@ -53,6 +53,9 @@ void MatchScreen::EnableTimer(TimerId id, bool on) {
 
 void MatchScreen::Init() {
     p_.dialogs.SetBusy(true);
+    // A hand-edited save may name a player that does not exist.
+    if (m_.CurNG < 1 || m_.CurNG > kMaxPlayers) m_.CurNG = 1;
+    if (m_.CurG < 1 || m_.CurG > kMaxPlayers) m_.CurG = 1;
     m_.NewSgin = 0;
     m_.HintText.clear();
 
@@ -289,6 +292,8 @@ void MatchScreen::ExitTick() {
 
 void MatchScreen::Unload() {
     m_.RenderOn = kFalse;
+    if (unloaded_) return; // the results screen must not be shown twice
+    unloaded_ = true;
     for (int i = 0; i < kTimerCount; ++i)
         EnableTimer(static_cast<TimerId>(i), false);
     p_.display.ShutdownDisplay();

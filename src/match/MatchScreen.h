@@ -142,6 +142,7 @@ private:
     i16 camFollow_ = 0;
     i16 camGoalX_ = 0, camGoalY_ = 0, camGoalZ_ = 0;
 
+    bool unloaded_ = false;
     long strikes_ = 0;
     long physicsTicks_ = 0;
 };

@@ -1,6 +1,6 @@
 // The small interfaces through which the match core reaches devices, files and
 // windows. The game plugs in Qt/OpenGL/OpenAL versions, the headless runner the
-// null ones, tests the recording ones (match/TestPorts.h).
+// null ones, tests the recording ones (match/RecordingPorts.h).
 #pragma once
 
 #include "match/Module1.h"

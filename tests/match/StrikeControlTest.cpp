@@ -45,7 +45,7 @@ TEST(Strike, AGentleStrikePassesTheTurn) {
     EXPECT_EQ(r.replay.written.at(0).strike.si, 20);
     const double x0 = r.m.Gobla(1).Xpos;
     r.Settle();
-    EXPECT_GT(r.m.Gobla(1).Xpos, x0 + 100);          // v = 4, friction 0.04 a step: about 200
+    EXPECT_GT(r.m.Gobla(1).Xpos, x0 + 100);             // v = 4, friction 0.04 a step: about 200
     EXPECT_EQ(r.m.StatusText.rfind("Выберите", 0), 0u); // the next human's prompt
     EXPECT_EQ(r.m.CurG, 2);
     EXPECT_EQ(r.s->TurnPhase(), 1);

@@ -147,6 +147,7 @@ TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
     EXPECT_EQ(r.clock.NowMs() - t0, 7000);
     EXPECT_EQ(r.m.StatusText, "Пожалуйста подождите...");
     r.s->Unload();
+    r.s->Unload();
     EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 1"});
     EXPECT_EQ(r.replay.recordClosed, 1);
     EXPECT_EQ(r.display.log.back(), "ShutdownDisplay");
