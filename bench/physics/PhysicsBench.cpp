@@ -1,4 +1,5 @@
 // Cost of one motion tick: PhysicsStep(1.0) on typical and crowded tables.
+#include "ai/CompBrain.h"
 #include "match/Module1.h"
 #include "physics/Physics.h"
 
@@ -135,6 +136,56 @@ void BM_CrowdedStart(benchmark::State& st) {
     }
 }
 BENCHMARK(BM_CrowdedStart)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace kv
+
+namespace kv {
+namespace {
+
+struct QuietHost : StrikeHost {
+    void SetTurnPhase(i16) override {}
+    bool ReplayMode() const override { return true; }
+    void WriteReplayStep(const StrikeRecord&, i16) override {}
+    void PlaySound(int, i32) override {}
+    void StartMotion() override {}
+};
+
+// A whole match of eight computer players with mixed models on the default
+// table, turns taken in slot order, without the match screen around it.
+void BM_ComputerMatch(benchmark::State& st) {
+    Module1 base = Table(8, 2, true);
+    for (int k = 1; k <= 8; ++k)
+        base.Gobla(k).CompControl = kTrue;
+    long strikes = 0, ticks = 0;
+    for (auto _ : st) {
+        st.PauseTiming();
+        Module1 m = base;
+        QuietHost host;
+        Rng rng(42);
+        st.ResumeTiming();
+        int turn = 0;
+        for (int s = 0; s < 400 && AliveCount(m) > 1; ++s) {
+            do
+                turn = turn % 8 + 1;
+            while (m.Gobla(turn).Life == 0);
+            m.CurG = static_cast<i16>(turn);
+            m.NewSgin = 0;
+            double dir = 0;
+            const StrikeRecord r = ChooseStrike(m, m.CurG, dir);
+            ExecuteStrike(m, r, host, rng);
+            ++strikes;
+            for (int t = 0; t < 100000 && !AllStopped(m); ++t, ++ticks)
+                PhysicsStep(m, 1.0, nullptr);
+        }
+        benchmark::DoNotOptimize(m.Gobla(1).Xpos);
+    }
+    st.counters["strikes"] =
+        benchmark::Counter(static_cast<double>(strikes), benchmark::Counter::kAvgIterations);
+    st.counters["ticks"] =
+        benchmark::Counter(static_cast<double>(ticks), benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_ComputerMatch)->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace kv

@@ -115,7 +115,7 @@ template <typename Rec> Circle WorldOf(const Module1& m, const Rec& p, int k) {
 
 // a.r + b.r > distance, as CirclesOverlap computes it; the square root is
 // taken only when the squares are too close to tell.
-bool Overlap(const Circle& a, const Circle& b) {
+template <typename C> bool Overlap(const C& a, const C& b) {
     const double dx = a.x - b.x;
     const double dy = a.y - b.y;
     const double q = dx * dx + dy * dy;
@@ -128,23 +128,53 @@ bool Overlap(const Circle& a, const Circle& b) {
 
 // Probe copies of one contact search: each object is advanced once and its
 // circles placed once, however many pairs it is in.
-struct ProbeCache {
-    Body body[kPieceSlots + 1];
-    Circle world[kPieceSlots + 1][20];
-    bool moved[kPieceSlots + 1] = {};
-    bool placed[kPieceSlots + 1] = {};
+// Placed circles; no member initialisers, so a cache costs nothing to create.
+struct Spot {
+    double x, y, r;
 };
 
-const Circle* Placed(const Module1& m, ProbeCache& pc, int i, const ShapeRec& s) {
+struct ProbeCache {
+    Body body[kPieceSlots + 1];
+    Spot world[kPieceSlots + 1][20];
+    bool moved[kPieceSlots + 1] = {};
+    bool placed[kPieceSlots + 1] = {};
+    double extent[7] = {-1, -1, -1, -1, -1, -1, -1};
+};
+
+// How far a shape's circles reach from its centre, with room for rounding.
+double Extent(ProbeCache& pc, i16 model, const ShapeRec& s) {
+    double& e = pc.extent[model];
+    if (e < 0) {
+        e = 0;
+        for (int k = 1; k <= s.count; ++k) {
+            const Circle& c = s.c[static_cast<std::size_t>(k)];
+            const double r = std::sqrt(c.x * c.x + c.y * c.y) + c.r;
+            if (r > e) e = r;
+        }
+        e += 1e-6;
+    }
+    return e;
+}
+
+// False only when circle c lies clearly beyond reach of a shape of extent e at (x, y).
+bool Reaches(const Spot& c, double x, double y, double e) {
+    const double dx = c.x - x;
+    const double dy = c.y - y;
+    const double R = c.r + e;
+    return !(dx * dx + dy * dy > R * R * (1 + 1e-9));
+}
+
+const Spot* Placed(ProbeCache& pc, int i, const ShapeRec& s) {
     if (!pc.placed[i]) {
         const Body& b = pc.body[i];
         const double cs = std::cos(b.Phi);
         const double sn = std::sin(b.Phi);
-        for (int k = 1; k <= s.count; ++k)
-            pc.world[i][k] = Place(s.c[static_cast<std::size_t>(k)], cs, sn, b.Xpos, b.Ypos);
+        for (int k = 1; k <= s.count; ++k) {
+            const Circle w = Place(s.c[static_cast<std::size_t>(k)], cs, sn, b.Xpos, b.Ypos);
+            pc.world[i][k] = Spot{w.x, w.y, w.r};
+        }
         pc.placed[i] = true;
     }
-    (void)m;
     return pc.world[i];
 }
 
@@ -167,11 +197,23 @@ std::array<double, 2> CachedPair(const Module1& m, ProbeCache& pc, int i, int j)
     if (q > T * T && std::sqrt(q) > T) return none;
     if (!(q <= (T + 1) * (T + 1))) return none; // not a number
     if (sa->count == 0 || sb->count == 0) return none;
-    const Circle* ca = Placed(m, pc, i, *sa);
-    const Circle* cb = Placed(m, pc, j, *sb);
+    const Spot* ca = Placed(pc, i, *sa);
+    const Spot* cb = Placed(pc, j, *sb);
+    // Only circles that reach into the other shape's extent can overlap one of
+    // its circles; skipping the rest keeps the first pair in order.
+    const double ea = Extent(pc, a.Model, *sa);
+    const double eb = Extent(pc, b.Model, *sb);
+    int la[20], lb[20];
+    int na = 0, nb = 0;
     for (int k = 1; k <= sa->count; ++k)
-        for (int l = 1; l <= sb->count; ++l)
-            if (Overlap(ca[k], cb[l])) return {static_cast<double>(k), static_cast<double>(l)};
+        if (Reaches(ca[k], b.Xpos, b.Ypos, eb)) la[na++] = k;
+    if (na == 0) return none;
+    for (int l = 1; l <= sb->count; ++l)
+        if (Reaches(cb[l], a.Xpos, a.Ypos, ea)) lb[nb++] = l;
+    for (int x = 0; x < na; ++x)
+        for (int y = 0; y < nb; ++y)
+            if (Overlap(ca[la[x]], cb[lb[y]]))
+                return {static_cast<double>(la[x]), static_cast<double>(lb[y])};
     return none;
 }
 
