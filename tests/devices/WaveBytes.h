@@ -17,7 +17,8 @@ inline void Put16(std::vector<std::uint8_t>& b, std::uint16_t v) {
     b.push_back(static_cast<std::uint8_t>(v >> 8));
 }
 inline void PutTag(std::vector<std::uint8_t>& b, const char* t) {
-    b.insert(b.end(), t, t + 4);
+    for (int i = 0; i < 4; ++i)
+        b.push_back(static_cast<std::uint8_t>(t[i]));
 }
 
 // A PCM wave of the given layout holding `frames` frames of a quiet square wave.
