@@ -2,6 +2,8 @@
 // size and placement the scene relies on; the pieces look exactly like the
 // circles the physics collides.
 #include "DataFiles.h"
+#include "match/Module1.h"
+#include "physics/Physics.h"
 
 #include <assimp/cimport.h>
 #include <assimp/postprocess.h>
@@ -197,42 +199,19 @@ TEST(MeshData, DeskTopCarriesItsTexture) {
 
 // ---- pieces against their contact circles ----
 
-struct Circle {
-    double x, y, r;
-};
-
-// Contact circles of each piece model, R = 20, C = 14.
-std::vector<Circle> Circles(int model) {
-    const double R = 20, C = 14;
-    std::vector<Circle> c;
-    if (model == 0) c = {{0, 0, R}, {0, -C, C}};
-    if (model == 1) {
-        for (int k = 0; k <= 10; ++k)
-            c.push_back({0, -C * (1 - k / 10.0), C});
-        for (int k = 1; k <= 4; ++k)
-            c.push_back({-k * C / 5, k * C / 5, C * (1 - k / 5.0)});
-        for (int k = 1; k <= 4; ++k)
-            c.push_back({k * C / 5, k * C / 5, C * (1 - k / 5.0)});
-    }
-    if (model == 2) {
-        c.push_back({0, 0, R});
-        for (int k = 1; k <= 4; ++k)
-            c.push_back({-k * R / 5, k * R / 5, R * (1 - k / 5.0)});
-        for (int k = 1; k <= 4; ++k)
-            c.push_back({k * R / 5, k * R / 5, R * (1 - k / 5.0)});
-        for (int k = 1; k <= 4; ++k)
-            c.push_back({-k * R / 5, -k * R / 5, R * (1 - k / 5.0)});
-        for (int k = 1; k <= 4; ++k)
-            c.push_back({k * R / 5, -k * R / 5, R * (1 - k / 5.0)});
-    }
-    if (model == 3) c = {{0, 0, R}};
-    return c;
+// The circles the physics collides, from the physics itself.
+std::vector<kv::Circle> Circles(int model) {
+    kv::Module1 m;
+    kv::SetMatchDefaults(m);
+    kv::BuildShapes(m);
+    const kv::ShapeRec& shape = m.Shapes[static_cast<size_t>(model)];
+    return std::vector<kv::Circle>(shape.c.begin() + 1, shape.c.begin() + 1 + shape.count);
 }
 
 // Signed distance outside the union (negative inside).
-double Outside(const std::vector<Circle>& cs, double x, double y) {
+double Outside(const std::vector<kv::Circle>& cs, double x, double y) {
     double best = 1e9;
-    for (const Circle& c : cs)
+    for (const kv::Circle& c : cs)
         best = std::min(best, std::hypot(x - c.x, y - c.y) - c.r);
     return best;
 }
@@ -262,7 +241,8 @@ TEST(MeshData, PieceOutlinesAreTheUnionOfTheirCircles) {
                     if (std::fabs(v.y - 4) < 1e-3) top.push_back({v.x, -v.z});
             }
             // Each circle's extreme point that lies on the outline is reached.
-            for (const Circle& c : circles) {
+            ASSERT_FALSE(circles.empty());
+            for (const kv::Circle& c : circles) {
                 const double ex[4][2] = {
                     {c.x + c.r, c.y}, {c.x - c.r, c.y}, {c.x, c.y + c.r}, {c.x, c.y - c.r}};
                 for (const auto& e : ex) {
