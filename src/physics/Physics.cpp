@@ -363,7 +363,7 @@ int ObjectCount(const Module1& m) {
 
 void WriteWalls(Module1& m) {
     if (m.Border == 0) return;
-    const int first = m.MaxGamers + m.MaxPip + 1;
+    const int first = m.MaxGamers + (m.MaxPip > 0 ? m.MaxPip : 0) + 1;
     const double X = m.MaxX;
     const double Y = m.MaxY;
     auto put = [&](int slot, double x, double y, const char* name) {
