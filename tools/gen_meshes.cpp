@@ -104,7 +104,7 @@ Mesh Piece(int model, bool gray) {
                           : m.AddMaterial(Mat(look.name, look.r, look.g, look.b, 0.3));
     const int mark = gray ? m.AddMaterial(Mat("MarkDark", 0.12, 0.12, 0.12))
                           : m.AddMaterial(Mat("MarkWhite", 0.97, 0.97, 0.97));
-    const auto outline = UnionOutline(ModelDiscs(model), 3.0);
+    const auto outline = UnionOutline(ModelDiscs(model), 6.0);
     if (outline.empty()) {
         std::fprintf(stderr, "gen_meshes: outline of model %d is not a single loop\n", model);
         return m;
@@ -249,8 +249,8 @@ Mesh Swin() {
     m.AddFrustum({52, 3, zc}, {60, 3, zc}, 7, 7, 20, false, true, snout);
     m.AddEllipsoid({60.2, 3, zc - 2.5}, {0.8, 1.8, 1.2}, 8, 6, dark);
     m.AddEllipsoid({60.2, 3, zc + 2.5}, {0.8, 1.8, 1.2}, 8, 6, dark);
-    m.AddEllipsoid({49, 13, zc - 7}, {2, 2, 2}, 8, 6, dark);
-    m.AddEllipsoid({49, 13, zc + 7}, {2, 2, 2}, 8, 6, dark);
+    m.AddEllipsoid({52, 13, zc - 7}, {2.2, 2.2, 2.2}, 8, 6, dark);
+    m.AddEllipsoid({52, 13, zc + 7}, {2.2, 2.2, 2.2}, 8, 6, dark);
     m.AddFrustum({38, 17, zc - 8}, {34, 31, zc - 11}, 5, 0.01, 12, true, false, snout);
     m.AddFrustum({38, 17, zc + 8}, {34, 31, zc + 11}, 5, 0.01, 12, true, false, snout);
     for (double x : {-22.0, 22.0})
@@ -262,7 +262,7 @@ Mesh Swin() {
     for (int i = 0; i <= 10; ++i) {
         const double a = 0.8 * i, r = 4.0 - 0.2 * i;
         m.AddEllipsoid({-41 - r * std::cos(a), 8 + r * std::sin(a), zc + 0.3 * i}, {1.6, 1.6, 1.6},
-                       8, 6, pink);
+                       6, 4, pink);
     }
     return m;
 }
