@@ -59,6 +59,7 @@ struct TeamScreenModel {
     i16 countSlider = 4;                  // players per team, 1..4
     i16 modelChoice = 0;                  // RType of every team
     std::string status;
+    bool nameButtons = true; // the new-team screen's name buttons: names file present
 };
 
 inline double FrictionOfButton(int op) {

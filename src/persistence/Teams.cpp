@@ -1,0 +1,173 @@
+#include "persistence/Teams.h"
+
+#include "persistence/TextFile.h"
+
+#include <filesystem>
+
+namespace kv {
+
+namespace {
+
+bool Blank(const std::string& s) {
+    return s.find_first_not_of(" \t") == std::string::npos;
+}
+
+// The first n characters of UTF-8 text.
+std::string FirstChars(const std::string& s, std::size_t n) {
+    std::size_t i = 0, count = 0;
+    while (i < s.size() && count < n) {
+        ++i;
+        while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+            ++i;
+        ++count;
+    }
+    return s.substr(0, i);
+}
+
+// The most teams the team screen lets the user define.
+constexpr int kDefinedTeams = 7;
+
+} // namespace
+
+std::string NamesPath() {
+    return DataDir() + "zvr.nam";
+}
+
+std::string TeamsPath() {
+    return StateDir() + "zvr.cmd";
+}
+
+void LoadNames(Module1& m, QuickGameModel& quick, TeamScreenModel& teams, DialogPort& dialogs,
+               const std::string& path) {
+    if (!FileExists(path)) {
+        dialogs.Message("Файл с именами не найден. Функция выбора имени из коллекции будет "
+                        "недоступна.",
+                        MsgIcon::Information, MsgButtons::Ok);
+        teams.nameButtons = false;
+        quick.enabled = false;
+        m.NameCount = 0;
+        return;
+    }
+    TextLines f;
+    if (!f.Load(path)) {
+        dialogs.Message("Ошибка при загрузке списка имен!", MsgIcon::Critical, MsgButtons::Ok);
+        m.NameCount = 0;
+        return;
+    }
+    int n = 0;
+    for (std::size_t i = 0; i < f.Count(); ++i)
+        if (!Blank(f.Line(i))) ++n;
+    m.NameCount = static_cast<i16>(n > 32767 ? 32767 : n);
+    teams.nameButtons = true;
+    quick.enabled = true;
+}
+
+bool PickName(const Module1& m, Rng& rng, std::string& box, DialogPort& dialogs,
+              const std::string& path) {
+    if (m.NameCount < 1) return false;
+    dialogs.SetBusy(true);
+    const double r = rng.Next01();
+    const i16 k = RoundI16((m.NameCount - 1) * r + 1);
+    TextLines f;
+    std::string err;
+    if (!f.Load(path, &err)) {
+        dialogs.SetBusy(false);
+        dialogs.Message("Ошибка при чтении файла имен!" + std::string(NL2) + err, MsgIcon::Critical,
+                        MsgButtons::Ok);
+        return false;
+    }
+    if (k < 1 || static_cast<std::size_t>(k) > f.Count()) {
+        dialogs.SetBusy(false);
+        dialogs.Message("Неожиданный конец файла gamedata\\zvr.nam.", MsgIcon::Critical,
+                        MsgButtons::Ok);
+        return false;
+    }
+    box = FirstChars(Cp1251ToUtf8(f.Line(static_cast<std::size_t>(k - 1))), 50);
+    dialogs.SetBusy(false);
+    return true;
+}
+
+void SaveCom(const Module1& m, TeamScreenModel& teams, const std::string& path,
+             DialogPort& dialogs) {
+    const int defined = std::min<int>(m.NextTeam - 1, kTeams);
+    if (defined < 1) return;
+    std::string t = ";KVELMAR 2: ZANTOR - Информация о командной игре";
+    auto line = [&](const std::string& s) {
+        t += NL;
+        t += s;
+    };
+    line("K=" + std::to_string(teams.countSlider));
+    for (int i = 1; i <= defined; ++i) {
+        const TeamRec& c = m.rc(i);
+        line("[" + std::to_string(i) + "]");
+        line("ComName=" + OneLine(c.ComName));
+        line("R1=" + OneLine(c.R1));
+        line("R2=" + OneLine(c.R2));
+        line("R3=" + OneLine(c.R3));
+        line("R4=" + OneLine(c.R4));
+        line("CompControl=" + std::to_string(c.CompControl));
+        line("RType=" + std::to_string(teams.modelChoice));
+    }
+    t += NL;
+    t += NL;
+    std::string err;
+    if (!WriteFileAtomic(path, Utf8ToCp1251(t), &err)) {
+        dialogs.Message("Ошибка при сохранении файла настроек:" + std::string(NL2) + err,
+                        MsgIcon::Stop, MsgButtons::Ok);
+        return;
+    }
+    teams.status = "(Настройки команд были успешно сохранены в файл " +
+                   std::filesystem::path(path).filename().string() + ")";
+}
+
+void LoadCom(Module1& m, TeamScreenModel& teams, const std::string& path, DialogPort& dialogs) {
+    if (!FileExists(path)) {
+        m.NextTeam = 1;
+        teams.teamList.clear();
+        teams.playingList.clear();
+        teams.status = "(Файл с настройками команд не найден)";
+        return;
+    }
+    TextLines f;
+    std::string err;
+    try {
+        if (!f.Load(path, &err)) throw LoadFailure{err};
+        i16 K = IntOf(GetKey("", "K", f));
+        if (K < 1 || K > 4) {
+            dialogs.Message("Обнаружена некорректная запись в файле " + path + NL +
+                                "Значение параметра будет установлено по умолчанию.",
+                            MsgIcon::Information, MsgButtons::Ok);
+            K = 4;
+        }
+        teams.countSlider = K;
+        int defined = 0;
+        for (int i = 1; i <= kDefinedTeams; ++i) {
+            const std::string s = std::to_string(i);
+            const std::string name = GetKey(s, "ComName", f);
+            if (name.empty()) break;
+            TeamRec& c = m.rc(i);
+            c.ComName = name;
+            c.R1 = GetKey(s, "R1", f);
+            c.R2 = GetKey(s, "R2", f);
+            c.R3 = GetKey(s, "R3", f);
+            c.R4 = GetKey(s, "R4", f);
+            c.CompControl = IntOf(GetKey(s, "CompControl", f));
+            c.RType = IntOf(GetKey(s, "RType", f));
+            // A model outside the list would reach the physics.
+            if (c.RType < 0 || c.RType > 3) c.RType = 0;
+            defined = i;
+        }
+        m.NextTeam = static_cast<i16>(defined + 1);
+        teams.modelChoice = defined >= 1 ? m.rc(1).RType : 0;
+        teams.teamList.clear();
+        teams.playingList.clear();
+        for (int i = 1; i <= defined; ++i)
+            teams.teamList.push_back(m.rc(i).ComName);
+        teams.status = "(Файл с настройками команд успешно загружен)";
+    } catch (const LoadFailure& e) {
+        dialogs.Message("Ошибка при загрузке файла настроек:" + std::string(NL2) + e.description,
+                        MsgIcon::Stop, MsgButtons::Ok);
+    }
+}
+
+} // namespace kv

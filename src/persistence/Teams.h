@@ -1,0 +1,33 @@
+// The names list gamedata/zvr.nam and the teams file zvr.cmd.
+#pragma once
+
+#include "match/Module1.h"
+#include "match/Ports.h"
+#include "match/Rng.h"
+#include "match/ScreenModels.h"
+
+#include <string>
+
+namespace kv {
+
+std::string NamesPath(); // DataDir() + "zvr.nam"
+std::string TeamsPath(); // StateDir() + "zvr.cmd"
+
+// Counts the names into NameCount and enables or disables the name buttons
+// and the quick game screen's take-part boxes.
+void LoadNames(Module1& m, QuickGameModel& quick, TeamScreenModel& teams, DialogPort& dialogs,
+               const std::string& path = NamesPath());
+
+// Puts a random name (its first 50 characters) into the box; false, with the
+// box unchanged, when none could be read (the message has been shown).
+bool PickName(const Module1& m, Rng& rng, std::string& box, DialogPort& dialogs,
+              const std::string& path = NamesPath());
+
+// Writes the defined teams (1 .. NextTeam - 1); nothing when there are none.
+void SaveCom(const Module1& m, TeamScreenModel& teams, const std::string& path,
+             DialogPort& dialogs);
+// Fills the team table, the team list, the count slider, the model choice and
+// the status line.
+void LoadCom(Module1& m, TeamScreenModel& teams, const std::string& path, DialogPort& dialogs);
+
+} // namespace kv
