@@ -1,0 +1,159 @@
+// Frames read back from an offscreen framebuffer and checked against the scene.
+// Needs a display with OpenGL 3.3 (xvfb-run gives Mesa's llvmpipe).
+#include "SceneTestData.h"
+
+#include "devices/scene/GameScene.h"
+#include "match/RecordingPorts.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+
+#include <filesystem>
+
+namespace kv {
+namespace {
+
+using scene::Vec3;
+using testing::GlTarget;
+
+struct RenderRig {
+    RenderRig(const std::string& dir, int players, int w, int h, bool room) {
+        testing::SetupOpeningMatch(m, players, w, h);
+        m.UseRoom = Flag(room);
+        GameSceneOptions o;
+        o.dataDir = dir;
+        o.appTitle = "Kvelmar II: Zantor";
+        o.clockMs = [] { return 0.0; };
+        scene = std::make_unique<GameScene>(m, display, dialogs, nullptr, o);
+    }
+    ~RenderRig() { scene->ReleaseGL(); }
+    Module1 m;
+    testing::CaptionLog display;
+    RecordingDialogs dialogs;
+    std::unique_ptr<GameScene> scene;
+};
+
+bool IsBackground(QRgb c) {
+    return qRed(c) < 8 && qGreen(c) < 8 && qBlue(c) < 8;
+}
+
+QPoint Projected(const GameScene& s, Vec3 p) {
+    double x = 0, y = 0;
+    EXPECT_TRUE(s.ProjectToScreen(p, x, y));
+    return {static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
+}
+
+#define NEED_GL(target)                                                                            \
+    if (!(target).Available()) GTEST_SKIP() << (target).Why()
+
+TEST(SceneRender, DeskAndPiecesWhereTheCameraSeesThem) {
+    GlTarget gl(640, 480);
+    NEED_GL(gl);
+    testing::TinyGameData data;
+    RenderRig r(data.Dir(), 4, 640, 480, false);
+    ASSERT_TRUE(r.scene->BuildScene());
+    std::string err;
+    ASSERT_TRUE(r.scene->RenderFrame(100, {}, &err)) << err;
+    const QImage img = gl.Read();
+    ASSERT_EQ(img.size(), QSize(640, 480));
+
+    // A corner of the desk, away from the pieces, is drawn in the desk's colour.
+    const QPoint desk = Projected(*r.scene, {45, 0, -12});
+    const QRgb d = img.pixel(desk);
+    EXPECT_FALSE(IsBackground(d));
+    EXPECT_GT(qRed(d), qBlue(d));
+    // Above the room-less desk there is only the black background.
+    EXPECT_TRUE(IsBackground(img.pixel(320, 5)));
+
+    // Each piece's centre shows its model's colour (red, green, blue, yellow).
+    for (int n = 1; n <= 4; ++n) {
+        const GoblaRec& g = r.m.Gobla(n);
+        const QRgb c = img.pixel(Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10}));
+        const testing::Rgb want = testing::PieceColour(g.Model, g.Gray);
+        auto lit = [](int channel, float wanted) {
+            return wanted > 0.5f ? channel > 60 : channel < 20;
+        };
+        EXPECT_TRUE(lit(qRed(c), want.r) && lit(qGreen(c), want.g) && lit(qBlue(c), want.b))
+            << "piece " << n << ": " << qRed(c) << "," << qGreen(c) << "," << qBlue(c);
+    }
+
+    // Moved by the physics, a piece is drawn at its new place once the tick has passed.
+    GoblaRec& g = r.m.Gobla(1);
+    const QPoint before = Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10});
+    g.Xpos += 80;
+    r.scene->PlacePiece(1); // at clock 0
+    ASSERT_TRUE(r.scene->RenderFrame(30, {}));
+    const QImage moved = gl.Read();
+    const QRgb now = moved.pixel(Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10}));
+    EXPECT_GT(qRed(now), 60);
+    EXPECT_LT(qGreen(now), 20);
+    EXPECT_NE(moved.pixel(before), img.pixel(before));
+}
+
+TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
+    GlTarget gl(640, 480);
+    NEED_GL(gl);
+    testing::TinyGameData data;
+    RenderRig r(data.Dir(), 2, 640, 480, false);
+    ASSERT_TRUE(r.scene->BuildScene());
+    r.m.TextColour = 10; // bright green
+    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
+    const QImage plain = gl.Read();
+    const std::vector<TextItem> items = {{10, 10, "[F1:Помощь]  Ходит игрок", false},
+                                         {300, 200, "Выйти из игры? (Y/N)", true}};
+    ASSERT_TRUE(r.scene->RenderFrame(0, items));
+    const QImage text = gl.Read();
+
+    QRect changed;
+    int green = 0;
+    for (int y = 0; y < 480; ++y)
+        for (int x = 0; x < 640; ++x) {
+            const QRgb a = plain.pixel(x, y), b = text.pixel(x, y);
+            if (a == b) continue;
+            changed |= QRect(x, y, 1, 1);
+            if (qGreen(b) > 200 && qRed(b) < 80 && qBlue(b) < 80) ++green;
+            // Top-left placement: nothing above or left of an item.
+            const bool inFirst = x >= 10 && y >= 10 && x < 300 && y < 30;
+            const bool inSecond = x >= 300 && y >= 200 && y < 230;
+            EXPECT_TRUE(inFirst || inSecond) << x << "," << y;
+        }
+    EXPECT_GT(green, 50);
+    EXPECT_LT(changed.top(), 16);
+    EXPECT_GT(changed.bottom(), 210);
+}
+
+TEST(SceneRender, OpeningViewScreenshot) {
+    const std::string dir = testing::RealGameData();
+    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    GlTarget gl(1024, 768);
+    NEED_GL(gl);
+    RenderRig r(dir, 8, 1024, 768, true);
+    ASSERT_TRUE(r.scene->BuildScene());
+    ASSERT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
+    std::vector<TextItem> text = {
+        {10, 10,
+         "[F1:Помощь]  [F3:Имена<вкл>]  [F4:Сохранить]  [F6:Пауза <выкл>]  [F7:Стрелка "
+         "<вкл>]  [F8:Звук <вкл>]  [F9/[,]:Камера]"},
+        {20, 768 - 70, "Ходит игрок " + r.m.Gobla(1).RName},
+        {20, 768 - 40, "Игра началась"},
+    };
+    for (int n = 1; n <= 8; ++n) {
+        const GoblaRec& g = r.m.Gobla(n);
+        const QPoint p = Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10});
+        text.push_back({p.x() - 15, p.y() - 40, g.RName});
+    }
+    ASSERT_TRUE(r.scene->RenderFrame(0, text));
+    const QImage img = gl.Read();
+    int lit = 0;
+    for (int y = 0; y < img.height(); y += 4)
+        for (int x = 0; x < img.width(); x += 4)
+            lit += !IsBackground(img.pixel(x, y));
+    // The room fills the whole picture.
+    EXPECT_GT(lit, (img.width() / 4) * (img.height() / 4) * 9 / 10);
+    QDir().mkpath(KV_ARTIFACT_DIR);
+    EXPECT_TRUE(img.save(KV_ARTIFACT_DIR "/opening-view.png"));
+}
+
+} // namespace
+} // namespace kv
