@@ -59,7 +59,8 @@ bool Fixed(const Body& p) {
 
 // The one motion rule for table records and probe copies alike. Returns the
 // piece number that perished, or 0.
-template <typename Rec> i16 Advance(Module1& m, Rec& p, double dt, PhysicsEvents* ev) {
+template <bool Apply = true, typename Rec>
+i16 Advance(Module1& m, Rec& p, double dt, PhysicsEvents* ev) {
     if (Fixed(p)) return 0;
     const double F = m.Ftr;
 
@@ -90,7 +91,7 @@ template <typename Rec> i16 Advance(Module1& m, Rec& p, double dt, PhysicsEvents
         const bool inside = p.Xpos <= m.MaxX && p.Ypos <= m.MaxY && p.Xpos >= 0 && p.Ypos >= 0;
         if (!inside) {
             const i16 k = p.MyNum;
-            Perish(m, k, ev);
+            if constexpr (Apply) Perish(m, k, ev);
             return k;
         }
     }
@@ -246,15 +247,55 @@ std::array<double, 2> CachedProbe(Module1& m, ProbeCache& pc, int i, int j, doub
     return kl;
 }
 
-Contact Search(Module1& m, double dt, PhysicsEvents* ev) {
+// The search in pair order, advancing each copy when its first pair comes up:
+// copies that leave the table make their pieces perish in exactly that order.
+Contact OrderedSearch(Module1& m, double dt, PhysicsEvents* ev, int n) {
     ProbeCache pc;
-    const int n = ObjectCount(m);
     for (int i = 1; i <= n - 1; ++i) {
         const bool fi = Fixed(m.Gobla(i));
         for (int j = i + 1; j <= n; ++j) {
             // Two fixed objects can never be pushed apart: they never count as touching.
             if (fi && Fixed(m.Gobla(j))) continue;
             const std::array<double, 2> kl = CachedProbe(m, pc, i, j, dt, ev);
+            if (kl[0] != -1) {
+                m.ContactSound = kTrue;
+                return Contact{static_cast<double>(i), static_cast<double>(j), kl[0], kl[1]};
+            }
+        }
+    }
+    return Contact{};
+}
+
+Contact Search(Module1& m, double dt, PhysicsEvents* ev) {
+    const int n = ObjectCount(m);
+    // Usually no copy leaves the table: then the search changes nothing but
+    // ContactSound, every copy can be advanced up front, and the pairs are
+    // tried in a tight loop. Otherwise the ordered search does it all again.
+    ProbeCache pc;
+    double bound[kPieceSlots + 1];
+    bool live[kPieceSlots + 1];
+    bool fixed[kPieceSlots + 1];
+    for (int i = 1; i <= n; ++i) {
+        Body& b = pc.body[i];
+        b = BodyOf(m.Gobla(i));
+        if (Advance<false>(m, b, dt, ev) != 0) return OrderedSearch(m, dt, ev, n);
+        pc.moved[i] = true;
+        const ShapeRec* s = ShapeOfModel(m, b.Model);
+        live[i] = b.Life != 0 && s && s->count > 0;
+        bound[i] = s ? s->bound : 0;
+        fixed[i] = Fixed(b);
+    }
+    for (int i = 1; i <= n - 1; ++i) {
+        if (!live[i]) continue;
+        const Body& a = pc.body[i];
+        for (int j = i + 1; j <= n; ++j) {
+            if (!live[j] || (fixed[i] && fixed[j])) continue;
+            const Body& b = pc.body[j];
+            const double dx = a.Xpos - b.Xpos;
+            const double dy = a.Ypos - b.Ypos;
+            const double T = bound[i] + bound[j] + 2;
+            if (dx * dx + dy * dy > (T + 1) * (T + 1)) continue; // clearly apart
+            const std::array<double, 2> kl = CachedPair(m, pc, i, j);
             if (kl[0] != -1) {
                 m.ContactSound = kTrue;
                 return Contact{static_cast<double>(i), static_cast<double>(j), kl[0], kl[1]};
