@@ -118,6 +118,45 @@ TEST(Camera, PerishOfTheFollowedPieceTurnsToTheCentre) {
     EXPECT_DOUBLE_EQ(r.m.TargetZ, -20);
 }
 
+TEST(Camera, LimitsEndTheTickBeforeTheShortcuts) {
+    Rig r(2);
+    r.Start();
+    r.m.CamX = r.m.TargetX + 1500; // too far to move away
+    r.kb.Hold(Scan::KpMinus);
+    r.kb.Hold(Scan::M);
+    r.KbTicks(1);
+    EXPECT_EQ(r.s->Strikes(), 0);
+    EXPECT_DOUBLE_EQ(r.m.CamX, r.m.TargetX + 1500);
+    r.kb.ReleaseAll();
+    // Camera on its look-at point: "forward" has no direction and ends the tick too.
+    r.m.CamX = r.m.TargetX;
+    r.m.CamZ = r.m.TargetZ;
+    r.kb.Hold(Scan::Up);
+    r.kb.Hold(Scan::M);
+    r.KbTicks(1);
+    EXPECT_EQ(r.s->Strikes(), 0);
+    r.kb.ReleaseAll();
+    r.kb.Hold(Scan::M);
+    r.KbTicks(1);
+    EXPECT_EQ(r.s->Strikes(), 1);
+}
+
+TEST(Camera, FollowsTheMovingPieceOnceTheGoalIsReached) {
+    Rig r(2);
+    r.Start();
+    r.s->KeyDown(Key::BracketRight);
+    r.clock.Advance(*r.s, 20); // goal reached
+    r.kb.Hold(Scan::Space);
+    r.KbTicks(10);
+    r.kb.ReleaseAll();
+    r.s->KeyUp(Key::Space);
+    r.Fire(TimerId::Run, 5);
+    EXPECT_DOUBLE_EQ(r.m.TargetX, r.m.Gobla(1).Xpos / 10);
+    EXPECT_DOUBLE_EQ(r.m.TargetZ, -r.m.Gobla(1).Ypos / 10);
+    EXPECT_DOUBLE_EQ(r.m.TargetY, -2);
+    EXPECT_EQ(r.s->PhysicsTicks(), 5);
+}
+
 TEST(NameLabels, ProjectionFromAbove) {
     Module1 m;
     m.ScreenW = 640;

@@ -254,6 +254,9 @@ TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     EXPECT_TRUE(r.s->GameOver());
     EXPECT_TRUE(r.clock.Enabled(TimerId::Exit));
     EXPECT_EQ(r.clock.Interval(TimerId::Exit), 2000);
+    const long strikes = r.s->Strikes();
+    r.s->KeyDown(Key::Enter); // nothing is left to play
+    EXPECT_EQ(r.s->Strikes(), strikes);
     r.Settle();
     EXPECT_EQ(r.m.RenderOn, 0);
     r.s->Unload();
@@ -278,6 +281,18 @@ TEST(Replay, PausedPlaybackWaitsForEnterAndPotStepsThrowThePot) {
     EXPECT_EQ(r.scene.pot[0].op, "show");
     EXPECT_TRUE(r.clock.Enabled(TimerId::Gor));
     EXPECT_EQ(r.s->Strikes(), 1);
+
+    // F6 switches the pause off and plays the waiting step.
+    Rig f(2, true);
+    f.s->SetReplayMode(true);
+    f.m.IsCompHOD = kTrue;
+    f.replay.toRead.push_back({StrikeRecord{0, 0, 12}, 0});
+    f.Start();
+    f.s->KeyDown(Key::F6);
+    EXPECT_EQ(f.m.IsCompHOD, 0);
+    EXPECT_EQ(f.m.HintText, "Пауза выключена.");
+    EXPECT_EQ(f.s->Strikes(), 1);
+    EXPECT_EQ(f.s->TurnPhase(), 3);
 }
 
 } // namespace
