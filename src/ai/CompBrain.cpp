@@ -21,7 +21,11 @@ double SpreadSize(const Module1& m) {
 StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
     StrikeRecord out;
     const double Pi = m.Pi;
-    if (p < 1 || p > kPieceSlots) return out;
+    if (p < 1 || p > kPieceSlots) {
+        StrikeDir = 0;
+        m.StrikeForce = 0;
+        return out;
+    }
     const GoblaRec& me = m.Gobla(p);
 
     // Target: the nearest opponent, its distance kept rounded.

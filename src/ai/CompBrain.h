@@ -20,14 +20,19 @@ public:
 };
 
 // Fills the strike for piece p; writes StrikeDir (through the reference),
-// StrikeForce and HintText. p must have at least one target.
+// StrikeForce and HintText. Without a target (or with p out of range) the
+// strike is (0, 0, 0), StrikeDir and StrikeForce become 0 and HintText stays.
 StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir);
 
-// Strike point of piece g at rim angle a by its model's outline (unrounded).
+// Strike point of piece g at rim angle a by its model's outline (unrounded),
+// after moving a by 2 pi when a and Phi differ in sign. Models without an
+// outline are struck at their centre.
 void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py);
 
+// Executes the strike for CurG. The strong-strike sound draws from rng.
 void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng& rng);
 
+// Each draws once from rng. VarK outside 0..0.1 spreads nothing.
 double SpreadAngle(const Module1& m, Rng& rng, double a);
 i16 SpreadForce(const Module1& m, Rng& rng, i16 f);
 
