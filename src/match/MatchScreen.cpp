@@ -52,6 +52,8 @@ void MatchScreen::EnableTimer(TimerId id, bool on) {
 // ---------------------------------------------------------------- start-up
 
 void MatchScreen::Init() {
+    p_.display.SetCaption("Kvelmar II: Zantor Билд" + std::to_string(kBuild) + ": загрузка...");
+    busy_ = false;
     p_.dialogs.SetBusy(true);
     // A hand-edited save may name a player that does not exist.
     if (m_.CurNG < 1 || m_.CurNG > kMaxPlayers) m_.CurNG = 1;

@@ -87,19 +87,6 @@ TEST(Strike, AimingKeys) {
     EXPECT_NEAR(r.s->PointAngle(), a1 + 0.3, 1e-12);
 }
 
-TEST(Strike, DirectionWrapsWithinTwoPi) {
-    Rig r(2);
-    r.Start();
-    r.kb.Hold(Scan::Kp9);
-    r.KbTicks(200);
-    EXPECT_LE(r.s->StrikeDir(), 2 * r.m.Pi);
-    EXPECT_GE(r.s->StrikeDir(), -2 * r.m.Pi);
-    r.kb.ReleaseAll();
-    r.kb.Hold(Scan::Kp3);
-    r.KbTicks(200);
-    EXPECT_GE(r.s->PointAngle(), -2 * r.m.Pi);
-}
-
 TEST(Strike, ShortcutsOnlyOnAHumansTurn) {
     Rig r(2, true);
     r.m.IsCompHOD = kTrue;

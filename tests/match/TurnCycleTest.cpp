@@ -33,6 +33,7 @@ TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     EXPECT_LE(r.sound.calls[0].slot, 3);
     EXPECT_EQ(r.sound.calls[0].volume, -10);
     EXPECT_EQ(r.s->CamHeight(), 40);
+    EXPECT_EQ(r.display.log.front(), "Caption Kvelmar II: Zantor Билд1408: загрузка...");
 }
 
 TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
@@ -41,7 +42,7 @@ TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
         r.replay.startOk = false;
         r.Start();
         EXPECT_EQ(r.m.RenderOn, 0);
-        EXPECT_TRUE(r.display.log.empty());
+        EXPECT_EQ(r.display.log.size(), 1u); // the caption only
     }
     {
         Rig r(2);
@@ -58,7 +59,7 @@ TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
         r.kb.initOk = false;
         r.Start();
         EXPECT_TRUE(r.s->InitFailed());
-        EXPECT_TRUE(r.display.log.empty()); // the display is not even tried
+        EXPECT_EQ(r.display.log.size(), 1u); // the display is not even tried
     }
     {
         Rig r(2);
