@@ -1,0 +1,173 @@
+#include "frontend/MatchWindow.h"
+
+#include "devices/keyboard/KeyMap.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+#include <QSurfaceFormat>
+#include <QTimer>
+
+namespace kv {
+
+void SetDefaultGLFormat() {
+    QSurfaceFormat f;
+    f.setRenderableType(QSurfaceFormat::OpenGL);
+    f.setVersion(3, 3);
+    f.setProfile(QSurfaceFormat::CoreProfile);
+    f.setDepthBufferSize(24);
+    f.setStencilBufferSize(8);
+    f.setSwapInterval(1); // in step with the display
+    QSurfaceFormat::setDefaultFormat(f);
+}
+
+namespace {
+GameSceneOptions SceneOptions(const MatchWindowSetup& s, std::function<double()> clock) {
+    GameSceneOptions o;
+    o.dataDir = s.dataDir;
+    o.appTitle = s.appTitle;
+    o.logError = s.logError;
+    o.clockMs = std::move(clock);
+    return o;
+}
+} // namespace
+
+MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
+    : QOpenGLWidget(parent), setup_(setup), m_(*setup.m),
+      display_(*setup.m, *this, *setup.dialogs, setup.logError),
+      scene_(*setup.m, display_, *setup.dialogs, setup.sound,
+             SceneOptions(setup, [this] { return NowMs(); })),
+      timers_([this](TimerId id) { OnTick(id); }),
+      screen_(*setup.m,
+              MatchPorts{timers_, keyboard_, display_, scene_, *setup.sound, *setup.replay,
+                         *setup.saves, *setup.screens, *setup.dialogs},
+              *setup.rng) {
+    clock_.start();
+    setFocusPolicy(Qt::StrongFocus);
+    setWindowTitle(QString::fromStdString(setup.appTitle + ": загрузка..."));
+    display_.OnShutdown([this] {
+        scene_.ReleaseGL();
+        keyboard_.Release();
+    });
+    // Draw the next frame as soon as this one is on the screen.
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
+        if (running_ && !unloaded_) update();
+    });
+    screen_.SetReplayMode(setup.replayMode);
+}
+
+MatchWindow::~MatchWindow() {
+    timers_.StopAll();
+    if (context() != nullptr) {
+        makeCurrent();
+        scene_.ReleaseGL();
+        display_.ShutdownDisplay();
+        doneCurrent();
+    }
+}
+
+double MatchWindow::NowMs() const {
+    return static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+}
+
+void MatchWindow::Start() {
+    display_.ApplyWindowMode();
+    QTimer::singleShot(0, this, [this] { RunInit(); });
+}
+
+void MatchWindow::RunInit() {
+    if (started_) return;
+    started_ = true;
+    screen_.Init();
+    running_ = m_.RenderOn != 0 && !screen_.InitFailed();
+    if (running_) {
+        activateWindow();
+        setFocus();
+        update();
+    }
+    CheckEnd();
+}
+
+void MatchWindow::OnTick(TimerId id) {
+    if (!running_ || unloaded_) return;
+    screen_.Tick(id);
+    CheckEnd();
+}
+
+void MatchWindow::CheckEnd() {
+    if (!started_ || unloaded_ || m_.RenderOn != 0) return;
+    unloaded_ = true;
+    running_ = false;
+    timers_.StopAll();
+    screen_.Unload();
+    timers_.StopAll();
+    keyboard_.Clear();
+    hide();
+    emit Finished();
+}
+
+void MatchWindow::paintGL() {
+    QOpenGLFunctions* gl = context()->functions();
+    if (!running_ || unloaded_ || !display_.Ready()) {
+        gl->glClearColor(0, 0, 0, 1);
+        gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        return;
+    }
+    if (display_.BindTarget()) {
+        std::string error;
+        // A failing frame is skipped; the loop goes on.
+        if (!scene_.RenderFrame(NowMs(), screen_.Overlay(), &error) && !renderErrorLogged_) {
+            renderErrorLogged_ = true;
+            if (setup_.logError) setup_.logError("Ошибка вывода кадра: " + error);
+        }
+    }
+    display_.Present(defaultFramebufferObject());
+    ++frames_;
+}
+
+void MatchWindow::keyPressEvent(QKeyEvent* e) {
+    if ((e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) &&
+        (e->modifiers() & Qt::AltModifier) != 0) {
+        if (!e->isAutoRepeat()) {
+            display_.ToggleWindowed();
+            keyboard_.Clear();
+        }
+        return;
+    }
+    keyboard_.KeyEvent(*e);
+    if (!running_ || unloaded_) return;
+    // Key-down repeats while a key is held, as the window system sends it.
+    const Key k = KeyOfEvent(*e);
+    if (k != Key::Other) screen_.KeyDown(k);
+    CheckEnd();
+}
+
+void MatchWindow::keyReleaseEvent(QKeyEvent* e) {
+    keyboard_.KeyEvent(*e);
+    if (!running_ || unloaded_ || e->isAutoRepeat()) return;
+    const Key k = KeyOfEvent(*e);
+    if (k != Key::Other) screen_.KeyUp(k);
+    CheckEnd();
+}
+
+void MatchWindow::focusOutEvent(QFocusEvent* e) {
+    keyboard_.Clear();
+    QOpenGLWidget::focusOutEvent(e);
+}
+
+void MatchWindow::changeEvent(QEvent* e) {
+    if (e->type() == QEvent::ActivationChange && !isActiveWindow()) keyboard_.Clear();
+    QOpenGLWidget::changeEvent(e);
+}
+
+void MatchWindow::closeEvent(QCloseEvent* e) {
+    // Closing the window leaves the match unfinished, like Y to the exit question.
+    if (running_ && !unloaded_) {
+        m_.RenderOn = kFalse;
+        CheckEnd();
+    }
+    e->accept();
+}
+
+} // namespace kv
