@@ -41,7 +41,7 @@ bool FileReplay::StartReplayRecord(const std::string& path) {
     const std::string text = ";Kvelmar II: Zantor - сохраненный повтор:" + DateText() + " " +
                              TimeText() + NL + SnapshotText(m_) + "[game]" + NL;
     std::string err;
-    if (WriteFileAtomic(path, Utf8ToCp1251(text), &err)) {
+    if (WriteFileAtomic(path, Utf8ToCp1251(text), &err, true)) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
         if (fd_ >= 0) return true;
         err = ErrorText(errno);

@@ -403,7 +403,8 @@ const TextLines& ServiceFile() {
     return ServiceLines();
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* err) {
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* err,
+                     bool durable) {
     auto fail = [&](int e) {
         if (err) *err = ErrorText(e);
         return false;
@@ -425,7 +426,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
         }
         done += static_cast<std::size_t>(n);
     }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+    if ((durable && ::fsync(fd) != 0) || ::close(fd) != 0) {
         const int e = errno;
         ::unlink(tmpl.c_str());
         return fail(e);
@@ -435,7 +436,8 @@ bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::strin
         ::unlink(tmpl.c_str());
         return fail(e);
     }
-    // The rename itself must survive a crash too.
+    if (!durable) return true;
+    // The rename itself must survive a power cut too.
     const std::string dir = std::filesystem::path(path).parent_path().string();
     const int dfd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dfd >= 0) {

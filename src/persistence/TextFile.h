@@ -62,9 +62,11 @@ void OpenServiceFile(const std::string& path, DialogPort& dialogs);
 void CloseServiceFile();
 const TextLines& ServiceFile();
 
-// Writes bytes to a temporary file in the same folder, flushes it to disk and
-// renames it over the path: the old file stays whole until the new one is.
-bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* err);
+// Writes bytes to a temporary file in the same folder and renames it over the
+// path: the old file stays whole until the new one is. With durable set the
+// data and the rename are also flushed to the disk before returning.
+bool WriteFileAtomic(const std::string& path, std::string_view bytes, std::string* err,
+                     bool durable = false);
 
 // A failure of a numeric conversion during a load.
 struct LoadFailure {
