@@ -237,9 +237,15 @@ bool GameScene::BuildScene() {
         bool first = false;
         auto tex = loader_->LoadTexture("mesh\\goblatable.bmp", err, first);
         if (!tex && first && !Fail(err)) return false;
+        // The device's texture option: filtered on the hardware device, nearest
+        // texel on the software one; it holds for every texture, the room's too.
+        const bool linear = m_.RenderNum == 0;
+        loader_->SetLinearFiltering(linear);
+        if (tex) tex->linear = linear;
+        if (roomMesh_)
+            for (const auto& part : roomMesh_->Data()->parts)
+                if (part.texture) part.texture->linear = linear;
         if (tex && tableMesh_) {
-            // Nearest-texel sampling stands for the software device's cheaper texturing.
-            tex->linear = m_.RenderNum == 0;
             const scene::Box box = tableMesh_->Bounds();
             scene::FlatWrap wrap;
             wrap.origin = {box.min.x, 0, box.min.z};

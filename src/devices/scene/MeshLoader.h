@@ -49,7 +49,7 @@ private:
     std::string dataDir_;
     std::map<std::string, std::shared_ptr<const MeshData>> meshes_;
     std::map<std::string, std::shared_ptr<scene::Texture>> textures_;
-    bool linear_ = true;
+    bool linear_ = false;
     std::map<std::string, bool> failed_;
 };
 

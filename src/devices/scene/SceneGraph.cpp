@@ -46,7 +46,8 @@ std::uint64_t NextSerial() {
 }
 
 Box MeshData::Bounds() const {
-    Box b;
+    if (bounds_) return *bounds_;
+    Box& b = bounds_.emplace();
     for (const MeshPart& p : parts)
         for (size_t i = 0; i + 2 < p.positions.size(); i += 3) {
             const Vec3 v{p.positions[i], p.positions[i + 1], p.positions[i + 2]};

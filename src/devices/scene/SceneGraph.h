@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -70,8 +71,12 @@ struct Box {
 struct MeshData {
     std::vector<MeshPart> parts;
     std::uint64_t serial = 0; // identifies the GPU copy; changes with every new MeshData
+    // Computed once: fill the parts before the first call.
     Box Bounds() const;
     size_t TriangleCount() const;
+
+private:
+    mutable std::optional<Box> bounds_;
 };
 std::uint64_t NextSerial();
 

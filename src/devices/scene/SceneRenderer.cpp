@@ -6,6 +6,7 @@
 #include <QOpenGLPaintDevice>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <unordered_map>
 
@@ -51,16 +52,32 @@ void main() {
 }
 )";
 
-const char* kFragmentShader = R"(#version 330 core
+// Two programs rather than a branch: the software rasteriser would sample the
+// texture for every fragment otherwise.
+const char* kPlainFragmentShader = R"(#version 330 core
 in vec4 vColour;
 in vec2 vUv;
-uniform bool uTextured;
+out vec4 fragColour;
+void main() {
+    fragColour = vColour;
+}
+)";
+
+const char* kTexturedFragmentShader = R"(#version 330 core
+in vec4 vColour;
+in vec2 vUv;
 uniform sampler2D uTex;
 out vec4 fragColour;
 void main() {
-    fragColour = uTextured ? vColour * texture(uTex, vUv) : vColour;
+    fragColour = vColour * texture(uTex, vUv);
 }
 )";
+
+struct Program {
+    GLuint id = 0;
+    GLint uViewProj = -1, uModel = -1, uNormalMat = -1, uAmbient = -1, uLightCount = -1,
+          uLightPos = -1, uLightColour = -1, uDiffuse = -1, uTex = -1;
+};
 
 struct GpuPart {
     GLuint vao = 0, vbo = 0, ibo = 0;
@@ -70,6 +87,7 @@ struct GpuPart {
 
 struct DrawItem {
     const MeshData* data;
+    double size; // scaled bounding box diagonal
     std::array<float, 16> model;
     std::array<float, 9> normal;
 };
@@ -78,9 +96,7 @@ struct DrawItem {
 
 struct SceneRenderer::Impl {
     QOpenGLExtraFunctions* gl = nullptr;
-    GLuint program = 0;
-    GLint uViewProj = -1, uModel = -1, uNormalMat = -1, uAmbient = -1, uLightCount = -1,
-          uLightPos = -1, uLightColour = -1, uDiffuse = -1, uTextured = -1, uTex = -1;
+    Program plain, textured;
     std::unordered_map<std::uint64_t, std::vector<GpuPart>> meshes;
     std::unordered_map<std::uint64_t, GLuint> textures;
     std::unique_ptr<QOpenGLPaintDevice> paintDevice;
@@ -100,6 +116,42 @@ struct SceneRenderer::Impl {
             return 0;
         }
         return s;
+    }
+
+    bool Link(const char* fragment, Program& out, std::string& error) {
+        GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
+        if (!vs) return false;
+        GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment, error);
+        if (!fs) {
+            gl->glDeleteShader(vs);
+            return false;
+        }
+        GLuint prog = gl->glCreateProgram();
+        gl->glAttachShader(prog, vs);
+        gl->glAttachShader(prog, fs);
+        gl->glLinkProgram(prog);
+        gl->glDeleteShader(vs);
+        gl->glDeleteShader(fs);
+        GLint ok = 0;
+        gl->glGetProgramiv(prog, GL_LINK_STATUS, &ok);
+        if (!ok) {
+            char log[1024] = {};
+            gl->glGetProgramInfoLog(prog, sizeof log, nullptr, log);
+            error = log;
+            gl->glDeleteProgram(prog);
+            return false;
+        }
+        out.id = prog;
+        out.uViewProj = gl->glGetUniformLocation(prog, "uViewProj");
+        out.uModel = gl->glGetUniformLocation(prog, "uModel");
+        out.uNormalMat = gl->glGetUniformLocation(prog, "uNormalMat");
+        out.uAmbient = gl->glGetUniformLocation(prog, "uAmbient");
+        out.uLightCount = gl->glGetUniformLocation(prog, "uLightCount");
+        out.uLightPos = gl->glGetUniformLocation(prog, "uLightPos");
+        out.uLightColour = gl->glGetUniformLocation(prog, "uLightColour");
+        out.uDiffuse = gl->glGetUniformLocation(prog, "uDiffuse");
+        out.uTex = gl->glGetUniformLocation(prog, "uTex");
+        return true;
     }
 
     const std::vector<GpuPart>& Upload(const MeshData& data) {
@@ -183,7 +235,7 @@ SceneRenderer::SceneRenderer() : d_(std::make_unique<Impl>()) {
 SceneRenderer::~SceneRenderer() = default;
 
 bool SceneRenderer::Ready() const {
-    return d_->program != 0;
+    return d_->plain.id != 0 && d_->textured.id != 0;
 }
 
 bool SceneRenderer::InitGL(std::string& error) {
@@ -199,40 +251,12 @@ bool SceneRenderer::InitGL(std::string& error) {
         return false;
     }
     d_->gl = ctx->extraFunctions();
-    QOpenGLExtraFunctions* gl = d_->gl;
-    GLuint vs = d_->Compile(GL_VERTEX_SHADER, kVertexShader, error);
-    if (!vs) return false;
-    GLuint fs = d_->Compile(GL_FRAGMENT_SHADER, kFragmentShader, error);
-    if (!fs) {
-        gl->glDeleteShader(vs);
+    if (!d_->Link(kPlainFragmentShader, d_->plain, error)) return false;
+    if (!d_->Link(kTexturedFragmentShader, d_->textured, error)) {
+        d_->gl->glDeleteProgram(d_->plain.id);
+        d_->plain.id = 0;
         return false;
     }
-    GLuint prog = gl->glCreateProgram();
-    gl->glAttachShader(prog, vs);
-    gl->glAttachShader(prog, fs);
-    gl->glLinkProgram(prog);
-    gl->glDeleteShader(vs);
-    gl->glDeleteShader(fs);
-    GLint ok = 0;
-    gl->glGetProgramiv(prog, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[1024] = {};
-        gl->glGetProgramInfoLog(prog, sizeof log, nullptr, log);
-        error = log;
-        gl->glDeleteProgram(prog);
-        return false;
-    }
-    d_->program = prog;
-    d_->uViewProj = gl->glGetUniformLocation(prog, "uViewProj");
-    d_->uModel = gl->glGetUniformLocation(prog, "uModel");
-    d_->uNormalMat = gl->glGetUniformLocation(prog, "uNormalMat");
-    d_->uAmbient = gl->glGetUniformLocation(prog, "uAmbient");
-    d_->uLightCount = gl->glGetUniformLocation(prog, "uLightCount");
-    d_->uLightPos = gl->glGetUniformLocation(prog, "uLightPos");
-    d_->uLightColour = gl->glGetUniformLocation(prog, "uLightColour");
-    d_->uDiffuse = gl->glGetUniformLocation(prog, "uDiffuse");
-    d_->uTextured = gl->glGetUniformLocation(prog, "uTextured");
-    d_->uTex = gl->glGetUniformLocation(prog, "uTex");
     return true;
 }
 
@@ -249,8 +273,10 @@ void SceneRenderer::ReleaseGL() {
     for (auto& [serial, id] : d_->textures)
         gl->glDeleteTextures(1, &id);
     d_->textures.clear();
-    if (d_->program) gl->glDeleteProgram(d_->program);
-    d_->program = 0;
+    for (Program* p : {&d_->plain, &d_->textured}) {
+        if (p->id) gl->glDeleteProgram(p->id);
+        *p = Program{};
+    }
     d_->paintDevice.reset();
     d_->gl = nullptr;
 }
@@ -277,6 +303,10 @@ void Collect(const Frame& f, const Mat3& parentRot, Vec3 parentPos, Collected& o
         const Vec3 s = mesh->Scale();
         DrawItem it;
         it.data = mesh->Data().get();
+        const Box b = mesh->Bounds();
+        it.size = b.empty ? 0
+                          : Length({(b.max.x - b.min.x) * s.x, (b.max.y - b.min.y) * s.y,
+                                    (b.max.z - b.min.z) * s.z});
         // model = T * R * S, column-major
         const double sc[3] = {s.x, s.y, s.z};
         for (int c = 0; c < 3; ++c)
@@ -302,7 +332,7 @@ void Collect(const Frame& f, const Mat3& parentRot, Vec3 parentPos, Collected& o
 
 void SceneRenderer::RenderScene(const Scene& scene) {
     Impl& d = *d_;
-    if (!d.gl || !d.program) return;
+    if (!d.gl || !Ready()) return;
     QOpenGLExtraFunctions* gl = d.gl;
     const Viewport& vp = scene.viewport;
     gl->glViewport(0, 0, vp.width, vp.height);
@@ -323,12 +353,12 @@ void SceneRenderer::RenderScene(const Scene& scene) {
 
     Collected c;
     Collect(*scene.root, Mat3{}, Vec3{}, c);
+    // Small things first, the room last: the depth test then spares the
+    // software rasteriser most of the room's and the desk's hidden pixels.
+    std::stable_sort(c.items.begin(), c.items.end(),
+                     [](const DrawItem& a, const DrawItem& b) { return a.size < b.size; });
 
-    gl->glUseProgram(d.program);
     const auto vpm = Projection::ViewProj(*scene.camera, vp);
-    gl->glUniformMatrix4fv(d.uViewProj, 1, GL_FALSE, vpm.data());
-    gl->glUniform3f(d.uAmbient, static_cast<float>(c.ambient.x), static_cast<float>(c.ambient.y),
-                    static_cast<float>(c.ambient.z));
     float lp[3 * kMaxLights] = {}, lc[3 * kMaxLights] = {};
     for (size_t i = 0; i < c.points.size(); ++i) {
         lp[3 * i] = static_cast<float>(c.points[i].first.x);
@@ -338,23 +368,38 @@ void SceneRenderer::RenderScene(const Scene& scene) {
         lc[3 * i + 1] = c.points[i].second.g;
         lc[3 * i + 2] = c.points[i].second.b;
     }
-    gl->glUniform1i(d.uLightCount, static_cast<GLint>(c.points.size()));
-    gl->glUniform3fv(d.uLightPos, kMaxLights, lp);
-    gl->glUniform3fv(d.uLightColour, kMaxLights, lc);
-    gl->glUniform1i(d.uTex, 0);
+    for (const Program* p : {&d.plain, &d.textured}) {
+        gl->glUseProgram(p->id);
+        gl->glUniformMatrix4fv(p->uViewProj, 1, GL_FALSE, vpm.data());
+        gl->glUniform3f(p->uAmbient, static_cast<float>(c.ambient.x),
+                        static_cast<float>(c.ambient.y), static_cast<float>(c.ambient.z));
+        gl->glUniform1i(p->uLightCount, static_cast<GLint>(c.points.size()));
+        gl->glUniform3fv(p->uLightPos, kMaxLights, lp);
+        gl->glUniform3fv(p->uLightColour, kMaxLights, lc);
+        if (p->uTex >= 0) gl->glUniform1i(p->uTex, 0);
+    }
     gl->glActiveTexture(GL_TEXTURE0);
 
+    const Program* current = &d.textured;
     for (const DrawItem& it : c.items) {
         const auto& parts = d.Upload(*it.data);
-        gl->glUniformMatrix4fv(d.uModel, 1, GL_FALSE, it.model.data());
-        gl->glUniformMatrix3fv(d.uNormalMat, 1, GL_FALSE, it.normal.data());
+        bool fresh = true; // model matrix not yet given to the current program
         for (size_t i = 0; i < parts.size() && i < it.data->parts.size(); ++i) {
             const MeshPart& p = it.data->parts[i];
             const GpuPart& g = parts[i];
-            const bool textured = p.texture && g.hasUv;
-            gl->glUniform4f(d.uDiffuse, p.diffuse.r, p.diffuse.g, p.diffuse.b, p.diffuse.a);
-            gl->glUniform1i(d.uTextured, textured ? 1 : 0);
-            if (textured) gl->glBindTexture(GL_TEXTURE_2D, d.TextureId(*p.texture));
+            const Program* want = p.texture && g.hasUv ? &d.textured : &d.plain;
+            if (want != current) {
+                current = want;
+                gl->glUseProgram(current->id);
+                fresh = true;
+            }
+            if (fresh) {
+                gl->glUniformMatrix4fv(current->uModel, 1, GL_FALSE, it.model.data());
+                gl->glUniformMatrix3fv(current->uNormalMat, 1, GL_FALSE, it.normal.data());
+                fresh = false;
+            }
+            gl->glUniform4f(current->uDiffuse, p.diffuse.r, p.diffuse.g, p.diffuse.b, p.diffuse.a);
+            if (current == &d.textured) gl->glBindTexture(GL_TEXTURE_2D, d.TextureId(*p.texture));
             gl->glBindVertexArray(g.vao);
             gl->glDrawElements(GL_TRIANGLES, g.count, GL_UNSIGNED_INT, nullptr);
         }
