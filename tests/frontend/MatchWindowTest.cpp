@@ -88,12 +88,6 @@ struct Rig {
         Key(QEvent::KeyPress, key, x, mods, text);
         Key(QEvent::KeyRelease, key, x, mods, text);
     }
-    // Holds a key for about ms milliseconds of real timer ticks.
-    void Hold(int key, quint32 x, int ms, Qt::KeyboardModifiers mods = {}) {
-        Key(QEvent::KeyPress, key, x, mods);
-        QTest::qWait(ms);
-        Key(QEvent::KeyRelease, key, x, mods);
-    }
     bool StartAndWait() {
         window->Start();
         return QTest::qWaitFor([&] { return window->Running() || window->Unloaded(); }, 30000) &&
@@ -152,16 +146,24 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
 
     ASSERT_EQ(r.m.CurG, 1);
     ASSERT_EQ(s.TurnPhase(), 1);
-    // Aim: keypad 9 turns the direction, keypad 3 moves the strike point.
+    // Aim: keypad 9 turns the direction, keypad 3 moves the strike point; both
+    // act on every keyboard tick while held.
     const double dir0 = s.StrikeDir();
-    r.Hold(Qt::Key_9, kXKp9, 120, Qt::KeypadModifier);
-    EXPECT_GT(s.StrikeDir(), dir0 + 0.25);
+    r.Key(QEvent::KeyPress, Qt::Key_9, kXKp9, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.StrikeDir() > dir0 + 0.25; }, 5000));
+    r.Key(QEvent::KeyRelease, Qt::Key_9, kXKp9, Qt::KeypadModifier);
+    const double dir1 = s.StrikeDir();
+    QTest::qWait(50);
+    EXPECT_EQ(s.StrikeDir(), dir1); // released: no more turning
     // NumLock off: the same key arrives as Page Down, at the same place.
     const double point0 = s.PointAngle();
-    r.Hold(Qt::Key_PageDown, kXKp3, 120, Qt::KeypadModifier);
-    EXPECT_LT(s.PointAngle(), point0 - 0.25);
-    // Keypad 7 back to roughly the original direction for a strike across the table.
-    r.Hold(Qt::Key_Home, kXKp7, 120, Qt::KeypadModifier);
+    r.Key(QEvent::KeyPress, Qt::Key_PageDown, kXKp3, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.PointAngle() < point0 - 0.25; }, 5000));
+    r.Key(QEvent::KeyRelease, Qt::Key_PageDown, kXKp3, Qt::KeypadModifier);
+    // Keypad 7 (Home with NumLock off) turns back.
+    r.Key(QEvent::KeyPress, Qt::Key_Home, kXKp7, Qt::KeypadModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return s.StrikeDir() < dir1 - 0.25; }, 5000));
+    r.Key(QEvent::KeyRelease, Qt::Key_Home, kXKp7, Qt::KeypadModifier);
 
     // Charge with SPACE (auto-repeat pairs while held), then release.
     const double x0 = r.m.Gobla(1).Xpos, y0 = r.m.Gobla(1).Ypos;
@@ -298,6 +300,7 @@ TEST_F(MatchWindowTest, AModeTooLargeForOpenGLFailsWithTheAdvice) {
     ASSERT_EQ(r.log.size(), 1u);
     EXPECT_EQ(r.log[0], msg);
     EXPECT_EQ(r.screens.log.size(), 1u);
+    EXPECT_EQ(r.window->windowTitle().toStdString(), "Инициализация Direct3D...");
 }
 
 } // namespace

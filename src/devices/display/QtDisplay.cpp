@@ -155,6 +155,7 @@ void QtDisplay::ToggleWindowed() {
 }
 
 bool QtDisplay::InitDisplay() {
+    SetCaption("Инициализация Direct3D...");
     FixDisplaySettings(m_);
     ApplyWindowMode();
     window_.makeCurrent();
