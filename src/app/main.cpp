@@ -20,6 +20,7 @@
 #include <QScreen>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -56,10 +57,13 @@ public:
     void ShowLoadBrowser() override { QCoreApplication::quit(); }
 };
 
+// A build that is run where it was built finds the data in the source tree.
 std::string GameDataDir() {
     std::string dir = DataDir();
+    const char* chosen = std::getenv("KVELMAR2_DATA");
     std::error_code ec;
-    if (!std::filesystem::is_directory(dir + "mesh", ec)) dir = KV_SOURCE_DATADIR "/";
+    if ((chosen == nullptr || *chosen == 0) && !std::filesystem::is_directory(dir + "mesh", ec))
+        dir = KV_SOURCE_DATADIR "/";
     return dir;
 }
 

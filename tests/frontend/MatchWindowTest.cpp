@@ -251,6 +251,27 @@ TEST_F(MatchWindowTest, CommandKeysAndTheExitQuestion) {
     EXPECT_NE(r.m.Sound, 0);
 }
 
+TEST_F(MatchWindowTest, TimersKeepTheirCountWhenEnabledAgain) {
+    std::vector<TimerId> ticks;
+    QtTimers t([&](TimerId id) { ticks.push_back(id); });
+    t.SetTimer(TimerId::Exit, true, 7000);
+    EXPECT_TRUE(t.Active(TimerId::Exit));
+    t.SetTimer(TimerId::Exit, true, 7000); // enabling a running timer changes nothing
+    EXPECT_TRUE(t.Active(TimerId::Exit));
+    t.SetTimer(TimerId::Exit, true, 2000); // a new interval: end of a replay
+    EXPECT_EQ(t.Interval(TimerId::Exit), 2000);
+    EXPECT_TRUE(t.Active(TimerId::Exit));
+    t.SetTimer(TimerId::Exit, false, 2000);
+    EXPECT_FALSE(t.Active(TimerId::Exit));
+    EXPECT_FALSE(t.Active(TimerId::Run));
+
+    t.SetTimer(TimerId::Cam, true, 5);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 5000));
+    EXPECT_EQ(ticks.front(), TimerId::Cam);
+    t.StopAll();
+    EXPECT_FALSE(t.Active(TimerId::Cam));
+}
+
 TEST_F(MatchWindowTest, HeldKeysAreForgottenWhenTheWindowLosesTheFocus) {
     Rig r(false);
     ASSERT_TRUE(r.StartAndWait());
