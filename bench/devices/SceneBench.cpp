@@ -31,6 +31,8 @@ struct OpeningView {
         if (const char* e = std::getenv("KV_BENCH_RENDERNUM"))
             m.RenderNum = static_cast<i16>(std::atoi(e));
         if (std::getenv("KV_BENCH_NOROOM")) m.UseRoom = 0;
+        if (std::getenv("KV_BENCH_NOTEX")) m.UseTex = 0;
+        if (std::getenv("KV_BENCH_FEW")) m.MaxGamers = 0;
         GameSceneOptions o;
         o.dataDir = dir;
         o.clockMs = [] { return 0.0; };

@@ -195,6 +195,57 @@ TEST(SceneBuild, MarkersAndCamera) {
     EXPECT_NEAR(sy, 240, 1e-6);
 }
 
+TEST(SceneBuild, RoomWallpaperReadsLeftToRightOnEveryWall) {
+    TinyGameData data;
+    Rig r(data.Dir());
+    ASSERT_TRUE(r.scene->BuildScene());
+    const scene::MeshPart& walls = Child(*r.scene, 2).Visuals().at(0)->Data()->parts.at(0);
+    ASSERT_NE(walls.texture, nullptr);
+    ASSERT_EQ(walls.indices.size(), 24u);
+    // Face each wall from the middle of the room: larger u lies further right.
+    scene::Frame camera, target;
+    camera.SetPosition({25, 30, -25});
+    scene::Viewport vp;
+    for (size_t f = 0; f < walls.indices.size(); f += 3) {
+        auto at = [&](size_t k) {
+            const std::uint32_t i = walls.indices[f + k];
+            return std::pair<Vec3, float>{
+                {walls.positions[3 * i], walls.positions[3 * i + 1], walls.positions[3 * i + 2]},
+                walls.uvs[2 * i]};
+        };
+        const Vec3 n{walls.normals[3 * walls.indices[f]], 0,
+                     walls.normals[3 * walls.indices[f] + 2]};
+        target.SetPosition(camera.Position() - 10.0 * n);
+        camera.LookAt(target);
+        for (size_t a = 0; a < 3; ++a)
+            for (size_t b = 0; b < 3; ++b) {
+                const auto [pa, ua] = at(a);
+                const auto [pb, ub] = at(b);
+                double xa = 0, xb = 0, y = 0;
+                ASSERT_TRUE(scene::Projection::Project(camera, vp, pa, xa, y));
+                ASSERT_TRUE(scene::Projection::Project(camera, vp, pb, xb, y));
+                if (ub > ua + 0.01f) {
+                    EXPECT_GT(xb, xa) << "face " << f / 3;
+                }
+            }
+    }
+}
+
+TEST(SceneBuild, TextureFilteringFollowsTheDevice) {
+    TinyGameData data;
+    for (int device : {0, 1}) {
+        Rig r(data.Dir());
+        r.m.RenderNum = static_cast<i16>(device);
+        ASSERT_TRUE(r.scene->BuildScene());
+        const auto& table = Child(*r.scene, 1).Visuals().at(0)->Data()->parts.at(0);
+        const auto& room = Child(*r.scene, 2).Visuals().at(0)->Data()->parts.at(0);
+        ASSERT_NE(table.texture, nullptr);
+        EXPECT_FALSE(table.uvs.empty());
+        EXPECT_EQ(table.texture->linear, device == 0);
+        EXPECT_EQ(room.texture->linear, device == 0);
+    }
+}
+
 TEST(SceneFailures, MissingFileAskedOnceAndYesBuildsTheRest) {
     TinyGameData data;
     std::filesystem::remove(data.Path("mesh/gobla0.x"));

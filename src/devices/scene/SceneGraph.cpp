@@ -97,12 +97,19 @@ void Mesh::ApplyWrap(const FlatWrap& w) {
         for (size_t f = 0; f + 2 < p.indices.size(); f += 3) {
             const Vec3 a = vertex(p.indices[f]), b = vertex(p.indices[f + 1]),
                        c = vertex(p.indices[f + 2]);
-            const Vec3 n = Cross(b - a, c - a);
+            // The side the face is seen from: its stored normal, else its winding.
+            Vec3 n = Cross(b - a, c - a);
+            if (p.normals.size() == p.positions.size()) {
+                const std::uint32_t i0 = p.indices[f];
+                n = {p.normals[3 * i0], p.normals[3 * i0 + 1], p.normals[3 * i0 + 2]};
+            }
             Vec3 ua{1, 0, 0}, va{0, 0, -1};
-            if (std::fabs(n.x) >= std::fabs(n.y) && std::fabs(n.x) >= std::fabs(n.z))
-                ua = {0, 0, -1}, va = {0, 1, 0};
-            else if (std::fabs(n.z) >= std::fabs(n.y))
-                ua = {1, 0, 0}, va = {0, 1, 0};
+            if (std::fabs(n.y) < std::fabs(n.x) || std::fabs(n.y) < std::fabs(n.z)) {
+                // Upright: u runs to the right of someone facing the face, as
+                // the camera's right is (D.z, 0, -D.x) for a view direction D = -n.
+                ua = Normalized({-n.z, 0, n.x});
+                va = {0, 1, 0};
+            }
             for (int k = 0; k < 3; ++k) {
                 const std::uint32_t vi = p.indices[f + k];
                 const Vec3 d = vertex(vi) - w.origin;
