@@ -59,12 +59,8 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
 
 MatchWindow::~MatchWindow() {
     timers_.StopAll();
-    if (context() != nullptr) {
-        makeCurrent();
-        scene_.ReleaseGL();
-        display_.ShutdownDisplay();
-        doneCurrent();
-    }
+    // A window closed without unloading still frees its GL objects.
+    if (!unloaded_ && context() != nullptr) display_.ShutdownDisplay();
 }
 
 double MatchWindow::NowMs() const {

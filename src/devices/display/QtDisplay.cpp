@@ -198,7 +198,8 @@ void QtDisplay::ShutdownDisplay() {
     if (onShutdown_) onShutdown_();
     fbo_.reset();
     if (current) window_.doneCurrent();
-    if (window_.isFullScreen()) window_.showNormal();
+    // Leave full screen, but never bring back a window that is already gone.
+    if (window_.isVisible() && window_.isFullScreen()) window_.showNormal();
 }
 
 void QtDisplay::SetCaption(const std::string& caption) {
