@@ -123,6 +123,22 @@ TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
     EXPECT_GT(changed.bottom(), 210);
 }
 
+TEST(SceneRender, NextMatchBuildsAFreshSceneOnTheSameContext) {
+    GlTarget gl(320, 240);
+    NEED_GL(gl);
+    testing::TinyGameData data;
+    RenderRig r(data.Dir(), 2, 320, 240, false);
+    ASSERT_TRUE(r.scene->BuildScene());
+    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
+    r.m.Gobla(1).Model = 1; // green now
+    ASSERT_TRUE(r.scene->BuildScene());
+    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
+    const GoblaRec& g = r.m.Gobla(1);
+    const QRgb c = gl.Read().pixel(Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10}));
+    EXPECT_GT(qGreen(c), 60);
+    EXPECT_LT(qRed(c), 20);
+}
+
 TEST(SceneRender, OpeningViewScreenshot) {
     const std::string dir = testing::RealGameData();
     if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";

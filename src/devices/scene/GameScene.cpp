@@ -108,6 +108,7 @@ void GameScene::Reset() {
     motion_.fill(Motion{});
     potShown_ = ballShown_ = arrowShown_ = false;
     built_ = false;
+    rebuilt_ = true;
 }
 
 bool GameScene::BuildScene() {
@@ -528,6 +529,10 @@ bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std
     }
     scene_.viewport.width = std::max<int>(1, m_.ScreenW);
     scene_.viewport.height = std::max<int>(1, m_.ScreenH);
+    if (rebuilt_) {
+        renderer_->ForgetUnused(scene_);
+        rebuilt_ = false;
+    }
     UpdateDisplay(nowMs);
     renderer_->RenderScene(scene_);
     renderer_->RenderText(text, m_.TextColour, scene_.viewport.width, scene_.viewport.height);

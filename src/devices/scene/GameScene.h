@@ -117,6 +117,7 @@ private:
     std::array<double, kMaxPlayers + 1> lift_{};
     bool potShown_ = false, ballShown_ = false, arrowShown_ = false;
     bool built_ = false;
+    bool rebuilt_ = false; // the renderer still holds the previous scene's GPU copies
 };
 
 } // namespace kv

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace kv::scene {
 
@@ -279,6 +280,49 @@ void SceneRenderer::ReleaseGL() {
     }
     d_->paintDevice.reset();
     d_->gl = nullptr;
+}
+
+namespace {
+
+void InUse(const Frame& f, std::unordered_set<std::uint64_t>& meshes,
+           std::unordered_set<std::uint64_t>& textures) {
+    for (const auto& mesh : f.Visuals()) {
+        if (!mesh->Data()) continue;
+        meshes.insert(mesh->Data()->serial);
+        for (const MeshPart& p : mesh->Data()->parts)
+            if (p.texture) textures.insert(p.texture->serial);
+    }
+    for (const auto& c : f.Children())
+        InUse(*c, meshes, textures);
+}
+
+} // namespace
+
+void SceneRenderer::ForgetUnused(const Scene& scene) {
+    Impl& d = *d_;
+    if (!d.gl) return;
+    std::unordered_set<std::uint64_t> meshes, textures;
+    if (scene.root) InUse(*scene.root, meshes, textures);
+    for (auto it = d.meshes.begin(); it != d.meshes.end();) {
+        if (meshes.count(it->first)) {
+            ++it;
+            continue;
+        }
+        for (GpuPart& g : it->second) {
+            d.gl->glDeleteBuffers(1, &g.vbo);
+            d.gl->glDeleteBuffers(1, &g.ibo);
+            d.gl->glDeleteVertexArrays(1, &g.vao);
+        }
+        it = d.meshes.erase(it);
+    }
+    for (auto it = d.textures.begin(); it != d.textures.end();) {
+        if (textures.count(it->first)) {
+            ++it;
+            continue;
+        }
+        d.gl->glDeleteTextures(1, &it->second);
+        it = d.textures.erase(it);
+    }
 }
 
 namespace {

@@ -28,6 +28,9 @@ public:
     bool Ready() const;
     // Frees GPU objects; needs the same context current.
     void ReleaseGL();
+    // Frees the GPU copies of meshes and textures the scene no longer uses
+    // (after a new scene was built for the next match).
+    void ForgetUnused(const Scene& scene);
 
     // Clears (colour and depth) and draws the scene into the currently bound
     // framebuffer over the scene's viewport.
