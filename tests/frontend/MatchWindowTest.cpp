@@ -120,9 +120,18 @@ bool HasText(const std::vector<TextItem>& items, const std::string& s) {
 
 TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes) {
     Rig r(true);
+    QStringList titles;
+    QObject::connect(r.window.get(), &QWidget::windowTitleChanged,
+                     [&](const QString& t) { titles << t; });
     ASSERT_TRUE(r.StartAndWait());
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
+    // The title shows the steps of the start-up, then the game's title.
+    ASSERT_GE(titles.size(), 3);
+    EXPECT_EQ(titles.indexOf(QStringLiteral("Инициализация Direct3D...")), 0)
+        << titles.join('|').toStdString();
+    EXPECT_GT(titles.indexOf(QStringLiteral("Загрузка звуков...")), 0)
+        << titles.join('|').toStdString();
     EXPECT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
     EXPECT_TRUE(r.log.empty()) << r.log.front();
     EXPECT_EQ(w.windowTitle().toStdString(), "Kvelmar II: Zantor Билд1408");

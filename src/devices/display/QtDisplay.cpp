@@ -204,6 +204,8 @@ void QtDisplay::ShutdownDisplay() {
 
 void QtDisplay::SetCaption(const std::string& caption) {
     window_.setWindowTitle(QString::fromStdString(caption));
+    // The steps of the start-up are long: let the title reach the screen now.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 bool QtDisplay::BindTarget() {
