@@ -34,7 +34,8 @@ FileReplay::~FileReplay() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-bool FileReplay::StartReplayRecord(const std::string& path) {
+bool FileReplay::StartReplayRecord(const std::string& named) {
+    const std::string& path = recordPath_.empty() ? named : recordPath_;
     CloseReplayRead();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;

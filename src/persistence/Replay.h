@@ -27,6 +27,10 @@ public:
     // MaxGamers is 0 afterwards when the load failed (already shown and logged).
     void LoadReplay(const std::string& path);
 
+    // Records into this file whatever path the match screen names (the headless
+    // runner's --record); empty: the named path.
+    void SetRecordPath(std::string path) { recordPath_ = std::move(path); }
+
     bool Recording() const { return fd_ >= 0; }
     bool Reading() const { return reading_; }
 
@@ -34,6 +38,7 @@ private:
     Module1& m_;
     DialogPort& dialogs_;
     int fd_ = -1;
+    std::string recordPath_;
     TextLines lines_;
     std::size_t pos_ = 0;
     bool reading_ = false;

@@ -482,6 +482,18 @@ TEST(ReplayFile, AKilledRecordingKeepsEveryStepWrittenSoFar) {
     EXPECT_EQ(n, static_cast<int>(steps.size()));
 }
 
+TEST(ReplayFile, RecordPathOverridesTheNamedSlot) {
+    test::TempHome home;
+    Module1 m = RandomState(8, false);
+    test::FakeDialogs d;
+    FileReplay rec(m, d);
+    rec.SetRecordPath(home.Path("mine.sav"));
+    ASSERT_TRUE(rec.StartReplayRecord(home.Path("replay1.sav")));
+    rec.CloseReplayRecord();
+    EXPECT_TRUE(FileExists(home.Path("mine.sav")));
+    EXPECT_FALSE(FileExists(home.Path("replay1.sav")));
+}
+
 TEST(ReplayFile, RecordingSlotsRotateThroughFive) {
     Module1 m;
     std::vector<std::string> names;

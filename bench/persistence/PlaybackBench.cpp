@@ -1,0 +1,74 @@
+// Playing back a recorded eight-player computer match from its replay file.
+#include "match/MatchScreen.h"
+#include "match/MatchSetup.h"
+#include "match/NullPorts.h"
+#include "match/VirtualClock.h"
+#include "persistence/Replay.h"
+#include "physics/Physics.h"
+
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+
+namespace {
+
+class QuietDialogs : public kv::DialogPort {
+public:
+    kv::MsgAnswer Message(const std::string&, kv::MsgIcon, kv::MsgButtons,
+                          const std::string&) override {
+        return kv::MsgAnswer::Yes;
+    }
+    void SetBusy(bool) override {}
+};
+
+long Play(kv::Module1& m, kv::ReplayPort& replay, bool replayMode) {
+    kv::VirtualScheduler clock;
+    kv::NullKeyboard kb;
+    kv::NullDisplay display;
+    kv::NullScene scene(m);
+    kv::NullSound sound;
+    kv::NullSaveGame saves((std::filesystem::temp_directory_path() / "").string());
+    kv::NullScreens screens;
+    QuietDialogs d;
+    kv::MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, d};
+    kv::Rng rng(8);
+    kv::MatchScreen screen(m, ports, rng);
+    screen.SetReplayMode(replayMode);
+    return kv::RunHeadless(screen, clock, m, 0).strikes;
+}
+
+void BM_PlayBackEightPlayers(benchmark::State& state) {
+    const std::string path =
+        (std::filesystem::temp_directory_path() / "kv-bench-replay.sav").string();
+    QuietDialogs d;
+    {
+        kv::Module1 m;
+        kv::SetDefaultSettings(m);
+        kv::BuildShapes(m);
+        m.Sound = kv::kFalse;
+        m.VarK = 0.05f;
+        m.MaxX = 1000;
+        m.MaxY = 1000;
+        for (int p = 1; p <= 8; ++p)
+            m.KH(p) = static_cast<kv::i16>(p);
+        kv::QuickGameModel quick;
+        kv::OptionsModel options;
+        kv::TickRows(quick, 8);
+        for (auto& row : quick.rows)
+            row.chkComp = 1;
+        kv::StartGame(m, quick, options, d);
+        kv::FileReplay rec(m, d);
+        rec.SetRecordPath(path);
+        state.counters["strikes"] = static_cast<double>(Play(m, rec, false));
+    }
+    for (auto _ : state) {
+        kv::Module1 m;
+        kv::BuildShapes(m);
+        kv::FileReplay play(m, d);
+        if (!kv::LoadReplayFile(m, path, d, play)) state.SkipWithError("load failed");
+        benchmark::DoNotOptimize(Play(m, play, true));
+    }
+}
+BENCHMARK(BM_PlayBackEightPlayers)->Unit(benchmark::kMillisecond);
+
+} // namespace
