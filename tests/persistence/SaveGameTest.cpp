@@ -482,6 +482,44 @@ TEST(ReplayFile, AKilledRecordingKeepsEveryStepWrittenSoFar) {
     EXPECT_EQ(n, static_cast<int>(steps.size()));
 }
 
+TEST(ReplayFile, MatchWithoutStrikesEndsAtTheFirstTurn) {
+    test::TempHome home;
+    Module1 m = RandomState(9, false);
+    m.MaxX = 400;
+    m.MaxY = 400;
+    test::FakeDialogs d;
+    FileReplay rec(m, d);
+    ASSERT_TRUE(rec.StartReplayRecord(home.Path("replay3.sav")));
+    rec.CloseReplayRecord();
+    const std::string text = Cp1251ToUtf8(Slurp(home.Path("replay3.sav")));
+    EXPECT_NE(text.find("\r\nY=" + RealText(m.pipa(4).Y) + "\r\n[game]\r\n;Конец записи: "),
+              std::string::npos);
+    Module1 b;
+    FileReplay play(b, d);
+    ASSERT_TRUE(LoadReplayFile(b, home.Path("replay3.sav"), d, play));
+    StrikeRecord r;
+    i16 g = 0;
+    EXPECT_FALSE(play.ReadReplayStep(r, g));
+}
+
+TEST(ReplayFile, OldReplayAsksItsOwnVersionQuestion) {
+    test::TempHome home;
+    std::string t = HandWritten("") + "[game]\r\n";
+    t.replace(t.find("Ver=1408"), 8, "Ver=1");
+    Put(home.Path("old.sav"), t);
+    Module1 m;
+    test::FakeDialogs d;
+    d.answers = {MsgAnswer::No};
+    FileReplay play(m, d);
+    play.LoadReplay(home.Path("old.sav"));
+    EXPECT_EQ(m.MaxGamers, 0);
+    EXPECT_FALSE(play.Reading());
+    ASSERT_EQ(d.shown.size(), 1u);
+    EXPECT_EQ(d.shown[0].text, "Этот повтор записан не этой версией Kvelmar 2! Его загрузка может "
+                               "оказаться неудачной. Продолжить?");
+    EXPECT_EQ(d.shown[0].buttons, MsgButtons::YesNo);
+}
+
 TEST(ReplayFile, RecordPathOverridesTheNamedSlot) {
     test::TempHome home;
     Module1 m = RandomState(8, false);
