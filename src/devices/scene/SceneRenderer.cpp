@@ -210,7 +210,11 @@ struct SceneRenderer::Impl {
         GLuint id = 0;
         gl->glGenTextures(1, &id);
         gl->glBindTexture(GL_TEXTURE_2D, id);
+        // The text painter may have left its own unpacking settings.
         gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+        gl->glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+        gl->glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
         gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA,
                          GL_UNSIGNED_BYTE, img.constBits());
         const GLint filter = t.linear ? GL_LINEAR : GL_NEAREST;
