@@ -65,7 +65,7 @@ GameScene::GameScene(Module1& m, DisplayPort& display, DialogPort& dialogs, Soun
 
 GameScene::~GameScene() = default;
 
-double GameScene::Now() const {
+double GameScene::NowMs() const {
     if (opt_.clockMs) return opt_.clockMs();
     using namespace std::chrono;
     return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
@@ -388,7 +388,7 @@ void GameScene::PlacePiece(int n) {
     if (!f) return;
     const GoblaRec& g = m_.Gobla(n);
     Motion& mo = motion_[static_cast<size_t>(n)];
-    const double now = Now();
+    const double now = NowMs();
     Sample s{now, {}, 0};
     bool snap = !mo.valid;
     if (g.Life) {
@@ -416,7 +416,7 @@ void GameScene::LiftPiece(int n, double h) {
     Frame* f = PieceFrame(n);
     if (!f) return;
     Motion& mo = motion_[static_cast<size_t>(n)];
-    const double now = Now();
+    const double now = NowMs();
     const Pose shown = DisplayPose(n, now);
     Sample s{now, mo.valid ? mo.last.pos : f->Position(), mo.valid ? mo.last.phi : 0};
     s.pos.y = h;

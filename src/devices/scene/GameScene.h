@@ -76,6 +76,8 @@ public:
     bool ProjectToScreen(scene::Vec3 world, double& sx, double& sy) const;
 
     static constexpr double kTickMs = 30; // the motion tick
+    // The clock the placements are stamped with; pass it to RenderFrame.
+    double NowMs() const;
 
 private:
     struct Sample {
@@ -94,7 +96,6 @@ private:
     void Caption(const std::string& text);
     scene::Vec3 ParkedPosition() const;
     scene::Vec3 PieceWorld(int n) const;
-    double Now() const;
     void Reset();
 
     Module1& m_;
