@@ -135,6 +135,28 @@ TEST(SceneBuild, PlacesDeskLegsLightWallsAndPieces) {
     EXPECT_FLOAT_EQ(redPart.diffuse.g, 0.f);
 }
 
+TEST(SceneBuild, WallsAcrossTheTableAndASingleWall) {
+    TinyGameData data;
+    Rig r(data.Dir());
+    r.m.BordMode = 2;
+    ASSERT_TRUE(r.scene->BuildScene());
+    const GameScene& s = *r.scene;
+    ExpectNear(Child(s, 16).Position(), {-2.5, -5, 0});
+    ExpectNear(Child(s, 16).Visuals().at(0)->Scale(), {0.4, 0.3, 0.5});
+    ExpectNear(Child(s, 16).Rotation() * Vec3{1, 0, 0}, {0, 0, 1}, 1e-12); // -pi/2
+    ExpectNear(Child(s, 17).Position(), {60, -5, 0});
+    EXPECT_NEAR(Child(s, 17).Rotation().m[0][2], std::sin(-3.14159 / 2), 1e-12);
+    const int first = r.m.MaxGamers + r.m.MaxPip + 1;
+    EXPECT_EQ(r.m.Gobla(first).Xpos, -1000000);
+    EXPECT_EQ(r.m.Gobla(first + 1).Xpos, r.m.MaxX + 1000000);
+
+    Rig one(data.Dir());
+    one.m.BordSimm = kFalse;
+    ASSERT_TRUE(one.scene->BuildScene());
+    EXPECT_EQ(Child(*one.scene, 16).Visuals().size(), 1u);
+    EXPECT_TRUE(Child(*one.scene, 17).Visuals().empty());
+}
+
 TEST(SceneBuild, PerishedPieceParksUnderTableOrInSwin) {
     TinyGameData data;
     for (bool room : {false, true}) {
