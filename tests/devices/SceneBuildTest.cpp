@@ -373,6 +373,39 @@ TEST(SceneMotion, ShownHalfwayBetweenTwoTicks) {
     EXPECT_NEAR(std::remainder(mid - r.m.Pi, 2 * r.m.Pi), 0, 0.01);
 }
 
+TEST(SceneMotion, FollowingCameraKeepsTheShownPieceInTheMiddle) {
+    TinyGameData data;
+    Rig r(data.Dir());
+    ASSERT_TRUE(r.scene->BuildScene());
+    GoblaRec& g = r.m.Gobla(2);
+    double sx = 0, sy = 0;
+    for (int tick = 1; tick <= 3; ++tick) {
+        // The motion tick as the match runs it: physics, centre on the piece, placement.
+        r.now = 1000 + 30 * tick;
+        g.Xpos -= 15;
+        g.Ypos -= 5;
+        r.scene->PlaceCenter(g.Xpos / 10, -2, -g.Ypos / 10);
+        r.scene->LookAt(kLookAtCenter);
+        r.scene->PlacePiece(2);
+        for (double t : {r.now, r.now + 10, r.now + 20}) {
+            r.scene->UpdateDisplay(t);
+            const GameScene::Pose shown = r.scene->DisplayPose(2, t);
+            ASSERT_TRUE(r.scene->ProjectToScreen({shown.position.x, -2, shown.position.z}, sx, sy));
+            EXPECT_NEAR(sx, 320, 1e-6);
+            EXPECT_NEAR(sy, 240, 1e-6);
+        }
+    }
+    // Turned to the table centre, the camera stays there whatever the pieces do.
+    r.scene->PlaceCenter(30, -2, -20);
+    r.scene->LookAt(kLookAtCenter);
+    g.Xpos -= 15;
+    r.scene->PlacePiece(2);
+    r.scene->UpdateDisplay(r.now + 15);
+    ASSERT_TRUE(r.scene->ProjectToScreen({30, -2, -20}, sx, sy));
+    EXPECT_NEAR(sx, 320, 1e-6);
+    EXPECT_NEAR(sy, 240, 1e-6);
+}
+
 TEST(SceneProjection, MatchesTheNameLabels) {
     TinyGameData data;
     Rig r(data.Dir());

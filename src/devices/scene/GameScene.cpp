@@ -106,6 +106,7 @@ void GameScene::Reset() {
     potMesh_ = ballMesh_ = pointMesh_ = tableMesh_ = roomMesh_ = nullptr;
     ambient_ = tableLight_ = nullptr;
     motion_.fill(Motion{});
+    camTrack_ = 0;
     potShown_ = ballShown_ = arrowShown_ = false;
     built_ = false;
     rebuilt_ = true;
@@ -434,6 +435,27 @@ void GameScene::UpdateDisplay(double nowMs) {
         f->SetPosition(p.position);
         f->SetRotationY(p.heading);
     }
+    if (!camTrack_ || !scene_.camera) return;
+    int n = camTrack_;
+    if (n == kTrackCenter) {
+        // Following a piece, the match puts the centre on it every motion tick;
+        // the picture then follows the piece as it is shown, not in 30 ms steps.
+        n = 0;
+        const Vec3 c = center_ ? center_->WorldPosition() : Vec3{};
+        for (int k = 1; k <= kMaxPlayers && center_; ++k) {
+            const Motion& mo = motion_[static_cast<size_t>(k)];
+            if (PieceFrame(k) && mo.valid && m_.Gobla(k).Life && mo.last.pos.x == c.x &&
+                mo.last.pos.z == c.z) {
+                n = k;
+                break;
+            }
+        }
+        if (!n) return;
+    }
+    const Pose p = DisplayPose(n, nowMs);
+    Frame aim;
+    aim.SetPosition({p.position.x, camTrackY_, p.position.z});
+    scene_.camera->LookAt(aim);
 }
 
 void GameScene::ShowPot(i16 x, i16 z) {
@@ -489,20 +511,27 @@ void GameScene::PlaceCenter(double x, double y, double z) {
 }
 
 void GameScene::PlaceCamera(double x, double y, double z) {
+    camTrack_ = 0; // a moved camera keeps its orientation until it is turned again
     if (scene_.camera && built_) scene_.camera->SetPosition({x, y, z});
 }
 
 void GameScene::LookAt(int frame) {
     if (!scene_.camera || !built_) return;
+    camTrack_ = 0;
+    Vec3 target;
     if (frame == kLookAtCenter) {
-        if (center_) scene_.camera->LookAt(*center_);
-        return;
+        if (!center_) return;
+        target = center_->WorldPosition();
+        camTrack_ = kTrackCenter;
+    } else {
+        if (!PieceFrame(frame)) return;
+        target = PieceWorld(frame); // as the physics has it
+        camTrack_ = frame;
     }
-    if (!PieceFrame(frame)) return;
-    // The piece as the physics has it, not as it is being shown.
-    Frame target;
-    target.SetPosition(PieceWorld(frame));
-    scene_.camera->LookAt(target);
+    camTrackY_ = target.y;
+    Frame aim;
+    aim.SetPosition(target);
+    scene_.camera->LookAt(aim);
 }
 
 void GameScene::ShowAmbientLight(bool shown) {

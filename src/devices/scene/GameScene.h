@@ -66,7 +66,8 @@ public:
         double heading = 0;
     };
     Pose DisplayPose(int n, double nowMs) const;
-    // Moves the piece frames to their display poses.
+    // Moves the piece frames to their display poses; a camera last turned to a
+    // piece (or to the centre frame standing on one) looks at it as shown.
     void UpdateDisplay(double nowMs);
 
     const scene::Scene& Graph() const { return scene_; }
@@ -118,6 +119,9 @@ private:
     std::array<double, kMaxPlayers + 1> lift_{};
     bool potShown_ = false, ballShown_ = false, arrowShown_ = false;
     bool built_ = false;
+    static constexpr int kTrackCenter = -1;
+    int camTrack_ = 0; // what the camera was last turned to: a piece, the centre, 0 for none
+    double camTrackY_ = 0;
     bool rebuilt_ = false; // the renderer still holds the previous scene's GPU copies
 };
 
