@@ -143,6 +143,12 @@ Box Mesh::Bounds() const {
     return data_ ? data_->Bounds() : Box{};
 }
 
+Frame::~Frame() {
+    // Children kept alive elsewhere must not point back at a dead frame.
+    for (const auto& c : children_)
+        c->parent_ = nullptr;
+}
+
 void Frame::AddChild(const std::shared_ptr<Frame>& child) {
     if (!child || child.get() == this) return;
     if (child->parent_) child->parent_->RemoveChild(child.get());

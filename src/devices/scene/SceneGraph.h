@@ -117,6 +117,7 @@ struct Light {
 class Frame {
 public:
     Frame() = default;
+    ~Frame();
     Frame(const Frame&) = delete;
     Frame& operator=(const Frame&) = delete;
 
