@@ -113,7 +113,7 @@ void MatchWindow::paintGL() {
     if (display_.BindTarget()) {
         std::string error;
         // A failing frame is skipped; the loop goes on.
-        if (!scene_.RenderFrame(NowMs(), screen_.Overlay(), &error) && !renderErrorLogged_) {
+        if (!scene_.RenderFrame(scene_.NowMs(), screen_.Overlay(), &error) && !renderErrorLogged_) {
             renderErrorLogged_ = true;
             if (setup_.logError) setup_.logError("Ошибка вывода кадра: " + error);
         }
