@@ -945,7 +945,8 @@ std::vector<TextItem> MatchScreen::Overlay() const {
 // ---------------------------------------------------------------- headless driver
 
 HeadlessResult RunHeadless(MatchScreen& screen, VirtualScheduler& clock, Module1& m,
-                           long maxStrikes, long long maxIdleMs) {
+                           long maxStrikes, long long maxIdleMs,
+                           const std::function<void()>& afterTick) {
     HeadlessResult r;
     screen.Init();
     long lastStrikes = screen.Strikes();
@@ -959,6 +960,7 @@ HeadlessResult RunHeadless(MatchScreen& screen, VirtualScheduler& clock, Module1
             break;
         }
         clock.FireNext(screen);
+        if (afterTick) afterTick();
         if (screen.Strikes() != lastStrikes) {
             lastStrikes = screen.Strikes();
             lastStrikeMs = clock.NowMs();

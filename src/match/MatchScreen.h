@@ -10,6 +10,7 @@
 #include "physics/Physics.h"
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -162,7 +163,9 @@ class VirtualScheduler;
 
 // Init, then timers in virtual time until the screen closes, maxStrikes strikes have
 // been played out (0: no limit) or nobody strikes for maxIdleMs; then Unload.
+// afterTick, when given, runs after every timer tick (pacing, tracing).
 HeadlessResult RunHeadless(MatchScreen& screen, VirtualScheduler& clock, Module1& m,
-                           long maxStrikes, long long maxIdleMs = 600000);
+                           long maxStrikes, long long maxIdleMs = 600000,
+                           const std::function<void()>& afterTick = {});
 
 } // namespace kv

@@ -63,7 +63,8 @@ bool ParseYesNo(const std::string& s, bool& out) {
 const char* UsageText() {
     return "Использование:\n"
            "  kvelmar2-sim play [параметры]   сыграть матч компьютерных игроков\n"
-           "  kvelmar2-sim replay ФАЙЛ [--json] [--seed S]   воспроизвести повтор\n"
+           "  kvelmar2-sim replay ФАЙЛ [--json] [--seed S] [--realtime] [--trace]\n"
+           "                                  воспроизвести повтор\n"
            "Параметры play:\n"
            "  --players N            число игроков, 2..8 (2)\n"
            "  --teams N              командная игра N на N, 1..4, вместо --players\n"
@@ -81,7 +82,9 @@ const char* UsageText() {
            "  --max-strikes K        наибольшее число ударов (1000)\n"
            "  --record ФАЙЛ          записать матч как файл повтора\n"
            "  --settings ФАЙЛ        игроки и стол из файла параметров\n"
-           "  --json                 результат одним объектом JSON\n";
+           "  --json                 результат одним объектом JSON\n"
+           "  --realtime             играть в реальном времени, как в игре\n"
+           "  --trace                строка на каждый удар в поток ошибок\n";
 }
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -111,6 +114,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             std::string v;
             if (a == "--json") {
                 o.replay.json = true;
+            } else if (a == "--realtime") {
+                o.replay.realtime = true;
+            } else if (a == "--trace") {
+                o.replay.trace = true;
             } else if (a == "--seed") {
                 if (!value(a, v)) return std::nullopt;
                 long long s = 0;
@@ -143,8 +150,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         const std::string& a = args[i];
         std::string v;
         long long n = 0;
-        if (a == "--json") {
-            p.json = true;
+        if (a == "--json" || a == "--realtime" || a == "--trace") {
+            (a == "--json" ? p.json : a == "--realtime" ? p.realtime : p.trace) = true;
             continue;
         }
         if (a.rfind("--", 0) != 0) {

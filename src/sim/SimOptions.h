@@ -25,14 +25,18 @@ struct PlayOptions {
     std::uint64_t seed = 1;
     long maxStrikes = 1000;
     bool json = false;
-    std::string record;   // write the match as a replay file
-    std::string settings; // take players and table from a settings file
+    std::string record;    // write the match as a replay file
+    std::string settings;  // take players and table from a settings file
+    bool realtime = false; // pace virtual time to the clock, as the game does
+    bool trace = false;    // one line on the error stream per executed strike
 };
 
 struct ReplayOptions {
     std::string file;
     bool json = false;
     std::uint64_t seed = 1;
+    bool realtime = false;
+    bool trace = false;
 };
 
 enum class Command { Play, Replay, Help };

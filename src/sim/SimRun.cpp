@@ -4,9 +4,13 @@
 #include "match/MatchSetup.h"
 #include "match/NullPorts.h"
 #include "match/VirtualClock.h"
+#include "persistence/Replay.h"
+#include "persistence/Settings.h"
 #include "physics/Physics.h"
 
+#include <chrono>
 #include <ostream>
+#include <thread>
 
 namespace kv::sim {
 
@@ -18,7 +22,46 @@ std::string DefaultName(int slot) {
 
 } // namespace
 
+namespace {
+
+// The quick game from a settings file: its ticked rows, names, models, masses,
+// table, friction, walls, obstacles and spread; every player the computer.
+bool SetupFromSettings(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
+    QuickGameModel quick;
+    OptionsModel options;
+    if (!LoadSettingsFile(m, quick, options, p.settings, dialogs)) return false;
+    m.LoadedGame = kFalse;
+    m.ZI = kFalse;
+    m.IsCompHOD = kFalse;
+    for (int pl = 1; pl <= kMaxPlayers; ++pl)
+        m.KH(pl) = static_cast<i16>(pl);
+    quick.GamersCount = static_cast<i16>(quick.TickedRows());
+    if (quick.GamersCount < 2) {
+        dialogs.Message("В файле параметров отмечено меньше двух игроков.", MsgIcon::Information,
+                        MsgButtons::Ok);
+        return false;
+    }
+    for (PlayerRow& row : quick.rows)
+        row.chkComp = 1;
+    // The mass editor writes row r's mass into slot r + 1; keep the ticked rows' masses
+    // with their players.
+    std::array<i16, kRows> mass{};
+    for (int r = 0; r < kRows; ++r)
+        mass[static_cast<std::size_t>(r)] = m.Gobla(r + 1).M;
+    if (StartGame(m, quick, options, dialogs) != StartResult::Started) return false;
+    int slot = 0;
+    for (int r = 0; r < kRows && slot < m.MaxGamers; ++r)
+        if (quick.rows[static_cast<std::size_t>(r)].chk == 1)
+            m.Gobla(++slot).M = mass[static_cast<std::size_t>(r)];
+    for (int i = 1; i <= m.MaxGamers; ++i)
+        m.Gobla(i).CompControl = 1;
+    return true;
+}
+
+} // namespace
+
 bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
+    if (!p.settings.empty()) return SetupFromSettings(m, p, dialogs);
     m.LoadedGame = kFalse;
     m.MaxX = static_cast<i16>(p.tableX);
     m.MaxY = static_cast<i16>(p.tableY);
@@ -87,7 +130,7 @@ bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
 }
 
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
-                   long maxStrikes) {
+                   long maxStrikes, const RunPace& pace) {
     VirtualScheduler clock;
     NullKeyboard keyboard;
     NullDisplay display;
@@ -100,9 +143,24 @@ RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_
     Rng rng(seed);
     MatchScreen screen(m, ports, rng);
     screen.SetReplayMode(replayMode);
-    const HeadlessResult h = RunHeadless(screen, clock, m, maxStrikes);
+
+    const auto start = std::chrono::steady_clock::now();
+    long traced = 0;
+    auto afterTick = [&] {
+        if (pace.trace && screen.Strikes() != traced) {
+            traced = screen.Strikes();
+            *pace.trace << "удар " << traced << std::endl;
+        }
+        if (pace.realtime)
+            std::this_thread::sleep_until(start + std::chrono::milliseconds(clock.NowMs()));
+    };
+    const bool hooked = pace.realtime || pace.trace;
+    const HeadlessResult h = RunHeadless(screen, clock, m, maxStrikes, 600000,
+                                         hooked ? afterTick : std::function<void()>{});
     RunResult r;
-    r.finished = h.finished;
+    // A replay that runs out before its match ended also sets GameOver; only a
+    // winner (or -1, nobody left) says the match itself is over.
+    r.finished = h.finished && m.Winner != 0;
     r.winner = m.Winner;
     r.strikes = h.strikes;
     r.ticks = h.physicsTicks;
@@ -138,15 +196,33 @@ int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err) {
     BuildShapes(m);
     ConsoleDialogs dialogs(err);
     if (!SetupPlay(m, p, dialogs)) return 1;
-    NullReplay replay;
-    const RunResult r = RunMatch(m, replay, false, p.seed, p.maxStrikes);
+    RunPace pace{p.realtime, p.trace ? &err : nullptr};
+    RunResult r;
+    if (p.record.empty()) {
+        NullReplay replay;
+        r = RunMatch(m, replay, false, p.seed, p.maxStrikes, pace);
+    } else {
+        FileReplay replay(m, dialogs);
+        replay.SetRecordPath(p.record);
+        r = RunMatch(m, replay, false, p.seed, p.maxStrikes, pace);
+    }
     Print(out, m, r, p.json);
-    return 0;
+    // The reason a recording could not be written has been printed already.
+    return p.record.empty() || FileExists(p.record) ? 0 : 1;
 }
 
-int ReplayCommand(const ReplayOptions&, std::ostream&, std::ostream& err) {
-    err << "Воспроизведение повторов пока недоступно.\n";
-    return 1;
+int ReplayCommand(const ReplayOptions& o, std::ostream& out, std::ostream& err) {
+    Module1 m;
+    BuildShapes(m);
+    ConsoleDialogs dialogs(err);
+    FileReplay replay(m, dialogs);
+    if (!LoadReplayFile(m, o.file, dialogs, replay)) return 1;
+    m.IsCompHOD = kFalse; // the runner does not wait for ENTER
+    m.LoadedGame = kFalse;
+    RunPace pace{o.realtime, o.trace ? &err : nullptr};
+    const RunResult r = RunMatch(m, replay, true, o.seed, 0, pace);
+    Print(out, m, r, o.json);
+    return 0;
 }
 
 } // namespace kv::sim

@@ -17,8 +17,12 @@ bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs);
 
 // Runs the match set up in m (or the replay loaded into it) to its end or to
 // maxStrikes executed strikes.
+struct RunPace {
+    bool realtime = false;         // sleep so that virtual time keeps step with the clock
+    std::ostream* trace = nullptr; // a flushed line per executed strike
+};
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
-                   long maxStrikes);
+                   long maxStrikes, const RunPace& pace = {});
 
 // The two commands; the return value is the exit code.
 int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err);
