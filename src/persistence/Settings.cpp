@@ -103,6 +103,7 @@ bool LoadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options, cons
         if (m.Colors == 0) m.Colors = 8;
         regional("DeviceNum", m.DeviceNum);
         regional("RenderNum", m.RenderNum);
+        if (regional("Windowed", v)) m.Windowed = Flag(v != 0);
         try {
             const std::string s = raw("VarK");
             if (!s.empty()) m.VarK = RegionalFloat(s);
@@ -244,6 +245,8 @@ std::string SettingsText(const Module1& m, const QuickGameModel& quick,
     }
     for (int i = 0; i < kRows; ++i)
         num(Nk("chk", i), quick.rows[static_cast<std::size_t>(i)].chk);
+    // Ours, last, so that older readers simply skip it: full screen or a desktop window.
+    bit("Windowed", m.Windowed);
     return t;
 }
 

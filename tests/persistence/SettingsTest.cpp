@@ -63,11 +63,14 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     EXPECT_NE(text.find("\r\nR3=Ёлка  Sound=0\r\nRModel3=3\r\nRComp3=1\r\nRM3=999\r\n"),
               std::string::npos);
     EXPECT_NE(text.find("\r\nSound=0\r\nBorder=0\r\nPipa=1\r\nPipaMode=1\r\n"), std::string::npos);
-    EXPECT_EQ(text.substr(text.size() - 10), "\r\nchk7=2\r\n");
+    EXPECT_NE(text.find("\r\nchk7=2\r\nWindowed=1\r\n"), std::string::npos);
+    EXPECT_EQ(text.substr(text.size() - 14), "\r\nWindowed=1\r\n");
 
     Screens b;
+    b.m.Windowed = 0;
     ASSERT_TRUE(b.Load(path));
     EXPECT_TRUE(b.d.shown.empty());
+    EXPECT_NE(b.m.Windowed, 0);
     for (int r = 0; r < kRows; ++r) {
         EXPECT_EQ(b.quick.rows[r].txtG, OneLine(a.quick.rows[r].txtG));
         EXPECT_EQ(b.quick.rows[r].cmb, a.quick.rows[r].cmb);
