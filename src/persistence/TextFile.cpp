@@ -506,7 +506,10 @@ i16 FlagOf(std::string_view s) {
     return PlainNumber(s) != 0 ? kTrue : kFalse;
 }
 
-std::string RealText(double v) {
+namespace {
+
+// Shortest text that reads back to the same value, exponent as "E".
+template <typename Real> std::string ShortestText(Real v) {
     char buf[64];
     const auto r = std::to_chars(buf, buf + sizeof buf, v);
     std::string s(buf, r.ptr);
@@ -515,13 +518,14 @@ std::string RealText(double v) {
     return s;
 }
 
+} // namespace
+
+std::string RealText(double v) {
+    return ShortestText(v);
+}
+
 std::string RealText(float v) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, v);
-    std::string s(buf, r.ptr);
-    for (char& c : s)
-        if (c == 'e') c = 'E';
-    return s;
+    return ShortestText(v);
 }
 
 std::string FixedText(double v) {

@@ -1,15 +1,13 @@
 #include "sim/SimReport.h"
 
-#include <charconv>
+#include "persistence/TextFile.h"
+
 #include <cmath>
 
 namespace kv::sim {
 
 std::string RealText(double v) {
-    if (!std::isfinite(v)) return "null";
-    char buf[64];
-    auto [p, ec] = std::to_chars(buf, buf + sizeof buf, v);
-    return ec == std::errc() ? std::string(buf, p) : "null";
+    return std::isfinite(v) ? kv::RealText(v) : "null";
 }
 
 namespace {
