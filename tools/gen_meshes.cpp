@@ -13,14 +13,14 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-Material Mat(const char* name, double r, double g, double b, double spec = 0.2,
+Material Mat(const char* name, double r, double g, double b, double specular = 0.2,
              double emissive = 0) {
     Material m;
     m.name = name;
     m.r = r;
     m.g = g;
     m.b = b;
-    m.specular = spec;
+    m.specular = specular;
     m.emissive = emissive;
     return m;
 }
