@@ -1,38 +1,15 @@
 #include "ai/CompBrain.h"
-#include "physics/Physics.h"
+#include "physics/Table.h"
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
-#include <vector>
 
 namespace kv {
 namespace {
 
-Module1 Table(int n, i16 model = 3) {
-    Module1 m;
-    m.MaxGamers = static_cast<i16>(n);
-    m.MaxX = 600;
-    m.MaxY = 400;
-    m.Ftr = 0.02;
-    m.Border = kFalse;
-    m.MaxPip = 0;
-    m.ZI = kFalse;
-    BuildShapes(m);
-    for (int k = 1; k <= n; ++k) {
-        GoblaRec& g = m.Gobla(k);
-        g.MyNum = static_cast<i16>(k);
-        g.Life = kTrue;
-        g.Model = model;
-    }
-    return m;
-}
-
-void Put(Module1& m, int k, double x, double y) {
-    m.Gobla(k).Xpos = x;
-    m.Gobla(k).Ypos = y;
-}
+using test::Bare;
+using test::Put;
 
 struct Host : StrikeHost {
     bool replay = false;
@@ -48,124 +25,91 @@ struct Host : StrikeHost {
     void StartMotion() override { log.push_back("motion"); }
 };
 
-TEST(Target, RoundedDistanceKeepsTheEarlierPiece) {
-    Module1 m = Table(3);
-    Put(m, 1, 300, 200);
-    Put(m, 2, 300 + 100.4, 200);
-    Put(m, 3, 300, 200 + 100.2);
-    double dir = 0;
-    ChooseStrike(m, 1, dir);
-    EXPECT_NEAR(dir, -3 * m.Pi / 2, 1e-12); // towards piece 2, on the right
-    Put(m, 3, 300, 200 + 99.9);
-    ChooseStrike(m, 1, dir);
-    EXPECT_NEAR(dir, -m.Pi, 1e-12); // towards piece 3, along +y
+double Aim(Module1& m, int p = 1) {
+    double dir = 99;
+    ChooseStrike(m, static_cast<i16>(p), dir);
+    return dir;
 }
 
-TEST(Target, TeamGameNeverAimsAtTheOwnTeam) {
-    Module1 m = Table(3);
-    m.ZI = kTrue;
-    m.Gobla(2).Com = 0;
-    m.Gobla(3).Com = 1;
+TEST(Target, NearestByRoundedDistanceAndNeverTheOwnTeam) {
+    Module1 m = Bare(3);
+    const double Pi = m.Pi;
     Put(m, 1, 300, 200);
-    Put(m, 2, 300, 150); // own team, close
-    Put(m, 3, 500, 200);
+    Put(m, 2, 400.4, 200);
+    Put(m, 3, 300, 300.2); // rounds to the same distance: the earlier piece wins
+    EXPECT_NEAR(Aim(m), -3 * Pi / 2, 1e-12);
+    Put(m, 3, 300, 299.9);
+    EXPECT_NEAR(Aim(m), -Pi, 1e-12);
+    m.ZI = kTrue;
+    m.Gobla(3).Com = 0; // own team, closer
+    m.Gobla(2).Com = 1;
+    EXPECT_NEAR(Aim(m), -3 * Pi / 2, 1e-12);
+    m.Gobla(2).Life = kFalse; // no target left
     double dir = 0;
-    ChooseStrike(m, 1, dir);
-    EXPECT_NEAR(dir, -3 * m.Pi / 2, 1e-12);
-    m.Gobla(3).Life = kFalse;
-    const StrikeRecord s = ChooseStrike(m, 1, dir); // no target left
-    EXPECT_EQ(s.si, 0);
+    EXPECT_EQ(ChooseStrike(m, 1, dir).si, 0);
     EXPECT_EQ(m.StrikeForce, 0);
     m.ZI = 5; // neither flag value: every piece skipped
-    m.Gobla(3).Life = kTrue;
+    m.Gobla(2).Life = kTrue;
     EXPECT_EQ(ChooseStrike(m, 1, dir).si, 0);
     EXPECT_EQ(ChooseStrike(m, 0, dir).si, 0);
 }
 
-TEST(Aim, FourStraightDirections) {
+TEST(Aim, PushPointsAtTheTargetStrikePointOpposite) {
     struct Case {
         double dx, dy, theta, dir;
     };
-    Module1 m = Table(2);
+    Module1 m = Bare(2);
     const double Pi = m.Pi;
     const Case cases[] = {{0, -100, 0, 0},
                           {0, 100, 0, -Pi},
                           {100, 0, -Pi / 2, -3 * Pi / 2},
-                          {-100, 0, Pi / 2, -Pi / 2}};
+                          {-100, 0, Pi / 2, -Pi / 2},
+                          {60, 80, -std::atan(0.75), -std::atan(0.75) - Pi}};
     for (const Case& c : cases) {
         Put(m, 1, 300, 200);
         Put(m, 2, 300 + c.dx, 200 + c.dy);
         double dir = 99;
         const StrikeRecord s = ChooseStrike(m, 1, dir);
-        EXPECT_DOUBLE_EQ(s.ba, c.theta) << c.dx << " " << c.dy;
-        EXPECT_DOUBLE_EQ(s.pa, c.dir);
-        EXPECT_DOUBLE_EQ(dir, c.dir);
-        // The push points at the target.
-        EXPECT_NEAR(std::sin(s.pa) * 100, c.dx, 1e-9);
-        EXPECT_NEAR(-std::cos(s.pa) * 100, c.dy, 1e-9);
+        EXPECT_NEAR(s.ba, c.theta, 1e-12) << c.dx << " " << c.dy;
+        EXPECT_NEAR(s.pa, c.dir, 1e-12) << c.dx << " " << c.dy;
+        EXPECT_EQ(dir, s.pa);
+        const double L = std::hypot(c.dx, c.dy);
+        EXPECT_NEAR(std::sin(s.pa) * L, c.dx, 1e-9);
+        EXPECT_NEAR(-std::cos(s.pa) * L, c.dy, 1e-9);
+        EXPECT_NEAR(std::sin(s.ba) * L, -c.dx, 1e-9); // no spin
     }
 }
 
-TEST(Aim, DiagonalPointsAtTheTarget) {
-    Module1 m = Table(2);
-    Put(m, 1, 100, 100);
-    Put(m, 2, 160, 180);
-    double dir = 0;
-    const StrikeRecord s = ChooseStrike(m, 1, dir);
-    EXPECT_NEAR(std::sin(s.pa), 0.6, 1e-12);
-    EXPECT_NEAR(-std::cos(s.pa), 0.8, 1e-12);
-    // Strike point opposite the push: no spin.
-    EXPECT_NEAR(std::sin(s.ba), -0.6, 1e-12);
+TEST(Force, EnoughToDriveTheTargetOverTheEdgeOrAlongAWall) {
+    struct Case {
+        bool border;
+        i16 mode, both;
+        double x1, y1, x2, y2;
+        int want;
+    };
+    // March of 500 to x = 600: 3 sqrt(2 * 0.02 * 9.81 * 500) = 42. A wall on the
+    // far edge asks for full force; the path along a wall runs to the next edge.
+    const Case cases[] = {
+        {false, 0, 0, 100, 200, 300, 200, 42}, {true, 0, 1, 100, 200, 300, 200, 100},
+        {true, 0, 0, 100, 200, 300, 200, 42},  {true, 1, 1, 100, 200, 300, 200, 42},
+        {true, 1, 0, 100, 300, 200, 200, 50},  {false, 1, 0, 100, 300, 200, 200, 39}};
+    for (const Case& c : cases) {
+        Module1 m = Bare(2);
+        m.Border = Flag(c.border);
+        m.BordMode = c.mode;
+        m.BordSimm = c.both;
+        Put(m, 1, c.x1, c.y1);
+        Put(m, 2, c.x2, c.y2);
+        double dir = 0;
+        const StrikeRecord s = ChooseStrike(m, 1, dir);
+        EXPECT_NEAR(s.si, c.want, 1) << c.border << c.mode << c.both << " " << c.y1;
+        EXPECT_EQ(m.StrikeForce, s.si);
+        EXPECT_EQ(m.HintText, "Сила удара: " + std::to_string(s.si));
+    }
 }
 
-TEST(Force, MarchToTheEdgeBeyondTheTarget) {
-    Module1 m = Table(2);
-    Put(m, 1, 100, 200);
-    Put(m, 2, 300, 200);
-    double dir = 0;
-    const StrikeRecord s = ChooseStrike(m, 1, dir);
-    EXPECT_EQ(s.si, 42);
-    EXPECT_EQ(m.StrikeForce, 42);
-    EXPECT_EQ(m.HintText, "Сила удара: 42");
-}
-
-TEST(Force, WallAlongTheFarEdgeAsksForFullForce) {
-    Module1 m = Table(2);
-    m.Border = kTrue;
-    m.BordMode = 0;
-    m.BordSimm = kTrue;
-    Put(m, 1, 100, 200);
-    Put(m, 2, 300, 200);
-    double dir = 0;
-    EXPECT_EQ(ChooseStrike(m, 1, dir).si, 100);
-    // Only the first wall (x = 0): the shot to the right is unchanged.
-    m.BordSimm = kFalse;
-    EXPECT_EQ(ChooseStrike(m, 1, dir).si, 42);
-    // The wall of the other position stands along y: no effect either.
-    m.BordMode = 1;
-    m.BordSimm = kTrue;
-    EXPECT_EQ(ChooseStrike(m, 1, dir).si, 42);
-}
-
-TEST(Force, PathAlongAWallToTheNextEdge) {
-    Module1 m = Table(2);
-    m.Border = kTrue;
-    m.BordMode = 1;
-    m.BordSimm = kFalse;
-    Put(m, 1, 100, 300);
-    Put(m, 2, 200, 200); // down and to the right: meets y = 0 at x = 400
-    double dir = 0;
-    const StrikeRecord s = ChooseStrike(m, 1, dir);
-    // 300 * sqrt 2 to the edge, then on along the wall to x = 600.
-    const double path = 300 * std::sqrt(2.0) + 200 * std::sqrt(2.0);
-    EXPECT_NEAR(s.si, std::round(3 * std::sqrt(2 * 0.02 * 9.81 * path)), 1);
-    m.Border = kFalse;
-    EXPECT_NEAR(ChooseStrike(m, 1, dir).si,
-                std::round(3 * std::sqrt(2 * 0.02 * 9.81 * 300 * std::sqrt(2.0))), 1);
-}
-
-TEST(Force, PieceOffTheTableStillGetsAnAnswer) {
-    Module1 m = Table(2);
+TEST(Force, PieceOffTheTableOrNegativeFrictionStaysInRange) {
+    Module1 m = Bare(2);
     Put(m, 1, std::nan(""), 200);
     Put(m, 2, 300, 200);
     double dir = 0;
@@ -177,39 +121,27 @@ TEST(Force, PieceOffTheTableStillGetsAnAnswer) {
     EXPECT_EQ(ChooseStrike(m, 1, dir).si, 0);
 }
 
-TEST(Execute, RoundPieceStraightUp) {
-    Module1 m = Table(2);
-    m.CurG = 1;
+TEST(Execute, PushesRecordsUnlessReplayingAndStartsMotion) {
+    Module1 m = Bare(2);
     Put(m, 1, 100, 100);
     Host host;
     Rng rng(1);
     ExecuteStrike(m, StrikeRecord{0, 0, 50}, host, rng);
-    const GoblaRec& g = m.Gobla(1);
-    EXPECT_EQ(g.Xvec, 0);
-    EXPECT_DOUBLE_EQ(g.Yvec, -10);
-    EXPECT_EQ(g.U, 0);
+    EXPECT_EQ(m.Gobla(1).Xvec, 0);
+    EXPECT_DOUBLE_EQ(m.Gobla(1).Yvec, -10);
+    EXPECT_EQ(m.Gobla(1).U, 0);
     EXPECT_EQ(host.log, (std::vector<std::string>{"phase 3", "replay 50 0", "motion"}));
-    double px = 0, py = 0;
-    StrikePoint(m, g, 0, px, py);
-    EXPECT_DOUBLE_EQ(px, 100);
-    EXPECT_DOUBLE_EQ(py, 80);
-}
-
-TEST(Execute, ReplayIsNotRecordedAgain) {
-    Module1 m = Table(2);
     m.CurG = 2;
     Put(m, 2, 300, 200);
-    Host host;
-    host.replay = true;
-    Rng rng(1);
-    ExecuteStrike(m, StrikeRecord{m.Pi / 2, -m.Pi / 2, 10}, host, rng);
-    EXPECT_EQ(host.log, (std::vector<std::string>{"phase 3", "motion"}));
+    Host replay;
+    replay.replay = true;
+    ExecuteStrike(m, StrikeRecord{m.Pi / 2, -m.Pi / 2, 10}, replay, rng);
+    EXPECT_EQ(replay.log, (std::vector<std::string>{"phase 3", "motion"}));
     EXPECT_NEAR(m.Gobla(2).Xvec, -2, 1e-12);
 }
 
 TEST(Execute, StrongStrikeSoundOnlyAtFullForceWithSoundOn) {
-    Module1 m = Table(2);
-    m.CurG = 1;
+    Module1 m = Bare(2);
     Rng rng(7);
     int heard = 0;
     const int tries = 2000;
@@ -218,10 +150,9 @@ TEST(Execute, StrongStrikeSoundOnlyAtFullForceWithSoundOn) {
         Host host;
         ExecuteStrike(m, StrikeRecord{0, 0, 100}, host, rng);
         for (const std::string& e : host.log) {
-            if (e.rfind("sound", 0) == 0) {
-                ++heard;
-                EXPECT_TRUE(e == "sound 4 -10" || e == "sound 5 -10" || e == "sound 6 -10") << e;
-            }
+            if (e.rfind("sound", 0) != 0) continue;
+            ++heard;
+            EXPECT_TRUE(e == "sound 4 -10" || e == "sound 5 -10" || e == "sound 6 -10") << e;
         }
     }
     EXPECT_GT(heard, tries * 25 / 100);
@@ -238,44 +169,44 @@ TEST(Execute, StrongStrikeSoundOnlyAtFullForceWithSoundOn) {
 }
 
 TEST(Outline, StrikePointPerModel) {
-    Module1 m = Table(2);
-    GoblaRec g = m.Gobla(1);
-    g.Xpos = 100;
-    g.Ypos = 100;
-    const double Pi = m.Pi;
-    auto rho = [&](i16 model, double a, double phi) {
-        g.Model = model;
-        g.Phi = phi;
-        double px = 0, py = 0;
-        StrikePoint(m, g, a, px, py);
-        return Hypot(px - 100, py - 100);
+    struct Case {
+        i16 model;
+        double a, phi, rho;
     };
-    EXPECT_NEAR(rho(0, 0, 0), 28, 1e-12); // the tail circle's far rim
-    EXPECT_NEAR(rho(0, Pi / 4, 0), 28 * std::cos(Pi / 4), 1e-12);
-    EXPECT_NEAR(rho(0, 6, 0.1), 20, 1e-12);  // delta 5.9: not reduced
-    EXPECT_NEAR(rho(0, -1, 0.5), 20, 1e-12); // a moved by 2 pi first
-    EXPECT_NEAR(rho(1, 0, 0), 28, 1e-12);
-    EXPECT_NEAR(rho(1, Pi / 2, 0), 20 / std::sqrt(2.0), 1e-12);
-    EXPECT_NEAR(rho(1, Pi, 0), 20 / std::sqrt(2.0), 1e-12);
-    EXPECT_NEAR(rho(1, 2 * Pi - 0.1, 0), 28 * std::cos(0.1), 1e-9); // reduced to -0.1
-    EXPECT_NEAR(rho(2, 0, 0), 20, 1e-12);
-    EXPECT_NEAR(rho(2, Pi / 4, 0), 20 * std::sqrt(2.0), 1e-9); // the corner
-    EXPECT_NEAR(rho(2, Pi / 2, 0), 20, 1e-12);
-    EXPECT_NEAR(rho(2, 0.3, 0.3), 20, 1e-12); // turned with the piece
-    EXPECT_NEAR(rho(3, 1.234, -2), 20, 1e-12);
-    EXPECT_EQ(rho(4, 1.0, 0), 0); // no outline: the centre
-    EXPECT_EQ(rho(5, 1.0, 0), 0);
-    // Direction of the point: (sin a, -cos a).
-    g.Model = 3;
-    g.Phi = 0;
-    double px = 0, py = 0;
-    StrikePoint(m, g, Pi / 2, px, py);
-    EXPECT_NEAR(px, 120, 1e-12);
-    EXPECT_NEAR(py, 100, 1e-12);
+    const double Pi = Module1{}.Pi, r2 = std::sqrt(2.0);
+    const Case cases[] = {{0, 0, 0, 28}, // the tail circle's far rim
+                          {0, Pi / 4, 0, 28 * std::cos(Pi / 4)},
+                          {0, 6, 0.1, 20},  // delta 5.9: not reduced
+                          {0, -1, 0.5, 20}, // a moved by 2 pi first
+                          {1, 0, 0, 28},
+                          {1, Pi / 2, 0, 20 / r2},
+                          {1, Pi, 0, 20 / r2},
+                          {1, 2 * Pi - 0.1, 0, 28 * std::cos(0.1)}, // reduced to -0.1
+                          {2, 0, 0, 20},
+                          {2, Pi / 4, 0, 20 * r2}, // the corner
+                          {2, Pi / 2, 0, 20},
+                          {2, 0.3, 0.3, 20}, // turned with the piece
+                          {3, 1.234, -2, 20},
+                          {4, 1.0, 0, 0}, // no outline: the centre
+                          {5, 1.0, 0, 0}};
+    Module1 m = Bare(2);
+    GoblaRec g = m.Gobla(1);
+    g.Xpos = g.Ypos = 100;
+    for (const Case& c : cases) {
+        g.Model = c.model;
+        g.Phi = c.phi;
+        double px = 0, py = 0;
+        StrikePoint(m, g, c.a, px, py);
+        EXPECT_NEAR(Hypot(px - 100, py - 100), c.rho, 1e-9) << c.model << " " << c.a;
+        if (c.rho > 0) {
+            EXPECT_NEAR((px - 100) / c.rho, std::sin(c.a), 1e-9); // along (sin a, -cos a)
+            EXPECT_NEAR((py - 100) / c.rho, -std::cos(c.a), 1e-9);
+        }
+    }
 }
 
 TEST(Spread, AngleAndForceStayInRange) {
-    Module1 m = Table(2);
+    Module1 m = Bare(2);
     const double Pi = m.Pi;
     Rng rng(3);
     m.VarK = 0;
@@ -295,8 +226,7 @@ TEST(Spread, AngleAndForceStayInRange) {
     EXPECT_LE(hi, 0.05 * Pi * 1.0000001);
     EXPECT_LT(lo, -0.04 * Pi);
     EXPECT_GT(hi, 0.04 * Pi);
-    // Wraps once past 2 pi either way.
-    for (int t = 0; t < 200; ++t) {
+    for (int t = 0; t < 200; ++t) { // wraps once past 2 pi either way
         const double up = SpreadAngle(m, rng, 2 * Pi);
         EXPECT_TRUE(up <= 2 * Pi && (up >= 2 * Pi - 0.16 || (up >= 0 && up <= 0.16))) << up;
         const double dn = SpreadAngle(m, rng, -2 * Pi);

@@ -10,13 +10,13 @@
 namespace kv::test {
 namespace {
 
-const TextItem* Find(const std::vector<TextItem>& v, int x, int y) {
+std::string TextAt(const std::vector<TextItem>& v, int x, int y) {
     auto it =
         std::find_if(v.begin(), v.end(), [&](const TextItem& t) { return t.x == x && t.y == y; });
-    return it == v.end() ? nullptr : &*it;
+    return it == v.end() ? "<none>" : it->text;
 }
 
-TEST(Camera, LookAtHeightLimits) {
+TEST(Camera, LookAtHeightKeypadPlusAndKeypad8StopAtTheirLimits) {
     Rig r(2);
     r.Start();
     r.m.TargetY = 99;
@@ -30,25 +30,18 @@ TEST(Camera, LookAtHeightLimits) {
     EXPECT_DOUBLE_EQ(r.m.TargetY, 100);
     EXPECT_TRUE(r.m.HintText.empty()); // no hint at the limit
     r.kb.ReleaseAll();
-    r.kb.Hold(Scan::PageDown);
-    r.KbTicks(1);
+    r.Press(Scan::PageDown);
     EXPECT_DOUBLE_EQ(r.m.TargetY, 99);
     EXPECT_EQ(r.m.HintText, "Ручная настройка камеры: вниз (y=99)");
-}
 
-TEST(Camera, KeypadPlusStopsPerAxis) {
-    Rig r(2);
-    r.Start();
     r.m.CamX = 32;
     r.m.TargetX = 30;
     r.m.CamZ = 20;
     r.m.TargetZ = -20;
-    r.kb.Hold(Scan::KpPlus);
-    r.KbTicks(1);
+    r.Press(Scan::KpPlus);
     EXPECT_DOUBLE_EQ(r.m.CamX, 32); // |dx| = 2: no closer in x
     EXPECT_DOUBLE_EQ(r.m.CamZ, -20 + 0.95 * 40);
     EXPECT_DOUBLE_EQ(r.scene.camera[2], r.m.CamZ);
-    r.kb.ReleaseAll();
     // Keypad 8 at the top does nothing; below it raises the camera and the height to return to.
     r.m.CamY = 100;
     r.kb.Hold(Scan::Kp8);
@@ -64,11 +57,9 @@ TEST(Camera, OrbitKeepsTheDistance) {
     Rig r(2);
     r.Start();
     r.m.CamX = -50;
-    r.m.CamZ = -20;
+    r.m.CamZ = r.m.TargetZ = -20;
     r.m.TargetX = 30;
-    r.m.TargetZ = -20;
-    r.kb.Hold(Scan::Kp6);
-    r.KbTicks(1);
+    r.Press(Scan::Kp6);
     EXPECT_NEAR(std::hypot(r.m.CamX - 30, r.m.CamZ + 20), 80, 1e-9);
     EXPECT_EQ(r.scene.lookAt.back(), kLookAtCenter);
 }
@@ -89,14 +80,12 @@ TEST(Camera, FollowingWrapsAndFallsBackToTheCentre) {
     EXPECT_EQ(r.s->CamFollow(), 2);
     r.s->KeyDown(Key::BracketLeft);
     EXPECT_EQ(r.s->CamFollow(), 3);
-    EXPECT_TRUE(r.clock.Enabled(TimerId::Cam));
     EXPECT_EQ(r.clock.Interval(TimerId::Cam), 20);
     r.clock.Advance(*r.s, 20);
     EXPECT_DOUBLE_EQ(r.m.TargetX, 3); // 30/10
     EXPECT_DOUBLE_EQ(r.m.TargetY, -2);
     EXPECT_DOUBLE_EQ(r.m.TargetZ, -37); // -370/10
     EXPECT_FALSE(r.clock.Enabled(TimerId::Cam));
-
     for (int i = 1; i <= 3; ++i)
         r.m.Gobla(i).Life = kFalse;
     r.s->KeyDown(Key::BracketRight);
@@ -108,7 +97,6 @@ TEST(Camera, PerishOfTheFollowedPieceTurnsToTheCentre) {
     Rig r(2);
     r.Start();
     r.s->KeyDown(Key::BracketRight);
-    ASSERT_EQ(r.s->CamFollow(), 1);
     r.s->PiecePerished(2);
     EXPECT_EQ(r.s->CamFollow(), 1);
     r.s->PiecePerished(1);
@@ -123,21 +111,16 @@ TEST(Camera, LimitsEndTheTickBeforeTheShortcuts) {
     r.Start();
     r.m.CamX = r.m.TargetX + 1500; // too far to move away
     r.kb.Hold(Scan::KpMinus);
-    r.kb.Hold(Scan::M);
-    r.KbTicks(1);
+    r.Press(Scan::M);
     EXPECT_EQ(r.s->Strikes(), 0);
     EXPECT_DOUBLE_EQ(r.m.CamX, r.m.TargetX + 1500);
-    r.kb.ReleaseAll();
     // Camera on its look-at point: "forward" has no direction and ends the tick too.
     r.m.CamX = r.m.TargetX;
     r.m.CamZ = r.m.TargetZ;
     r.kb.Hold(Scan::Up);
-    r.kb.Hold(Scan::M);
-    r.KbTicks(1);
+    r.Press(Scan::M);
     EXPECT_EQ(r.s->Strikes(), 0);
-    r.kb.ReleaseAll();
-    r.kb.Hold(Scan::M);
-    r.KbTicks(1);
+    r.Press(Scan::M);
     EXPECT_EQ(r.s->Strikes(), 1);
 }
 
@@ -146,10 +129,7 @@ TEST(Camera, FollowsTheMovingPieceOnceTheGoalIsReached) {
     r.Start();
     r.s->KeyDown(Key::BracketRight);
     r.clock.Advance(*r.s, 20); // goal reached
-    r.kb.Hold(Scan::Space);
-    r.KbTicks(10);
-    r.kb.ReleaseAll();
-    r.s->KeyUp(Key::Space);
+    r.Charge(10);
     r.Fire(TimerId::Run, 5);
     EXPECT_DOUBLE_EQ(r.m.TargetX, r.m.Gobla(1).Xpos / 10);
     EXPECT_DOUBLE_EQ(r.m.TargetZ, -r.m.Gobla(1).Ypos / 10);
@@ -157,18 +137,16 @@ TEST(Camera, FollowsTheMovingPieceOnceTheGoalIsReached) {
     EXPECT_EQ(r.s->PhysicsTicks(), 5);
 }
 
-TEST(NameLabels, ProjectionFromAbove) {
+TEST(NameLabels, ProjectionFromAboveAndNoneBehindTheCamera) {
     Module1 m;
     m.ScreenW = 640;
     m.ScreenH = 480;
     m.MaxGamers = 2;
-    m.CamX = 30;
+    m.CamX = m.TargetX = 30;
     m.CamY = 50;
-    m.CamZ = -20;
-    m.TargetX = 30;
     m.TargetY = 0;
+    m.CamZ = -20;
     m.TargetZ = -20.0001;
-    m.Gobla(1) = GoblaRec{};
     m.Gobla(1).Xpos = 300;
     m.Gobla(1).Ypos = 200.001;
     m.Gobla(1).Life = kTrue;
@@ -180,47 +158,29 @@ TEST(NameLabels, ProjectionFromAbove) {
     EXPECT_NEAR(v[0].x, 305, 1);
     EXPECT_NEAR(v[0].y, 200, 1);
     EXPECT_EQ(v[0].text, "Омон1");
-
-    // Straight down: the side vector (0, 0, 1) keeps the projection finite.
-    m.TargetZ = -20;
-    v = PlaceNameLabels(m);
-    ASSERT_EQ(v.size(), 1u);
-
-    // A piece behind the camera gets no label.
+    m.TargetZ = -20; // straight down: the side vector (0, 0, 1) keeps it finite
+    EXPECT_EQ(PlaceNameLabels(m).size(), 1u);
     m.CamX = 0;
-    m.CamY = 0.5;
-    m.CamZ = -20;
+    m.CamY = m.TargetY = 0.5;
     m.TargetX = -10;
-    m.TargetY = 0.5;
-    m.TargetZ = -20;
     EXPECT_TRUE(PlaceNameLabels(m).empty());
 }
 
-TEST(Overlay, StatusLineAndLines) {
-    Rig r(2);
+TEST(Overlay, StatusLineLinesAndCrosshair) {
+    Rig r(2), p(2);
     r.Start();
     auto v = r.s->Overlay();
-    const TextItem* st = Find(v, 10, 10);
-    ASSERT_NE(st, nullptr);
-    EXPECT_EQ(st->text, "[F1:Помощь]  [F3:Имена<вкл>]  [F4:Сохранить]  [F6:Пауза <выкл>]  "
-                        "[F7:Стрелка <вкл>]  [F8:Звук <вкл>]  [F9/[,]:Камера]");
-    ASSERT_NE(Find(v, 20, 480 - 70), nullptr);
-    EXPECT_EQ(Find(v, 20, 480 - 70)->text, "Ходит игрок Омон1");
-    EXPECT_EQ(Find(v, 20, 480 - 40)->text, r.m.StatusText);
-    EXPECT_EQ(Find(v, 20, 480 - 20)->text, r.m.HintText);
-    EXPECT_EQ(Find(v, 310, 230), nullptr); // no crosshair
-    r.kb.Hold(Scan::Left);
-    r.KbTicks(1);
-    v = r.s->Overlay();
-    ASSERT_NE(Find(v, 310, 230), nullptr);
-    EXPECT_EQ(Find(v, 310, 230)->text, "><");
+    EXPECT_EQ(TextAt(v, 10, 10), "[F1:Помощь]  [F3:Имена<вкл>]  [F4:Сохранить]  [F6:Пауза <выкл>]  "
+                                 "[F7:Стрелка <вкл>]  [F8:Звук <вкл>]  [F9/[,]:Камера]");
+    EXPECT_EQ(TextAt(v, 20, 480 - 70), "Ходит игрок Омон1");
+    EXPECT_EQ(TextAt(v, 20, 480 - 40), r.m.StatusText);
+    EXPECT_EQ(TextAt(v, 20, 480 - 20), r.m.HintText);
+    EXPECT_EQ(TextAt(v, 310, 230), "<none>");
+    r.Press(Scan::Left);
+    EXPECT_EQ(TextAt(r.s->Overlay(), 310, 230), "><");
 
-    Rig p(2);
-    p.s->SetReplayMode(true);
-    p.m.IsCompHOD = kTrue;
-    p.m.Sound = kFalse;
-    p.m.NamesShown = kFalse;
-    p.replay.toRead.push_back({StrikeRecord{}, 0});
+    p.Playback({{StrikeRecord{}, 0}});
+    p.m.Sound = p.m.NamesShown = kFalse;
     p.Start();
     p.s->KeyDown(Key::F3);
     EXPECT_EQ(p.s->StatusLine(),
@@ -238,31 +198,33 @@ TEST(Overlay, HelpPageAndExitQuestion) {
     auto v = r.s->Overlay();
     // No status line, names or crosshair under the help; the final break makes no line.
     ASSERT_EQ(v.size(), 6u);
-    EXPECT_EQ(v[0].text, "Справка:");
-    EXPECT_EQ(v[1].text, "Первая");
-    EXPECT_EQ(v[1].y, 50);
-    EXPECT_EQ(v[2].text, "");
-    EXPECT_EQ(v[3].text, "Вторая");
-    EXPECT_EQ(v[3].y, 90);
-    EXPECT_EQ(v[4].text, "Чтобы вернуться к игре, нажмите F1...");
-    EXPECT_EQ(v[4].y, 440);
+    const std::pair<const char*, int> want[] = {{"Справка:", -1},
+                                                {"Первая", 50},
+                                                {"", -1},
+                                                {"Вторая", 90},
+                                                {"Чтобы вернуться к игре, нажмите F1...", 440},
+                                                {"Выйти из игры? (Y/N)", 30}};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(v[i].text, want[i].first);
+        if (want[i].second >= 0) EXPECT_EQ(v[i].y, want[i].second) << i;
+    }
     EXPECT_TRUE(v[5].big);
-    EXPECT_EQ(v[5].text, "Выйти из игры? (Y/N)");
     EXPECT_EQ(v[5].x, 40);
-    EXPECT_EQ(v[5].y, 30);
 }
 
-TEST(Overlay, TextColourKeys) {
+TEST(Overlay, TextColourKeysWrap) {
     Rig r(2);
     r.Start();
-    r.m.TextColour = 15;
-    r.s->KeyDown(Key::Greater);
-    EXPECT_EQ(r.m.TextColour, 0);
-    r.m.TextColour = 1;
-    r.s->KeyDown(Key::Less);
-    EXPECT_EQ(r.m.TextColour, 15);
-    r.s->KeyDown(Key::Less);
-    EXPECT_EQ(r.m.TextColour, 14);
+    const struct {
+        int from;
+        Key key;
+        int to;
+    } cases[] = {{15, Key::Greater, 0}, {1, Key::Less, 15}, {15, Key::Less, 14}};
+    for (const auto& c : cases) {
+        r.m.TextColour = static_cast<i16>(c.from);
+        r.s->KeyDown(c.key);
+        EXPECT_EQ(r.m.TextColour, c.to) << c.from;
+    }
 }
 
 } // namespace

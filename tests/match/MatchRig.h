@@ -25,12 +25,11 @@ struct Rig {
     MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, dialogs};
     std::unique_ptr<MatchScreen> s;
 
-    // A quick game of n players on a bare table; computers when comp is set.
+    // A quick game of n round pieces on a bare table; computers when comp is set.
     explicit Rig(int n, bool comp = false) {
         SetDefaultSettings(m);
         SetMatchDefaults(m);
-        m.Border = kFalse;
-        m.PipaOn = kFalse;
+        m.Border = m.PipaOn = kFalse;
         m.MaxPip = 0;
         m.VarK = 0;
         m.MaxGamers = static_cast<i16>(n);
@@ -42,19 +41,44 @@ struct Rig {
             m.Gobla(i).CompControl = comp ? 1 : 0;
             m.Gobla(i).Model = 3;
         }
-        m.CurG = 1;
-        m.CurNG = 1;
-        m.CurSgin = 0;
-        m.NewSgin = 0;
+        m.CurG = m.CurNG = 1;
+        m.CurSgin = m.NewSgin = 0;
         s = std::make_unique<MatchScreen>(m, ports, rng);
     }
 
+    // Odd slots play for side 0, even slots for side 1.
+    void Teams() {
+        m.ZI = kTrue;
+        for (int i = 1; i <= m.MaxGamers; ++i)
+            m.Gobla(i).Com = static_cast<i16>((i + 1) % 2);
+    }
+    // A playback of the given steps, with the pause before each.
+    void Playback(std::vector<ReplayStepRec> steps, bool paused = true) {
+        s->SetReplayMode(true);
+        m.IsCompHOD = Flag(paused);
+        for (const auto& st : steps)
+            replay.toRead.push_back(st);
+    }
     void Start() { s->Init(); }
     void Fire(TimerId id, int times = 1) {
         for (int i = 0; i < times; ++i)
             s->Tick(id);
     }
     void KbTicks(int n) { Fire(TimerId::KeyBoard, n); }
+    void Press(int scan) {
+        kb.Hold(scan);
+        KbTicks(1);
+        kb.ReleaseAll();
+    }
+    // SPACE held for the given keyboard ticks, then let go.
+    void Charge(int ticks) {
+        kb.Hold(Scan::Space);
+        KbTicks(ticks);
+        kb.ReleaseAll();
+        s->KeyUp(Key::Space);
+    }
+    // Closes the current turn as if the strike had just come to rest.
+    void CloseTurn() { s->Tick(TimerId::Pause); }
     // Runs the clock until no timer other than the keyboard is enabled, or ms pass.
     void Settle(long long maxMs = 600000) {
         const long long until = clock.NowMs() + maxMs;

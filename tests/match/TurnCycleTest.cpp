@@ -6,17 +6,11 @@
 namespace kv::test {
 namespace {
 
-// Closes the current turn as if the strike had just come to rest.
-void CloseTurn(Rig& r) {
-    r.s->Tick(TimerId::Pause);
-}
-
 TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     Rig r(2);
     r.m.ReplaySlot = 5;
     r.Start();
-    ASSERT_EQ(r.replay.started.size(), 1u);
-    EXPECT_EQ(r.replay.started[0], "/state/replay1.sav"); // 5 wraps to 1
+    EXPECT_EQ(r.replay.started, std::vector<std::string>{"/state/replay1.sav"}); // 5 wraps
     EXPECT_EQ(r.m.ReplaySlot, 1);
     EXPECT_NE(r.m.RenderOn, 0);
     EXPECT_TRUE(r.clock.Enabled(TimerId::KeyBoard));
@@ -25,113 +19,77 @@ TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     EXPECT_EQ(r.s->TurnPhase(), 1);
     EXPECT_EQ(r.m.StatusText, "Выберите точку и направление удара клавишами 1,3 и 7,9 цифровой "
                               "клавиатуры.Затем жмите ПРОБЕЛ!");
-    EXPECT_TRUE(r.scene.ballShown);
-    EXPECT_TRUE(r.scene.arrowShown);
-    // One start sound of 0..3 at -10.
-    ASSERT_EQ(r.sound.calls.size(), 1u);
+    EXPECT_TRUE(r.scene.ballShown && r.scene.arrowShown);
+    ASSERT_EQ(r.sound.calls.size(), 1u); // one start sound of 0..3 at -10
     EXPECT_GE(r.sound.calls[0].slot, 0);
     EXPECT_LE(r.sound.calls[0].slot, 3);
     EXPECT_EQ(r.sound.calls[0].volume, -10);
-    EXPECT_EQ(r.s->CamHeight(), 40);
     EXPECT_EQ(r.display.log.front(), "Caption Kvelmar II: Zantor Билд1408: загрузка...");
 }
 
 TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
-    {
-        Rig r(2);
-        r.replay.startOk = false;
-        r.Start();
-        EXPECT_EQ(r.m.RenderOn, 0);
-        EXPECT_EQ(r.display.log.size(), 1u); // the caption only
+    Rig noRecord(2), noScene(2), noKeyboard(2), playback(2);
+    noRecord.replay.startOk = false;
+    noScene.scene.buildOk = false;
+    noKeyboard.kb.initOk = false;
+    for (Rig* r : {&noRecord, &noScene, &noKeyboard}) {
+        r->Start();
+        EXPECT_EQ(r->m.RenderOn, 0);
+        EXPECT_FALSE(r->clock.Enabled(TimerId::KeyBoard));
     }
-    {
-        Rig r(2);
-        r.scene.buildOk = false;
-        r.Start();
-        EXPECT_TRUE(r.s->InitFailed());
-        EXPECT_EQ(r.m.RenderOn, 0);
-        EXPECT_FALSE(r.clock.Enabled(TimerId::KeyBoard));
-        r.s->Unload();
-        EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 0"});
-    }
-    {
-        Rig r(2);
-        r.kb.initOk = false;
-        r.Start();
-        EXPECT_TRUE(r.s->InitFailed());
-        EXPECT_EQ(r.display.log.size(), 1u); // the display is not even tried
-    }
-    {
-        Rig r(2);
-        r.s->SetReplayMode(true);
-        r.m.Sound = kFalse;
-        r.Start();
-        EXPECT_TRUE(r.replay.started.empty());
-        EXPECT_TRUE(r.sound.calls.empty());
-    }
+    EXPECT_EQ(noRecord.display.log.size(), 1u); // the caption only
+    EXPECT_EQ(noKeyboard.display.log.size(), 1u);
+    EXPECT_TRUE(noScene.s->InitFailed() && noKeyboard.s->InitFailed());
+    noScene.s->Unload();
+    EXPECT_EQ(noScene.screens.log, std::vector<std::string>{"results 0"});
+    // A playback records nothing; with the sound off nothing is heard.
+    playback.s->SetReplayMode(true);
+    playback.m.Sound = kFalse;
+    playback.Start();
+    EXPECT_TRUE(playback.replay.started.empty());
+    EXPECT_TRUE(playback.sound.calls.empty());
 }
 
-TEST(TurnCycle, PerishedPlacesAreSkipped) {
-    Rig r(4);
+TEST(TurnCycle, PerishedPlacesSkippedTeamsAlternateOrderFollowsKH) {
+    Rig r(4), t(4), k(3);
     r.Start();
-    r.m.Gobla(2).Life = kFalse;
-    r.m.Gobla(3).Life = kFalse;
-    std::vector<int> turns{r.m.CurG};
-    for (int i = 0; i < 4; ++i) {
-        CloseTurn(r);
-        turns.push_back(r.m.CurG);
-    }
-    EXPECT_EQ(turns, (std::vector<int>{1, 4, 1, 4, 1}));
-    EXPECT_FALSE(r.s->GameOver());
-}
-
-TEST(TurnCycle, TeamsAlternateAndTheOrderFollowsKH) {
-    Rig r(4);
-    r.m.ZI = kTrue;
-    for (int i = 1; i <= 4; ++i)
-        r.m.Gobla(i).Com = static_cast<i16>((i + 1) % 2);
-    r.Start();
-    std::vector<int> turns{r.m.CurG};
-    for (int i = 0; i < 4; ++i) {
-        CloseTurn(r);
-        turns.push_back(r.m.CurG);
-        EXPECT_NE(r.m.Gobla(turns[turns.size() - 1]).Com, r.m.Gobla(turns[turns.size() - 2]).Com);
-    }
-    EXPECT_EQ(turns, (std::vector<int>{1, 2, 3, 4, 1}));
-
-    Rig k(3);
+    r.m.Gobla(2).Life = r.m.Gobla(3).Life = kFalse;
+    t.Teams();
+    t.Start();
     k.m.KH(1) = 3;
     k.m.KH(2) = 1;
     k.m.KH(3) = 2;
     k.m.CurG = 3;
     k.Start();
-    CloseTurn(k);
-    EXPECT_EQ(k.m.CurG, 1);
-    CloseTurn(k);
-    EXPECT_EQ(k.m.CurG, 2);
-    CloseTurn(k);
-    EXPECT_EQ(k.m.CurG, 3);
+    std::vector<int> turns[3];
+    for (int i = 0; i < 4; ++i) {
+        int n = 0;
+        for (Rig* x : {&r, &t, &k}) {
+            turns[n++].push_back(x->m.CurG);
+            x->CloseTurn();
+        }
+    }
+    EXPECT_EQ(turns[0], (std::vector<int>{1, 4, 1, 4}));
+    EXPECT_EQ(turns[1], (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(turns[2], (std::vector<int>{3, 1, 2, 3}));
+    EXPECT_FALSE(r.s->GameOver());
 }
 
 TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
     Rig r(3);
     r.Start();
     r.m.Gobla(2).RName = "Вася";
-    // Piece 2 strikes; 3 falls, then 1.
-    r.m.CurG = 2;
-    r.m.CurNG = 2;
-    r.m.Gobla(1).Life = kFalse;
-    r.m.Gobla(3).Life = kFalse;
+    r.m.CurG = r.m.CurNG = 2; // piece 2 strikes; 3 falls, then 1
+    r.m.Gobla(1).Life = r.m.Gobla(3).Life = kFalse;
     r.m.NewSgin = 2;
     r.m.SginList(1) = 3;
     r.m.SginList(2) = 1;
     r.sound.calls.clear();
-    CloseTurn(r);
+    r.CloseTurn();
     EXPECT_TRUE(r.s->GameOver());
     EXPECT_EQ(r.m.Winner, 2);
     EXPECT_EQ(r.m.StatusText, "Гобла закончена! Поздравления игроку Вася!!!");
-    // Last fallen first, then the winner.
-    EXPECT_EQ(r.m.WS(1), 1);
+    EXPECT_EQ(r.m.WS(1), 1); // last fallen first, then the winner
     EXPECT_EQ(r.m.WS(2), 3);
     EXPECT_EQ(r.m.WS(3), 2);
     EXPECT_EQ(r.m.Gobla(2).Sginul, 2);
@@ -139,8 +97,6 @@ TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
     ASSERT_EQ(r.sound.calls.size(), 1u); // no room: no sound 7
     EXPECT_EQ(r.sound.calls[0].slot, 14);
     EXPECT_EQ(r.sound.calls[0].volume, -7);
-    EXPECT_NE(r.m.RenderOn, 0);
-    EXPECT_TRUE(r.clock.Enabled(TimerId::Exit));
     EXPECT_EQ(r.clock.Interval(TimerId::Exit), 7000);
     const long long t0 = r.clock.NowMs();
     while (r.m.RenderOn != 0 && r.clock.FireNext(*r.s)) {
@@ -154,69 +110,56 @@ TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
     EXPECT_EQ(r.display.log.back(), "ShutdownDisplay");
 }
 
-TEST(EndOfMatch, SoundOffClosesAtOnce) {
-    Rig r(2);
-    r.m.Sound = kFalse;
-    r.Start();
-    r.m.Gobla(2).Life = kFalse;
-    r.m.NewSgin = 1;
-    r.m.SginList(1) = 2;
-    CloseTurn(r);
-    EXPECT_TRUE(r.s->GameOver());
-    EXPECT_EQ(r.m.RenderOn, 0);
-    EXPECT_FALSE(r.clock.Enabled(TimerId::Exit));
-    EXPECT_TRUE(r.sound.calls.empty());
-}
-
-TEST(EndOfMatch, NobodyLeft) {
-    Rig r(2);
-    r.Start();
-    r.m.Gobla(1).Life = kFalse;
-    r.m.Gobla(2).Life = kFalse;
-    CloseTurn(r);
-    EXPECT_EQ(r.m.StatusText, "Вы живых не осталось никого...Все сгинули!");
-    EXPECT_EQ(r.m.Winner, -1);
-    EXPECT_TRUE(r.s->GameOver());
-    EXPECT_EQ(r.m.RenderOn, 0);
-
-    Rig t(4);
-    t.m.ZI = kTrue;
-    for (int i = 1; i <= 4; ++i)
-        t.m.Gobla(i).Com = static_cast<i16>((i + 1) % 2);
-    t.Start();
-    for (int i = 1; i <= 4; ++i)
-        t.m.Gobla(i).Life = kFalse;
-    CloseTurn(t);
-    EXPECT_EQ(t.m.StatusText, "Гобла закончена! Все сгинули...");
-    EXPECT_EQ(t.m.Winner, -1);
-    EXPECT_EQ(t.m.RenderOn, 0);
+TEST(EndOfMatch, SoundOffOrNobodyLeftClosesAtOnce) {
+    Rig off(2), none(2), team(4);
+    off.m.Sound = kFalse;
+    team.Teams();
+    for (Rig* r : {&off, &none, &team}) {
+        r->Start();
+        for (int i = 2; i <= r->m.MaxGamers; ++i)
+            r->m.Gobla(i).Life = kFalse;
+    }
+    off.m.NewSgin = 1;
+    off.m.SginList(1) = 2;
+    none.m.Gobla(1).Life = team.m.Gobla(1).Life = kFalse;
+    const char* texts[] = {"Гобла закончена! Поздравления игроку Омон1!!!",
+                           "Вы живых не осталось никого...Все сгинули!",
+                           "Гобла закончена! Все сгинули..."};
+    int n = 0;
+    for (Rig* r : {&off, &none, &team}) {
+        r->CloseTurn();
+        EXPECT_TRUE(r->s->GameOver()) << n;
+        EXPECT_EQ(r->m.StatusText, texts[n++]);
+        EXPECT_EQ(r->m.RenderOn, 0);
+        EXPECT_FALSE(r->clock.Enabled(TimerId::Exit));
+    }
+    EXPECT_TRUE(off.sound.calls.empty());
+    EXPECT_EQ(none.m.Winner, -1);
+    EXPECT_EQ(team.m.Winner, -1);
 }
 
 TEST(EndOfMatch, TeamWins) {
-    for (int winnerSide = 0; winnerSide <= 1; ++winnerSide) {
+    for (int side = 0; side <= 1; ++side) {
         Rig t(4);
-        t.m.ZI = kTrue;
+        t.Teams();
         t.m.N1 = 3;
         t.m.N2 = 5;
         t.m.rc(3).ComName = "Орлы";
         t.m.rc(5).ComName = "Совы";
-        for (int i = 1; i <= 4; ++i)
-            t.m.Gobla(i).Com = static_cast<i16>((i + 1) % 2);
         t.Start();
-        // The losing side's two pieces (odd slots are side 0).
         for (int i = 1; i <= 4; ++i)
-            if (t.m.Gobla(i).Com != winnerSide) t.m.Gobla(i).Life = kFalse;
+            if (t.m.Gobla(i).Com != side) t.m.Gobla(i).Life = kFalse;
         t.m.CurSgin = 2;
-        t.m.WS(1) = winnerSide ? 1 : 2;
-        t.m.WS(2) = winnerSide ? 3 : 4;
-        CloseTurn(t);
+        t.m.WS(1) = side ? 1 : 2;
+        t.m.WS(2) = side ? 3 : 4;
+        t.CloseTurn();
         EXPECT_TRUE(t.s->GameOver());
-        EXPECT_EQ(t.m.Winner, winnerSide ? 5 : 3);
+        EXPECT_EQ(t.m.Winner, side ? 5 : 3);
         EXPECT_EQ(t.m.StatusText, std::string("Гобла закончена! Поздравления команде ") +
-                                      (winnerSide ? "Совы" : "Орлы") + "!!!");
+                                      (side ? "Совы" : "Орлы") + "!!!");
         EXPECT_EQ(t.m.CurSgin, 4);
-        EXPECT_EQ(t.m.WS(3), winnerSide ? 2 : 1); // survivors in slot order
-        EXPECT_EQ(t.m.WS(4), winnerSide ? 4 : 3);
+        EXPECT_EQ(t.m.WS(3), side ? 2 : 1); // survivors in slot order
+        EXPECT_EQ(t.m.WS(4), side ? 4 : 3);
         EXPECT_TRUE(t.clock.Enabled(TimerId::Exit));
     }
 }
@@ -227,13 +170,12 @@ TEST(EndOfMatch, TwoFallenWithTheRoomPlayTheCrashFadingWithDistance) {
     r.Start();
     r.m.CamX = r.m.MaxX / 10.0 - 100; // 100 scene units from the figure in x
     r.m.CamZ = 150;
-    r.m.Gobla(2).Life = kFalse;
-    r.m.Gobla(3).Life = kFalse;
+    r.m.Gobla(2).Life = r.m.Gobla(3).Life = kFalse;
     r.m.NewSgin = 2;
     r.m.SginList(1) = 2;
     r.m.SginList(2) = 3;
     r.sound.calls.clear();
-    CloseTurn(r);
+    r.CloseTurn();
     ASSERT_EQ(r.sound.calls.size(), 1u);
     EXPECT_EQ(r.sound.calls[0].slot, 7);
     EXPECT_EQ(r.sound.calls[0].volume, -50);
@@ -242,8 +184,7 @@ TEST(EndOfMatch, TwoFallenWithTheRoomPlayTheCrashFadingWithDistance) {
 
 TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     Rig r(2, true);
-    r.s->SetReplayMode(true);
-    r.replay.toRead.push_back({StrikeRecord{0, 3.14159, 10}, 0});
+    r.Playback({{StrikeRecord{0, 3.14159, 10}, 0}}, false);
     r.Start();
     EXPECT_EQ(r.s->Strikes(), 1);
     EXPECT_EQ(r.m.HintText, "Сила удара: 10");
@@ -253,11 +194,9 @@ TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     }
     EXPECT_EQ(r.m.StatusText, "Конец записи!");
     EXPECT_TRUE(r.s->GameOver());
-    EXPECT_TRUE(r.clock.Enabled(TimerId::Exit));
     EXPECT_EQ(r.clock.Interval(TimerId::Exit), 2000);
-    const long strikes = r.s->Strikes();
     r.s->KeyDown(Key::Enter); // nothing is left to play
-    EXPECT_EQ(r.s->Strikes(), strikes);
+    EXPECT_EQ(r.s->Strikes(), 1);
     r.Settle();
     EXPECT_EQ(r.m.RenderOn, 0);
     r.s->Unload();
@@ -265,11 +204,9 @@ TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     EXPECT_EQ(r.screens.log, std::vector<std::string>{"browser"});
 }
 
-TEST(Replay, PausedPlaybackWaitsForEnterAndPotStepsThrowThePot) {
-    Rig r(2, true);
-    r.s->SetReplayMode(true);
-    r.m.IsCompHOD = kTrue;
-    r.replay.toRead.push_back({StrikeRecord{}, 30});
+TEST(Replay, PausedPlaybackWaitsForEnterOrF6AndPotStepsThrowThePot) {
+    Rig r(2, true), f(2, true);
+    r.Playback({{StrikeRecord{}, 30}});
     r.Start();
     EXPECT_EQ(r.m.StatusText, "Нажмите ENTER!");
     EXPECT_EQ(r.m.HintText, "Чтобы выключить такую паузу, нажмите F6.");
@@ -282,12 +219,8 @@ TEST(Replay, PausedPlaybackWaitsForEnterAndPotStepsThrowThePot) {
     EXPECT_EQ(r.scene.pot[0].op, "show");
     EXPECT_TRUE(r.clock.Enabled(TimerId::Gor));
     EXPECT_EQ(r.s->Strikes(), 1);
-
     // F6 switches the pause off and plays the waiting step.
-    Rig f(2, true);
-    f.s->SetReplayMode(true);
-    f.m.IsCompHOD = kTrue;
-    f.replay.toRead.push_back({StrikeRecord{0, 0, 12}, 0});
+    f.Playback({{StrikeRecord{0, 0, 12}, 0}});
     f.Start();
     f.s->KeyDown(Key::F6);
     EXPECT_EQ(f.m.IsCompHOD, 0);

@@ -12,41 +12,35 @@
 namespace kv {
 namespace {
 
-struct Digest {
-    std::uint64_t h = 1469598103934665603ull;
-    void Add(std::uint64_t v) {
-        for (int i = 0; i < 8; ++i) {
-            h ^= (v >> (8 * i)) & 0xff;
-            h *= 1099511628211ull;
-        }
-    }
-    void Add(double d) {
-        std::uint64_t v;
-        std::memcpy(&v, &d, sizeof v);
-        Add(v);
-    }
-};
-
 struct Outcome {
     std::uint64_t digest;
     long ticks;
     double x1, u1; // piece 1, shown in full when the digest differs
 };
 
+// FNV-1a over the bytes of every piece's state and the finishing lists.
 Outcome Summarise(const Module1& m, long ticks) {
-    Digest d;
+    std::uint64_t h = 1469598103934665603ull;
+    auto add = [&](std::uint64_t v) {
+        for (int i = 0; i < 8; ++i)
+            h = (h ^ ((v >> (8 * i)) & 0xff)) * 1099511628211ull;
+    };
+    auto addShort = [&](i16 v) { add(static_cast<std::uint16_t>(v)); };
     for (int k = 1; k <= kPieceSlots; ++k) {
         const GoblaRec& g = m.Gobla(k);
-        for (double v : {g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi})
-            d.Add(v);
-        d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(g.Life)));
-        d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(g.Sginul)));
+        for (double d : {g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi}) {
+            std::uint64_t v;
+            std::memcpy(&v, &d, sizeof v);
+            add(v);
+        }
+        addShort(g.Life);
+        addShort(g.Sginul);
     }
     for (int k = 1; k <= 8; ++k)
-        d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(m.WS(k))));
-    d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(m.CurSgin)));
-    d.Add(static_cast<std::uint64_t>(static_cast<std::uint16_t>(m.NewSgin)));
-    return Outcome{d.h, ticks, m.Gobla(1).Xpos, m.Gobla(1).U};
+        addShort(m.WS(k));
+    addShort(m.CurSgin);
+    addShort(m.NewSgin);
+    return Outcome{h, ticks, m.Gobla(1).Xpos, m.Gobla(1).U};
 }
 
 // Each living player in turn strikes towards the table centre, off-centre by

@@ -1,4 +1,4 @@
-// Small table set-ups shared by the physics tests.
+// Small table set-ups shared by the physics and computer-player tests.
 #pragma once
 
 #include "match/Module1.h"
@@ -16,27 +16,22 @@ struct Events : PhysicsEvents {
     void PiecePerished(i16 k) override { perished.push_back(k); }
 };
 
-// A bare table: n players of the given model at rest far from each other's
-// reach (callers place them), no walls, no obstacles.
+// A bare table of n players (callers place them): no walls, no obstacles.
 inline Module1 Bare(int n, i16 model = 3, i16 maxX = 600, i16 maxY = 400) {
     Module1 m;
     m.MaxGamers = static_cast<i16>(n);
     m.MaxX = maxX;
     m.MaxY = maxY;
     m.Ftr = 0.02;
-    m.Border = kFalse;
-    m.PipaOn = kFalse;
+    m.Border = m.PipaOn = kFalse;
     m.MaxPip = 0;
     m.CurG = 1;
-    m.CurSgin = 0;
-    m.NewSgin = 0;
     BuildShapes(m);
     for (int k = 1; k <= kPieceSlots; ++k) {
         GoblaRec& g = m.Gobla(k);
         g.MyNum = static_cast<i16>(k);
         g.Life = kTrue;
         g.Model = model;
-        g.M = 1;
     }
     return m;
 }
@@ -53,13 +48,13 @@ inline void Put(Module1& m, int k, double x, double y, double vx = 0, double vy 
 inline void AddObstacle(Module1& m, double x, double y) {
     ++m.MaxPip;
     m.PipaOn = kTrue;
-    GoblaRec& g = m.Gobla(m.MaxGamers + m.MaxPip);
+    const int k = m.MaxGamers + m.MaxPip;
+    GoblaRec& g = m.Gobla(k);
     g = GoblaRec{};
-    g.Xpos = x;
-    g.Ypos = y;
     g.Model = kModelObstacle;
     g.Life = kTrue;
-    g.MyNum = static_cast<i16>(m.MaxGamers + m.MaxPip);
+    g.MyNum = static_cast<i16>(k);
+    Put(m, k, x, y);
 }
 
 inline void AddWalls(Module1& m, i16 mode, bool both) {

@@ -5,7 +5,7 @@
 #include "match/MatchScreen.h"
 #include "match/NullPorts.h"
 #include "match/VirtualClock.h"
-#include "physics/Physics.h"
+#include "physics/Table.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +14,9 @@
 namespace {
 
 bool AllFinite(const kv::Module1& m) {
-    for (int s = 1; s <= kv::kPieceSlots; ++s) {
-        const kv::GoblaRec& g = m.Gobla(s);
-        for (double v : {g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U, g.Phi})
-            if (!std::isfinite(v)) return false;
-    }
-    return std::isfinite(m.CamX) && std::isfinite(m.CamY) && std::isfinite(m.CamZ) &&
-           std::isfinite(m.TargetX) && std::isfinite(m.TargetY) && std::isfinite(m.TargetZ);
+    for (double v : {m.CamX, m.CamY, m.CamZ, m.TargetX, m.TargetY, m.TargetZ})
+        if (!std::isfinite(v)) return false;
+    return kv::test::Finite(m);
 }
 
 void CheckTurnInvariants(const kv::Module1& m, const kv::MatchScreen& screen, const char* what) {
@@ -73,22 +69,20 @@ TEST(MatchProperties, RandomSetUpsKeepTheRules) {
         ASSERT_TRUE(kv::sim::SetupPlay(m, p, dialogs)) << what;
 
         kv::VirtualScheduler clock;
-        kv::NullKeyboard keyboard;
+        kv::NullKeyboard kb;
         kv::NullDisplay display;
         kv::NullScene scene(m);
         kv::NullSound sound;
         kv::NullReplay replay;
         kv::NullSaveGame saves;
         kv::NullScreens screens;
-        kv::MatchPorts ports{clock,  keyboard, display, scene,  sound,
-                             replay, saves,    screens, dialogs};
         kv::Rng rng(p.seed);
-        kv::MatchScreen screen(m, ports, rng);
+        kv::MatchScreen screen(
+            m, kv::MatchPorts{clock, kb, display, scene, sound, replay, saves, screens, dialogs},
+            rng);
         screen.Init();
 
-        long ticksThisStrike = 0;
-        long strikes = screen.Strikes();
-        long fired = 0;
+        long ticksThisStrike = 0, strikes = screen.Strikes(), fired = 0;
         while (m.RenderOn != 0 && screen.Strikes() < 300) {
             auto next = clock.NextDue();
             ASSERT_TRUE(next) << what;

@@ -162,9 +162,9 @@ TEST(SimFiles, MatchFromASettingsFile) {
     kv::NullDialogs dialogs;
     kv::ApplyDefaultSettings(m, quick, options);
     quick.rows[0] = {1, "Вася", 3, 0};
+    quick.rows[1].chk = 0;
     quick.rows[2] = {1, "Петя", 1, 0};
     quick.rows[5] = {1, "Коля", 2, 1};
-    quick.rows[1].chk = 0;
     m.Gobla(3).M = 40;
     options.txtSizeG = "800";
     options.txtSizeV = "300";
