@@ -1,11 +1,14 @@
-// A dialog port that records every message and answers from a queue.
+// Test helpers: a dialog port that records every message and answers from a
+// queue, a fresh state folder, and whole-file reading and writing.
 #pragma once
 
 #include "match/Ports.h"
+#include "persistence/TextFile.h"
 
 #include <cstdlib>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -22,7 +25,6 @@ class FakeDialogs : public DialogPort {
 public:
     std::vector<ShownMessage> shown;
     std::deque<MsgAnswer> answers;
-    int busyDepth = 0;
 
     MsgAnswer Message(const std::string& text, MsgIcon icon, MsgButtons buttons,
                       const std::string& caption = {}) override {
@@ -32,7 +34,7 @@ public:
         answers.pop_front();
         return a;
     }
-    void SetBusy(bool busy) override { busyDepth = busy ? 1 : 0; }
+    void SetBusy(bool) override {}
 };
 
 // A fresh state folder for one test; KVELMAR2_HOME points at it.
@@ -53,5 +55,20 @@ public:
 private:
     std::string dir_;
 };
+
+inline std::string Slurp(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The file's text as UTF-8.
+inline std::string Text(const std::string& path) {
+    return Cp1251ToUtf8(Slurp(path));
+}
+
+// Writes UTF-8 text as Windows-1251.
+inline void Put(const std::string& path, const std::string& utf8) {
+    std::ofstream(path, std::ios::binary) << Utf8ToCp1251(utf8);
+}
 
 } // namespace kv::test

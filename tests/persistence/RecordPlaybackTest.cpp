@@ -15,6 +15,7 @@
 #include <csignal>
 #include <random>
 #include <sys/wait.h>
+#include <tuple>
 #include <unistd.h>
 
 namespace kv {
@@ -31,8 +32,7 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
     std::mt19937_64 g(seed);
     SetDefaultSettings(m);
     BuildShapes(m);
-    m.Sound = kFalse;
-    m.IsCompHOD = kFalse;
+    m.Sound = m.IsCompHOD = kFalse;
     m.MaxX = static_cast<i16>(500 + g() % 501);
     m.MaxY = static_cast<i16>(400 + g() % 601);
     m.Border = Flag(g() % 3 != 0);
@@ -52,8 +52,7 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
         m.rc(1) = TeamRec{"Синие", 0, "А", "Б", "В", "Г", 0, 1, 0};
         m.rc(2) = TeamRec{"Красные", 0, "Д", "Е", "Ж", "З", 0, 1, 0};
         TeamScreenModel teams;
-        teams.teamList = {"Синие", "Красные"};
-        teams.playingList = teams.teamList;
+        teams.teamList = teams.playingList = {"Синие", "Красные"};
         teams.countSlider = static_cast<i16>(s.teamSize);
         teams.modelChoice = static_cast<i16>(g() % 4);
         r = StartTeamGame(m, teams, quick, options, d);
@@ -63,9 +62,8 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
         for (int row = 0; row < s.players; ++row) {
             quick.rows[row].txtG = "Игрок " + std::to_string(row + 1);
             quick.rows[row].cmb = static_cast<i16>(g() % 4);
-            quick.rows[row].chkComp = 1;
+            quick.rows[row].chkComp = s.human && row == 0 ? 0 : 1;
         }
-        if (s.human) quick.rows[0].chkComp = 0;
         r = StartGame(m, quick, options, d);
     }
     if (r != StartResult::Started) return false;
@@ -78,25 +76,14 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
 
 struct Outcome {
     std::string state;
-    i16 winner = 0;
-    long strikes = 0;
-    long ticks = 0;
-    long pots = 0;
+    long strikes = 0, ticks = 0, pots = 0;
     bool finished = false;
     std::string quickSave; // the state right after the first F4, when there was one
 };
 
-struct Devices {
-    VirtualScheduler clock;
-    RecordingKeyboard kb;
-    NullDisplay display;
-    NullSound sound;
-    NullScreens screens;
-};
-
 std::string FullState(const Module1& m) {
-    std::string s = SnapshotText(m);
-    s += "Winner=" + std::to_string(m.Winner) + " NewSgin=" + std::to_string(m.NewSgin);
+    std::string s = SnapshotText(m) + "Winner=" + std::to_string(m.Winner) +
+                    " NewSgin=" + std::to_string(m.NewSgin);
     for (int i = 1; i <= 7; ++i)
         s += " " + std::to_string(m.SginList(i));
     return s;
@@ -107,22 +94,24 @@ std::string FullState(const Module1& m) {
 // automatic strike, and quick-saves once.
 Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
                   long maxStrikes, const std::string& dir, long killAt = 0) {
-    Devices dev;
+    VirtualScheduler clock;
+    RecordingKeyboard kb;
+    NullDisplay display;
+    NullSound sound;
+    NullScreens screens;
     NullScene scene(m);
     FileSaves saves(m, dir);
     test::FakeDialogs d;
-    MatchPorts ports{dev.clock, dev.kb, dev.display, scene, dev.sound,
-                     replay,    saves,  dev.screens, d};
+    MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, d};
     Rng rng(seed);
     MatchScreen screen(m, ports, rng);
     screen.SetReplayMode(replayMode);
     screen.Init();
     Outcome out;
     enum { Idle, Charging, Waiting } script = Idle;
-    int charge = 0;
-    int humanTurns = 0;
+    int charge = 0, humanTurns = 0;
     while (m.RenderOn != 0) {
-        const auto next = dev.clock.NextDue();
+        const auto next = clock.NextDue();
         if (!next) break;
         if (maxStrikes > 0 && screen.Strikes() >= maxStrikes && *next == TimerId::Pause) break;
         const bool human = !replayMode && m.Gobla(m.CurG).CompControl == 0 && !screen.GameOver();
@@ -133,88 +122,77 @@ Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t
                     out.quickSave = FullState(m);
                 }
                 if (humanTurns++ % 2 == 0) {
-                    dev.kb.Hold(Scan::G);
+                    kb.Hold(Scan::G);
                 } else {
-                    dev.kb.Hold(Scan::A);
+                    kb.Hold(Scan::A);
                     script = Waiting;
                 }
             } else if (script == Idle && screen.TurnPhase() == 5) {
-                dev.kb.ReleaseAll();
-                dev.kb.Hold(Scan::Space);
+                kb.ReleaseAll();
+                kb.Hold(Scan::Space);
                 script = Charging;
                 charge = 10 + humanTurns * 7 % 30;
             } else if (script == Charging && --charge == 0) {
-                dev.kb.ReleaseAll();
+                kb.ReleaseAll();
                 screen.KeyUp(Key::Space);
                 ++out.pots;
                 script = Waiting;
             } else if (script == Waiting && screen.TurnPhase() != 1) {
-                dev.kb.ReleaseAll();
+                kb.ReleaseAll();
                 script = Idle;
             }
         }
-        dev.clock.FireNext(screen);
+        clock.FireNext(screen);
         if (killAt > 0 && screen.Strikes() >= killAt) ::raise(SIGKILL);
-        if (dev.clock.NowMs() > 20'000'000) break; // a stuck match fails the comparison
+        if (clock.NowMs() > 20'000'000) break; // a stuck match fails the comparison
     }
     out.finished = screen.GameOver();
     screen.Unload();
     out.state = FullState(m);
-    out.winner = m.Winner;
     out.strikes = screen.Strikes();
     out.ticks = screen.PhysicsTicks();
     return out;
 }
 
-// Records a live match into the folder's replay1.sav and plays it back.
-void RecordAndPlayBack(std::uint64_t seed, const MatchPlan& s, long maxStrikes,
-                       long* pots = nullptr) {
-    test::TempHome home;
+// Plays the replay in the folder back from its start.
+Outcome PlayBack(const std::string& dir, long maxStrikes) {
     test::FakeDialogs d;
-    Module1 live;
-    ASSERT_TRUE(StartMatch(live, seed, s, d)) << seed;
-    FileReplay rec(live, d);
-    const Outcome a = PlayMatch(live, rec, false, seed, maxStrikes, home.Dir());
-    ASSERT_GT(a.strikes, 0);
-
     Module1 back;
     BuildShapes(back);
     FileReplay play(back, d);
-    ASSERT_TRUE(LoadReplayFile(back, home.Path("replay1.sav"), d, play)) << seed;
-    ASSERT_TRUE(d.shown.empty()) << d.shown[0].text;
-    const Outcome b = PlayMatch(back, play, true, seed + 99, maxStrikes, home.Dir());
-    EXPECT_EQ(b.strikes, a.strikes) << "seed " << seed;
-    EXPECT_EQ(b.ticks, a.ticks) << "seed " << seed;
-    EXPECT_EQ(b.winner, a.winner) << "seed " << seed;
-    EXPECT_EQ(b.finished, a.finished) << "seed " << seed;
-    EXPECT_EQ(b.state, a.state) << "seed " << seed;
-    if (pots) *pots += a.pots;
+    EXPECT_TRUE(LoadReplayFile(back, dir + "replay1.sav", d, play));
+    EXPECT_TRUE(d.shown.empty()) << d.shown[0].text;
+    return PlayMatch(back, play, true, 12345, maxStrikes, dir);
 }
 
-TEST(RecordPlayback, ComputerQuickGamesPlayBackBitForBit) {
-    for (std::uint64_t seed = 1; seed <= 30; ++seed) {
-        MatchPlan s;
-        s.players = 2 + static_cast<int>(seed % 7);
-        RecordAndPlayBack(seed, s, 300);
-    }
-}
-
-TEST(RecordPlayback, ComputerTeamGamesPlayBackBitForBit) {
-    for (std::uint64_t seed = 100; seed <= 111; ++seed) {
-        MatchPlan s;
-        s.teamSize = 1 + static_cast<int>(seed % 4);
-        RecordAndPlayBack(seed, s, 300);
-    }
-}
-
-TEST(RecordPlayback, PotStrikesOfAHumanSeatPlayBackBitForBit) {
+TEST(RecordPlayback, QuickTeamAndPotStrikeGamesPlayBackBitForBit) {
+    // Computer quick games, computer team games, a human seat's pot strikes.
+    const struct {
+        std::uint64_t first, last;
+        int kind;
+    } runs[] = {{1, 30, 0}, {100, 111, 1}, {200, 224, 2}};
     long pots = 0;
-    for (std::uint64_t seed = 200; seed <= 224; ++seed) {
-        MatchPlan s;
-        s.players = 2 + static_cast<int>(seed % 4);
-        s.human = true;
-        RecordAndPlayBack(seed, s, 40, &pots);
-    }
+    for (const auto& run : runs)
+        for (std::uint64_t seed = run.first; seed <= run.last; ++seed) {
+            MatchPlan s;
+            s.players = 2 + static_cast<int>(seed % (run.kind == 0 ? 7 : 4));
+            s.teamSize = run.kind == 1 ? 1 + static_cast<int>(seed % 4) : 0;
+            s.human = run.kind == 2;
+            const long maxStrikes = s.human ? 40 : 300;
+            test::TempHome home;
+            test::FakeDialogs d;
+            Module1 live;
+            ASSERT_TRUE(StartMatch(live, seed, s, d)) << seed;
+            FileReplay rec(live, d);
+            const Outcome a = PlayMatch(live, rec, false, seed, maxStrikes, home.Dir());
+            ASSERT_GT(a.strikes, 0);
+            const Outcome b = PlayBack(home.Dir(), maxStrikes);
+            EXPECT_EQ(std::tie(b.strikes, b.ticks, b.finished),
+                      std::tie(a.strikes, a.ticks, a.finished))
+                << "seed " << seed;
+            EXPECT_EQ(b.state, a.state) << "seed " << seed;
+            if (s.human) pots += a.pots;
+        }
     EXPECT_GE(pots, 25);
 }
 
@@ -222,10 +200,7 @@ TEST(RecordPlayback, QuickSaveReloadsExactly) {
     test::TempHome home;
     test::FakeDialogs d;
     Module1 live;
-    MatchPlan s;
-    s.players = 4;
-    s.human = true;
-    ASSERT_TRUE(StartMatch(live, 77, s, d));
+    ASSERT_TRUE(StartMatch(live, 77, {4, 0, true}, d));
     NullReplay none;
     const Outcome a = PlayMatch(live, none, false, 77, 6, home.Dir());
     ASSERT_FALSE(a.quickSave.empty());
@@ -233,14 +208,12 @@ TEST(RecordPlayback, QuickSaveReloadsExactly) {
     LoadGame(loaded, home.Path("game1.zvr"), d);
     ASSERT_EQ(loaded.MaxGamers, 4);
     ASSERT_TRUE(d.shown.empty());
-    // Everything a saved game holds comes back to the bit.
     EXPECT_EQ(SnapshotText(loaded), a.quickSave.substr(0, a.quickSave.find("Winner=")));
 }
 
 TEST(RecordPlayback, AKilledRecordingPlaysBackEveryStrikeBeforeTheKill) {
     test::TempHome home;
-    MatchPlan s;
-    s.players = 6;
+    const MatchPlan s{6, 0, false};
     const long killAt = 9;
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -262,12 +235,7 @@ TEST(RecordPlayback, AKilledRecordingPlaysBackEveryStrikeBeforeTheKill) {
     ASSERT_TRUE(StartMatch(live, 5, s, d));
     NullReplay none;
     const Outcome a = PlayMatch(live, none, false, 5, killAt, home.Path("other"));
-
-    Module1 back;
-    BuildShapes(back);
-    FileReplay play(back, d);
-    ASSERT_TRUE(LoadReplayFile(back, home.Path("replay1.sav"), d, play));
-    const Outcome b = PlayMatch(back, play, true, 1, killAt, home.Dir());
+    const Outcome b = PlayBack(home.Dir(), killAt);
     EXPECT_EQ(b.strikes, killAt);
     EXPECT_EQ(b.state, a.state);
 }

@@ -5,20 +5,15 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <set>
+#include <tuple>
 
 namespace kv {
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Put(const std::string& path, const std::string& utf8) {
-    std::ofstream(path, std::ios::binary) << Utf8ToCp1251(utf8);
-}
+using std::tuple;
+using test::Put;
+using test::Text;
 
 struct Screens {
     Module1 m;
@@ -28,6 +23,7 @@ struct Screens {
     bool Load(const std::string& path, bool replay = false) {
         return LoadSettings(m, quick, options, path, d, replay);
     }
+    std::string Saved() const { return SettingsText(m, quick, options); }
 };
 
 // A settings file as the Windows game wrote it under Russian regional settings.
@@ -52,44 +48,29 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     a.options.txtSizeV = "300";
     a.m.Ftr = 0.01;
     a.m.VarK = 0.1f / 3;
-    a.options.chkSound = 0;
-    a.options.chkBorder = 0;
+    a.options.chkSound = a.options.chkBorder = 0;
     a.m.PipaMode = 1;
     a.m.ScreenW = 1024;
     const std::string path = home.Path("zvr2.ini");
     ASSERT_TRUE(SaveSettings(a.m, a.quick, a.options, path, a.d));
-    const std::string text = Cp1251ToUtf8(Slurp(path));
+    const std::string text = Text(path);
     EXPECT_EQ(text.rfind("[zvrset]\r\nScreenW=1024\r\nScreenH=480\r\n", 0), 0u);
-    EXPECT_NE(text.find("\r\nR3=Ёлка  Sound=0\r\nRModel3=3\r\nRComp3=1\r\nRM3=999\r\n"),
-              std::string::npos);
-    EXPECT_NE(text.find("\r\nSound=0\r\nBorder=0\r\nPipa=1\r\nPipaMode=1\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nchk7=2\r\nWindowed=1\r\n"), std::string::npos);
+    for (const char* part :
+         {"\r\nR3=Ёлка  Sound=0\r\nRModel3=3\r\nRComp3=1\r\nRM3=999\r\n",
+          "\r\nSound=0\r\nBorder=0\r\nPipa=1\r\nPipaMode=1\r\n", "\r\nchk7=2\r\nWindowed=1\r\n"})
+        EXPECT_NE(text.find(part), std::string::npos) << part;
     EXPECT_EQ(text.substr(text.size() - 14), "\r\nWindowed=1\r\n");
 
     Screens b;
     b.m.Windowed = 0;
     ASSERT_TRUE(b.Load(path));
     EXPECT_TRUE(b.d.shown.empty());
-    EXPECT_NE(b.m.Windowed, 0);
-    for (int r = 0; r < kRows; ++r) {
-        EXPECT_EQ(b.quick.rows[r].txtG, OneLine(a.quick.rows[r].txtG));
-        EXPECT_EQ(b.quick.rows[r].cmb, a.quick.rows[r].cmb);
-        EXPECT_EQ(b.quick.rows[r].chkComp, a.quick.rows[r].chkComp);
-        EXPECT_EQ(b.quick.rows[r].chk, a.quick.rows[r].chk);
-        EXPECT_EQ(b.m.Gobla(r + 1).M, a.m.Gobla(r + 1).M);
-    }
-    EXPECT_EQ(b.quick.GamersCount, 3);
-    EXPECT_EQ(b.m.MaxX, 750);
-    EXPECT_EQ(b.options.txtSizeV, "300");
-    EXPECT_EQ(b.m.Ftr, 0.01);
-    EXPECT_EQ(b.options.opTr, 0);
-    EXPECT_EQ(b.m.VarK, a.m.VarK);
-    EXPECT_EQ(b.m.Sound, kFalse);
-    EXPECT_EQ(b.m.Border, kFalse);
-    EXPECT_EQ(b.m.PipaOn, kTrue);
-    EXPECT_EQ(b.m.PipaMode, 1);
-    EXPECT_EQ(b.m.ScreenW, 1024);
-    EXPECT_EQ(b.options.cmbGList, "1024x480x8");
+    // Every control and value the file holds comes back.
+    EXPECT_EQ(b.Saved() + "\r\n", text);
+    EXPECT_EQ(tuple(b.m.MaxX, b.m.Ftr, b.m.VarK, b.m.Sound, b.m.Border, b.m.PipaOn),
+              tuple(750, 0.01, a.m.VarK, kFalse, kFalse, kTrue));
+    EXPECT_EQ(tuple(b.quick.GamersCount, b.options.opTr, b.options.cmbGList),
+              tuple(3, 0, "1024x480x8"));
 }
 
 TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
@@ -100,80 +81,57 @@ TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
     s.m.BordMode = 1;
     ASSERT_TRUE(s.Load(path));
     EXPECT_TRUE(s.d.shown.empty());
-    EXPECT_EQ(s.m.ScreenW, 800);
-    EXPECT_EQ(s.m.UseTex, kTrue);
-    EXPECT_EQ(s.quick.rows[0].txtG, "Вася");
-    EXPECT_EQ(s.quick.rows[0].cmb, 2);
-    EXPECT_EQ(s.m.Gobla(1).M, 5);
-    EXPECT_EQ(s.quick.rows[3].txtG, "Гобла4");
-    EXPECT_EQ(s.quick.rows[5].txtG, "Гобла6");
-    EXPECT_EQ(s.m.Gobla(6).M, 1); // no RM5 line: the default mass
-    EXPECT_EQ(s.m.MaxGamers, 2);  // no Num line
-    EXPECT_EQ(s.m.CurG, 1);
-    EXPECT_EQ(s.m.KH(1), 0);
-    EXPECT_EQ(s.m.MaxX, 700);
-    EXPECT_EQ(s.m.Ftr, 0.03);
-    EXPECT_EQ(s.options.opTr, 2);
-    EXPECT_EQ(s.m.VarK, 0.05f);
-    EXPECT_EQ(s.m.BordMode, 0);
-    EXPECT_EQ(s.m.PipaSimm, kTrue);
-    EXPECT_EQ(s.quick.rows[2].chk, 1);
-    EXPECT_EQ(s.quick.rows[4].chk, 0);
-    EXPECT_EQ(s.quick.GamersCount, 3);
+    EXPECT_EQ(
+        tuple(s.m.ScreenW, s.m.UseTex, s.m.MaxX, s.m.Ftr, s.m.VarK, s.m.BordMode, s.m.PipaSimm),
+        tuple(800, kTrue, 700, 0.03, 0.05f, 0, kTrue));
+    EXPECT_EQ(tuple(s.quick.rows[0].txtG, s.quick.rows[0].cmb, s.m.Gobla(1).M),
+              tuple("Вася", 2, 5));
+    // Blank or missing names get the default; a missing RM5 is the default mass.
+    EXPECT_EQ(tuple(s.quick.rows[3].txtG, s.quick.rows[5].txtG, s.m.Gobla(6).M),
+              tuple("Гобла4", "Гобла6", 1));
+    // No Num, CurG or KtoHodit lines.
+    EXPECT_EQ(tuple(s.m.MaxGamers, s.m.CurG, s.m.KH(1)), tuple(2, 1, 0));
+    EXPECT_EQ(tuple(s.options.opTr, s.quick.rows[2].chk, s.quick.rows[4].chk, s.quick.GamersCount),
+              tuple(2, 1, 0, 3));
 }
 
 TEST(SettingsFile, EdgeValuesOfTheRules) {
     test::TempHome home;
     const std::string path = home.Path("zvr2.ini");
-    auto load = [&](const std::string& extra, Screens& s) {
-        Put(path, Ini(extra));
-        return s.Load(path);
-    };
-    {
-        Screens s;
-        load("Ftr=0,025\r\nVarK=0,1\r\nNum=12\r\nMaxScr=1\r\n", s);
-        EXPECT_EQ(s.m.Ftr, 0.02);
-        EXPECT_EQ(s.m.VarK, 0.1f);
-        EXPECT_EQ(s.m.MaxGamers, 8);
-        EXPECT_EQ(s.m.MaxX, 1000);
-        EXPECT_EQ(s.m.MaxY, 1000);
-        EXPECT_EQ(s.options.txtSizeG, "700");
-    }
-    {
-        Screens s;
-        load("VarK=0,15\r\nScreenW=abc\r\nColors=0\r\nCurG=7\r\n", s);
-        EXPECT_EQ(s.m.VarK, 0);
-        EXPECT_EQ(s.m.ScreenW, 640); // unchanged from the state's own value
-        EXPECT_EQ(s.m.Colors, 8);
-        EXPECT_EQ(s.m.CurG, 2);
-    }
-    {
-        Screens s;
-        s.m.BordMode = 1;
-        s.m.BordSimm = kTrue;
-        std::string t = Ini("");
-        const std::string wall = "Border=1\r\nBordMode=0\r\nBordSimm=0\r\n";
-        t.replace(t.find(wall), wall.size(), "Border=0\r\n");
-        Put(path, t);
-        ASSERT_TRUE(s.Load(path));
-        EXPECT_EQ(s.m.Border, kFalse);
-        EXPECT_EQ(s.m.BordMode, 1);
-        EXPECT_EQ(s.m.BordSimm, kTrue);
-    }
-    {
-        // In replay playback the take-part boxes stay as they are.
-        Screens s;
-        s.quick.rows[2].chk = 0;
-        Put(path, Ini(""));
-        ASSERT_TRUE(s.Load(path, true));
-        EXPECT_EQ(s.quick.rows[2].chk, 0);
-    }
+    Put(path, Ini("Ftr=0,025\r\nVarK=0,1\r\nNum=12\r\nMaxScr=1\r\n"));
+    Screens a;
+    a.Load(path);
+    EXPECT_EQ(tuple(a.m.Ftr, a.m.VarK, a.m.MaxGamers, a.m.MaxX, a.m.MaxY, a.options.txtSizeG),
+              tuple(0.02, 0.1f, 8, 1000, 1000, "700"));
+
+    Put(path, Ini("VarK=0,15\r\nScreenW=abc\r\nColors=0\r\nCurG=7\r\n"));
+    Screens b;
+    b.Load(path);
+    // A malformed ScreenW keeps the state's own value.
+    EXPECT_EQ(tuple(b.m.VarK, b.m.ScreenW, b.m.Colors, b.m.CurG), tuple(0, 640, 8, 2));
+
+    // Without walls their mode and symmetry stay as they are.
+    std::string t = Ini("");
+    const std::string wall = "Border=1\r\nBordMode=0\r\nBordSimm=0\r\n";
+    Put(path, t.replace(t.find(wall), wall.size(), "Border=0\r\n"));
+    Screens c;
+    c.m.BordMode = 1;
+    c.m.BordSimm = kTrue;
+    ASSERT_TRUE(c.Load(path));
+    EXPECT_EQ(tuple(c.m.Border, c.m.BordMode, c.m.BordSimm), tuple(kFalse, 1, kTrue));
+
+    // In replay playback the take-part boxes stay as they are.
+    Put(path, Ini(""));
+    Screens r;
+    r.quick.rows[2].chk = 0;
+    ASSERT_TRUE(r.Load(path, true));
+    EXPECT_EQ(r.quick.rows[2].chk, 0);
 }
 
 TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
     test::TempHome home;
     const std::string path = home.Path("zvr2.ini");
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    const std::pair<const char*, const char*> cases[] = {
         {"Sound=5\r\n", "Недопустимое значение Sound"},
         {"Num=40000\r\n", "Переполнение"},
         {"Ftr=abc\r\n", "Несоответствие типов"},
@@ -181,29 +139,28 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         {"RM2=1001\r\n", "Недопустимое значение RM2"},
         {"RModel1=4\r\n", "Недопустимое значение RModel1"},
         {"KtoHodit3=9\r\n", "Недопустимое значение KtoHodit3"},
-        {"BordMode=2\r\n", "Недопустимое значение BordMode"},
-    };
+        {"BordMode=2\r\n", "Недопустимое значение BordMode"}};
+    Screens defaults;
+    ApplyDefaultSettings(defaults.m, defaults.quick, defaults.options);
     for (const auto& [extra, why] : cases) {
         Put(path, Ini(extra));
         Screens s;
         s.m.MaxX = 900;
         EXPECT_FALSE(s.Load(path)) << why;
         ASSERT_EQ(s.d.shown.size(), 1u) << why;
-        EXPECT_EQ(s.d.shown[0].text, "Ошибка при загрузке параметров.\r\n\r\nОписание ошибки: " +
-                                         why + "\r\n\r\nПараметры будут установлены по умолчанию.");
+        const std::string text = std::string("Ошибка при загрузке параметров.\r\n\r\n") +
+                                 "Описание ошибки: " + why +
+                                 "\r\n\r\nПараметры будут установлены по умолчанию.";
+        EXPECT_EQ(s.d.shown[0].text, text);
         EXPECT_EQ(s.d.shown[0].icon, MsgIcon::Stop);
-        EXPECT_EQ(s.m.MaxX, 600);
-        EXPECT_EQ(s.quick.rows[0].txtG, "Омон1");
-        EXPECT_EQ(s.quick.rows[1].chk, 1);
-        EXPECT_EQ(s.m.FirstRun, kTrue);
+        EXPECT_NE(Text(home.Path("zvrerror.log")).find(text), std::string::npos);
+        EXPECT_EQ(tuple(s.m.MaxX, s.quick.rows[0].txtG, s.quick.rows[1].chk, s.m.FirstRun),
+                  tuple(600, "Омон1", 1, kTrue));
     }
-    EXPECT_NE(
-        Cp1251ToUtf8(Slurp(home.Path("zvrerror.log"))).find("Ошибка при загрузке параметров."),
-        std::string::npos);
     Screens none;
     EXPECT_FALSE(none.Load(home.Path("missing.ini")));
     EXPECT_TRUE(none.d.shown.empty());
-    EXPECT_EQ(none.quick.rows[7].txtG, "Омон8");
+    EXPECT_EQ(none.Saved(), defaults.Saved());
     EXPECT_FALSE(
         LoadSettingsFile(none.m, none.quick, none.options, home.Path("missing.ini"), none.d));
     ASSERT_EQ(none.d.shown.size(), 1u);
@@ -214,8 +171,7 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
 TEST(NamesFile, CountsNonBlankLinesAndPicksAmongThem) {
     test::TempHome home;
     const std::string path = home.Path("zvr.nam");
-    const std::string longName(60, 'x');
-    Put(path, "Вася\r\n   \r\n" + longName + "\r\n\r\nПетя\r\n");
+    Put(path, "Вася\r\n   \r\n" + std::string(60, 'x') + "\r\n\r\nПетя\r\n");
     Module1 m;
     QuickGameModel quick;
     TeamScreenModel teams;
@@ -225,44 +181,35 @@ TEST(NamesFile, CountsNonBlankLinesAndPicksAmongThem) {
     EXPECT_TRUE(teams.nameButtons);
     Rng rng(1);
     std::set<std::string> seen;
+    std::string box;
     for (int i = 0; i < 200; ++i) {
-        std::string box = "old";
+        box = "old";
         ASSERT_TRUE(PickName(m, rng, box, d, path));
         seen.insert(box);
     }
-    // Lines 1 to 3 of the file, blank ones counted in the reading.
+    // Lines 1 to 3 of the file, blank ones counted in the reading; 50 characters at most.
     EXPECT_EQ(seen, (std::set<std::string>{"Вася", "   ", std::string(50, 'x')}));
-
     m.NameCount = 1;
-    std::string box;
     ASSERT_TRUE(PickName(m, rng, box, d, path));
     EXPECT_EQ(box, "Вася");
 
     m.NameCount = 30; // the file shrank since it was counted
-    box = "kept";
     int eof = 0;
     for (int i = 0; i < 20; ++i)
-        if (!PickName(m, rng, box, d, path)) ++eof;
+        eof += PickName(m, rng, box, d, path) ? 0 : 1;
     EXPECT_GT(eof, 0);
     EXPECT_EQ(d.shown.back().text, "Неожиданный конец файла gamedata\\zvr.nam.");
-}
 
-TEST(NamesFile, MissingFileDisablesTheNameButtons) {
-    test::TempHome home;
-    Module1 m;
-    m.NameCount = 5;
-    QuickGameModel quick;
-    TeamScreenModel teams;
-    test::FakeDialogs d;
-    LoadNames(m, quick, teams, d, home.Path("zvr.nam"));
+    // A missing file disables the name buttons.
+    test::FakeDialogs missing;
+    LoadNames(m, quick, teams, missing, home.Path("none.nam"));
     EXPECT_EQ(m.NameCount, 0);
     EXPECT_FALSE(teams.nameButtons);
-    ASSERT_EQ(d.shown.size(), 1u);
-    EXPECT_EQ(d.shown[0].text,
+    ASSERT_EQ(missing.shown.size(), 1u);
+    EXPECT_EQ(missing.shown[0].text,
               "Файл с именами не найден. Функция выбора имени из коллекции будет недоступна.");
-    Rng rng(2);
-    std::string box = "x";
-    EXPECT_FALSE(PickName(m, rng, box, d, home.Path("zvr.nam")));
+    box = "x";
+    EXPECT_FALSE(PickName(m, rng, box, missing, home.Path("none.nam")));
     EXPECT_EQ(box, "x");
 }
 
@@ -274,17 +221,13 @@ TEST(TeamsFile, SavedTeamsLoadBack) {
     ta.countSlider = 3;
     ta.modelChoice = 2;
     a.NextTeam = 4;
-    for (int i = 1; i <= 3; ++i) {
-        a.rc(i).ComName = "Команда" + std::to_string(i);
-        a.rc(i).R1 = "Один";
-        a.rc(i).R2 = "Два\nтри";
-        a.rc(i).R4 = "Четыре";
-        a.rc(i).CompControl = static_cast<i16>(i == 2);
-    }
+    for (int i = 1; i <= 3; ++i)
+        a.rc(i) = {"Команда" + std::to_string(i), 0, "Один", "Два\nтри", "", "Четыре", 0,
+                   static_cast<i16>(i == 2),      0};
     test::FakeDialogs d;
     SaveCom(a, ta, path, d);
     EXPECT_EQ(ta.status, "(Настройки команд были успешно сохранены в файл zvr.cmd)");
-    const std::string text = Cp1251ToUtf8(Slurp(path));
+    const std::string text = Text(path);
     EXPECT_EQ(text.rfind(";KVELMAR 2: ZANTOR - Информация о командной игре\r\nK=3\r\n[1]\r\n"
                          "ComName=Команда1\r\nR1=Один\r\nR2=Два три\r\nR3=\r\nR4=Четыре\r\n"
                          "CompControl=0\r\nRType=2\r\n[2]\r\n",
@@ -297,14 +240,19 @@ TEST(TeamsFile, SavedTeamsLoadBack) {
     tb.playingList = {"x"};
     LoadCom(b, tb, path, d);
     EXPECT_TRUE(d.shown.empty());
-    EXPECT_EQ(b.NextTeam, 4);
     EXPECT_EQ(tb.teamList, (std::vector<std::string>{"Команда1", "Команда2", "Команда3"}));
     EXPECT_TRUE(tb.playingList.empty());
-    EXPECT_EQ(tb.countSlider, 3);
-    EXPECT_EQ(tb.modelChoice, 2);
-    EXPECT_EQ(b.rc(2).CompControl, 1);
-    EXPECT_EQ(b.rc(3).R2, "Два три");
+    EXPECT_EQ(tuple(b.NextTeam, tb.countSlider, tb.modelChoice, b.rc(2).CompControl, b.rc(3).R2),
+              tuple(4, 3, 2, 1, "Два три"));
     EXPECT_EQ(tb.status, "(Файл с настройками команд успешно загружен)");
+
+    // With no team defined the file is left alone.
+    Put(path, "old");
+    a.NextTeam = 1;
+    TeamScreenModel tc;
+    SaveCom(a, tc, path, d);
+    EXPECT_EQ(test::Slurp(path), "old");
+    EXPECT_TRUE(tc.status.empty());
 }
 
 TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {
@@ -319,12 +267,10 @@ TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {
     ASSERT_EQ(d.shown.size(), 1u);
     EXPECT_EQ(d.shown[0].text, "Обнаружена некорректная запись в файле " + path +
                                    "\r\nЗначение параметра будет установлено по умолчанию.");
-    EXPECT_EQ(t.countSlider, 4);
     EXPECT_EQ(t.teamList, (std::vector<std::string>{"Синие", "Красные"}));
-    EXPECT_EQ(m.rc(1).CompControl, -1); // taken from the later section, as every lookup is
-    EXPECT_EQ(m.rc(1).RType, 0);
-    EXPECT_EQ(t.modelChoice, 0);
-    EXPECT_EQ(m.NextTeam, 3);
+    // CompControl is taken from the later section, as every lookup is.
+    EXPECT_EQ(tuple(t.countSlider, m.rc(1).CompControl, m.rc(1).RType, t.modelChoice, m.NextTeam),
+              tuple(4, -1, 0, 0, 3));
 
     Put(path, "K=2\r\n[1]\r\nComName=Один\r\n");
     LoadCom(m, t, path, d);
@@ -338,19 +284,6 @@ TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {
     EXPECT_EQ(t.status, "(Файл с настройками команд не найден)");
     EXPECT_EQ(m.NextTeam, 1);
     EXPECT_TRUE(t.teamList.empty());
-}
-
-TEST(TeamsFile, SavingWithNoTeamLeavesTheFileAlone) {
-    test::TempHome home;
-    const std::string path = home.Path("zvr.cmd");
-    Put(path, "old");
-    Module1 m;
-    m.NextTeam = 1;
-    TeamScreenModel t;
-    test::FakeDialogs d;
-    SaveCom(m, t, path, d);
-    EXPECT_EQ(Slurp(path), "old");
-    EXPECT_TRUE(t.status.empty());
 }
 
 } // namespace

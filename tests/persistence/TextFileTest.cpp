@@ -7,8 +7,6 @@
 #include <bit>
 #include <cmath>
 #include <csignal>
-#include <cstring>
-#include <fstream>
 #include <iconv.h>
 #include <limits>
 #include <random>
@@ -18,107 +16,85 @@
 namespace kv {
 namespace {
 
-std::string Slurp(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void Put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 TextLines Lines(const std::string& cp1251) {
     TextLines f;
     f.SetBytes(cp1251);
     return f;
 }
 
-TEST(Cp1251, MatchesTheSystemConverterForEveryUpperByte) {
+TEST(Cp1251, MatchesTheSystemConverterAndMarksWhatItLacks) {
     iconv_t cd = iconv_open("UTF-8", "WINDOWS-1251");
     ASSERT_NE(cd, reinterpret_cast<iconv_t>(-1));
     for (int b = 0x80; b <= 0xFF; ++b) {
         if (b == 0x98) continue; // not a character in the code page
-        char in[1] = {static_cast<char>(b)};
-        char out[8] = {};
-        char* ip = in;
-        char* op = out;
+        char in[1] = {static_cast<char>(b)}, out[8] = {};
+        char *ip = in, *op = out;
         std::size_t il = 1, ol = sizeof out;
         ASSERT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<std::size_t>(-1)) << b;
-        const std::string utf8(out, op);
-        EXPECT_EQ(Cp1251ToUtf8(std::string(1, static_cast<char>(b))), utf8) << b;
-        EXPECT_EQ(Utf8ToCp1251(utf8), std::string(1, static_cast<char>(b))) << b;
+        const std::string utf8(out, op), byte(1, static_cast<char>(b));
+        EXPECT_EQ(Cp1251ToUtf8(byte), utf8) << b;
+        EXPECT_EQ(Utf8ToCp1251(utf8), byte) << b;
     }
     iconv_close(cd);
-}
-
-TEST(Cp1251, MissingCharactersAndBrokenUtf8BecomeQuestionMarks) {
     EXPECT_EQ(Utf8ToCp1251("Вася 日本 ёЁ №"), "\xC2\xE0\xF1\xFF ?? \xB8\xA8 \xB9");
     EXPECT_EQ(Utf8ToCp1251("a\xD0"), "a?");
     EXPECT_EQ(Utf8ToCp1251("\xFF\xFE"), "??");
     EXPECT_EQ(Cp1251ToUtf8("\x98"), "?");
 }
 
-TEST(KeyLookup, SectionsAndKeysMatchCaseInsensitivelyWithEqualsRightAfterTheKey) {
+TEST(KeyLookup, CaseInsensitiveRawValuesWithLaterSectionsAsFallback) {
     const TextLines f = Lines(";comment\r\n[GENERAL] extra\r\nVer=1408\r\n[Gobla2]\r\n"
                               "Model=5\r\nM=3\r\nM =9\r\n[Gobla3]\r\nXpos=12,5 \r\n"
                               "[\xC8\xC3\xD0\xC0]\r\n\xC8\xEC\xFF=\xC2\xE0\xF1\xFF\r\n");
-    EXPECT_EQ(GetKey("general", "ver", f), "1408");
-    EXPECT_EQ(GetKey("Gobla2", "M", f), "3");
-    EXPECT_EQ(GetKey("Gobla2", "Model", f), "5");
-    // Missing from its own section: taken from the later one.
-    EXPECT_EQ(GetKey("Gobla2", "Xpos", f), "12,5 ");
-    EXPECT_EQ(GetKey("Gobla3", "Model", f), "");
-    EXPECT_EQ(GetKey("Gobla9", "M", f), "");
-    EXPECT_EQ(GetKey("игра", "имя", f), "Вася");
-    EXPECT_EQ(GetKey("", "ver", f), "1408");
+    const TextLines g = Lines("[a]\nk=  x  \rj=1\r\n\r\nl=\r\n");
+    // A key missing from its own section is taken from a later one.
+    const struct {
+        const TextLines& file;
+        const char *section, *key, *value;
+    } cases[] = {{f, "general", "ver", "1408"},
+                 {f, "Gobla2", "M", "3"},
+                 {f, "Gobla2", "Model", "5"},
+                 {f, "Gobla2", "Xpos", "12,5 "},
+                 {f, "Gobla3", "Model", ""},
+                 {f, "Gobla9", "M", ""},
+                 {f, "игра", "имя", "Вася"},
+                 {f, "", "ver", "1408"},
+                 {g, "a", "k", "  x  "},
+                 {g, "a", "j", "1"},
+                 {g, "a", "l", ""}};
+    for (const auto& c : cases)
+        EXPECT_EQ(GetKey(c.section, c.key, c.file), c.value) << c.section << "." << c.key;
     EXPECT_EQ(GetKey("general", "ver", Lines("")), "");
-}
-
-TEST(KeyLookup, ValuesAreNeverTrimmedAndLineEndsOfAllKindsSplit) {
-    const TextLines f = Lines("[a]\nk=  x  \rj=1\r\n\r\nl=\r\n");
-    EXPECT_EQ(GetKey("a", "k", f), "  x  ");
-    EXPECT_EQ(GetKey("a", "j", f), "1");
-    EXPECT_EQ(GetKey("a", "l", f), "");
     EXPECT_EQ(GetKeyFromFile("", "a", "k"), "");
     EXPECT_EQ(GetKeyFromFile("/nonexistent/file", "a", "k"), "");
 }
 
-TEST(ReadSectionTest, JoinsBodiesOfEveryHeaderOfThatName) {
+TEST(ReadSectionTest, JoinsBodiesOfEveryWholeLineHeaderOfThatName) {
     const TextLines f = Lines("[x]\r\nfirst\r\nsecond\r\n[y]\r\nother\r\n[X]\r\nthird\r\n");
     EXPECT_EQ(ReadSection(f, "x"), "first\r\nsecond\r\nthird");
     // A one-character first line is replaced by the next one.
     EXPECT_EQ(ReadSection(Lines("[x]\r\na\r\nlong\r\n"), "x"), "long");
-    // Only a whole-line header opens a body here.
     EXPECT_EQ(ReadSection(Lines("[x] note\r\nbody\r\n"), "x"), "");
 }
 
-TEST(Numbers, PlainNumberStopsAtTheFirstCharacterThatDoesNotFit) {
-    EXPECT_EQ(PlainNumber("  12,5 "), 12);
-    EXPECT_EQ(PlainNumber("-1.5E2x"), -150);
-    EXPECT_EQ(PlainNumber("1D3"), 1000);
-    EXPECT_EQ(PlainNumber(" .25"), 0.25);
-    EXPECT_EQ(PlainNumber("1E"), 1);
-    EXPECT_EQ(PlainNumber("abc"), 0);
-    EXPECT_EQ(PlainNumber(""), 0);
+TEST(Numbers, PlainRegionalAndIntegerReading) {
+    const std::pair<const char*, double> plain[] = {
+        {"  12,5 ", 12}, {"-1.5E2x", -150}, {"1D3", 1000}, {" .25", 0.25},
+        {"1E", 1},       {"abc", 0},        {"", 0},       {"1E-999999999999", 0}};
+    for (const auto& [text, value] : plain)
+        EXPECT_EQ(PlainNumber(text), value) << text;
     EXPECT_TRUE(std::isinf(PlainNumber("1E999999999999")));
-    EXPECT_EQ(PlainNumber("1E-999999999999"), 0);
-}
-
-TEST(Numbers, RegionalNumberAcceptsPointOrCommaAndFailsOnAnythingElse) {
-    EXPECT_EQ(RegionalNumber(" 12,5 "), 12.5);
-    EXPECT_EQ(RegionalNumber("12.5"), 12.5);
-    EXPECT_EQ(RegionalNumber("-1,5E+16"), -1.5e16);
-    EXPECT_EQ(RegionalNumber("1E-20"), 1e-20);
+    const std::pair<const char*, double> regional[] = {
+        {" 12,5 ", 12.5}, {"12.5", 12.5}, {"-1,5E+16", -1.5e16}, {"1E-20", 1e-20}};
+    for (const auto& [text, value] : regional)
+        EXPECT_EQ(RegionalNumber(text), value) << text;
     for (const char* bad : {"abc", "", "  ", "1,2,3", "12.5x", "1e999", "nan", "inf", "1E"})
         EXPECT_THROW(RegionalNumber(bad), LoadFailure) << bad;
-}
-
-TEST(Numbers, IntegersRoundHalfToEvenAndOverflowFails) {
-    EXPECT_EQ(IntOf("2.5"), 2);
-    EXPECT_EQ(IntOf("3.5"), 4);
-    EXPECT_EQ(IntOf("-0.5"), 0);
-    EXPECT_EQ(IntOf("-32768"), -32768);
-    EXPECT_EQ(IntOf("junk"), 0);
+    // Halves to even; outside 16 bits fails.
+    const std::pair<const char*, int> ints[] = {
+        {"2.5", 2}, {"3.5", 4}, {"-0.5", 0}, {"-32768", -32768}, {"junk", 0}};
+    for (const auto& [text, value] : ints)
+        EXPECT_EQ(IntOf(text), value) << text;
     EXPECT_THROW(IntOf("40000"), LoadFailure);
     EXPECT_THROW(IntOf("-32769"), LoadFailure);
     EXPECT_EQ(FlagOf("1"), kTrue);
@@ -127,46 +103,31 @@ TEST(Numbers, IntegersRoundHalfToEvenAndOverflowFails) {
 }
 
 TEST(Numbers, EveryRealReadsBackToTheSameBits) {
+    using L = std::numeric_limits<double>;
+    std::vector<double> values = {0.0,      -0.0,     0.02,       1.0 / 3.0,
+                                  1e-20,    1.5e16,   -2.0 / 3.0, L::denorm_min(),
+                                  L::min(), L::max(), -L::max()};
     std::mt19937_64 gen(7);
-    std::vector<double> values = {0.0,
-                                  -0.0,
-                                  0.02,
-                                  1.0 / 3.0,
-                                  -2.0 / 3.0,
-                                  1e-20,
-                                  1.5e16,
-                                  std::numeric_limits<double>::denorm_min(),
-                                  std::numeric_limits<double>::min(),
-                                  std::numeric_limits<double>::max(),
-                                  -std::numeric_limits<double>::max()};
     for (int i = 0; i < 20000; ++i) {
         const double d = std::bit_cast<double>(gen());
         if (std::isfinite(d)) values.push_back(d);
         values.push_back(std::ldexp(static_cast<double>(gen() >> 11), -53) * 7 - 3.5);
     }
+    const auto bits = [](double d) { return std::bit_cast<std::uint64_t>(d); };
     for (double d : values) {
-        const std::string text = RealText(d);
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(RegionalNumber(text)),
-                  std::bit_cast<std::uint64_t>(d))
-            << text;
-        const std::string fixed = FixedText(d);
-        ASSERT_EQ(std::bit_cast<std::uint64_t>(PlainNumber(fixed)), std::bit_cast<std::uint64_t>(d))
-            << fixed;
+        ASSERT_EQ(bits(RegionalNumber(RealText(d))), bits(d)) << RealText(d);
+        ASSERT_EQ(bits(PlainNumber(FixedText(d))), bits(d)) << FixedText(d);
     }
-    for (float f : {0.1f, 0.05f, 1.0f / 3.0f, 0.0f, 1e-40f}) {
+    for (float f : {0.1f, 0.05f, 1.0f / 3.0f, 0.0f, 1e-40f})
         ASSERT_EQ(RegionalFloat(RealText(f)), f);
-    }
 }
 
-TEST(Numbers, FixedFormKeepsItsShape) {
-    EXPECT_EQ(FixedText(0.5), " .5");
-    EXPECT_EQ(FixedText(0.25), " .25");
-    EXPECT_EQ(FixedText(-1.25), "-1.25");
-    EXPECT_EQ(FixedText(-0.75), "-.75");
-    EXPECT_EQ(FixedText(40), " 40");
-    EXPECT_EQ(FixedText(0), " 0");
-    EXPECT_EQ(FixedText(-3), "-3");
-    EXPECT_EQ(FixedText(1e-20), " 1E-20");
+TEST(Numbers, TextFormsKeepTheirShape) {
+    const std::pair<double, const char*> fixed[] = {
+        {0.5, " .5"}, {0.25, " .25"}, {-1.25, "-1.25"}, {-0.75, "-.75"},
+        {40, " 40"},  {0, " 0"},      {-3, "-3"},       {1e-20, " 1E-20"}};
+    for (const auto& [value, text] : fixed)
+        EXPECT_EQ(FixedText(value), text);
     EXPECT_EQ(RealText(0.02), "0.02");
     EXPECT_EQ(RealText(1.5e16), "1.5E+16");
 }
@@ -176,7 +137,7 @@ TEST(WholeFiles, WriteThenReadGivesTheTextWithOneMoreLineEnd) {
     test::FakeDialogs d;
     const std::string path = home.Path("report.rpt");
     ASSERT_TRUE(WriteTextFile(path, "Привет\r\nмир", d));
-    EXPECT_EQ(Slurp(path), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n\xEC\xE8\xF0\r\n");
+    EXPECT_EQ(test::Slurp(path), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n\xEC\xE8\xF0\r\n");
     EXPECT_EQ(ReadTextFile(path, d), "Привет\r\nмир\r\n");
     EXPECT_EQ(ReadTextFile(home.Path("none"), d), "");
     EXPECT_EQ(ReadTextFile("", d), "");
@@ -189,7 +150,7 @@ TEST(WholeFiles, AFailedWriteReportsAndLeavesTheOldFileWhole) {
     test::TempHome home;
     test::FakeDialogs d;
     const std::string path = home.Path("zvr2.ini");
-    Put(path, "old\r\n");
+    test::Put(path, "old\r\n");
     // A full disk, as far as this process can tell.
     ::signal(SIGXFSZ, SIG_IGN);
     rlimit keep{};
@@ -200,7 +161,7 @@ TEST(WholeFiles, AFailedWriteReportsAndLeavesTheOldFileWhole) {
     const bool ok = WriteTextFile(path, std::string(100, 'x'), d);
     ::setrlimit(RLIMIT_FSIZE, &keep);
     EXPECT_FALSE(ok);
-    EXPECT_EQ(Slurp(path), "old\r\n");
+    EXPECT_EQ(test::Slurp(path), "old\r\n");
     ASSERT_EQ(d.shown.size(), 1u);
     EXPECT_EQ(d.shown[0].caption, "Запись файла");
     EXPECT_EQ(d.shown[0].icon, MsgIcon::Warning);
@@ -210,9 +171,7 @@ TEST(WholeFiles, AFailedWriteReportsAndLeavesTheOldFileWhole) {
                               0),
         0u);
     // No temporary file is left behind.
-    int files = 0;
-    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(home.Dir()))
-        ++files;
+    const auto files = std::distance(std::filesystem::directory_iterator(home.Dir()), {});
     EXPECT_EQ(files, 1);
 }
 
@@ -220,12 +179,10 @@ TEST(ErrorLogTest, FirstCallCreatesLaterCallsAppendAndFailuresAreSilent) {
     test::TempHome home;
     LogError("первая");
     LogError(std::string("вторая") + NL2 + "описание");
-    const std::string log = Cp1251ToUtf8(Slurp(home.Path("zvrerror.log")));
-    const auto first = log.find("): первая\r\n");
-    ASSERT_NE(first, std::string::npos);
-    EXPECT_EQ(log[0], '(');
+    const std::string log = test::Text(home.Path("zvrerror.log"));
     // "(dd.MM.yyyy HH:mm:ss): "
-    EXPECT_EQ(first, 20u);
+    EXPECT_EQ(log.find("): первая\r\n"), 20u);
+    EXPECT_EQ(log[0], '(');
     EXPECT_EQ(log[3], '.');
     EXPECT_EQ(log[14], ':');
     EXPECT_NE(log.find("): вторая\r\n\r\nописание\r\n"), std::string::npos);
