@@ -113,9 +113,8 @@ TEST(Force, PieceOffTheTableOrNegativeFrictionStaysInRange) {
     Put(m, 1, std::nan(""), 200);
     Put(m, 2, 300, 200);
     double dir = 0;
-    const StrikeRecord s = ChooseStrike(m, 1, dir);
-    EXPECT_GE(s.si, 0);
-    EXPECT_LE(s.si, 100);
+    const i16 f = ChooseStrike(m, 1, dir).si;
+    EXPECT_TRUE(f >= 0 && f <= 100) << f;
     m.Ftr = -1;
     Put(m, 1, 100, 200);
     EXPECT_EQ(ChooseStrike(m, 1, dir).si, 0);
@@ -127,9 +126,7 @@ TEST(Execute, PushesRecordsUnlessReplayingAndStartsMotion) {
     Host host;
     Rng rng(1);
     ExecuteStrike(m, StrikeRecord{0, 0, 50}, host, rng);
-    EXPECT_EQ(m.Gobla(1).Xvec, 0);
-    EXPECT_DOUBLE_EQ(m.Gobla(1).Yvec, -10);
-    EXPECT_EQ(m.Gobla(1).U, 0);
+    EXPECT_EQ(test::State(m.Gobla(1)), std::tuple(100.0, 100.0, 0.0, -10.0, 0.0));
     EXPECT_EQ(host.log, (std::vector<std::string>{"phase 3", "replay 50 0", "motion"}));
     m.CurG = 2;
     Put(m, 2, 300, 200);
@@ -210,8 +207,7 @@ TEST(Spread, AngleAndForceStayInRange) {
     const double Pi = m.Pi;
     Rng rng(3);
     m.VarK = 0;
-    EXPECT_EQ(SpreadAngle(m, rng, 1.25), 1.25);
-    EXPECT_EQ(SpreadForce(m, rng, 60), 60);
+    EXPECT_EQ(std::tuple(SpreadAngle(m, rng, 1.25), SpreadForce(m, rng, 60)), std::tuple(1.25, 60));
     m.VarK = 0.1f;
     double lo = 1, hi = -1;
     for (int t = 0; t < 5000; ++t) {
@@ -219,13 +215,10 @@ TEST(Spread, AngleAndForceStayInRange) {
         lo = std::min(lo, d);
         hi = std::max(hi, d);
         const i16 f = SpreadForce(m, rng, 100);
-        EXPECT_GE(f, 95);
-        EXPECT_LE(f, 105);
+        EXPECT_TRUE(f >= 95 && f <= 105) << f;
     }
-    EXPECT_GE(lo, -0.05 * Pi * 1.0000001);
-    EXPECT_LE(hi, 0.05 * Pi * 1.0000001);
-    EXPECT_LT(lo, -0.04 * Pi);
-    EXPECT_GT(hi, 0.04 * Pi);
+    EXPECT_TRUE(lo >= -0.05 * Pi * 1.0000001 && lo < -0.04 * Pi) << lo;
+    EXPECT_TRUE(hi <= 0.05 * Pi * 1.0000001 && hi > 0.04 * Pi) << hi;
     for (int t = 0; t < 200; ++t) { // wraps once past 2 pi either way
         const double up = SpreadAngle(m, rng, 2 * Pi);
         EXPECT_TRUE(up <= 2 * Pi && (up >= 2 * Pi - 0.16 || (up >= 0 && up <= 0.16))) << up;

@@ -22,17 +22,15 @@ TEST(Camera, LookAtHeightKeypadPlusAndKeypad8StopAtTheirLimits) {
     r.m.TargetY = 99;
     r.kb.Hold(Scan::PageUp);
     r.KbTicks(1);
-    EXPECT_DOUBLE_EQ(r.m.TargetY, 100);
-    EXPECT_EQ(r.m.HintText, "Ручная настройка камеры: вверх (y=100)");
-    EXPECT_EQ(r.s->CamFollow(), -1);
+    EXPECT_EQ(std::tuple(r.m.TargetY, r.m.HintText, r.s->CamFollow()),
+              std::tuple(100.0, "Ручная настройка камеры: вверх (y=100)", -1));
     r.m.HintText.clear();
     r.KbTicks(5);
-    EXPECT_DOUBLE_EQ(r.m.TargetY, 100);
-    EXPECT_TRUE(r.m.HintText.empty()); // no hint at the limit
+    EXPECT_EQ(std::tuple(r.m.TargetY, r.m.HintText), std::tuple(100.0, "")); // no hint at the limit
     r.kb.ReleaseAll();
     r.Press(Scan::PageDown);
-    EXPECT_DOUBLE_EQ(r.m.TargetY, 99);
-    EXPECT_EQ(r.m.HintText, "Ручная настройка камеры: вниз (y=99)");
+    EXPECT_EQ(std::tuple(r.m.TargetY, r.m.HintText),
+              std::tuple(99.0, "Ручная настройка камеры: вниз (y=99)"));
 
     r.m.CamX = 32;
     r.m.TargetX = 30;
@@ -49,8 +47,7 @@ TEST(Camera, LookAtHeightKeypadPlusAndKeypad8StopAtTheirLimits) {
     EXPECT_DOUBLE_EQ(r.m.CamY, 100);
     r.m.CamY = 50;
     r.KbTicks(1);
-    EXPECT_DOUBLE_EQ(r.m.CamY, 51);
-    EXPECT_EQ(r.s->CamHeight(), 51);
+    EXPECT_EQ(std::tuple(r.m.CamY, r.s->CamHeight()), std::tuple(51.0, 51));
 }
 
 TEST(Camera, OrbitKeepsTheDistance) {
@@ -68,29 +65,28 @@ TEST(Camera, FollowingWrapsAndFallsBackToTheCentre) {
     Rig r(3);
     r.Start();
     r.m.Gobla(3).RName = "Третий";
-    r.s->KeyDown(Key::BracketRight); // from the centre: the current player
-    EXPECT_EQ(r.s->CamFollow(), 1);
-    r.s->KeyDown(Key::BracketRight);
-    EXPECT_EQ(r.s->CamFollow(), 2);
+    std::vector<int> follow;
+    auto key = [&](Key k) {
+        r.s->KeyDown(k);
+        follow.push_back(r.s->CamFollow());
+    };
+    key(Key::BracketRight); // from the centre: the current player
+    key(Key::BracketRight);
     r.m.Gobla(1).Life = kFalse;
-    r.s->KeyDown(Key::BracketRight);
-    EXPECT_EQ(r.s->CamFollow(), 3);
+    key(Key::BracketRight);
     EXPECT_EQ(r.m.HintText, "Камера смотрит на: игрока Третий");
-    r.s->KeyDown(Key::BracketRight); // wraps past the perished first player
-    EXPECT_EQ(r.s->CamFollow(), 2);
-    r.s->KeyDown(Key::BracketLeft);
-    EXPECT_EQ(r.s->CamFollow(), 3);
+    key(Key::BracketRight); // wraps past the perished first player
+    key(Key::BracketLeft);
+    EXPECT_EQ(follow, (std::vector<int>{1, 2, 3, 2, 3}));
     EXPECT_EQ(r.clock.Interval(TimerId::Cam), 20);
-    r.clock.Advance(*r.s, 20);
-    EXPECT_DOUBLE_EQ(r.m.TargetX, 3); // 30/10
-    EXPECT_DOUBLE_EQ(r.m.TargetY, -2);
-    EXPECT_DOUBLE_EQ(r.m.TargetZ, -37); // -370/10
+    r.clock.Advance(*r.s, 20); // piece 3 at (30, 370)
+    EXPECT_EQ(std::tuple(r.m.TargetX, r.m.TargetY, r.m.TargetZ), std::tuple(3.0, -2.0, -37.0));
     EXPECT_FALSE(r.clock.Enabled(TimerId::Cam));
     for (int i = 1; i <= 3; ++i)
         r.m.Gobla(i).Life = kFalse;
     r.s->KeyDown(Key::BracketRight);
-    EXPECT_EQ(r.s->CamFollow(), 0);
-    EXPECT_EQ(r.m.HintText, "Камера смотрит на: центр стола");
+    EXPECT_EQ(std::tuple(r.s->CamFollow(), r.m.HintText),
+              std::tuple(0, "Камера смотрит на: центр стола"));
 }
 
 TEST(Camera, PerishOfTheFollowedPieceTurnsToTheCentre) {
@@ -102,8 +98,7 @@ TEST(Camera, PerishOfTheFollowedPieceTurnsToTheCentre) {
     r.s->PiecePerished(1);
     EXPECT_EQ(r.s->CamFollow(), 0);
     r.clock.Advance(*r.s, 20);
-    EXPECT_DOUBLE_EQ(r.m.TargetX, 30);
-    EXPECT_DOUBLE_EQ(r.m.TargetZ, -20);
+    EXPECT_EQ(std::tuple(r.m.TargetX, r.m.TargetZ), std::tuple(30.0, -20.0));
 }
 
 TEST(Camera, LimitsEndTheTickBeforeTheShortcuts) {
@@ -131,10 +126,8 @@ TEST(Camera, FollowsTheMovingPieceOnceTheGoalIsReached) {
     r.clock.Advance(*r.s, 20); // goal reached
     r.Charge(10);
     r.Fire(TimerId::Run, 5);
-    EXPECT_DOUBLE_EQ(r.m.TargetX, r.m.Gobla(1).Xpos / 10);
-    EXPECT_DOUBLE_EQ(r.m.TargetZ, -r.m.Gobla(1).Ypos / 10);
-    EXPECT_DOUBLE_EQ(r.m.TargetY, -2);
-    EXPECT_EQ(r.s->PhysicsTicks(), 5);
+    EXPECT_EQ(std::tuple(r.m.TargetX, r.m.TargetY, r.m.TargetZ, r.s->PhysicsTicks()),
+              std::tuple(r.m.Gobla(1).Xpos / 10, -2.0, -r.m.Gobla(1).Ypos / 10, 5));
 }
 
 TEST(NameLabels, ProjectionFromAboveAndNoneBehindTheCamera) {
@@ -155,8 +148,7 @@ TEST(NameLabels, ProjectionFromAboveAndNoneBehindTheCamera) {
     m.Gobla(3).Life = kTrue; // not a player slot
     auto v = PlaceNameLabels(m);
     ASSERT_EQ(v.size(), 1u);
-    EXPECT_NEAR(v[0].x, 305, 1);
-    EXPECT_NEAR(v[0].y, 200, 1);
+    EXPECT_TRUE(std::abs(v[0].x - 305) <= 1 && std::abs(v[0].y - 200) <= 1) << v[0].x << v[0].y;
     EXPECT_EQ(v[0].text, "Омон1");
     m.TargetZ = -20; // straight down: the side vector (0, 0, 1) keeps it finite
     EXPECT_EQ(PlaceNameLabels(m).size(), 1u);
@@ -206,7 +198,7 @@ TEST(Overlay, HelpPageAndExitQuestion) {
                                                 {"Выйти из игры? (Y/N)", 30}};
     for (int i = 0; i < 6; ++i) {
         EXPECT_EQ(v[i].text, want[i].first);
-        if (want[i].second >= 0) EXPECT_EQ(v[i].y, want[i].second) << i;
+        EXPECT_TRUE(want[i].second < 0 || v[i].y == want[i].second) << i;
     }
     EXPECT_TRUE(v[5].big);
     EXPECT_EQ(v[5].x, 40);

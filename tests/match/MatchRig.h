@@ -7,6 +7,8 @@
 #include "physics/Physics.h"
 
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace kv::test {
 
@@ -76,6 +78,20 @@ struct Rig {
         KbTicks(ticks);
         kb.ReleaseAll();
         s->KeyUp(Key::Space);
+    }
+    // The finishing order, places 1..MaxGamers.
+    std::vector<int> Order() const {
+        std::vector<int> v;
+        for (int i = 1; i <= m.MaxGamers; ++i)
+            v.push_back(m.WS(i));
+        return v;
+    }
+    // Sound calls as (slot, volume); a stop gives its rewind flag as the volume.
+    std::vector<std::pair<int, int>> Sounds() const {
+        std::vector<std::pair<int, int>> v;
+        for (const SoundCall& c : sound.calls)
+            v.emplace_back(c.slot, c.volume);
+        return v;
     }
     // Closes the current turn as if the strike had just come to rest.
     void CloseTurn() { s->Tick(TimerId::Pause); }

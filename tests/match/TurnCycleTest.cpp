@@ -6,6 +6,8 @@
 namespace kv::test {
 namespace {
 
+using Sounds = std::vector<std::pair<int, int>>;
+
 TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     Rig r(2);
     r.m.ReplaySlot = 5;
@@ -13,16 +15,14 @@ TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     EXPECT_EQ(r.replay.started, std::vector<std::string>{"/state/replay1.sav"}); // 5 wraps
     EXPECT_EQ(r.m.ReplaySlot, 1);
     EXPECT_NE(r.m.RenderOn, 0);
-    EXPECT_TRUE(r.clock.Enabled(TimerId::KeyBoard));
+    EXPECT_TRUE(r.clock.Enabled(TimerId::KeyBoard) && !r.clock.Enabled(TimerId::Pause));
     EXPECT_EQ(r.clock.Interval(TimerId::KeyBoard), 7);
-    EXPECT_FALSE(r.clock.Enabled(TimerId::Pause));
     EXPECT_EQ(r.s->TurnPhase(), 1);
     EXPECT_EQ(r.m.StatusText, "Выберите точку и направление удара клавишами 1,3 и 7,9 цифровой "
                               "клавиатуры.Затем жмите ПРОБЕЛ!");
     EXPECT_TRUE(r.scene.ballShown && r.scene.arrowShown);
     ASSERT_EQ(r.sound.calls.size(), 1u); // one start sound of 0..3 at -10
-    EXPECT_GE(r.sound.calls[0].slot, 0);
-    EXPECT_LE(r.sound.calls[0].slot, 3);
+    EXPECT_TRUE(r.sound.calls[0].slot >= 0 && r.sound.calls[0].slot <= 3);
     EXPECT_EQ(r.sound.calls[0].volume, -10);
     EXPECT_EQ(r.display.log.front(), "Caption Kvelmar II: Zantor Билд1408: загрузка...");
 }
@@ -42,36 +42,32 @@ TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
     EXPECT_TRUE(noScene.s->InitFailed() && noKeyboard.s->InitFailed());
     noScene.s->Unload();
     EXPECT_EQ(noScene.screens.log, std::vector<std::string>{"results 0"});
-    // A playback records nothing; with the sound off nothing is heard.
-    playback.s->SetReplayMode(true);
+    playback.s->SetReplayMode(true); // records nothing; with the sound off nothing is heard
     playback.m.Sound = kFalse;
     playback.Start();
-    EXPECT_TRUE(playback.replay.started.empty());
-    EXPECT_TRUE(playback.sound.calls.empty());
+    EXPECT_TRUE(playback.replay.started.empty() && playback.sound.calls.empty());
 }
 
 TEST(TurnCycle, PerishedPlacesSkippedTeamsAlternateOrderFollowsKH) {
     Rig r(4), t(4), k(3);
-    r.Start();
     r.m.Gobla(2).Life = r.m.Gobla(3).Life = kFalse;
     t.Teams();
-    t.Start();
     k.m.KH(1) = 3;
     k.m.KH(2) = 1;
     k.m.KH(3) = 2;
     k.m.CurG = 3;
-    k.Start();
     std::vector<int> turns[3];
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         int n = 0;
         for (Rig* x : {&r, &t, &k}) {
+            if (i == 0) x->Start();
             turns[n++].push_back(x->m.CurG);
             x->CloseTurn();
         }
     }
-    EXPECT_EQ(turns[0], (std::vector<int>{1, 4, 1, 4}));
-    EXPECT_EQ(turns[1], (std::vector<int>{1, 2, 3, 4}));
-    EXPECT_EQ(turns[2], (std::vector<int>{3, 1, 2, 3}));
+    EXPECT_EQ(turns[0], (std::vector<int>{1, 4, 1, 4, 1}));
+    EXPECT_EQ(turns[1], (std::vector<int>{1, 2, 3, 4, 1}));
+    EXPECT_EQ(turns[2], (std::vector<int>{3, 1, 2, 3, 1}));
     EXPECT_FALSE(r.s->GameOver());
 }
 
@@ -89,14 +85,9 @@ TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
     EXPECT_TRUE(r.s->GameOver());
     EXPECT_EQ(r.m.Winner, 2);
     EXPECT_EQ(r.m.StatusText, "Гобла закончена! Поздравления игроку Вася!!!");
-    EXPECT_EQ(r.m.WS(1), 1); // last fallen first, then the winner
-    EXPECT_EQ(r.m.WS(2), 3);
-    EXPECT_EQ(r.m.WS(3), 2);
-    EXPECT_EQ(r.m.Gobla(2).Sginul, 2);
-    EXPECT_EQ(r.m.NewSgin, 0);
-    ASSERT_EQ(r.sound.calls.size(), 1u); // no room: no sound 7
-    EXPECT_EQ(r.sound.calls[0].slot, 14);
-    EXPECT_EQ(r.sound.calls[0].volume, -7);
+    EXPECT_EQ(r.Order(), (std::vector<int>{1, 3, 2})); // last fallen first, then the winner
+    EXPECT_EQ(std::tuple(r.m.Gobla(2).Sginul, r.m.NewSgin), std::tuple(2, 0));
+    EXPECT_EQ(r.Sounds(), (Sounds{{14, -7}})); // no room: no sound 7
     EXPECT_EQ(r.clock.Interval(TimerId::Exit), 7000);
     const long long t0 = r.clock.NowMs();
     while (r.m.RenderOn != 0 && r.clock.FireNext(*r.s)) {
@@ -134,8 +125,7 @@ TEST(EndOfMatch, SoundOffOrNobodyLeftClosesAtOnce) {
         EXPECT_FALSE(r->clock.Enabled(TimerId::Exit));
     }
     EXPECT_TRUE(off.sound.calls.empty());
-    EXPECT_EQ(none.m.Winner, -1);
-    EXPECT_EQ(team.m.Winner, -1);
+    EXPECT_EQ(std::tuple(none.m.Winner, team.m.Winner), std::tuple(-1, -1));
 }
 
 TEST(EndOfMatch, TeamWins) {
@@ -153,14 +143,13 @@ TEST(EndOfMatch, TeamWins) {
         t.m.WS(1) = side ? 1 : 2;
         t.m.WS(2) = side ? 3 : 4;
         t.CloseTurn();
-        EXPECT_TRUE(t.s->GameOver());
+        EXPECT_TRUE(t.s->GameOver() && t.clock.Enabled(TimerId::Exit));
         EXPECT_EQ(t.m.Winner, side ? 5 : 3);
         EXPECT_EQ(t.m.StatusText, std::string("Гобла закончена! Поздравления команде ") +
                                       (side ? "Совы" : "Орлы") + "!!!");
-        EXPECT_EQ(t.m.CurSgin, 4);
-        EXPECT_EQ(t.m.WS(3), side ? 2 : 1); // survivors in slot order
-        EXPECT_EQ(t.m.WS(4), side ? 4 : 3);
-        EXPECT_TRUE(t.clock.Enabled(TimerId::Exit));
+        EXPECT_EQ(t.m.CurSgin, 4); // survivors in slot order
+        EXPECT_EQ(t.Order(),
+                  side ? (std::vector<int>{1, 3, 2, 4}) : (std::vector<int>{2, 4, 1, 3}));
     }
 }
 
@@ -176,9 +165,7 @@ TEST(EndOfMatch, TwoFallenWithTheRoomPlayTheCrashFadingWithDistance) {
     r.m.SginList(2) = 3;
     r.sound.calls.clear();
     r.CloseTurn();
-    ASSERT_EQ(r.sound.calls.size(), 1u);
-    EXPECT_EQ(r.sound.calls[0].slot, 7);
-    EXPECT_EQ(r.sound.calls[0].volume, -50);
+    EXPECT_EQ(r.Sounds(), (Sounds{{7, -50}}));
     EXPECT_EQ(r.m.CurG, 4);
 }
 
@@ -186,9 +173,8 @@ TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     Rig r(2, true);
     r.Playback({{StrikeRecord{0, 3.14159, 10}, 0}}, false);
     r.Start();
-    EXPECT_EQ(r.s->Strikes(), 1);
+    EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->TurnPhase()), std::tuple(1, 3));
     EXPECT_EQ(r.m.HintText, "Сила удара: 10");
-    EXPECT_EQ(r.s->TurnPhase(), 3);
     EXPECT_TRUE(r.replay.written.empty()); // a playback records nothing
     while (!r.clock.Enabled(TimerId::Exit) && r.clock.FireNext(*r.s)) {
     }
@@ -210,23 +196,19 @@ TEST(Replay, PausedPlaybackWaitsForEnterOrF6AndPotStepsThrowThePot) {
     r.Start();
     EXPECT_EQ(r.m.StatusText, "Нажмите ENTER!");
     EXPECT_EQ(r.m.HintText, "Чтобы выключить такую паузу, нажмите F6.");
-    EXPECT_EQ(r.m.StrikeForce, 30);
-    EXPECT_EQ(r.s->Strikes(), 0);
+    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->Strikes()), std::tuple(30, 0));
     r.s->KeyDown(Key::Enter);
     EXPECT_EQ(r.m.StatusText, "Воспроизведение...");
-    EXPECT_EQ(r.s->TurnPhase(), 6);
+    EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->TurnPhase()), std::tuple(1, 6));
     ASSERT_FALSE(r.scene.pot.empty());
     EXPECT_EQ(r.scene.pot[0].op, "show");
     EXPECT_TRUE(r.clock.Enabled(TimerId::Gor));
-    EXPECT_EQ(r.s->Strikes(), 1);
-    // F6 switches the pause off and plays the waiting step.
-    f.Playback({{StrikeRecord{0, 0, 12}, 0}});
+    f.Playback({{StrikeRecord{0, 0, 12}, 0}}); // F6 switches the pause off, plays the step
     f.Start();
     f.s->KeyDown(Key::F6);
     EXPECT_EQ(f.m.IsCompHOD, 0);
     EXPECT_EQ(f.m.HintText, "Пауза выключена.");
-    EXPECT_EQ(f.s->Strikes(), 1);
-    EXPECT_EQ(f.s->TurnPhase(), 3);
+    EXPECT_EQ(std::tuple(f.s->Strikes(), f.s->TurnPhase()), std::tuple(1, 3));
 }
 
 } // namespace

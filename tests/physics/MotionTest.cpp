@@ -1,3 +1,4 @@
+// Single pieces, strikes, contacts and falls.
 #include "physics/Table.h"
 
 #include <gtest/gtest.h>
@@ -8,75 +9,43 @@ namespace {
 using test::Bare;
 using test::Events;
 using test::Put;
+using test::State;
 
-TEST(Shapes, CountsBoundsSampleCirclesAndTurning) {
-    Module1 m = Bare(2, 0);
-    const int counts[7] = {2, 19, 17, 1, 0, 1, 1};
-    const int bounds[7] = {40, 28, 40, 20, 0, 11, 1000000};
-    for (int s = 0; s < 7; ++s) {
-        EXPECT_EQ(m.Shapes[s].count, counts[s]) << s;
-        EXPECT_EQ(m.Shapes[s].bound, bounds[s]) << s;
-    }
-    const Circle c12 = m.Shapes[1].c[12], c5 = m.Shapes[2].c[5];
-    EXPECT_NEAR(c12.x, -2.8, 1e-12);
-    EXPECT_NEAR(c12.y, 2.8, 1e-12);
-    EXPECT_NEAR(c12.r, 11.2, 1e-12);
-    EXPECT_EQ(c5.x, -16);
-    EXPECT_EQ(c5.y, 16);
-    EXPECT_EQ(c5.r, 4);
-    EXPECT_EQ(m.Shapes[1].c[1].y, -14);
-    EXPECT_EQ(m.Shapes[1].c[11].y, 0);
-    // A world circle turns with the heading: (0, -14) at pi/2 lies to the right.
-    Put(m, 1, 100, 50);
-    m.Gobla(1).Phi = m.Pi / 2;
-    const Circle w = WorldCircle(m, m.Gobla(1), 2);
-    EXPECT_NEAR(w.x, 114, 1e-9);
-    EXPECT_NEAR(w.y, 50, 1e-9);
-    EXPECT_EQ(w.r, 14);
-}
-
-TEST(Motion, FrictionStopsALoneRoundPiece) {
+TEST(Motion, FrictionStopsAPieceAndItsSpin) {
     Module1 m = Bare(2);
+    GoblaRec& g = m.Gobla(1);
     Put(m, 1, 100, 200, 1, 0);
     Put(m, 2, 500, 200);
     PhysicsStep(m, 1.0, nullptr);
-    EXPECT_DOUBLE_EQ(m.Gobla(1).Xvec, 0.96);
+    EXPECT_DOUBLE_EQ(g.Xvec, 0.96);
     const int ticks = test::RunToRest(m, nullptr);
-    EXPECT_GE(ticks, 23);
-    EXPECT_LE(ticks, 25);
-    EXPECT_NEAR(m.Gobla(1).Xpos, 112, 0.1);
-    EXPECT_EQ(m.Gobla(1).Ypos, 200);
+    EXPECT_TRUE(ticks >= 23 && ticks <= 25) << ticks;
+    EXPECT_NEAR(g.Xpos, 112, 0.1);
+    EXPECT_EQ(g.Ypos, 200);
     // Speed and spin at the friction limit stop at once, before moving.
-    GoblaRec& g = m.Gobla(1);
     Put(m, 1, 100, 100, 2 * m.Ftr, 0);
     g.U = 3 * m.Ftr;
     MovePiece(m, g, 1.0, nullptr);
-    EXPECT_EQ(g.Xvec, 0.0);
-    EXPECT_EQ(g.U, 0.0);
-    EXPECT_EQ(g.Xpos, 100);
-}
-
-TEST(Motion, SpinDecaysAndHeadingWrapsOnceEachWay) {
-    Module1 m = Bare(2);
-    GoblaRec& g = m.Gobla(1);
-    Put(m, 1, 100, 100);
-    g.U = 0.5;
+    EXPECT_EQ(State(g), std::tuple(100.0, 100.0, 0.0, 0.0, 0.0));
+    g.U = 0.5; // spin decays to nothing in nine steps
     for (int i = 0; i < 8; ++i)
         MovePiece(m, g, 1.0, nullptr);
     EXPECT_NEAR(g.U, 0.02, 1e-12);
     MovePiece(m, g, 1.0, nullptr);
     EXPECT_EQ(g.U, 0.0);
-    struct Case {
-        double phi, u, want;
-    };
+}
+
+TEST(Motion, HeadingWrapsOnceEachWay) {
+    Module1 m = Bare(2);
+    GoblaRec& g = m.Gobla(1);
     const double P2 = 2 * m.Pi;
-    const Case cases[] = {
+    const double cases[][3] = {
         {6.3, 0, 6.3 - P2}, {-6.3, 0, -6.3 + P2}, {6.0, 0, 6.0}, {6.0, -0.5, 6.0 + 0.44 - P2}};
-    for (const Case& c : cases) {
-        g.Phi = c.phi;
-        g.U = c.u;
+    for (const auto& c : cases) {
+        g.Phi = c[0];
+        g.U = c[1];
         MovePiece(m, g, 1.0, nullptr);
-        EXPECT_NEAR(g.Phi, c.want, 1e-12) << c.phi << " " << c.u;
+        EXPECT_NEAR(g.Phi, c[2], 1e-12) << c[0] << " " << c[1];
     }
     EXPECT_NEAR(g.U, -0.44, 1e-12);
 }
@@ -92,40 +61,31 @@ TEST(Motion, CentreOnTheEdgeStaysBeyondItPerishes) {
     Put(m, 2, 0.01, 10, -0.1, 0);
     MovePiece(m, m.Gobla(2), 1.0, &ev);
     EXPECT_FALSE(m.Gobla(2).Life);
-    EXPECT_EQ(m.Gobla(2).Xpos, -100);
-    EXPECT_EQ(m.Gobla(2).Ypos, -100);
-    EXPECT_EQ(m.Gobla(2).Xvec, 0);
+    EXPECT_EQ(State(m.Gobla(2)), std::tuple(-100.0, -100.0, 0.0, 0.0, 0.0));
     EXPECT_EQ(ev.perished, std::vector<i16>{2});
 }
 
-TEST(Motion, ObstaclesAndWallsNeverMoveOrTakeStrikes) {
+TEST(Motion, ObstaclesAndWallsStandWhereTheyBelongAndNeverMove) {
     Module1 m = Bare(2);
     test::AddObstacle(m, 300, 200);
     test::AddWalls(m, 1, true);
+    EXPECT_EQ(ObjectCount(m), 5);
+    EXPECT_EQ(std::tuple(m.Gobla(4).Ypos, m.Gobla(5).Ypos), std::tuple(-1e6, 1000400.0));
     for (int k = 3; k <= 5; ++k) {
         GoblaRec& g = m.Gobla(k);
         g.Xvec = 5;
         g.U = 1;
-        const double x = g.Xpos;
+        const auto before = State(g);
         MovePiece(m, g, 1.0, nullptr);
         Segment s{g.Xpos, g.Ypos - 20, g.Xpos + 50, g.Ypos}, c = s;
         StrikePush(g, s);
         ContactPush(g, c);
-        EXPECT_EQ(g.Xpos, x);
-        EXPECT_EQ(g.Xvec, 5);
-        EXPECT_EQ(g.U, 1);
+        EXPECT_EQ(State(g), before) << k;
     }
-    EXPECT_EQ(m.Gobla(4).RName, "Stenka1");
-    EXPECT_EQ(m.Gobla(4).Ypos, -1000000);
-    EXPECT_EQ(m.Gobla(5).RName, "Stenka2");
-    EXPECT_EQ(m.Gobla(5).Ypos, 1000400);
-    EXPECT_EQ(ObjectCount(m), 5);
-    // The first wall position stands along y, beyond x = 0 and x = MaxX.
-    Module1 w = Bare(3);
+    Module1 w = Bare(3); // the first position: along y beyond x = 0 and x = MaxX
     test::AddWalls(w, 0, true);
-    EXPECT_EQ(w.Gobla(4).Xpos, -1000000);
-    EXPECT_EQ(w.Gobla(4).Ypos, 200);
-    EXPECT_EQ(w.Gobla(5).Xpos, 1000600);
+    EXPECT_EQ(std::tuple(w.Gobla(4).Xpos, w.Gobla(4).Ypos, w.Gobla(5).Xpos),
+              std::tuple(-1e6, 200.0, 1000600.0));
     EXPECT_EQ(w.Gobla(5).Model, kModelWall);
     test::AddWalls(w, 0, false);
     EXPECT_EQ(ObjectCount(w), 4);
@@ -138,21 +98,16 @@ TEST(Strike, CentreGivesSpeedOffCentreGivesSpin) {
     g.M = 7;
     Segment s{100, 80, 100, 30};
     StrikePush(g, s);
-    EXPECT_EQ(g.Xvec, 0);
-    EXPECT_EQ(g.Yvec, -10);
-    EXPECT_EQ(g.U, 0);
-    EXPECT_EQ(s[2], 0);
-    EXPECT_EQ(s[3], -50);
-    Put(m, 1, 100, 100);
+    EXPECT_EQ(State(g), std::tuple(100.0, 100.0, 0.0, -10.0, 0.0));
+    EXPECT_EQ(std::tuple(s[2], s[3]), std::tuple(0.0, -50.0));
     Segment l{80, 100, 80, 50}; // left rim: r = (20, 0), d = (0, -50)
     StrikePush(g, l);
     EXPECT_DOUBLE_EQ(g.U, -1.0);
     // A strike point on the centre itself stays finite, without spin.
-    GoblaRec h = m.Gobla(2);
+    GoblaRec& h = m.Gobla(2);
     Segment c{h.Xpos, h.Ypos, h.Xpos + 10, h.Ypos};
     StrikePush(h, c);
-    EXPECT_EQ(h.U, 0);
-    EXPECT_EQ(h.Xvec, 2);
+    EXPECT_EQ(std::tuple(h.Xvec, h.U), std::tuple(2.0, 0.0));
 }
 
 TEST(Sound, KnockOnlyOnAWholeQuietStepAfterAContact) {
@@ -162,19 +117,185 @@ TEST(Sound, KnockOnlyOnAWholeQuietStepAfterAContact) {
     Put(m, 2, 400, 100);
     m.ContactSound = kTrue;
     PhysicsStep(m, 0.5, &ev);
-    EXPECT_EQ(ev.knocks, 0);
-    EXPECT_TRUE(m.ContactSound);
+    EXPECT_EQ(std::tuple(ev.knocks, m.ContactSound), std::tuple(0, kTrue));
     PhysicsStep(m, 1.0, &ev);
-    EXPECT_EQ(ev.knocks, 1);
-    EXPECT_FALSE(m.ContactSound);
-    // A contact sets the flag; the next quiet tick knocks.
-    Put(m, 1, 100, 100, 3, 0);
+    EXPECT_EQ(std::tuple(ev.knocks, m.ContactSound), std::tuple(1, kFalse));
+    Put(m, 1, 100, 100, 3, 0); // a contact sets the flag; the next quiet tick knocks
     Put(m, 2, 142, 100);
     PhysicsStep(m, 1.0, &ev);
-    EXPECT_EQ(ev.knocks, 1);
-    EXPECT_TRUE(m.ContactSound);
+    EXPECT_EQ(std::tuple(ev.knocks, m.ContactSound), std::tuple(1, kTrue));
     test::RunToRest(m, &ev);
     EXPECT_EQ(ev.knocks, 2);
+}
+
+TEST(Overlap, TouchingPerishedTurnedAndFirstCirclePair) {
+    EXPECT_FALSE(CirclesOverlap({0, 0, 20}, {40, 0, 20}));
+    EXPECT_TRUE(CirclesOverlap({0, 0, 20}, {39.999, 0, 20}));
+    EXPECT_FALSE(CirclesOverlap({0, 0, 3}, {0, 5, 2}));
+    Module1 m = Bare(2, 0);
+    Put(m, 1, 100, 100); // circles at (100, 100) and (100, 86)
+    Put(m, 2, 100, 60);  // just touches circle 1, overlaps circle 2
+    const auto kl = PairContact(m, m.Gobla(1), m.Gobla(2));
+    EXPECT_EQ(std::tuple(kl[0], kl[1]), std::tuple(2, 1));
+    m.Gobla(1).Life = kFalse;
+    EXPECT_EQ(PairContact(m, m.Gobla(1), m.Gobla(2))[0], -1);
+    m.Gobla(1).Phi = m.Pi / 2; // circle 2 (0, -14) turns to the right
+    const Circle w = WorldCircle(m, m.Gobla(1), 2);
+    EXPECT_NEAR(w.x, 114, 1e-9);
+    EXPECT_NEAR(w.y, 100, 1e-9);
+    EXPECT_EQ(w.r, 14);
+}
+
+TEST(Resolve, PushesScaleWithMassAndBadMassCountsAsOne) {
+    // One push needed, then two more: three pushes of 0.2, divided by the mass.
+    const double cases[][4] = {{1, 1, -0.6, 0.6}, {1, 2, -0.6, 0.3}, {0, -5, -0.6, 0.6}};
+    for (const auto& c : cases) {
+        Module1 m = Bare(2);
+        Put(m, 1, 100, 100);
+        Put(m, 2, 140 - 1e-7, 100);
+        m.Gobla(1).M = static_cast<i16>(c[0]);
+        m.Gobla(2).M = static_cast<i16>(c[1]);
+        ResolveContact(m, 0.000001, Contact{1, 2, 1, 1}, nullptr);
+        EXPECT_NEAR(m.Gobla(1).Xvec, c[2], 1e-12) << c[0] << " " << c[1];
+        EXPECT_NEAR(m.Gobla(2).Xvec, c[3], 1e-12) << c[0] << " " << c[1];
+        EXPECT_EQ(std::tuple(m.Gobla(1).U, m.Gobla(2).Yvec), std::tuple(0.0, 0.0));
+    }
+}
+
+TEST(Resolve, ConcentricCirclesAndZeroLeverArmStayFinite) {
+    Module1 m = Bare(2);
+    Put(m, 1, 300, 200);
+    Put(m, 2, 300, 200);
+    ResolveContact(m, 0.000001, Contact{1, 2, 1, 1}, nullptr);
+    EXPECT_TRUE(m.Gobla(1).Xvec < 0 && m.Gobla(2).Xvec > 0); // same centres: apart along x
+    EXPECT_EQ(m.Gobla(1).Yvec, 0);
+    Module1 k = Bare(2, 0);
+    Put(k, 1, 300, 200); // circle 2 at (300, 186)
+    Put(k, 2, 300, 186); // circle 1 there too: apart along the centres
+    ResolveContact(k, 0.000001, Contact{1, 2, 2, 1}, nullptr);
+    EXPECT_EQ(k.Gobla(1).Xvec, 0);
+    EXPECT_TRUE(k.Gobla(1).Yvec > 0 && k.Gobla(2).Yvec < 0);
+    // A push through the centre gives no spin; one without direction nothing.
+    GoblaRec& g = k.Gobla(3);
+    Put(k, 3, 100, 100);
+    Segment s{100, 100, 100, 86}, z{100, 100, 100, 100};
+    ContactPush(g, s);
+    ContactPush(g, z);
+    EXPECT_EQ(std::tuple(g.Yvec, g.U), std::tuple(-0.2, 0.0));
+    EXPECT_TRUE(test::Finite(m) && test::Finite(k));
+}
+
+TEST(Contact, HeadOnRoundPiecesPartSymmetrically) {
+    Module1 m = Bare(2);
+    Put(m, 1, 200, 200, 1, 0);
+    Put(m, 2, 250, 200, -1, 0);
+    for (int t = 0; t < 10; ++t)
+        PhysicsStep(m, 1.0, nullptr);
+    const GoblaRec& a = m.Gobla(1);
+    const GoblaRec& b = m.Gobla(2);
+    EXPECT_EQ(std::tuple(a.Yvec, b.Yvec, a.U), std::tuple(0.0, 0.0, 0.0));
+    EXPECT_LE(a.Xvec, 0);
+    EXPECT_DOUBLE_EQ(a.Xvec, -b.Xvec);
+    EXPECT_GE(b.Xpos - a.Xpos, 40);
+    EXPECT_TRUE(a.Life && b.Life);
+}
+
+TEST(Contact, ObstacleBouncesWallPositionDecidesBounceOrFall) {
+    Module1 m = Bare(2);
+    Put(m, 1, 100, 200, 3, 0);
+    Put(m, 2, 500, 380);
+    test::AddObstacle(m, 160, 200);
+    EXPECT_GT(test::RunToRest(m, nullptr), 0);
+    EXPECT_LT(m.Gobla(1).Xpos, 130);
+    EXPECT_EQ(State(m.Gobla(3)), std::tuple(160.0, 200.0, 0.0, 0.0, 0.0));
+    EXPECT_EQ(m.Gobla(2).Xpos, 500);
+    for (i16 mode : {i16{0}, i16{1}}) {
+        Module1 w = Bare(2);
+        Put(w, 1, 40, 200, -5, 0);
+        Put(w, 2, 500, 200);
+        test::AddWalls(w, mode, true);
+        Events ev;
+        test::RunToRest(w, &ev);
+        EXPECT_EQ(w.Gobla(1).Life != 0, mode == 0);
+        EXPECT_EQ(ev.perished.size(), mode == 0 ? 0u : 1u);
+        EXPECT_TRUE(mode != 0 || w.Gobla(1).Xpos > 20);
+    }
+}
+
+TEST(Perish, StrikerFallingLastWritesTheOrderAndListsNeverOverflow) {
+    Module1 m = Bare(6);
+    Events ev;
+    Perish(m, 3, &ev);
+    Perish(m, 5, &ev);
+    EXPECT_EQ(std::tuple(m.NewSgin, m.SginList(1), m.SginList(2)), std::tuple(2, 3, 5));
+    Perish(m, 1, &ev);
+    EXPECT_EQ(std::tuple(m.CurSgin, m.WS(1), m.WS(2), m.WS(3)), std::tuple(3, 1, 5, 3));
+    EXPECT_EQ(std::tuple(m.Gobla(1).Sginul, m.NewSgin), std::tuple(2, 0));
+    EXPECT_EQ(ev.perished, (std::vector<i16>{3, 5, 1}));
+    Perish(m, 4, &ev); // later in the same strike: a new list
+    EXPECT_EQ(std::tuple(m.NewSgin, m.SginList(1)), std::tuple(1, 4));
+
+    Module1 f = Bare(8);
+    f.NewSgin = f.CurSgin = 7;
+    Perish(f, 2, nullptr); // list full: counted no further
+    EXPECT_EQ(f.NewSgin, 7);
+    Perish(f, 1, nullptr);
+    EXPECT_EQ(std::tuple(f.CurSgin, f.NewSgin), std::tuple(8, 0));
+    Perish(f, 0, nullptr);
+    Perish(f, 17, nullptr);
+}
+
+TEST(Perish, ProbeOffTheTableKillsBeforeAMidStepHit) {
+    Module1 m = Bare(2);
+    Put(m, 1, 580, 200, 30, 0);  // ends the step beyond x = 600
+    Put(m, 2, 595, 240, 0, -30); // crosses its path
+    Events ev;
+    PhysicsStep(m, 1.0, &ev);
+    EXPECT_FALSE(m.Gobla(1).Life);
+    EXPECT_EQ(m.Gobla(1).Xpos, -100);
+    EXPECT_EQ(ev.perished, std::vector<i16>{1});
+    EXPECT_EQ(std::tuple(m.CurSgin, m.WS(1)), std::tuple(1, 1));
+    EXPECT_EQ(m.Gobla(2).Xvec, 0); // it met nothing
+}
+
+TEST(Bounds, StuckPairsAndOverlappingFixedObjectsComeToRest) {
+    Module1 m = Bare(2);
+    Put(m, 1, 300, 200);
+    Put(m, 2, 300, 200);
+    m.Gobla(1).M = m.Gobla(2).M = 1000;
+    PhysicsStep(m, 1.0, nullptr);
+    EXPECT_TRUE(test::Finite(m));
+    EXPECT_GE(test::RunToRest(m, nullptr, 100000), 0);
+    Module1 o = Bare(2);
+    Put(o, 1, 100, 200, 3, 0);
+    Put(o, 2, 500, 380);
+    test::AddObstacle(o, 300, 5);   // overlaps the wall along y = 0
+    test::AddObstacle(o, 300, 12);  // and the first obstacle
+    test::AddObstacle(o, 160, 200); // in piece 1's way
+    test::AddWalls(o, 1, true);
+    test::RunToRest(o, nullptr);
+    EXPECT_LT(o.Gobla(1).Xpos, 130);
+    for (i16 model = 0; model < 4; ++model) { // eight overlapping on the smallest table
+        Module1 s = Bare(8, model, 200, 200);
+        s.LoadedGame = kTrue;
+        PlacePieces(s);
+        test::AddWalls(s, 1, true);
+        s.Gobla(1).Xvec = 10;
+        EXPECT_GE(test::RunToRest(s, nullptr), 1) << model;
+        EXPECT_TRUE(test::Finite(s)) << model;
+    }
+}
+
+TEST(Bounds, BadIntervalsDoNothingANaNCentreFalls) {
+    Module1 m = Bare(2);
+    Put(m, 1, 300, 200, 1, 0);
+    for (double dt : {0.0, -1.0, std::nan("")})
+        PhysicsStep(m, dt, nullptr);
+    EXPECT_EQ(m.Gobla(1).Xpos, 300);
+    Put(m, 1, std::nan(""), 200);
+    PhysicsStep(m, 1.0, nullptr);
+    EXPECT_FALSE(m.Gobla(1).Life);
+    EXPECT_TRUE(test::Finite(m));
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include "physics/Physics.h"
 
 #include <cmath>
+#include <tuple>
 #include <vector>
 
 namespace kv::test {
@@ -42,6 +43,11 @@ inline void Put(Module1& m, int k, double x, double y, double vx = 0, double vy 
     g.Ypos = y;
     g.Xvec = vx;
     g.Yvec = vy;
+}
+
+// Position, speed and spin, to compare in one go.
+inline auto State(const GoblaRec& g) {
+    return std::tuple(g.Xpos, g.Ypos, g.Xvec, g.Yvec, g.U);
 }
 
 // Obstacles go into the slots after the players; walls after them.
