@@ -184,8 +184,7 @@ TEST(Outline, StrikePointPerModel) {
                           {2, Pi / 2, 0, 20},
                           {2, 0.3, 0.3, 20}, // turned with the piece
                           {3, 1.234, -2, 20},
-                          {4, 1.0, 0, 0}, // no outline: the centre
-                          {5, 1.0, 0, 0}};
+                          {4, 1.0, 0, 0}}; // no outline: the centre
     Module1 m = Bare(2);
     GoblaRec g = m.Gobla(1);
     g.Xpos = g.Ypos = 100;

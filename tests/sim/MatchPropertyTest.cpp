@@ -20,15 +20,10 @@ bool AllFinite(const kv::Module1& m) {
 }
 
 void CheckTurnInvariants(const kv::Module1& m, const kv::MatchScreen& screen, const char* what) {
-    ASSERT_GE(m.CurNG, 1) << what;
-    ASSERT_LE(m.CurNG, m.MaxGamers) << what;
+    ASSERT_TRUE(m.CurNG >= 1 && m.CurNG <= m.MaxGamers) << what;
     EXPECT_EQ(m.CurG, m.KH(m.CurNG)) << what;
-    if (!screen.GameOver()) {
-        EXPECT_NE(m.Gobla(m.CurG).Life, 0) << what;
-    }
-    EXPECT_GE(m.CurSgin, 0) << what;
-    EXPECT_LE(m.CurSgin, m.MaxGamers) << what;
-    EXPECT_LE(m.NewSgin, 7) << what;
+    EXPECT_TRUE(screen.GameOver() || m.Gobla(m.CurG).Life != 0) << what;
+    EXPECT_TRUE(m.CurSgin >= 0 && m.CurSgin <= m.MaxGamers && m.NewSgin <= 7) << what;
     int sginul = 0;
     for (int i = 1; i <= m.MaxGamers; ++i)
         sginul += m.Gobla(i).Sginul;
