@@ -65,12 +65,11 @@ TEST(Motion, CentreOnTheEdgeStaysBeyondItPerishes) {
     EXPECT_EQ(ev.perished, std::vector<i16>{2});
 }
 
-TEST(Motion, ObstaclesAndWallsStandWhereTheyBelongAndNeverMove) {
+TEST(Motion, ObstaclesAndWallsNeverMove) {
     Module1 m = Bare(2);
     test::AddObstacle(m, 300, 200);
     test::AddWalls(m, 1, true);
     EXPECT_EQ(ObjectCount(m), 5);
-    EXPECT_EQ(std::tuple(m.Gobla(4).Ypos, m.Gobla(5).Ypos), std::tuple(-1e6, 1000400.0));
     for (int k = 3; k <= 5; ++k) {
         GoblaRec& g = m.Gobla(k);
         g.Xvec = 5;
@@ -82,13 +81,8 @@ TEST(Motion, ObstaclesAndWallsStandWhereTheyBelongAndNeverMove) {
         ContactPush(g, c);
         EXPECT_EQ(State(g), before) << k;
     }
-    Module1 w = Bare(3); // the first position: along y beyond x = 0 and x = MaxX
-    test::AddWalls(w, 0, true);
-    EXPECT_EQ(std::tuple(w.Gobla(4).Xpos, w.Gobla(4).Ypos, w.Gobla(5).Xpos),
-              std::tuple(-1e6, 200.0, 1000600.0));
-    EXPECT_EQ(w.Gobla(5).Model, kModelWall);
-    test::AddWalls(w, 0, false);
-    EXPECT_EQ(ObjectCount(w), 4);
+    test::AddWalls(m, 0, false); // without the mirror wall
+    EXPECT_EQ(ObjectCount(m), 4);
 }
 
 TEST(Strike, CentreGivesSpeedOffCentreGivesSpin) {
