@@ -16,11 +16,11 @@ inline std::string ReadBytes(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
 }
 
-inline unsigned U16(const std::string& b, size_t at) {
-    return static_cast<unsigned char>(b[at]) | static_cast<unsigned char>(b[at + 1]) << 8;
-}
 inline unsigned long U32(const std::string& b, size_t at) {
-    return U16(b, at) | static_cast<unsigned long>(U16(b, at + 2)) << 16;
+    unsigned long v = 0;
+    for (size_t i = 4; i-- > 0;)
+        v = v << 8 | static_cast<unsigned char>(b.at(at + i));
+    return v;
 }
 
 } // namespace kv::testdata

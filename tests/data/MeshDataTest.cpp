@@ -1,6 +1,5 @@
-// Every mesh of the scene loads the way the scene layer loads it, with the
-// size and placement the scene relies on; the pieces look exactly like the
-// circles the physics collides.
+// Every mesh loads through Assimp the way the scene loads it, with the size and
+// placement the scene relies on; the pieces are exactly the physics circles.
 #include "DataFiles.h"
 #include "match/Module1.h"
 #include "physics/Physics.h"
@@ -11,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -22,11 +23,9 @@ namespace {
 using kv::testdata::GameData;
 
 struct Part {
-    std::string material;
     aiColor3D diffuse;
     std::string texture;
-    std::vector<aiVector3D> verts;
-    std::vector<aiVector3D> normals;
+    std::vector<aiVector3D> verts, normals;
     std::vector<std::array<unsigned, 3>> tris;
 };
 
@@ -35,19 +34,16 @@ struct Loaded {
     std::string error;
     std::vector<Part> parts;
     aiVector3D lo{FLT_MAX, FLT_MAX, FLT_MAX}, hi{-FLT_MAX, -FLT_MAX, -FLT_MAX};
-    size_t triangles = 0;
-    size_t nonTriangles = 0;
+    size_t triangles = 0, nonTriangles = 0;
 };
 
 void Walk(const aiScene* s, const aiNode* n, aiMatrix4x4 t, Loaded& out) {
     t = t * n->mTransformation;
-    aiMatrix3x3 rot(t);
+    const aiMatrix3x3 rot(t);
     for (unsigned i = 0; i < n->mNumMeshes; ++i) {
         const aiMesh* m = s->mMeshes[n->mMeshes[i]];
-        Part p;
         const aiMaterial* mat = s->mMaterials[m->mMaterialIndex];
-        aiString name;
-        if (mat->Get(AI_MATKEY_NAME, name) == AI_SUCCESS) p.material = name.C_Str();
+        Part p;
         mat->Get(AI_MATKEY_COLOR_DIFFUSE, p.diffuse);
         aiString tex;
         if (mat->GetTexture(aiTextureType_DIFFUSE, 0, &tex) == AI_SUCCESS) p.texture = tex.C_Str();
@@ -88,58 +84,39 @@ Loaded Load(const std::string& file) {
     return out;
 }
 
-struct Box {
-    const char* file;
-    aiVector3D lo, hi;
-};
-
-// The boxes the scene's placements are built on (imported coordinates).
-const Box kBoxes[] = {
-    {"goblatable.x", {0, -4, -50}, {100, 0, 0}},
-    {"nozhka.x", {-2.5f, -64, -2.5f}, {2.5f, 2, 2.5f}},
-    {"border1.x", {-100, 0, -5}, {0, 20, 0}},
-    {"pipa.x", {-10, 0, -10}, {10, 20, 10}},
-    {"pot.x", {-16, 0, -16}, {16, 22, 16}},
-    {"ball.x", {-5, -5, -5}, {5, 5, 5}},
-    {"point.x", {-12, 0, 0}, {12, 2, 100}},
-    {"centerpoint.x", {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}},
-    {"lamp.x", {-24, -62, -24}, {24, 0, 24}},
-    // Model n seen from above: x over the circles, z = -(piece y).
-    {"gobla0.x", {-20, 0, -20}, {20, 4.05f, 28}},
-    {"gobla1.x", {-14, 0, -14}, {14, 4.05f, 28}},
-    {"gobla2.x", {-20, 0, -20}, {20, 4.05f, 20}},
-    {"gobla3.x", {-20, 0, -20}, {20, 4.05f, 20}},
-    {"gobla0_gray.x", {-20, 0, -20}, {20, 4.05f, 28}},
-    {"gobla1_gray.x", {-14, 0, -14}, {14, 4.05f, 28}},
-    {"gobla2_gray.x", {-20, 0, -20}, {20, 4.05f, 20}},
-    {"gobla3_gray.x", {-20, 0, -20}, {20, 4.05f, 20}},
-};
-
-TEST(MeshData, EveryMeshLoadsWithItsBoxAndConsistentFaces) {
-    for (const Box& b : kBoxes) {
-        SCOPED_TRACE(b.file);
-        const Loaded m = Load(b.file);
-        ASSERT_TRUE(m.ok) << m.error;
-        EXPECT_GT(m.triangles, 0u);
-        EXPECT_EQ(m.nonTriangles, 0u);
-        const float tol = 0.01f;
-        EXPECT_NEAR(m.lo.x, b.lo.x, tol);
-        EXPECT_NEAR(m.lo.y, b.lo.y, tol);
-        EXPECT_NEAR(m.lo.z, b.lo.z, tol);
-        EXPECT_NEAR(m.hi.x, b.hi.x, tol);
-        EXPECT_NEAR(m.hi.y, b.hi.y, tol);
-        EXPECT_NEAR(m.hi.z, b.hi.z, tol);
-    }
+std::string PieceFile(int model, bool gray) {
+    return "gobla" + std::to_string(model) + (gray ? "_gray.x" : ".x");
 }
 
-// Faces wound against their normals are culled away or lit from behind.
-TEST(MeshData, WindingAgreesWithNormalsEverywhere) {
+// Every mesh has triangles wound along their normals (else culled away or lit
+// from behind) and the box the scene's placements are built on.
+TEST(MeshData, EveryMeshLoadsWithItsBoxAndWinding) {
+    std::map<std::string, std::pair<aiVector3D, aiVector3D>> boxes = {
+        {"goblatable.x", {{0, -4, -50}, {100, 0, 0}}},
+        {"nozhka.x", {{-2.5f, -64, -2.5f}, {2.5f, 2, 2.5f}}},
+        {"border1.x", {{-100, 0, -5}, {0, 20, 0}}},
+        {"pipa.x", {{-10, 0, -10}, {10, 20, 10}}},
+        {"pot.x", {{-16, 0, -16}, {16, 22, 16}}},
+        {"ball.x", {{-5, -5, -5}, {5, 5, 5}}},
+        {"point.x", {{-12, 0, 0}, {12, 2, 100}}},
+        {"centerpoint.x", {{-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}}},
+        {"lamp.x", {{-24, -62, -24}, {24, 0, 24}}},
+    };
+    // Model n seen from above: x over the circles, z = -(piece y).
+    const float half[4] = {20, 14, 20, 20}, front[4] = {28, 28, 20, 20};
+    for (int model = 0; model < 4; ++model)
+        for (bool gray : {false, true})
+            boxes[PieceFile(model, gray)] = {{-half[model], 0, -half[model]},
+                                             {half[model], 4.05f, front[model]}};
+    size_t boxed = 0;
     for (const auto& entry : std::filesystem::directory_iterator(GameData("mesh"))) {
-        if (entry.path().extension() != ".x") continue;
         const std::string file = entry.path().filename().string();
+        if (entry.path().extension() != ".x") continue;
         SCOPED_TRACE(file);
         const Loaded m = Load(file);
         ASSERT_TRUE(m.ok) << m.error;
+        EXPECT_GT(m.triangles, 0u);
+        EXPECT_EQ(m.nonTriangles, 0u);
         size_t against = 0, degenerate = 0;
         for (const Part& p : m.parts)
             for (const auto& t : p.tris) {
@@ -153,62 +130,35 @@ TEST(MeshData, WindingAgreesWithNormalsEverywhere) {
             }
         EXPECT_EQ(against, 0u);
         EXPECT_LE(degenerate, 2u);
+        const auto box = boxes.find(file);
+        if (box == boxes.end()) continue;
+        ++boxed;
+        for (unsigned k = 0; k < 3; ++k) {
+            EXPECT_NEAR(m.lo[k], box->second.first[k], 0.01f) << "axis " << k;
+            EXPECT_NEAR(m.hi[k], box->second.second[k], 0.01f) << "axis " << k;
+        }
     }
+    EXPECT_EQ(boxed, boxes.size());
 }
 
-TEST(MeshData, FiguresHaveTheirSizeAndPlace) {
-    const Loaded swin = Load("swin.x");
-    ASSERT_TRUE(swin.ok) << swin.error;
+TEST(MeshData, SwinFitsTheRoomAndTheDeskTopCarriesItsTexture) {
+    const Loaded swin = Load("swin.x"), table = Load("goblatable.x");
+    ASSERT_TRUE(swin.ok && table.ok) << swin.error << table.error;
     EXPECT_GT(swin.hi.x - swin.lo.x, 90);
     EXPECT_LT(swin.hi.x - swin.lo.x, 120);
     // It stands against the room's wall at z = 150 and must not poke through it.
     EXPECT_LE(swin.hi.z, 0.01f);
-    bool pink = false;
-    for (const Part& p : swin.parts)
-        pink |=
-            p.diffuse.r > 0.9f && p.diffuse.g > 0.5f && p.diffuse.b > 0.5f && p.diffuse.g < 0.8f;
-    EXPECT_TRUE(pink);
-
-    // Leg: 0.5 scale at y = -3 reaches from under the desk top to the floor at -35.
-    const Loaded leg = Load("nozhka.x");
-    ASSERT_TRUE(leg.ok);
-    EXPECT_FLOAT_EQ(-3 + 0.5f * leg.lo.y, -35);
-    const Loaded table = Load("goblatable.x");
-    ASSERT_TRUE(table.ok);
-    EXPECT_FLOAT_EQ(-3 + 0.5f * leg.hi.y, 0.5f * table.lo.y);
-
-    // The lamp hangs at 100 with scale 0.4 and stays above the point light at 80.
-    const Loaded lamp = Load("lamp.x");
-    ASSERT_TRUE(lamp.ok);
-    EXPECT_GT(100 + 0.4f * lamp.lo.y, 70);
-}
-
-TEST(MeshData, DeskTopCarriesItsTexture) {
-    const Loaded table = Load("goblatable.x");
-    ASSERT_TRUE(table.ok);
     bool textured = false;
-    for (const Part& p : table.parts)
-        if (p.texture == "goblatable.bmp") {
-            textured = true;
-            for (const aiVector3D& v : p.verts)
-                EXPECT_NEAR(v.y, 0, 1e-4);
-        }
+    for (const Part& p : table.parts) {
+        if (p.texture != "goblatable.bmp") continue;
+        textured = true;
+        for (const aiVector3D& v : p.verts)
+            EXPECT_NEAR(v.y, 0, 1e-4); // flat on top
+    }
     EXPECT_TRUE(textured);
-    EXPECT_TRUE(std::filesystem::exists(GameData("mesh/goblatable.bmp")));
 }
 
-// ---- pieces against their contact circles ----
-
-// The circles the physics collides, from the physics itself.
-std::vector<kv::Circle> Circles(int model) {
-    kv::Module1 m;
-    kv::SetMatchDefaults(m);
-    kv::BuildShapes(m);
-    const kv::ShapeRec& shape = m.Shapes[static_cast<size_t>(model)];
-    return std::vector<kv::Circle>(shape.c.begin() + 1, shape.c.begin() + 1 + shape.count);
-}
-
-// Signed distance outside the union (negative inside).
+// Signed distance outside the union of circles (negative inside).
 double Outside(const std::vector<kv::Circle>& cs, double x, double y) {
     double best = 1e9;
     for (const kv::Circle& c : cs)
@@ -216,42 +166,49 @@ double Outside(const std::vector<kv::Circle>& cs, double x, double y) {
     return best;
 }
 
-TEST(MeshData, PieceOutlinesAreTheUnionOfTheirCircles) {
-    for (int model = 0; model < 4; ++model)
-        for (const char* suffix : {".x", "_gray.x"}) {
-            const std::string file = "gobla" + std::to_string(model) + suffix;
-            SCOPED_TRACE(file);
-            const Loaded m = Load(file);
+float Diff(aiColor3D a, aiColor3D b) {
+    return std::fabs(a.r - b.r) + std::fabs(a.g - b.g) + std::fabs(a.b - b.b);
+}
+
+// Each piece is the union of its physics circles, with its heading and its colour.
+TEST(MeshData, PiecesAreTheirPhysicsCirclesWithHeadingAndColour) {
+    std::vector<aiColor3D> bodies;
+    kv::Module1 phys;
+    kv::SetMatchDefaults(phys);
+    kv::BuildShapes(phys);
+    for (int model = 0; model < 4; ++model) {
+        const kv::ShapeRec& shape = phys.Shapes[static_cast<size_t>(model)];
+        const std::vector<kv::Circle> circles(shape.c.begin() + 1,
+                                              shape.c.begin() + 1 + shape.count);
+        ASSERT_FALSE(circles.empty());
+        for (bool gray : {false, true}) {
+            SCOPED_TRACE(PieceFile(model, gray));
+            const Loaded m = Load(PieceFile(model, gray));
             ASSERT_TRUE(m.ok) << m.error;
-            const auto circles = Circles(model);
-            // Piece point (x, y) is imported (x, h, -y).
+            // Piece point (x, y) is imported (x, h, -y); the top face lies at h = 4.
             std::vector<std::pair<double, double>> top;
             double topArea = 0;
+            auto onTop = [](const aiVector3D& v) { return std::fabs(v.y - 4) < 1e-3; };
             for (const Part& p : m.parts) {
-                for (const aiVector3D& v : p.verts)
+                for (const aiVector3D& v : p.verts) {
                     EXPECT_LE(Outside(circles, v.x, -v.z), 2e-3) << v.x << " " << -v.z;
+                    if (onTop(v)) top.push_back({v.x, -v.z});
+                }
                 for (const auto& t : p.tris) {
                     const aiVector3D a = p.verts[t[0]], b = p.verts[t[1]], c = p.verts[t[2]];
-                    if (std::fabs(a.y - 4) > 1e-3 || std::fabs(b.y - 4) > 1e-3 ||
-                        std::fabs(c.y - 4) > 1e-3)
-                        continue;
-                    topArea += 0.5 * ((b - a) ^ (c - a)).y;
+                    if (onTop(a) && onTop(b) && onTop(c)) topArea += 0.5 * ((b - a) ^ (c - a)).y;
                 }
-                for (const aiVector3D& v : p.verts)
-                    if (std::fabs(v.y - 4) < 1e-3) top.push_back({v.x, -v.z});
             }
             // Each circle's extreme point that lies on the outline is reached.
-            ASSERT_FALSE(circles.empty());
             for (const kv::Circle& c : circles) {
                 const double ex[4][2] = {
                     {c.x + c.r, c.y}, {c.x - c.r, c.y}, {c.x, c.y + c.r}, {c.x, c.y - c.r}};
                 for (const auto& e : ex) {
-                    if (Outside(circles, e[0], e[1]) < -1e-6) continue; // covered by another circle
+                    if (Outside(circles, e[0], e[1]) < -1e-6) continue; // inside another circle
                     double nearest = 1e9;
                     for (const auto& [x, y] : top)
                         nearest = std::min(nearest, std::hypot(x - e[0], y - e[1]));
-                    EXPECT_LT(nearest, 2e-3) << "circle (" << c.x << ", " << c.y << ", " << c.r
-                                             << ") extreme (" << e[0] << ", " << e[1] << ")";
+                    EXPECT_LT(nearest, 2e-3) << "extreme (" << e[0] << ", " << e[1] << ")";
                 }
             }
             // The top face covers the union: compare areas on a fine grid.
@@ -261,52 +218,35 @@ TEST(MeshData, PieceOutlinesAreTheUnionOfTheirCircles) {
                 for (double x = -22; x <= 22; x += h)
                     if (Outside(circles, x, y) < 0) inside += h * h;
             EXPECT_NEAR(topArea, inside, inside * 0.01);
-        }
-}
 
-TEST(MeshData, PiecesShowTheirHeadingAndTheirColour) {
-    std::vector<aiColor3D> bodies;
-    for (int model = 0; model < 4; ++model)
-        for (bool gray : {false, true}) {
-            const std::string file = "gobla" + std::to_string(model) + (gray ? "_gray.x" : ".x");
-            SCOPED_TRACE(file);
-            const Loaded m = Load(file);
-            ASSERT_TRUE(m.ok);
+            // A body and, on top, a mark of another colour whose tip points along
+            // the piece's own +y (imported -z), on the centre line.
             ASSERT_EQ(m.parts.size(), 2u);
-            // The body is the larger part; the mark sits on top of it.
-            const Part& body =
-                m.parts[0].verts.size() > m.parts[1].verts.size() ? m.parts[0] : m.parts[1];
-            const Part& mark = &body == &m.parts[0] ? m.parts[1] : m.parts[0];
+            const bool firstIsBody = m.parts[0].verts.size() > m.parts[1].verts.size();
+            const Part &body = m.parts[firstIsBody ? 0 : 1], &mark = m.parts[firstIsBody ? 1 : 0];
             const aiColor3D c = body.diffuse;
             if (gray) {
                 EXPECT_NEAR(c.r, c.g, 0.05);
                 EXPECT_NEAR(c.g, c.b, 0.05);
             } else {
-                EXPECT_GT(std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}), 0.5)
-                    << "not bright";
+                EXPECT_GT(std::max({c.r, c.g, c.b}) - std::min({c.r, c.g, c.b}), 0.5);
                 bodies.push_back(c);
             }
-            // The mark's tip points along the piece's own +y (imported -z), on the centre line.
             aiVector3D tip = mark.verts[0], sum;
             for (const aiVector3D& v : mark.verts) {
                 if (v.z < tip.z) tip = v;
                 sum += v;
                 EXPECT_GT(v.y, 4.0f);
             }
-            const aiVector3D centroid = sum / static_cast<float>(mark.verts.size());
             EXPECT_NEAR(tip.x, 0, 1e-3);
-            EXPECT_LT(tip.z, centroid.z - 3);
-            const float contrast = std::fabs(mark.diffuse.r - c.r) +
-                                   std::fabs(mark.diffuse.g - c.g) +
-                                   std::fabs(mark.diffuse.b - c.b);
-            EXPECT_GT(contrast, 0.6f);
+            EXPECT_LT(tip.z, sum.z / static_cast<float>(mark.verts.size()) - 3);
+            EXPECT_GT(Diff(mark.diffuse, c), 0.6f);
         }
+    }
     // Every model has a colour of its own.
     for (size_t i = 0; i < bodies.size(); ++i)
         for (size_t j = i + 1; j < bodies.size(); ++j)
-            EXPECT_GT(std::fabs(bodies[i].r - bodies[j].r) + std::fabs(bodies[i].g - bodies[j].g) +
-                          std::fabs(bodies[i].b - bodies[j].b),
-                      0.3f);
+            EXPECT_GT(Diff(bodies[i], bodies[j]), 0.3f);
 }
 
 } // namespace

@@ -1,5 +1,4 @@
-// Display settings, the renderer choice, the failure advice and the lists of
-// the options screen.
+// Display settings, the renderer choice and the lists of the options screen.
 #include "devices/display/QtDisplay.h"
 #include "match/RecordingPorts.h"
 
@@ -7,42 +6,35 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdlib>
 
 namespace {
 
 using namespace kv;
 
-TEST(Display, ZeroSettingsStartAt640x480x8) {
+TEST(Display, ZeroSettingsStartAt640x480x8AndOthersAreKept) {
     Module1 m;
-    m.ScreenW = 0;
-    m.ScreenH = 0;
-    m.Colors = 0;
-    FixDisplaySettings(m);
-    EXPECT_EQ(m.ScreenW, 640);
-    EXPECT_EQ(m.ScreenH, 480);
-    EXPECT_EQ(m.Colors, 8);
-    // Other values are kept, the colour depth too: it is shown, not emulated.
-    m.ScreenW = 1024;
-    m.ScreenH = 768;
-    m.Colors = 16;
-    FixDisplaySettings(m);
-    EXPECT_EQ(m.ScreenW, 1024);
-    EXPECT_EQ(m.ScreenH, 768);
-    EXPECT_EQ(m.Colors, 16);
+    for (auto [w, h, c, ww, wh, wc] :
+         {std::array{0, 0, 0, 640, 480, 8}, std::array{1024, 768, 16, 1024, 768, 16}}) {
+        m.ScreenW = static_cast<i16>(w), m.ScreenH = static_cast<i16>(h);
+        m.Colors = static_cast<i16>(c);
+        FixDisplaySettings(m);
+        EXPECT_EQ(m.ScreenW, ww);
+        EXPECT_EQ(m.ScreenH, wh);
+        EXPECT_EQ(m.Colors, wc); // kept: shown, not emulated
+    }
 }
 
 TEST(Display, SoftwareRasteriserOnlyOnTheFirstAdapter) {
     Module1 m;
-    m.DeviceNum = 0;
-    m.RenderNum = 0;
+    m.DeviceNum = 0, m.RenderNum = 0;
     EXPECT_FALSE(UseSoftwareRenderer(m));
     m.RenderNum = 1;
     EXPECT_TRUE(UseSoftwareRenderer(m));
     // A second adapter runs on the hardware device whatever RenderNum says.
     m.DeviceNum = 1;
     EXPECT_FALSE(UseSoftwareRenderer(m));
-
     unsetenv("LIBGL_ALWAYS_SOFTWARE");
     ChooseRenderer(m);
     EXPECT_EQ(std::getenv("LIBGL_ALWAYS_SOFTWARE"), nullptr);
@@ -51,14 +43,6 @@ TEST(Display, SoftwareRasteriserOnlyOnTheFirstAdapter) {
     ASSERT_NE(std::getenv("LIBGL_ALWAYS_SOFTWARE"), nullptr);
     EXPECT_STREQ(std::getenv("LIBGL_ALWAYS_SOFTWARE"), "1");
     unsetenv("LIBGL_ALWAYS_SOFTWARE");
-}
-
-TEST(Display, FailureAdvice) {
-    EXPECT_EQ(DisplayErrorMessage("0x0505", "GL_OUT_OF_MEMORY", "CreateFramebuffer"),
-              "OpenGL вернул ошибку: 0x0505 GL_OUT_OF_MEMORY; CreateFramebuffer. Для устранения "
-              "неполадки попробуйте следующее:\r\n\r\n1. Изменить параметры графики\r\n2. "
-              "Перезапустить игру\r\n3. Перезагрузить Windows.\r\n\r\nПри повторении этой ошибки "
-              "обратитесь в службу поддержки Orvelsoft.");
 }
 
 TEST(Display, VideoListsNameTheScreensAndTheTwoDevices) {
@@ -75,9 +59,8 @@ TEST(Display, VideoListsNameTheScreensAndTheTwoDevices) {
     ASSERT_TRUE(FillVideoLists(lists, 0, dialogs, logError));
     ASSERT_EQ(lists.adapters.size(), static_cast<std::size_t>(QGuiApplication::screens().size()));
     EXPECT_NE(lists.adapters[0].find("1280x1024"), std::string::npos) << lists.adapters[0];
-    ASSERT_EQ(lists.devices.size(), 2u);
-    EXPECT_EQ(lists.devices[0], "Аппаратное (OpenGL)");
-    EXPECT_EQ(lists.devices[1], "Программное (Software, без ускорения)");
+    EXPECT_EQ(lists.devices, (std::vector<std::string>{"Аппаратное (OpenGL)",
+                                                       "Программное (Software, без ускорения)"}));
     // Another adapter offers only the hardware device.
     ASSERT_TRUE(FillVideoLists(lists, 1, dialogs, logError));
     EXPECT_EQ(lists.devices.size(), 1u);

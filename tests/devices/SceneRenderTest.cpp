@@ -2,9 +2,6 @@
 // Needs a display with OpenGL 3.3 (xvfb-run gives Mesa's llvmpipe).
 #include "SceneTestData.h"
 
-#include "devices/scene/GameScene.h"
-#include "match/RecordingPorts.h"
-
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -14,34 +11,26 @@
 namespace kv {
 namespace {
 
-using scene::Vec3;
 using testing::GlTarget;
-
-struct RenderRig {
-    RenderRig(const std::string& dir, int players, int w, int h, bool room) {
-        testing::SetupOpeningMatch(m, players, w, h);
-        m.UseRoom = Flag(room);
-        GameSceneOptions o;
-        o.dataDir = dir;
-        o.appTitle = "Kvelmar II: Zantor";
-        o.clockMs = [] { return 0.0; };
-        scene = std::make_unique<GameScene>(m, display, dialogs, nullptr, o);
-    }
-    ~RenderRig() { scene->ReleaseGL(); }
-    Module1 m;
-    testing::CaptionLog display;
-    RecordingDialogs dialogs;
-    std::unique_ptr<GameScene> scene;
-};
+using testing::SceneRig;
 
 bool IsBackground(QRgb c) {
     return qRed(c) < 8 && qGreen(c) < 8 && qBlue(c) < 8;
 }
 
-QPoint Projected(const GameScene& s, Vec3 p) {
+QPoint Projected(const GameScene& s, const GoblaRec& g) {
     double x = 0, y = 0;
-    EXPECT_TRUE(s.ProjectToScreen(p, x, y));
+    EXPECT_TRUE(s.ProjectToScreen({g.Xpos / 10, 0, -g.Ypos / 10}, x, y));
     return {static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
+}
+
+// Bright where the colour has the channel, dark where it has not.
+void ExpectColour(QRgb c, testing::Rgb want) {
+    auto lit = [](int channel, float wanted) {
+        return wanted > 0.5f ? channel > 60 : channel < 20;
+    };
+    EXPECT_TRUE(lit(qRed(c), want.r) && lit(qGreen(c), want.g) && lit(qBlue(c), want.b))
+        << qRed(c) << "," << qGreen(c) << "," << qBlue(c);
 }
 
 #define NEED_GL(target)                                                                            \
@@ -51,43 +40,35 @@ TEST(SceneRender, DeskAndPiecesWhereTheCameraSeesThem) {
     GlTarget gl(640, 480);
     NEED_GL(gl);
     testing::TinyGameData data;
-    RenderRig r(data.Dir(), 4, 640, 480, false);
+    SceneRig r(data.Dir());
+    r.m.UseRoom = kFalse;
     ASSERT_TRUE(r.scene->BuildScene());
     std::string err;
     ASSERT_TRUE(r.scene->RenderFrame(100, {}, &err)) << err;
     const QImage img = gl.Read();
     ASSERT_EQ(img.size(), QSize(640, 480));
-
-    // A corner of the desk, away from the pieces, is drawn in the desk's colour.
-    const QPoint desk = Projected(*r.scene, {45, 0, -12});
-    const QRgb d = img.pixel(desk);
+    // A corner of the desk, away from the pieces, is drawn in the desk's colour;
+    // above the room-less desk there is only the black background.
+    double x = 0, y = 0;
+    ASSERT_TRUE(r.scene->ProjectToScreen({45, 0, -12}, x, y));
+    const QRgb d = img.pixel(QPoint(std::lround(x), std::lround(y)));
     EXPECT_FALSE(IsBackground(d));
     EXPECT_GT(qRed(d), qBlue(d));
-    // Above the room-less desk there is only the black background.
     EXPECT_TRUE(IsBackground(img.pixel(320, 5)));
-
     // Each piece's centre shows its model's colour (red, green, blue, yellow).
     for (int n = 1; n <= 4; ++n) {
+        SCOPED_TRACE(n);
         const GoblaRec& g = r.m.Gobla(n);
-        const QRgb c = img.pixel(Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10}));
-        const testing::Rgb want = testing::PieceColour(g.Model, g.Gray);
-        auto lit = [](int channel, float wanted) {
-            return wanted > 0.5f ? channel > 60 : channel < 20;
-        };
-        EXPECT_TRUE(lit(qRed(c), want.r) && lit(qGreen(c), want.g) && lit(qBlue(c), want.b))
-            << "piece " << n << ": " << qRed(c) << "," << qGreen(c) << "," << qBlue(c);
+        ExpectColour(img.pixel(Projected(*r.scene, g)), testing::PieceColour(g.Model, g.Gray));
     }
-
     // Moved by the physics, a piece is drawn at its new place once the tick has passed.
     GoblaRec& g = r.m.Gobla(1);
-    const QPoint before = Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10});
+    const QPoint before = Projected(*r.scene, g);
     g.Xpos += 80;
     r.scene->PlacePiece(1); // at clock 0
     ASSERT_TRUE(r.scene->RenderFrame(30, {}));
     const QImage moved = gl.Read();
-    const QRgb now = moved.pixel(Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10}));
-    EXPECT_GT(qRed(now), 60);
-    EXPECT_LT(qGreen(now), 20);
+    ExpectColour(moved.pixel(Projected(*r.scene, g)), {1, 0, 0});
     EXPECT_NE(moved.pixel(before), img.pixel(before));
 }
 
@@ -95,16 +76,15 @@ TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
     GlTarget gl(640, 480);
     NEED_GL(gl);
     testing::TinyGameData data;
-    RenderRig r(data.Dir(), 2, 640, 480, false);
+    SceneRig r(data.Dir(), 2);
+    r.m.UseRoom = kFalse;
     ASSERT_TRUE(r.scene->BuildScene());
     r.m.TextColour = 10; // bright green
     ASSERT_TRUE(r.scene->RenderFrame(0, {}));
     const QImage plain = gl.Read();
-    const std::vector<TextItem> items = {{10, 10, "[F1:Помощь]  Ходит игрок", false},
-                                         {300, 200, "Выйти из игры? (Y/N)", true}};
-    ASSERT_TRUE(r.scene->RenderFrame(0, items));
+    ASSERT_TRUE(r.scene->RenderFrame(0, {{10, 10, "[F1:Помощь]  Ходит игрок", false},
+                                         {300, 200, "Выйти из игры? (Y/N)", true}}));
     const QImage text = gl.Read();
-
     QRect changed;
     int green = 0;
     for (int y = 0; y < 480; ++y)
@@ -112,7 +92,7 @@ TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
             const QRgb a = plain.pixel(x, y), b = text.pixel(x, y);
             if (a == b) continue;
             changed |= QRect(x, y, 1, 1);
-            if (qGreen(b) > 200 && qRed(b) < 80 && qBlue(b) < 80) ++green;
+            green += qGreen(b) > 200 && qRed(b) < 80 && qBlue(b) < 80;
             // Top-left placement: nothing above or left of an item.
             const bool inFirst = x >= 10 && y >= 10 && x < 300 && y < 30;
             const bool inSecond = x >= 300 && y >= 200 && y < 230;
@@ -127,16 +107,14 @@ TEST(SceneRender, NextMatchBuildsAFreshSceneOnTheSameContext) {
     GlTarget gl(320, 240);
     NEED_GL(gl);
     testing::TinyGameData data;
-    RenderRig r(data.Dir(), 2, 320, 240, false);
+    SceneRig r(data.Dir(), 2, 320, 240);
+    r.m.UseRoom = kFalse;
     ASSERT_TRUE(r.scene->BuildScene());
     ASSERT_TRUE(r.scene->RenderFrame(0, {}));
     r.m.Gobla(1).Model = 1; // green now
     ASSERT_TRUE(r.scene->BuildScene());
     ASSERT_TRUE(r.scene->RenderFrame(0, {}));
-    const GoblaRec& g = r.m.Gobla(1);
-    const QRgb c = gl.Read().pixel(Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10}));
-    EXPECT_GT(qGreen(c), 60);
-    EXPECT_LT(qRed(c), 20);
+    ExpectColour(gl.Read().pixel(Projected(*r.scene, r.m.Gobla(1))), {0, 1, 0});
 }
 
 TEST(SceneRender, OpeningViewScreenshot) {
@@ -144,7 +122,7 @@ TEST(SceneRender, OpeningViewScreenshot) {
     if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
     GlTarget gl(1024, 768);
     NEED_GL(gl);
-    RenderRig r(dir, 8, 1024, 768, true);
+    SceneRig r(dir, 8, 1024, 768);
     ASSERT_TRUE(r.scene->BuildScene());
     ASSERT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
     std::vector<TextItem> text = {
@@ -152,12 +130,10 @@ TEST(SceneRender, OpeningViewScreenshot) {
          "[F1:Помощь]  [F3:Имена<вкл>]  [F4:Сохранить]  [F6:Пауза <выкл>]  [F7:Стрелка "
          "<вкл>]  [F8:Звук <вкл>]  [F9/[,]:Камера]"},
         {20, 768 - 70, "Ходит игрок " + r.m.Gobla(1).RName},
-        {20, 768 - 40, "Игра началась"},
-    };
+        {20, 768 - 40, "Игра началась"}};
     for (int n = 1; n <= 8; ++n) {
-        const GoblaRec& g = r.m.Gobla(n);
-        const QPoint p = Projected(*r.scene, {g.Xpos / 10, 0, -g.Ypos / 10});
-        text.push_back({p.x() - 15, p.y() - 40, g.RName});
+        const QPoint p = Projected(*r.scene, r.m.Gobla(n));
+        text.push_back({p.x() - 15, p.y() - 40, r.m.Gobla(n).RName});
     }
     ASSERT_TRUE(r.scene->RenderFrame(0, text));
     const QImage img = gl.Read();

@@ -1,9 +1,10 @@
-// A tiny gamedata folder of box meshes in plain colours, and an OpenGL
-// context with an offscreen framebuffer for reading frames back.
+// A tiny gamedata folder of box meshes in plain colours, a match scene over it
+// with recording stand-ins, and an OpenGL context with an offscreen framebuffer
+// for reading frames back.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
+#include "devices/scene/GameScene.h"
+#include "match/RecordingPorts.h"
 
 #include <QImage>
 
@@ -17,15 +18,10 @@ struct Rgb {
     float r, g, b;
 };
 
-// Writes a box (imported coordinates min..max) with one material as a text .x file.
-void WriteBoxX(const std::string& path, float x0, float y0, float z0, float x1, float y1, float z1,
-               Rgb colour);
-
 // Colours of the tiny pieces by model: red, green, blue, yellow; gray for "_gray".
 Rgb PieceColour(int model, bool gray);
 
-// A complete tiny gamedata folder (meshes, textures, dummy sounds) in a fresh
-// temporary folder, removed with the object.
+// A complete tiny gamedata folder in a fresh temporary folder, removed with the object.
 class TinyGameData {
 public:
     TinyGameData();
@@ -40,16 +36,36 @@ private:
 // The game's own data folder in the source tree.
 std::string RealGameData();
 
-// Eight players, walls, two obstacles, room and textures.
-void SetupOpeningMatch(Module1& m, int players, int width, int height);
-
-// Display and dialog stand-ins for scene tests.
 class CaptionLog : public DisplayPort {
 public:
     bool InitDisplay() override { return true; }
     void ShutdownDisplay() override {}
     void SetCaption(const std::string& c) override { captions.push_back(c); }
     std::vector<std::string> captions;
+};
+
+// Records the sounds loaded, failing the one whose name contains failName.
+class LoadLog : public SoundBank {
+public:
+    bool LoadSound(const std::string& path, int slot, std::string& error) override;
+    void PlaySound(int, i32) override {}
+    void StopSound(int, bool) override {}
+    std::vector<std::pair<std::string, int>> loads;
+    std::string failName;
+};
+
+// A match of `players` pieces, two obstacles, walls, room and textures, and its
+// scene over the data folder `dir`; the scene's clock reads `now`.
+struct SceneRig {
+    explicit SceneRig(const std::string& dir, int players = 4, int width = 640, int height = 480);
+    ~SceneRig() { scene->ReleaseGL(); }
+    Module1 m;
+    CaptionLog display;
+    RecordingDialogs dialogs;
+    LoadLog bank;
+    std::vector<std::string> log;
+    double now = 0;
+    std::unique_ptr<GameScene> scene;
 };
 
 // An OpenGL 3.3 context on an offscreen surface with a framebuffer object of
@@ -60,7 +76,6 @@ public:
     ~GlTarget();
     bool Available() const { return ok_; }
     const std::string& Why() const { return why_; }
-    void Bind();
     QImage Read();
 
 private:

@@ -10,10 +10,7 @@
 
 namespace {
 
-const bool kNoDriver = [] {
-    setenv("ALSOFT_DRIVERS", "kv-no-such-driver", 1);
-    return true;
-}();
+const bool kNoDriver = [] { return setenv("ALSOFT_DRIVERS", "kv-no-such-driver", 1) == 0; }();
 
 TEST(SoundNoDevice, RunsSilently) {
     kv::AlSoundBank bank;
@@ -24,14 +21,12 @@ TEST(SoundNoDevice, RunsSilently) {
 
     const auto dir = std::filesystem::temp_directory_path() / "kv-sound-nodevice";
     std::filesystem::create_directories(dir);
-    const std::string good = (dir / "gobla0.wav").string();
-    kvtest::WriteFile(good, kvtest::Wave(2205));
+    const std::string good = kvtest::WriteFile((dir / "gobla0.wav").string(), kvtest::Wave(2205));
     std::string err;
     EXPECT_TRUE(bank.LoadSound(good, 0, err)) << err;
     EXPECT_FALSE(bank.LoadSound((dir / "missing.wav").string(), 1, err));
     EXPECT_FALSE(err.empty());
     EXPECT_FALSE(bank.LoadSound(good, 15, err));
-
     for (int slot = -1; slot <= kv::kSoundSlots; ++slot) {
         bank.PlaySound(slot, -10);
         bank.StopSound(slot, true);

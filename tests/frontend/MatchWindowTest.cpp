@@ -4,7 +4,6 @@
 #include "frontend/MatchWindow.h"
 #include "devices/sound/AlSoundBank.h"
 #include "match/MatchSetup.h"
-#include "match/NullPorts.h"
 #include "match/RecordingPorts.h"
 #include "physics/Physics.h"
 
@@ -19,6 +18,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <functional>
 
 namespace {
 
@@ -28,25 +28,9 @@ using namespace kv;
 constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXKp7 = 79, kXKp3 = 89, kXG = 42, kXY = 29,
                   kXN = 57, kXF3 = 69, kXF7 = 73, kXF8 = 74, kXReturn = 36;
 
-QApplication* App() {
-    static QApplication* app = [] {
-        setenv("ALSOFT_DRIVERS", "null", 1);
-        SetDefaultGLFormat();
-        static int argc = 1;
-        static char name[] = "kv-match-window-test";
-        static char* argv[] = {name, nullptr};
-        return new QApplication(argc, argv);
-    }();
-    return app;
-}
-
-bool HaveDisplay() {
-    const char* d = std::getenv("DISPLAY");
-    return d != nullptr && *d != 0;
-}
-
+// A two-player match (the second one the computer's, if asked) in its window.
 struct Rig {
-    Rig(bool computerSecond, int screenW = 640, int screenH = 480) {
+    explicit Rig(bool computerSecond, int screenW = 640, int screenH = 480) {
         BuildShapes(m);
         QuickGameModel quick;
         OptionsModel options;
@@ -58,27 +42,14 @@ struct Rig {
             m.KH(p) = static_cast<i16>(p);
         m.ScreenW = static_cast<i16>(screenW);
         m.ScreenH = static_cast<i16>(screenH);
-        m.Windowed = kTrue;
-        m.Sound = kTrue;
-        m.PipaOn = kFalse;
-        m.Border = kFalse;
+        m.Windowed = m.Sound = kTrue;
+        m.PipaOn = m.Border = kFalse;
         EXPECT_EQ(StartGame(m, quick, options, dialogs), StartResult::Started);
         EXPECT_TRUE(sound.InitSound()) << sound.Error();
-
-        MatchWindowSetup s;
-        s.m = &m;
-        s.rng = &rng;
-        s.sound = &sound;
-        s.replay = &replay;
-        s.saves = &saves;
-        s.screens = &screens;
-        s.dialogs = &dialogs;
-        s.dataDir = KV_SOURCE_DATADIR "/";
-        s.appTitle = "Kvelmar II: Zantor Билд1408";
-        s.logError = [this](const std::string& e) { log.push_back(e); };
-        window = std::make_unique<MatchWindow>(s);
+        window = std::make_unique<MatchWindow>(MatchWindowSetup{
+            &m, &rng, &sound, &replay, &saves, &screens, &dialogs, KV_SOURCE_DATADIR "/",
+            "Kvelmar II: Zantor Билд1408", [this](const std::string& e) { log.push_back(e); }});
     }
-
     void Key(QEvent::Type t, int key, quint32 x, Qt::KeyboardModifiers mods = {},
              const QString& text = {}, bool repeat = false) {
         QKeyEvent e(t, key, mods, x, 0, 0, text, repeat);
@@ -87,6 +58,13 @@ struct Rig {
     void Tap(int key, quint32 x, Qt::KeyboardModifiers mods = {}, const QString& text = {}) {
         Key(QEvent::KeyPress, key, x, mods, text);
         Key(QEvent::KeyRelease, key, x, mods, text);
+    }
+    // Holds the keypad key until `done`, then lets it go.
+    bool HoldUntil(int key, quint32 x, const std::function<bool()>& done) {
+        Key(QEvent::KeyPress, key, x, Qt::KeypadModifier);
+        const bool ok = QTest::qWaitFor(done, 5000);
+        Key(QEvent::KeyRelease, key, x, Qt::KeypadModifier);
+        return ok;
     }
     bool StartAndWait() {
         window->Start();
@@ -108,8 +86,17 @@ struct Rig {
 class MatchWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!HaveDisplay()) GTEST_SKIP() << "нужен дисплей с OpenGL (xvfb-run)";
-        App();
+        const char* d = std::getenv("DISPLAY");
+        if (d == nullptr || *d == 0) GTEST_SKIP() << "нужен дисплей с OpenGL (xvfb-run)";
+        static QApplication* app = [] {
+            setenv("ALSOFT_DRIVERS", "null", 1);
+            SetDefaultGLFormat();
+            static int argc = 1;
+            static char name[] = "kv-match-window-test";
+            static char* argv[] = {name, nullptr};
+            return new QApplication(argc, argv);
+        }();
+        (void)app;
     }
 };
 
@@ -127,30 +114,27 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
     // The title shows the steps of the start-up, then the game's title.
-    ASSERT_GE(titles.size(), 3);
-    EXPECT_EQ(titles.indexOf(QStringLiteral("Инициализация Direct3D...")), 0)
-        << titles.join('|').toStdString();
-    EXPECT_GT(titles.indexOf(QStringLiteral("Загрузка звуков...")), 0)
-        << titles.join('|').toStdString();
+    const std::string steps = titles.join('|').toStdString();
+    EXPECT_EQ(titles.indexOf(QStringLiteral("Инициализация Direct3D...")), 0) << steps;
+    EXPECT_GT(titles.indexOf(QStringLiteral("Загрузка звуков...")), 0) << steps;
+    EXPECT_EQ(w.windowTitle().toStdString(), "Kvelmar II: Zantor Билд1408");
     EXPECT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
     EXPECT_TRUE(r.log.empty()) << r.log.front();
-    EXPECT_EQ(w.windowTitle().toStdString(), "Kvelmar II: Zantor Билд1408");
     ASSERT_EQ(r.replay.started.size(), 1u);
     // Every sound slot was filled from the game's data while the scene was built.
     for (int slot = 0; slot < kSoundSlots; ++slot)
         EXPECT_TRUE(r.sound.SlotLoaded(slot)) << slot;
 
-    // The picture runs continuously.
+    // The picture runs continuously, and shows the desk and the text, not black.
     const long frames = w.Frames();
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frames() > frames + 3; }, 10000));
-    // The desk and the text are on the picture, not a black window.
     const QImage shot = w.grabFramebuffer();
     ASSERT_EQ(shot.size(), QSize(640, 480));
     if (const char* dir = std::getenv("KV_SHOT_DIR")) shot.save(QString(dir) + "/match-window.png");
     long lit = 0;
     for (int y = 0; y < shot.height(); y += 4)
         for (int x = 0; x < shot.width(); x += 4)
-            if (qGray(shot.pixel(x, y)) > 24) ++lit;
+            lit += qGray(shot.pixel(x, y)) > 24;
     EXPECT_GT(lit, 160L * 120 / 5);
 
     ASSERT_EQ(r.m.CurG, 1);
@@ -158,21 +142,15 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     // Aim: keypad 9 turns the direction, keypad 3 moves the strike point; both
     // act on every keyboard tick while held.
     const double dir0 = s.StrikeDir();
-    r.Key(QEvent::KeyPress, Qt::Key_9, kXKp9, Qt::KeypadModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return s.StrikeDir() > dir0 + 0.25; }, 5000));
-    r.Key(QEvent::KeyRelease, Qt::Key_9, kXKp9, Qt::KeypadModifier);
+    EXPECT_TRUE(r.HoldUntil(Qt::Key_9, kXKp9, [&] { return s.StrikeDir() > dir0 + 0.25; }));
     const double dir1 = s.StrikeDir();
     QTest::qWait(50);
     EXPECT_EQ(s.StrikeDir(), dir1); // released: no more turning
-    // NumLock off: the same key arrives as Page Down, at the same place.
+    // NumLock off: the same keys arrive as Page Down and Home, at the same places.
     const double point0 = s.PointAngle();
-    r.Key(QEvent::KeyPress, Qt::Key_PageDown, kXKp3, Qt::KeypadModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return s.PointAngle() < point0 - 0.25; }, 5000));
-    r.Key(QEvent::KeyRelease, Qt::Key_PageDown, kXKp3, Qt::KeypadModifier);
-    // Keypad 7 (Home with NumLock off) turns back.
-    r.Key(QEvent::KeyPress, Qt::Key_Home, kXKp7, Qt::KeypadModifier);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return s.StrikeDir() < dir1 - 0.25; }, 5000));
-    r.Key(QEvent::KeyRelease, Qt::Key_Home, kXKp7, Qt::KeypadModifier);
+    EXPECT_TRUE(
+        r.HoldUntil(Qt::Key_PageDown, kXKp3, [&] { return s.PointAngle() < point0 - 0.25; }));
+    EXPECT_TRUE(r.HoldUntil(Qt::Key_Home, kXKp7, [&] { return s.StrikeDir() < dir1 - 0.25; }));
 
     // Charge with SPACE (auto-repeat pairs while held), then release.
     const double x0 = r.m.Gobla(1).Xpos, y0 = r.m.Gobla(1).Ypos;
@@ -204,35 +182,30 @@ TEST_F(MatchWindowTest, CommandKeysAndTheExitQuestion) {
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
     QSignalSpy finished(&w, &MatchWindow::Finished);
+    ASSERT_EQ(s.TurnPhase(), 1); // F7 acts in a human's waiting turn
 
-    // F8: off stops every slot; on again.
+    // F8 (off stops every slot), F3 (names over the pieces), F7 (the aim arrow).
     r.sound.PlaySound(14, -7);
     ASSERT_TRUE(r.sound.SlotPlaying(14));
-    r.Tap(Qt::Key_F8, kXF8);
-    EXPECT_EQ(r.m.Sound, 0);
-    EXPECT_EQ(r.m.HintText, "Звук выключен (F8=Включить звук)");
-    for (int slot = 0; slot < kSoundSlots; ++slot)
-        EXPECT_FALSE(r.sound.SlotPlaying(slot)) << slot;
-    r.Tap(Qt::Key_F8, kXF8);
-    EXPECT_NE(r.m.Sound, 0);
-    EXPECT_EQ(r.m.HintText, "Звук включен (F8=Выключить звук)");
+    const std::tuple<int, quint32, i16 Module1::*, std::string, std::string> toggles[] = {
+        {Qt::Key_F8, kXF8, &Module1::Sound, "Звук выключен (F8=Включить звук)",
+         "Звук включен (F8=Выключить звук)"},
+        {Qt::Key_F3, kXF3, &Module1::NamesShown, "Имена скрыты! (F3=Показать имена)",
+         "Имена показаны! (F3=Скрыть имена)"},
+        {Qt::Key_F7, kXF7, &Module1::ArrowShown, "Стрелка убрана (F7=Показать стрелку)",
+         "Стрелка показана (F7=Спрятать стрелку)"}};
+    for (const auto& [key, x, flag, offHint, onHint] : toggles) {
+        r.Tap(key, x);
+        EXPECT_EQ(r.m.*flag, 0) << offHint;
+        EXPECT_EQ(r.m.HintText, offHint);
+        for (int slot = 0; slot < kSoundSlots; ++slot)
+            EXPECT_FALSE(r.sound.SlotPlaying(slot)) << slot;
+        r.Tap(key, x);
+        EXPECT_NE(r.m.*flag, 0) << onHint;
+        EXPECT_EQ(r.m.HintText, onHint);
+    }
 
-    // F3: names over the pieces.
-    r.Tap(Qt::Key_F3, kXF3);
-    EXPECT_EQ(r.m.NamesShown, 0);
-    EXPECT_EQ(r.m.HintText, "Имена скрыты! (F3=Показать имена)");
-    r.Tap(Qt::Key_F3, kXF3);
-    EXPECT_NE(r.m.NamesShown, 0);
-
-    // F7 in a human's waiting turn: the aim arrow.
-    ASSERT_EQ(s.TurnPhase(), 1);
-    r.Tap(Qt::Key_F7, kXF7);
-    EXPECT_EQ(r.m.ArrowShown, 0);
-    EXPECT_EQ(r.m.HintText, "Стрелка убрана (F7=Показать стрелку)");
-    r.Tap(Qt::Key_F7, kXF7);
-    EXPECT_NE(r.m.ArrowShown, 0);
-
-    // ESC asks; N takes the question back; in a Russian layout too.
+    // ESC asks; N takes the question back, in a Russian layout too.
     r.Tap(Qt::Key_Escape, kXEsc, {}, "\x1b");
     EXPECT_TRUE(s.ExitAsk());
     const auto items = s.Overlay();
@@ -251,8 +224,7 @@ TEST_F(MatchWindowTest, CommandKeysAndTheExitQuestion) {
     r.Tap(Qt::Key_Y, kXY, {}, "y");
     EXPECT_TRUE(w.Unloaded());
     EXPECT_EQ(finished.count(), 1);
-    ASSERT_EQ(r.screens.log.size(), 1u);
-    EXPECT_EQ(r.screens.log[0], "results 0");
+    EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 0"});
     EXPECT_EQ(r.replay.recordClosed, 1);
     EXPECT_EQ(r.m.RenderOn, 0);
     // Keys after the end do nothing.
@@ -264,7 +236,6 @@ TEST_F(MatchWindowTest, TimersKeepTheirCountWhenEnabledAgain) {
     std::vector<TimerId> ticks;
     QtTimers t([&](TimerId id) { ticks.push_back(id); });
     t.SetTimer(TimerId::Exit, true, 7000);
-    EXPECT_TRUE(t.Active(TimerId::Exit));
     t.SetTimer(TimerId::Exit, true, 7000); // enabling a running timer changes nothing
     EXPECT_TRUE(t.Active(TimerId::Exit));
     t.SetTimer(TimerId::Exit, true, 2000); // a new interval: end of a replay
@@ -273,7 +244,6 @@ TEST_F(MatchWindowTest, TimersKeepTheirCountWhenEnabledAgain) {
     t.SetTimer(TimerId::Exit, false, 2000);
     EXPECT_FALSE(t.Active(TimerId::Exit));
     EXPECT_FALSE(t.Active(TimerId::Run));
-
     t.SetTimer(TimerId::Cam, true, 5);
     ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 5000));
     EXPECT_EQ(ticks.front(), TimerId::Cam);
@@ -284,14 +254,13 @@ TEST_F(MatchWindowTest, TimersKeepTheirCountWhenEnabledAgain) {
 TEST_F(MatchWindowTest, HeldKeysAreForgottenWhenTheWindowLosesTheFocus) {
     Rig r(false);
     ASSERT_TRUE(r.StartAndWait());
-    MatchWindow& w = *r.window;
     r.Key(QEvent::KeyPress, Qt::Key_G, kXG, {}, "g");
     r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ");
-    EXPECT_TRUE(w.Keyboard().Held(Scan::G));
+    EXPECT_TRUE(r.window->Keyboard().Held(Scan::G));
     QFocusEvent out(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
-    QCoreApplication::sendEvent(&w, &out);
-    EXPECT_FALSE(w.Keyboard().Held(Scan::G));
-    EXPECT_FALSE(w.Keyboard().Held(Scan::Space));
+    QCoreApplication::sendEvent(r.window.get(), &out);
+    EXPECT_FALSE(r.window->Keyboard().Held(Scan::G));
+    EXPECT_FALSE(r.window->Keyboard().Held(Scan::Space));
 }
 
 TEST_F(MatchWindowTest, AltEnterSwitchesBetweenWindowAndFullScreen) {
@@ -311,8 +280,7 @@ TEST_F(MatchWindowTest, AltEnterSwitchesBetweenWindowAndFullScreen) {
     r.Tap(Qt::Key_Return, kXReturn, Qt::AltModifier, "\r");
     EXPECT_NE(r.m.Windowed, 0);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isFullScreen(); }, 3000));
-    // Alt+Enter is no ENTER for the match.
-    EXPECT_TRUE(w.Running());
+    EXPECT_TRUE(w.Running()); // Alt+Enter is no ENTER for the match
 }
 
 TEST_F(MatchWindowTest, AModeTooLargeForOpenGLFailsWithTheAdvice) {
@@ -327,8 +295,7 @@ TEST_F(MatchWindowTest, AModeTooLargeForOpenGLFailsWithTheAdvice) {
     EXPECT_EQ(msg.rfind("OpenGL вернул ошибку: ", 0), 0u) << msg;
     EXPECT_NE(msg.find("1. Изменить параметры графики\r\n2. Перезапустить игру"),
               std::string::npos);
-    ASSERT_EQ(r.log.size(), 1u);
-    EXPECT_EQ(r.log[0], msg);
+    EXPECT_EQ(r.log, std::vector<std::string>{msg});
     EXPECT_EQ(r.screens.log.size(), 1u);
     EXPECT_EQ(r.window->windowTitle().toStdString(), "Инициализация Direct3D...");
 }
