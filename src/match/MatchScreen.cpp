@@ -23,14 +23,12 @@ bool Held(const KeyStateTable& k, int scan) {
     return k[static_cast<std::size_t>(scan)] != 0;
 }
 
-// A number as the regional text form shows it: no trailing zeros, decimal comma.
+// A number as the game writes it everywhere: no trailing zeros, decimal point
+// (there are no regional settings to follow).
 std::string NumText(double v) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.15g", v);
-    std::string s = buf;
-    for (char& c : s)
-        if (c == '.') c = ',';
-    return s;
+    return buf;
 }
 
 } // namespace
