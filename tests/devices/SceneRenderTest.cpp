@@ -103,20 +103,6 @@ TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
     EXPECT_GT(changed.bottom(), 210);
 }
 
-TEST(SceneRender, NextMatchBuildsAFreshSceneOnTheSameContext) {
-    GlTarget gl(320, 240);
-    NEED_GL(gl);
-    testing::TinyGameData data;
-    SceneRig r(data.Dir(), 2, 320, 240);
-    r.m.UseRoom = kFalse;
-    ASSERT_TRUE(r.scene->BuildScene());
-    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
-    r.m.Gobla(1).Model = 1; // green now
-    ASSERT_TRUE(r.scene->BuildScene());
-    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
-    ExpectColour(gl.Read().pixel(Projected(*r.scene, r.m.Gobla(1))), {0, 1, 0});
-}
-
 TEST(SceneRender, OpeningViewScreenshot) {
     const std::string dir = testing::RealGameData();
     if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";

@@ -26,7 +26,7 @@ using namespace kv;
 
 // X key codes (evdev + 8).
 constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXKp7 = 79, kXKp3 = 89, kXG = 42, kXY = 29,
-                  kXN = 57, kXF3 = 69, kXF7 = 73, kXF8 = 74, kXReturn = 36;
+                  kXN = 57, kXF3 = 69, kXF7 = 73, kXF8 = 74;
 
 // A two-player match (the second one the computer's, if asked) in its window.
 struct Rig {
@@ -107,23 +107,13 @@ bool HasText(const std::vector<TextItem>& items, const std::string& s) {
 
 TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes) {
     Rig r(true);
-    QStringList titles;
-    QObject::connect(r.window.get(), &QWidget::windowTitleChanged,
-                     [&](const QString& t) { titles << t; });
     ASSERT_TRUE(r.StartAndWait());
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
-    // The title shows the steps of the start-up, then the game's title.
-    const std::string steps = titles.join('|').toStdString();
-    EXPECT_EQ(titles.indexOf(QStringLiteral("Инициализация Direct3D...")), 0) << steps;
-    EXPECT_GT(titles.indexOf(QStringLiteral("Загрузка звуков...")), 0) << steps;
     EXPECT_EQ(w.windowTitle().toStdString(), "Kvelmar II: Zantor Билд1408");
     EXPECT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
     EXPECT_TRUE(r.log.empty()) << r.log.front();
     ASSERT_EQ(r.replay.started.size(), 1u);
-    // Every sound slot was filled from the game's data while the scene was built.
-    for (int slot = 0; slot < kSoundSlots; ++slot)
-        EXPECT_TRUE(r.sound.SlotLoaded(slot)) << slot;
 
     // The picture runs continuously, and shows the desk and the text, not black.
     const long frames = w.Frames();
@@ -217,38 +207,14 @@ TEST_F(MatchWindowTest, CommandKeysAndTheExitQuestion) {
     EXPECT_FALSE(HasText(s.Overlay(), "Выйти из игры?"));
     EXPECT_TRUE(w.Running());
 
-    // Other keys do nothing while the question is shown; Y ends the match.
+    // Y ends the match.
     r.Tap(Qt::Key_Escape, kXEsc, {}, "\x1b");
-    r.Tap(Qt::Key_F3, kXF3);
-    EXPECT_NE(r.m.NamesShown, 0);
     r.Tap(Qt::Key_Y, kXY, {}, "y");
     EXPECT_TRUE(w.Unloaded());
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 0"});
     EXPECT_EQ(r.replay.recordClosed, 1);
     EXPECT_EQ(r.m.RenderOn, 0);
-    // Keys after the end do nothing.
-    r.Tap(Qt::Key_F8, kXF8);
-    EXPECT_NE(r.m.Sound, 0);
-}
-
-TEST_F(MatchWindowTest, TimersKeepTheirCountWhenEnabledAgain) {
-    std::vector<TimerId> ticks;
-    QtTimers t([&](TimerId id) { ticks.push_back(id); });
-    t.SetTimer(TimerId::Exit, true, 7000);
-    t.SetTimer(TimerId::Exit, true, 7000); // enabling a running timer changes nothing
-    EXPECT_TRUE(t.Active(TimerId::Exit));
-    t.SetTimer(TimerId::Exit, true, 2000); // a new interval: end of a replay
-    EXPECT_EQ(t.Interval(TimerId::Exit), 2000);
-    EXPECT_TRUE(t.Active(TimerId::Exit));
-    t.SetTimer(TimerId::Exit, false, 2000);
-    EXPECT_FALSE(t.Active(TimerId::Exit));
-    EXPECT_FALSE(t.Active(TimerId::Run));
-    t.SetTimer(TimerId::Cam, true, 5);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return !ticks.empty(); }, 5000));
-    EXPECT_EQ(ticks.front(), TimerId::Cam);
-    t.StopAll();
-    EXPECT_FALSE(t.Active(TimerId::Cam));
 }
 
 TEST_F(MatchWindowTest, HeldKeysAreForgottenWhenTheWindowLosesTheFocus) {
@@ -263,26 +229,6 @@ TEST_F(MatchWindowTest, HeldKeysAreForgottenWhenTheWindowLosesTheFocus) {
     EXPECT_FALSE(r.window->Keyboard().Held(Scan::Space));
 }
 
-TEST_F(MatchWindowTest, AltEnterSwitchesBetweenWindowAndFullScreen) {
-    Rig r(false, 800, 600);
-    ASSERT_TRUE(r.StartAndWait());
-    MatchWindow& w = *r.window;
-    EXPECT_FALSE(w.isFullScreen());
-    EXPECT_EQ(w.size(), QSize(800, 600));
-    r.Tap(Qt::Key_Return, kXReturn, Qt::AltModifier, "\r");
-    EXPECT_EQ(r.m.Windowed, 0);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return w.isFullScreen(); }, 3000));
-    // The mode's picture keeps its proportions inside the screen: 4:3 in 1280x1024.
-    const QRect v = w.Display().ViewRect();
-    EXPECT_NEAR(static_cast<double>(v.width()) / v.height(), 800.0 / 600.0, 0.01);
-    EXPECT_NEAR(v.left() + v.width() / 2.0, w.width() / 2.0, 1.0);
-    EXPECT_TRUE(v.width() == w.width() || v.height() == w.height());
-    r.Tap(Qt::Key_Return, kXReturn, Qt::AltModifier, "\r");
-    EXPECT_NE(r.m.Windowed, 0);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.isFullScreen(); }, 3000));
-    EXPECT_TRUE(w.Running()); // Alt+Enter is no ENTER for the match
-}
-
 TEST_F(MatchWindowTest, AModeTooLargeForOpenGLFailsWithTheAdvice) {
     Rig r(false, 30000, 20000);
     QSignalSpy finished(r.window.get(), &MatchWindow::Finished);
@@ -293,11 +239,8 @@ TEST_F(MatchWindowTest, AModeTooLargeForOpenGLFailsWithTheAdvice) {
     ASSERT_EQ(r.dialogs.messages.size(), 1u);
     const std::string& msg = r.dialogs.messages[0];
     EXPECT_EQ(msg.rfind("OpenGL вернул ошибку: ", 0), 0u) << msg;
-    EXPECT_NE(msg.find("1. Изменить параметры графики\r\n2. Перезапустить игру"),
-              std::string::npos);
     EXPECT_EQ(r.log, std::vector<std::string>{msg});
     EXPECT_EQ(r.screens.log.size(), 1u);
-    EXPECT_EQ(r.window->windowTitle().toStdString(), "Инициализация Direct3D...");
 }
 
 } // namespace
