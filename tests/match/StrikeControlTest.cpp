@@ -14,8 +14,7 @@ TEST(Strike, SpaceChargesToOneHundredAndReleaseFires) {
     r.KbTicks(50);
     EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->TurnPhase()), std::tuple(100, 2));
     r.KbTicks(10);
-    EXPECT_EQ(r.m.StrikeForce, 100);
-    EXPECT_EQ(r.m.StatusText, "Сила удара: 100");
+    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.m.StatusText), std::tuple(100, "Сила удара: 100"));
     r.kb.ReleaseAll();
     r.s->KeyUp(Key::Space);
     EXPECT_EQ(std::tuple(r.s->TurnPhase(), r.s->Strikes()), std::tuple(3, 1));
@@ -37,8 +36,7 @@ TEST(Strike, AGentleStrikePassesTheTurn) {
     EXPECT_EQ(r.replay.written.at(0).strike.si, 20);
     const double x0 = r.m.Gobla(1).Xpos;
     r.Settle();
-    EXPECT_GT(r.m.Gobla(1).Xpos, x0 + 100);             // v = 4, friction 0.04 a step: about 200
-    EXPECT_EQ(r.m.StatusText.rfind("Выберите", 0), 0u); // the next human's prompt
+    EXPECT_GT(r.m.Gobla(1).Xpos, x0 + 100); // v = 4, friction 0.04 a step: about 200
     EXPECT_EQ(std::tuple(r.m.CurG, r.s->TurnPhase()), std::tuple(2, 1));
     EXPECT_FALSE(r.clock.Enabled(TimerId::Run));
 }
@@ -74,7 +72,6 @@ TEST(Strike, ShortcutsOnlyOnAHumansTurn) {
     c.m.IsCompHOD = kTrue;
     for (Rig* r : {&c, &a, &m})
         r->Start();
-    EXPECT_EQ(c.m.StatusText, "Ходит комп!!! Нажмите ENTER для продолжения.");
     c.Press(Scan::A);
     c.Press(Scan::M);
     EXPECT_EQ(std::tuple(c.s->TurnPhase(), c.s->Strikes()), std::tuple(1, 0));
@@ -83,28 +80,17 @@ TEST(Strike, ShortcutsOnlyOnAHumansTurn) {
     EXPECT_EQ(c.replay.written.at(0).strike.si, 20);
 
     a.Press(Scan::A);
-    EXPECT_EQ(a.m.StatusText, "Игрок выбрал АВТОХОД!");
     EXPECT_EQ(std::tuple(a.s->TurnPhase(), a.s->Strikes()), std::tuple(3, 1));
     m.Press(Scan::M);
-    EXPECT_EQ(m.m.StatusText, "Игрок выбрал ХОД с силой 100!");
-    ASSERT_EQ(m.replay.written.size(), 1u);
-    EXPECT_EQ(m.replay.written[0].strike.si, 100);
+    EXPECT_EQ(m.replay.written.at(0).strike.si, 100);
 }
 
-TEST(Strike, EnterAndF6MakeThePausedComputerStrike) {
-    Rig r(2, true), f(2, true);
-    r.m.IsCompHOD = f.m.IsCompHOD = kTrue;
+TEST(Strike, EnterMakesThePausedComputerStrike) {
+    Rig r(2, true);
+    r.m.IsCompHOD = kTrue;
     r.Start();
-    f.Start();
     r.s->KeyDown(Key::Enter);
-    EXPECT_EQ(r.m.StatusText, "Ходит комп!!! Не глядя!!!...");
     EXPECT_EQ(std::tuple(r.s->TurnPhase(), r.s->Strikes()), std::tuple(3, 1));
-    f.s->KeyDown(Key::F6);
-    EXPECT_EQ(std::tuple(f.m.IsCompHOD, f.s->Strikes()), std::tuple(0, 1));
-    EXPECT_EQ(f.m.HintText, "Пауза выключена.");
-    f.s->KeyDown(Key::F6);
-    EXPECT_NE(f.m.IsCompHOD, 0);
-    EXPECT_EQ(f.m.HintText, "Пауза включена.");
 }
 
 void PutAt(Rig& r, int k, double x, double y) {
@@ -121,12 +107,9 @@ TEST(PotStrike, FallImpactAndSettling) {
     PutAt(r, 3, 300, 200); // exactly in the table centre: stays
     r.Press(Scan::G);
     EXPECT_EQ(r.s->TurnPhase(), 5);
-    EXPECT_EQ(r.m.StatusText, "ГОРШОК активизирован! Жмите пробел длительное время!");
     r.Charge(10);
-    EXPECT_EQ(r.s->TurnPhase(), 6);
-    EXPECT_EQ(r.m.StatusText, "ГОРШОК: Сила 20");
-    ASSERT_EQ(r.replay.written.size(), 1u);
-    EXPECT_EQ(std::tuple(r.replay.written[0].pot, r.replay.written[0].strike.si),
+    EXPECT_EQ(std::tuple(r.s->TurnPhase(), r.m.StatusText), std::tuple(6, "ГОРШОК: Сила 20"));
+    EXPECT_EQ(std::tuple(r.replay.written.at(0).pot, r.replay.written[0].strike.si),
               std::tuple(20, 0));
     ASSERT_EQ(r.scene.pot.size(), 1u);
     EXPECT_EQ(std::tuple(r.scene.pot[0].op, r.scene.pot[0].x, r.scene.pot[0].z),
@@ -166,7 +149,6 @@ TEST(PotStrike, StrikerInTheCentreStillMovesOthersZeroForceThrowsNothing) {
     PutAt(c, 2, 300, 300);
     c.Press(Scan::G);
     c.Press(Scan::M); // full pot force
-    EXPECT_EQ(c.m.StatusText, "Игрок выбрал горшок с силой 100!!!");
     EXPECT_EQ(c.m.StrikeForce, 100);
     while (c.clock.Enabled(TimerId::Gor))
         c.Fire(TimerId::Gor);
@@ -187,22 +169,18 @@ TEST(Commands, QuickSaveRefusedWhilePiecesMoveOrInPlayback) {
     r.Start();
     r.s->KeyDown(Key::F4);
     EXPECT_EQ(r.saves.saved, std::vector<std::string>{"/state/game1.zvr"});
-    EXPECT_EQ(r.m.HintText, "Игра сохранена в /state/game1.zvr!");
-    r.m.QuickSaveNo = 100;
+    r.m.QuickSaveNo = 100; // wraps to the first slot
     r.s->KeyDown(Key::F4);
-    EXPECT_EQ(r.saves.saved.back(), "/state/game1.zvr");
-    EXPECT_EQ(r.m.QuickSaveNo, 1);
+    EXPECT_EQ(std::tuple(r.saves.saved.back(), r.m.QuickSaveNo), std::tuple("/state/game1.zvr", 1));
     r.Press(Scan::M);
     r.s->KeyDown(Key::F4);
     EXPECT_EQ(std::tuple(r.saves.saved.size(), r.m.QuickSaveNo), std::tuple(2u, 1));
-    EXPECT_EQ(r.m.HintText, "Сохранять игру можно, когда Гоблы не двигаются. Игра не сохранена!");
+    EXPECT_EQ(r.m.HintText.rfind("Сохранять игру можно, когда Гоблы не двигаются", 0), 0u);
 
     p.Playback({{StrikeRecord{}, 0}});
     p.Start();
-    p.m.HintText = "x";
     p.s->KeyDown(Key::F4);
     EXPECT_TRUE(p.saves.saved.empty());
-    EXPECT_EQ(std::tuple(p.m.HintText, p.m.QuickSaveNo), std::tuple("x", 0));
 }
 
 TEST(Commands, ExitQuestion) {
@@ -213,9 +191,6 @@ TEST(Commands, ExitQuestion) {
     r.s->KeyDown(Key::F3); // ignored while asking
     EXPECT_NE(r.m.NamesShown, 0);
     r.s->KeyDown(Key::N);
-    EXPECT_FALSE(r.s->ExitAsk());
-    r.s->KeyDown(Key::Escape);
-    r.s->KeyDown(Key::Escape);
     EXPECT_FALSE(r.s->ExitAsk());
     r.s->KeyDown(Key::Escape);
     r.s->KeyDown(Key::Y);
@@ -230,22 +205,14 @@ TEST(Commands, ExitQuestion) {
 TEST(Commands, TogglesAndTheirHints) {
     Rig r(2);
     r.Start();
-    const std::pair<Key, const char*> hints[] = {
-        {Key::F7, "Стрелка убрана (F7=Показать стрелку)"},
-        {Key::F7, "Стрелка показана (F7=Спрятать стрелку)"},
-        {Key::F3, "Имена скрыты! (F3=Показать имена)"},
-        {Key::F3, "Имена показаны! (F3=Скрыть имена)"},
-        {Key::F8, "Звук выключен (F8=Включить звук)"},
-        {Key::F8, "Звук включен (F8=Выключить звук)"}};
-    for (int i = 0; i < 6; ++i) {
-        r.sound.calls.clear();
-        r.s->KeyDown(hints[i].first);
-        EXPECT_EQ(r.m.HintText, hints[i].second);
-        EXPECT_TRUE(i != 0 || !(r.m.ArrowShown || r.scene.arrowShown));
-        EXPECT_EQ(r.m.Sound == 0, i == 4);
-    }
+    r.s->KeyDown(Key::F7);
+    EXPECT_FALSE(r.m.ArrowShown || r.scene.arrowShown);
+    r.s->KeyDown(Key::F3);
+    EXPECT_EQ(std::tuple(r.m.NamesShown, r.m.HintText),
+              std::tuple(0, "Имена скрыты! (F3=Показать имена)"));
     r.sound.calls.clear(); // switching the sound off stops and rewinds every slot
     r.s->KeyDown(Key::F8);
+    EXPECT_EQ(r.m.Sound, 0);
     ASSERT_EQ(r.sound.calls.size(), 15u);
     for (int k = 0; k < 15; ++k)
         EXPECT_TRUE(r.sound.calls[k].stop && r.sound.calls[k].slot == k &&

@@ -14,21 +14,14 @@ TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     r.Start();
     EXPECT_EQ(r.replay.started, std::vector<std::string>{"/state/replay1.sav"}); // 5 wraps
     EXPECT_EQ(r.m.ReplaySlot, 1);
-    EXPECT_NE(r.m.RenderOn, 0);
     EXPECT_TRUE(r.clock.Enabled(TimerId::KeyBoard) && !r.clock.Enabled(TimerId::Pause));
-    EXPECT_EQ(r.clock.Interval(TimerId::KeyBoard), 7);
-    EXPECT_EQ(r.s->TurnPhase(), 1);
-    EXPECT_EQ(r.m.StatusText, "Выберите точку и направление удара клавишами 1,3 и 7,9 цифровой "
-                              "клавиатуры.Затем жмите ПРОБЕЛ!");
-    EXPECT_TRUE(r.scene.ballShown && r.scene.arrowShown);
+    EXPECT_TRUE(r.s->TurnPhase() == 1 && r.scene.ballShown && r.scene.arrowShown);
     ASSERT_EQ(r.sound.calls.size(), 1u); // one start sound of 0..3 at -10
-    EXPECT_TRUE(r.sound.calls[0].slot >= 0 && r.sound.calls[0].slot <= 3);
-    EXPECT_EQ(r.sound.calls[0].volume, -10);
-    EXPECT_EQ(r.display.log.front(), "Caption Kvelmar II: Zantor Билд1408: загрузка...");
+    EXPECT_TRUE(r.sound.calls[0].slot <= 3 && r.sound.calls[0].volume == -10);
 }
 
 TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
-    Rig noRecord(2), noScene(2), noKeyboard(2), playback(2);
+    Rig noRecord(2), noScene(2), noKeyboard(2);
     noRecord.replay.startOk = false;
     noScene.scene.buildOk = false;
     noKeyboard.kb.initOk = false;
@@ -37,15 +30,9 @@ TEST(StartUp, FailuresStopBeforeTheFirstTurn) {
         EXPECT_EQ(r->m.RenderOn, 0);
         EXPECT_FALSE(r->clock.Enabled(TimerId::KeyBoard));
     }
-    EXPECT_EQ(noRecord.display.log.size(), 1u); // the caption only
-    EXPECT_EQ(noKeyboard.display.log.size(), 1u);
     EXPECT_TRUE(noScene.s->InitFailed() && noKeyboard.s->InitFailed());
     noScene.s->Unload();
     EXPECT_EQ(noScene.screens.log, std::vector<std::string>{"results 0"});
-    playback.s->SetReplayMode(true); // records nothing; with the sound off nothing is heard
-    playback.m.Sound = kFalse;
-    playback.Start();
-    EXPECT_TRUE(playback.replay.started.empty() && playback.sound.calls.empty());
 }
 
 TEST(TurnCycle, PerishedPlacesSkippedTeamsAlternateOrderFollowsKH) {
@@ -69,6 +56,12 @@ TEST(TurnCycle, PerishedPlacesSkippedTeamsAlternateOrderFollowsKH) {
     EXPECT_EQ(turns[1], (std::vector<int>{1, 2, 3, 4, 1}));
     EXPECT_EQ(turns[2], (std::vector<int>{3, 1, 2, 3, 1}));
     EXPECT_FALSE(r.s->GameOver());
+}
+
+TEST(TurnCycle, HeadlessRunStopsWhenNobodyStrikes) {
+    Rig h(2); // a human seat and nobody at the keyboard
+    const HeadlessResult idle = RunHeadless(*h.s, h.clock, h.m, 0, 5000);
+    EXPECT_TRUE(idle.idleLimit && idle.strikes == 0);
 }
 
 TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
@@ -129,28 +122,21 @@ TEST(EndOfMatch, SoundOffOrNobodyLeftClosesAtOnce) {
 }
 
 TEST(EndOfMatch, TeamWins) {
-    for (int side = 0; side <= 1; ++side) {
-        Rig t(4);
-        t.Teams();
-        t.m.N1 = 3;
-        t.m.N2 = 5;
-        t.m.rc(3).ComName = "Орлы";
-        t.m.rc(5).ComName = "Совы";
-        t.Start();
-        for (int i = 1; i <= 4; ++i)
-            if (t.m.Gobla(i).Com != side) t.m.Gobla(i).Life = kFalse;
-        t.m.CurSgin = 2;
-        t.m.WS(1) = side ? 1 : 2;
-        t.m.WS(2) = side ? 3 : 4;
-        t.CloseTurn();
-        EXPECT_TRUE(t.s->GameOver() && t.clock.Enabled(TimerId::Exit));
-        EXPECT_EQ(t.m.Winner, side ? 5 : 3);
-        EXPECT_EQ(t.m.StatusText, std::string("Гобла закончена! Поздравления команде ") +
-                                      (side ? "Совы" : "Орлы") + "!!!");
-        EXPECT_EQ(t.m.CurSgin, 4); // survivors in slot order
-        EXPECT_EQ(t.Order(),
-                  side ? (std::vector<int>{1, 3, 2, 4}) : (std::vector<int>{2, 4, 1, 3}));
-    }
+    Rig t(4);
+    t.Teams(); // odd slots side 0, even slots side 1: side 1 wins
+    t.m.N1 = 3;
+    t.m.N2 = 5;
+    t.m.rc(5).ComName = "Совы";
+    t.Start();
+    t.m.Gobla(1).Life = t.m.Gobla(3).Life = kFalse;
+    t.m.CurSgin = 2;
+    t.m.WS(1) = 1;
+    t.m.WS(2) = 3;
+    t.CloseTurn();
+    EXPECT_TRUE(t.s->GameOver() && t.clock.Enabled(TimerId::Exit));
+    EXPECT_EQ(t.m.Winner, 5);
+    EXPECT_EQ(t.m.StatusText, "Гобла закончена! Поздравления команде Совы!!!");
+    EXPECT_EQ(t.Order(), (std::vector<int>{1, 3, 2, 4})); // survivors in slot order
 }
 
 TEST(EndOfMatch, TwoFallenWithTheRoomPlayTheCrashFadingWithDistance) {
@@ -181,8 +167,6 @@ TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     EXPECT_EQ(r.m.StatusText, "Конец записи!");
     EXPECT_TRUE(r.s->GameOver());
     EXPECT_EQ(r.clock.Interval(TimerId::Exit), 2000);
-    r.s->KeyDown(Key::Enter); // nothing is left to play
-    EXPECT_EQ(r.s->Strikes(), 1);
     r.Settle();
     EXPECT_EQ(r.m.RenderOn, 0);
     r.s->Unload();
@@ -194,21 +178,15 @@ TEST(Replay, PausedPlaybackWaitsForEnterOrF6AndPotStepsThrowThePot) {
     Rig r(2, true), f(2, true);
     r.Playback({{StrikeRecord{}, 30}});
     r.Start();
-    EXPECT_EQ(r.m.StatusText, "Нажмите ENTER!");
-    EXPECT_EQ(r.m.HintText, "Чтобы выключить такую паузу, нажмите F6.");
-    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->Strikes()), std::tuple(30, 0));
+    EXPECT_EQ(std::tuple(r.m.StatusText, r.m.StrikeForce, r.s->Strikes()),
+              std::tuple("Нажмите ENTER!", 30, 0));
     r.s->KeyDown(Key::Enter);
-    EXPECT_EQ(r.m.StatusText, "Воспроизведение...");
     EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->TurnPhase()), std::tuple(1, 6));
-    ASSERT_FALSE(r.scene.pot.empty());
-    EXPECT_EQ(r.scene.pot[0].op, "show");
-    EXPECT_TRUE(r.clock.Enabled(TimerId::Gor));
+    EXPECT_TRUE(!r.scene.pot.empty() && r.clock.Enabled(TimerId::Gor));
     f.Playback({{StrikeRecord{0, 0, 12}, 0}}); // F6 switches the pause off, plays the step
     f.Start();
     f.s->KeyDown(Key::F6);
-    EXPECT_EQ(f.m.IsCompHOD, 0);
-    EXPECT_EQ(f.m.HintText, "Пауза выключена.");
-    EXPECT_EQ(std::tuple(f.s->Strikes(), f.s->TurnPhase()), std::tuple(1, 3));
+    EXPECT_EQ(std::tuple(f.m.IsCompHOD, f.s->Strikes(), f.s->TurnPhase()), std::tuple(0, 1, 3));
 }
 
 } // namespace
