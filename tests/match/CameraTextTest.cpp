@@ -100,17 +100,6 @@ TEST(Camera, LimitsEndTheTickBeforeTheShortcuts) {
     EXPECT_EQ(r.s->Strikes(), 1);
 }
 
-TEST(Camera, FollowsTheMovingPieceOnceTheGoalIsReached) {
-    Rig r(2);
-    r.Start();
-    r.s->KeyDown(Key::BracketRight);
-    r.clock.Advance(*r.s, 20); // goal reached
-    r.Charge(10);
-    r.Fire(TimerId::Run, 5);
-    EXPECT_EQ(std::tuple(r.m.TargetX, r.m.TargetY, r.m.TargetZ, r.s->PhysicsTicks()),
-              std::tuple(r.m.Gobla(1).Xpos / 10, -2.0, -r.m.Gobla(1).Ypos / 10, 5));
-}
-
 TEST(NameLabels, ProjectionFromAboveAndNoneBehindTheCamera) {
     Module1 m;
     m.ScreenW = 640;
@@ -149,23 +138,6 @@ TEST(Overlay, StatusLineLinesAndCrosshair) {
     EXPECT_EQ(TextAt(v, 310, 230), "<none>");
     r.Press(Scan::Left);
     EXPECT_EQ(TextAt(r.s->Overlay(), 310, 230), "><");
-}
-
-TEST(Overlay, HelpPageAndExitQuestion) {
-    Rig r(2);
-    r.m.HelpText = "Первая\r\n\r\nВторая\r\n\r\n";
-    r.Start();
-    r.s->KeyDown(Key::Escape);
-    r.s->KeyDown(Key::Escape);
-    r.s->KeyDown(Key::F1);
-    r.s->KeyDown(Key::Escape);
-    auto v = r.s->Overlay();
-    // No status line, names or crosshair under the help; the final break makes no line.
-    ASSERT_EQ(v.size(), 6u);
-    EXPECT_EQ(std::tuple(v[1].text, v[1].y, v[3].text, v[3].y),
-              std::tuple("Первая", 50, "Вторая", 90));
-    EXPECT_EQ(std::tuple(v[5].text, v[5].big, v[5].x),
-              std::tuple("Выйти из игры? (Y/N)", true, 40));
 }
 
 } // namespace

@@ -39,8 +39,7 @@ TEST(Motion, HeadingWrapsOnceEachWay) {
     Module1 m = Bare(2);
     GoblaRec& g = m.Gobla(1);
     const double P2 = 2 * m.Pi;
-    const double cases[][3] = {
-        {6.3, 0, 6.3 - P2}, {-6.3, 0, -6.3 + P2}, {6.0, 0, 6.0}, {6.0, -0.5, 6.0 + 0.44 - P2}};
+    const double cases[][3] = {{-6.3, 0, -6.3 + P2}, {6.0, -0.5, 6.0 + 0.44 - P2}};
     for (const auto& c : cases) {
         g.Phi = c[0];
         g.U = c[1];
@@ -69,7 +68,6 @@ TEST(Motion, ObstaclesAndWallsNeverMove) {
     Module1 m = Bare(2);
     test::AddObstacle(m, 300, 200);
     test::AddWalls(m, 1, true);
-    EXPECT_EQ(ObjectCount(m), 5);
     for (int k = 3; k <= 5; ++k) {
         GoblaRec& g = m.Gobla(k);
         g.Xvec = 5;
@@ -81,8 +79,6 @@ TEST(Motion, ObstaclesAndWallsNeverMove) {
         ContactPush(g, c);
         EXPECT_EQ(State(g), before) << k;
     }
-    test::AddWalls(m, 0, false); // without the mirror wall
-    EXPECT_EQ(ObjectCount(m), 4);
 }
 
 TEST(Strike, CentreGivesSpeedOffCentreGivesSpin) {
@@ -124,8 +120,6 @@ TEST(Sound, KnockOnlyOnAWholeQuietStepAfterAContact) {
 
 TEST(Overlap, TouchingPerishedTurnedAndFirstCirclePair) {
     EXPECT_FALSE(CirclesOverlap({0, 0, 20}, {40, 0, 20}));
-    EXPECT_TRUE(CirclesOverlap({0, 0, 20}, {39.999, 0, 20}));
-    EXPECT_FALSE(CirclesOverlap({0, 0, 3}, {0, 5, 2}));
     Module1 m = Bare(2, 0);
     Put(m, 1, 100, 100); // circles at (100, 100) and (100, 86)
     Put(m, 2, 100, 60);  // just touches circle 1, overlaps circle 2
@@ -179,26 +173,14 @@ TEST(Resolve, ConcentricCirclesAndZeroLeverArmStayFinite) {
     EXPECT_TRUE(test::Finite(m) && test::Finite(k));
 }
 
-TEST(Contact, HeadOnRoundPiecesPartSymmetrically) {
-    Module1 m = Bare(2);
-    Put(m, 1, 200, 200, 1, 0);
-    Put(m, 2, 250, 200, -1, 0);
-    for (int t = 0; t < 10; ++t)
-        PhysicsStep(m, 1.0, nullptr);
-    const GoblaRec& a = m.Gobla(1);
-    const GoblaRec& b = m.Gobla(2);
-    EXPECT_EQ(std::tuple(a.Yvec, b.Yvec, a.U), std::tuple(0.0, 0.0, 0.0));
-    EXPECT_LE(a.Xvec, 0);
-    EXPECT_DOUBLE_EQ(a.Xvec, -b.Xvec);
-    EXPECT_GE(b.Xpos - a.Xpos, 40);
-    EXPECT_TRUE(a.Life && b.Life);
-}
-
-TEST(Contact, ObstacleBouncesWallPositionDecidesBounceOrFall) {
+TEST(Contact, ObstacleBouncesFixedObjectsMayOverlapWallPositionDecidesFall) {
     Module1 m = Bare(2);
     Put(m, 1, 100, 200, 3, 0);
     Put(m, 2, 500, 380);
-    test::AddObstacle(m, 160, 200);
+    test::AddObstacle(m, 160, 200); // in piece 1's way
+    test::AddObstacle(m, 300, 5);   // overlaps the wall along y = 0
+    test::AddObstacle(m, 300, 12);  // and the first obstacle
+    test::AddWalls(m, 1, true);
     EXPECT_GT(test::RunToRest(m, nullptr), 0);
     EXPECT_LT(m.Gobla(1).Xpos, 130);
     EXPECT_EQ(State(m.Gobla(3)), std::tuple(160.0, 200.0, 0.0, 0.0, 0.0));
@@ -252,7 +234,7 @@ TEST(Perish, ProbeOffTheTableKillsBeforeAMidStepHit) {
     EXPECT_EQ(m.Gobla(2).Xvec, 0); // it met nothing
 }
 
-TEST(Bounds, StuckPairsAndOverlappingFixedObjectsComeToRest) {
+TEST(Bounds, StuckAndOverlappingPiecesComeToRest) {
     Module1 m = Bare(2);
     Put(m, 1, 300, 200);
     Put(m, 2, 300, 200);
@@ -260,15 +242,6 @@ TEST(Bounds, StuckPairsAndOverlappingFixedObjectsComeToRest) {
     PhysicsStep(m, 1.0, nullptr);
     EXPECT_TRUE(test::Finite(m));
     EXPECT_GE(test::RunToRest(m, nullptr, 100000), 0);
-    Module1 o = Bare(2);
-    Put(o, 1, 100, 200, 3, 0);
-    Put(o, 2, 500, 380);
-    test::AddObstacle(o, 300, 5);   // overlaps the wall along y = 0
-    test::AddObstacle(o, 300, 12);  // and the first obstacle
-    test::AddObstacle(o, 160, 200); // in piece 1's way
-    test::AddWalls(o, 1, true);
-    test::RunToRest(o, nullptr);
-    EXPECT_LT(o.Gobla(1).Xpos, 130);
     for (i16 model = 0; model < 4; ++model) { // eight overlapping on the smallest table
         Module1 s = Bare(8, model, 200, 200);
         s.LoadedGame = kTrue;

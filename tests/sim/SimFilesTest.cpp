@@ -1,9 +1,8 @@
-// The runner with files: recorded matches play back to the same end and matches
-// start from a settings file. A killed recording: tests/persistence/RecordPlaybackTest.cpp.
+// The runner with files: recorded matches play back to the same end; broken files
+// fail. A killed recording: tests/persistence/RecordPlaybackTest.cpp.
 #include "sim/SimRun.h"
 
 #include "match/NullPorts.h"
-#include "persistence/Settings.h"
 
 #include <gtest/gtest.h>
 
@@ -78,33 +77,7 @@ TEST(SimFiles, ABrokenReplayFailsWithAMessage) {
     EXPECT_EQ(Replay(f.string(), out, &err), 1);
     EXPECT_TRUE(out.empty());
     EXPECT_NE(err.find("Ошибка"), std::string::npos);
-}
-
-TEST(SimFiles, MatchFromASettingsFile) {
-    TempDir dir;
-    kv::Module1 m;
-    kv::QuickGameModel quick;
-    kv::OptionsModel options;
-    kv::NullDialogs dialogs;
-    kv::ApplyDefaultSettings(m, quick, options);
-    quick.rows[0] = {1, "Вася", 3, 0};
-    quick.rows[1].chk = 0;
-    quick.rows[5] = {1, "Коля", 2, 1};
-    m.Gobla(6).M = 40;
-    options.txtSizeG = "800";
-    m.MaxX = 800;
-    const std::string path = (dir.path / "zvr2.ini").string();
-    ASSERT_TRUE(kv::SaveSettings(m, quick, options, path, dialogs));
-
-    kv::sim::PlayOptions p;
-    p.settings = path;
-    kv::Module1 g;
-    kv::BuildShapes(g);
-    ASSERT_TRUE(kv::sim::SetupPlay(g, p, dialogs));
-    EXPECT_EQ(std::tuple(g.MaxGamers, g.MaxX, g.Gobla(1).RName, g.Gobla(2).RName, g.Gobla(2).M),
-              std::tuple(2, 800, "Вася", "Коля", 40));
-    EXPECT_NE(g.Gobla(2).CompControl, 0);
-    std::string out;
+    kv::sim::PlayOptions p; // a missing settings file fails too
     p.settings = (dir.path / "none.ini").string();
     EXPECT_EQ(Play(p, out), 1);
 }

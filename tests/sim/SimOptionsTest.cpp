@@ -43,14 +43,11 @@ TEST(SimOptions, RejectsBadValuesWithAMessage) {
     const std::vector<std::vector<std::string>> bad = {
         {"play", "--players", "9"},
         {"play", "--players", "x"},
-        {"play", "--masses", "1001"},
         {"play", "--table", "150x400"},
         {"play", "--friction", "nan"},
-        {"play", "--players"},
         {"play", "--colour", "red"},
         {"play", "--players", "3", "--teams", "2"},
         {"fly"},
-        {"replay"},
     };
     for (const auto& args : bad) {
         std::string err;

@@ -93,51 +93,25 @@ TEST(SimPlay, SameSeedSameMatchAndJsonReadsBackExactly) {
 // Pinned final states of fixed computer matches. A change here means a match
 // now ends differently: replays recorded before would no longer play back.
 TEST(SimPlay, GoldenFinalStates) {
-    struct Case {
-        const char* name;
-        PlayOptions p;
-        std::uint64_t digest;
-    };
-    std::vector<Case> cases;
-    {
-        PlayOptions p = Opts(2, 1);
-        cases.push_back({"two players, defaults", p, 0x19480b958dcfe870ull});
-    }
-    {
-        PlayOptions p = Opts(8, 7);
-        p.models = {0, 1, 2, 3, 3, 2, 1, 0};
-        cases.push_back({"eight mixed models", p, 0x5ea72ee754a4c8e6ull});
-    }
-    {
-        PlayOptions p = Opts(5, 9);
-        p.masses = {1, 3, 10, 1, 1000};
-        p.wall = 1;
-        p.obstacles = 2;
-        p.obstaclesMirror = true;
-        p.spread = 0.05;
-        p.friction = 0.01;
-        cases.push_back(
-            {"masses, first wall position, four obstacles, spread", p, 0xc7323a9a952b1a3cull});
-    }
-    {
-        PlayOptions p = Opts(0, 4);
-        p.teams = 4;
-        p.players = 8;
-        p.models = {1};
-        p.tableX = 1000;
-        p.tableY = 1000;
-        p.wall = 0;
-        cases.push_back({"team game 4 against 4 on the largest table", p, 0x99db992ecd521ec3ull});
-    }
-    {
-        PlayOptions p = Opts(8, 1);
-        p.tableX = 200;
-        p.tableY = 200;
-        cases.push_back({"eight players on 200 by 200", p, 0x9c6b05d556ff193dull});
-    }
-    for (const Case& c : cases) {
-        const Played g = Play(c.p);
+    std::vector<PlayOptions> p = {Opts(2, 1), Opts(8, 7), Opts(5, 9), Opts(8, 4), Opts(8, 1)};
+    p[1].models = {0, 1, 2, 3, 3, 2, 1, 0};
+    p[2].masses = {1, 3, 10, 1, 1000}; // first wall position, four obstacles, spread
+    p[2].wall = 1;
+    p[2].obstacles = 2;
+    p[2].obstaclesMirror = true;
+    p[2].spread = 0.05;
+    p[2].friction = 0.01;
+    p[3].teams = 4; // 4 against 4 on the largest table
+    p[3].models = {1};
+    p[3].tableX = p[3].tableY = 1000;
+    p[3].wall = 0;
+    p[4].tableX = p[4].tableY = 200;
+    const std::uint64_t digests[] = {0x19480b958dcfe870ull, 0x5ea72ee754a4c8e6ull,
+                                     0xc7323a9a952b1a3cull, 0x99db992ecd521ec3ull,
+                                     0x9c6b05d556ff193dull};
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const Played g = Play(p[i]);
         const std::uint64_t d = Digest(g.m, g.r);
-        EXPECT_EQ(d, c.digest) << c.name << ": 0x" << std::hex << d;
+        EXPECT_EQ(d, digests[i]) << "case " << i << ": 0x" << std::hex << d;
     }
 }
