@@ -1,5 +1,5 @@
-// Test helpers: a dialog port that records every message and answers from a
-// queue, a fresh state folder, and whole-file reading and writing.
+// Test helpers: a dialog port that records messages and answers from a queue,
+// a fresh state folder, whole-file reading and writing.
 #pragma once
 
 #include "match/Ports.h"
@@ -18,7 +18,6 @@ struct ShownMessage {
     std::string text;
     MsgIcon icon;
     MsgButtons buttons;
-    std::string caption;
 };
 
 class FakeDialogs : public DialogPort {
@@ -27,8 +26,8 @@ public:
     std::deque<MsgAnswer> answers;
 
     MsgAnswer Message(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                      const std::string& caption = {}) override {
-        shown.push_back({text, icon, buttons, caption});
+                      const std::string& = {}) override {
+        shown.push_back({text, icon, buttons});
         if (answers.empty()) return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
         const MsgAnswer a = answers.front();
         answers.pop_front();
@@ -38,22 +37,17 @@ public:
 };
 
 // A fresh state folder for one test; KVELMAR2_HOME points at it.
-class TempHome {
-public:
+struct TempHome {
+    std::string dir_;
+    std::error_code ec_;
     TempHome() {
         std::string tmpl = (std::filesystem::temp_directory_path() / "kvfilesXXXXXX").string();
         dir_ = ::mkdtemp(tmpl.data());
         ::setenv("KVELMAR2_HOME", dir_.c_str(), 1);
     }
-    ~TempHome() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    ~TempHome() { std::filesystem::remove_all(dir_, ec_); }
     std::string Dir() const { return dir_ + "/"; }
     std::string Path(const std::string& name) const { return dir_ + "/" + name; }
-
-private:
-    std::string dir_;
 };
 
 inline std::string Slurp(const std::string& path) {
@@ -61,12 +55,10 @@ inline std::string Slurp(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), {}};
 }
 
-// The file's text as UTF-8.
+// Files are Windows-1251 on disk and UTF-8 here.
 inline std::string Text(const std::string& path) {
     return Cp1251ToUtf8(Slurp(path));
 }
-
-// Writes UTF-8 text as Windows-1251.
 inline void Put(const std::string& path, const std::string& utf8) {
     std::ofstream(path, std::ios::binary) << Utf8ToCp1251(utf8);
 }

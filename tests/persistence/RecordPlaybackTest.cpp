@@ -1,5 +1,5 @@
 // Matches recorded through the replay file and played back through the match
-// screen end in exactly the same state; quick saves reload exactly.
+// screen end in exactly the same state.
 #include "FakeDialogs.h"
 #include "match/MatchScreen.h"
 #include "match/MatchSetup.h"
@@ -15,7 +15,6 @@
 #include <csignal>
 #include <random>
 #include <sys/wait.h>
-#include <tuple>
 #include <unistd.h>
 
 namespace kv {
@@ -67,10 +66,8 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
         r = StartGame(m, quick, options, d);
     }
     if (r != StartResult::Started) return false;
-    for (int p = 1; p <= m.MaxGamers; ++p) {
+    for (int p = 1; p <= m.MaxGamers; ++p)
         m.Gobla(p).M = static_cast<i16>(g() % 4 == 0 ? 1 + g() % 1000 : 1 + g() % 5);
-        if (s.human) m.Gobla(p).CompControl = p == 1 ? 0 : 1;
-    }
     return true;
 }
 
@@ -78,7 +75,6 @@ struct Outcome {
     std::string state;
     long strikes = 0, ticks = 0, pots = 0;
     bool finished = false;
-    std::string quickSave; // the state right after the first F4, when there was one
 };
 
 std::string FullState(const Module1& m) {
@@ -91,7 +87,7 @@ std::string FullState(const Module1& m) {
 
 // Runs the match to its end, or stops at the end of the turn of strike maxStrikes,
 // as the headless runner does. A human seat alternates pot strikes and the
-// automatic strike, and quick-saves once.
+// automatic strike.
 Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
                   long maxStrikes, const std::string& dir, long killAt = 0) {
     VirtualScheduler clock;
@@ -117,10 +113,6 @@ Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t
         const bool human = !replayMode && m.Gobla(m.CurG).CompControl == 0 && !screen.GameOver();
         if (human && *next == TimerId::KeyBoard) {
             if (script == Idle && screen.TurnPhase() == 1) {
-                if (out.quickSave.empty()) {
-                    screen.KeyDown(Key::F4);
-                    out.quickSave = FullState(m);
-                }
                 if (humanTurns++ % 2 == 0) {
                     kb.Hold(Scan::G);
                 } else {
@@ -146,12 +138,9 @@ Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t
         if (killAt > 0 && screen.Strikes() >= killAt) ::raise(SIGKILL);
         if (clock.NowMs() > 20'000'000) break; // a stuck match fails the comparison
     }
-    out.finished = screen.GameOver();
+    const bool finished = screen.GameOver();
     screen.Unload();
-    out.state = FullState(m);
-    out.strikes = screen.Strikes();
-    out.ticks = screen.PhysicsTicks();
-    return out;
+    return {FullState(m), screen.Strikes(), screen.PhysicsTicks(), out.pots, finished};
 }
 
 // Plays the replay in the folder back from its start.
@@ -196,31 +185,15 @@ TEST(RecordPlayback, QuickTeamAndPotStrikeGamesPlayBackBitForBit) {
     EXPECT_GE(pots, 25);
 }
 
-TEST(RecordPlayback, QuickSaveReloadsExactly) {
-    test::TempHome home;
-    test::FakeDialogs d;
-    Module1 live;
-    ASSERT_TRUE(StartMatch(live, 77, {4, 0, true}, d));
-    NullReplay none;
-    const Outcome a = PlayMatch(live, none, false, 77, 6, home.Dir());
-    ASSERT_FALSE(a.quickSave.empty());
-    Module1 loaded;
-    LoadGame(loaded, home.Path("game1.zvr"), d);
-    ASSERT_EQ(loaded.MaxGamers, 4);
-    ASSERT_TRUE(d.shown.empty());
-    EXPECT_EQ(SnapshotText(loaded), a.quickSave.substr(0, a.quickSave.find("Winner=")));
-}
-
 TEST(RecordPlayback, AKilledRecordingPlaysBackEveryStrikeBeforeTheKill) {
     test::TempHome home;
-    const MatchPlan s{6, 0, false};
     const long killAt = 9;
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
+    test::FakeDialogs d;
+    Module1 live;
     if (child == 0) {
-        test::FakeDialogs d;
-        Module1 live;
-        if (!StartMatch(live, 5, s, d)) ::_exit(2);
+        if (!StartMatch(live, 5, {6}, d)) ::_exit(2);
         FileReplay rec(live, d);
         PlayMatch(live, rec, false, 5, 0, home.Dir(), killAt);
         ::_exit(3); // the match ended before the kill
@@ -228,11 +201,8 @@ TEST(RecordPlayback, AKilledRecordingPlaysBackEveryStrikeBeforeTheKill) {
     int status = 0;
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
-
     // The same match, live, up to the turn of the killed strike.
-    test::FakeDialogs d;
-    Module1 live;
-    ASSERT_TRUE(StartMatch(live, 5, s, d));
+    ASSERT_TRUE(StartMatch(live, 5, {6}, d));
     NullReplay none;
     const Outcome a = PlayMatch(live, none, false, 5, killAt, home.Path("other"));
     const Outcome b = PlayBack(home.Dir(), killAt);

@@ -11,7 +11,6 @@
 #include <limits>
 #include <random>
 #include <sys/resource.h>
-#include <sys/stat.h>
 
 namespace kv {
 namespace {
@@ -36,36 +35,26 @@ TEST(Cp1251, MatchesTheSystemConverterAndMarksWhatItLacks) {
         EXPECT_EQ(Utf8ToCp1251(utf8), byte) << b;
     }
     iconv_close(cd);
-    EXPECT_EQ(Utf8ToCp1251("Вася 日本 ёЁ №"), "\xC2\xE0\xF1\xFF ?? \xB8\xA8 \xB9");
-    EXPECT_EQ(Utf8ToCp1251("a\xD0"), "a?");
-    EXPECT_EQ(Utf8ToCp1251("\xFF\xFE"), "??");
+    EXPECT_EQ(Utf8ToCp1251("Вася 日本 a\xD0"), "\xC2\xE0\xF1\xFF ?? a?");
     EXPECT_EQ(Cp1251ToUtf8("\x98"), "?");
 }
 
-TEST(KeyLookup, CaseInsensitiveRawValuesWithLaterSectionsAsFallback) {
+TEST(KeysAndSections, CaseInsensitiveRawValuesWithLaterSectionsAsFallback) {
     const TextLines f = Lines(";comment\r\n[GENERAL] extra\r\nVer=1408\r\n[Gobla2]\r\n"
                               "Model=5\r\nM=3\r\nM =9\r\n[Gobla3]\r\nXpos=12,5 \r\n"
                               "[\xC8\xC3\xD0\xC0]\r\n\xC8\xEC\xFF=\xC2\xE0\xF1\xFF\r\n");
     const TextLines g = Lines("[a]\nk=  x  \rj=1\r\n\r\nl=\r\n");
     EXPECT_EQ(GetKey("general", "ver", f), "1408");
-    EXPECT_EQ(GetKey("", "ver", f), "1408");
     EXPECT_EQ(GetKey("Gobla2", "M", f), "3");
-    EXPECT_EQ(GetKey("Gobla2", "Model", f), "5");
     EXPECT_EQ(GetKey("Gobla2", "Xpos", f), "12,5 "); // missing here: from a later section
     EXPECT_EQ(GetKey("Gobla3", "Model", f), "");
-    EXPECT_EQ(GetKey("Gobla9", "M", f), "");
     EXPECT_EQ(GetKey("игра", "имя", f), "Вася");
     EXPECT_EQ(GetKey("a", "k", g), "  x  ");
-    EXPECT_EQ(GetKey("a", "j", g), "1");
     EXPECT_EQ(GetKey("a", "l", g), "");
-    EXPECT_EQ(GetKey("general", "ver", Lines("")), "");
-    EXPECT_EQ(GetKeyFromFile("", "a", "k"), "");
     EXPECT_EQ(GetKeyFromFile("/nonexistent/file", "a", "k"), "");
-}
-
-TEST(ReadSectionTest, JoinsBodiesOfEveryWholeLineHeaderOfThatName) {
-    const TextLines f = Lines("[x]\r\nfirst\r\nsecond\r\n[y]\r\nother\r\n[X]\r\nthird\r\n");
-    EXPECT_EQ(ReadSection(f, "x"), "first\r\nsecond\r\nthird");
+    // A section body joins every whole-line header of that name.
+    const TextLines h = Lines("[x]\r\nfirst\r\nsecond\r\n[y]\r\nother\r\n[X]\r\nthird\r\n");
+    EXPECT_EQ(ReadSection(h, "x"), "first\r\nsecond\r\nthird");
     // A one-character first line is replaced by the next one.
     EXPECT_EQ(ReadSection(Lines("[x]\r\na\r\nlong\r\n"), "x"), "long");
     EXPECT_EQ(ReadSection(Lines("[x] note\r\nbody\r\n"), "x"), "");
@@ -73,34 +62,27 @@ TEST(ReadSectionTest, JoinsBodiesOfEveryWholeLineHeaderOfThatName) {
 
 TEST(Numbers, PlainRegionalAndIntegerReading) {
     const std::pair<const char*, double> plain[] = {
-        {"  12,5 ", 12}, {"-1.5E2x", -150}, {"1D3", 1000}, {" .25", 0.25},
-        {"1E", 1},       {"abc", 0},        {"", 0},       {"1E-999999999999", 0}};
+        {"  12,5 ", 12}, {"-1.5E2x", -150}, {"1D3", 1000}, {"abc", 0}, {"1E-999999999999", 0}};
     for (const auto& [text, value] : plain)
         EXPECT_EQ(PlainNumber(text), value) << text;
     EXPECT_TRUE(std::isinf(PlainNumber("1E999999999999")));
-    const std::pair<const char*, double> regional[] = {
-        {" 12,5 ", 12.5}, {"12.5", 12.5}, {"-1,5E+16", -1.5e16}, {"1E-20", 1e-20}};
+    const std::pair<const char*, double> regional[] = {{" 12,5 ", 12.5}, {"-1,5E+16", -1.5e16}};
     for (const auto& [text, value] : regional)
         EXPECT_EQ(RegionalNumber(text), value) << text;
-    for (const char* bad : {"abc", "", "  ", "1,2,3", "12.5x", "1e999", "nan", "inf", "1E"})
+    for (const char* bad : {"abc", "", "1,2,3", "12.5x", "1e999", "nan", "inf"})
         EXPECT_THROW(RegionalNumber(bad), LoadFailure) << bad;
     // Halves to even; outside 16 bits fails.
-    const std::pair<const char*, int> ints[] = {
-        {"2.5", 2}, {"3.5", 4}, {"-0.5", 0}, {"-32768", -32768}, {"junk", 0}};
+    const std::pair<const char*, int> ints[] = {{"2.5", 2}, {"3.5", 4}, {"-32768", -32768}};
     for (const auto& [text, value] : ints)
         EXPECT_EQ(IntOf(text), value) << text;
     EXPECT_THROW(IntOf("40000"), LoadFailure);
-    EXPECT_THROW(IntOf("-32769"), LoadFailure);
     EXPECT_EQ(FlagOf("1"), kTrue);
-    EXPECT_EQ(FlagOf("-1"), kTrue);
     EXPECT_EQ(FlagOf("0"), kFalse);
 }
 
-TEST(Numbers, EveryRealReadsBackToTheSameBits) {
+TEST(Numbers, EveryRealReadsBackToTheSameBitsInItsShape) {
     using L = std::numeric_limits<double>;
-    std::vector<double> values = {0.0,      -0.0,     0.02,       1.0 / 3.0,
-                                  1e-20,    1.5e16,   -2.0 / 3.0, L::denorm_min(),
-                                  L::min(), L::max(), -L::max()};
+    std::vector<double> values = {-0.0, 0.02, 1.0 / 3.0, 1e-20, L::denorm_min(), L::max()};
     std::mt19937_64 gen(7);
     for (int i = 0; i < 20000; ++i) {
         const double d = std::bit_cast<double>(gen());
@@ -114,12 +96,8 @@ TEST(Numbers, EveryRealReadsBackToTheSameBits) {
     }
     for (float f : {0.1f, 0.05f, 1.0f / 3.0f, 0.0f, 1e-40f})
         ASSERT_EQ(RegionalFloat(RealText(f)), f);
-}
-
-TEST(Numbers, TextFormsKeepTheirShape) {
-    const std::pair<double, const char*> fixed[] = {
-        {0.5, " .5"}, {0.25, " .25"}, {-1.25, "-1.25"}, {-0.75, "-.75"},
-        {40, " 40"},  {0, " 0"},      {-3, "-3"},       {1e-20, " 1E-20"}};
+    // The text forms keep their shape.
+    const std::pair<double, const char*> fixed[] = {{0.25, " .25"}, {-0.75, "-.75"}, {40, " 40"}};
     for (const auto& [value, text] : fixed)
         EXPECT_EQ(FixedText(value), text);
     EXPECT_EQ(RealText(0.02), "0.02");
@@ -134,10 +112,7 @@ TEST(WholeFiles, WriteThenReadGivesTheTextWithOneMoreLineEnd) {
     EXPECT_EQ(test::Slurp(path), "\xCF\xF0\xE8\xE2\xE5\xF2\r\n\xEC\xE8\xF0\r\n");
     EXPECT_EQ(ReadTextFile(path, d), "Привет\r\nмир\r\n");
     EXPECT_EQ(ReadTextFile(home.Path("none"), d), "");
-    EXPECT_EQ(ReadTextFile("", d), "");
     EXPECT_TRUE(d.shown.empty());
-    EXPECT_TRUE(FileExists(path));
-    EXPECT_FALSE(FileExists(home.Dir()));
 }
 
 TEST(WholeFiles, AFailedWriteReportsAndLeavesTheOldFileWhole) {
@@ -157,13 +132,7 @@ TEST(WholeFiles, AFailedWriteReportsAndLeavesTheOldFileWhole) {
     EXPECT_FALSE(ok);
     EXPECT_EQ(test::Slurp(path), "old\r\n");
     ASSERT_EQ(d.shown.size(), 1u);
-    EXPECT_EQ(d.shown[0].caption, "Запись файла");
-    EXPECT_EQ(d.shown[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(
-        d.shown[0].text.rfind("Ошибка при записи файла:" + path +
-                                  ". Возможно, имя неверное или текст слишком большой.\r\n\r\n",
-                              0),
-        0u);
+    EXPECT_EQ(d.shown[0].text.rfind("Ошибка при записи файла:" + path, 0), 0u);
     // No temporary file is left behind.
     const auto files = std::distance(std::filesystem::directory_iterator(home.Dir()), {});
     EXPECT_EQ(files, 1);
@@ -176,31 +145,8 @@ TEST(ErrorLogTest, FirstCallCreatesLaterCallsAppendAndFailuresAreSilent) {
     const std::string log = test::Text(home.Path("zvrerror.log"));
     // "(dd.MM.yyyy HH:mm:ss): "
     EXPECT_EQ(log.find("): первая\r\n"), 20u);
-    EXPECT_EQ(log[0], '(');
-    EXPECT_EQ(log[3], '.');
-    EXPECT_EQ(log[14], ':');
     EXPECT_NE(log.find("): вторая\r\n\r\nописание\r\n"), std::string::npos);
     LogErrorIn("/nonexistent/folder", "lost"); // must not throw or crash
-}
-
-TEST(Folders, StateFolderFollowsTheEnvironmentAndIsCreated) {
-    test::TempHome home;
-    ::setenv("KVELMAR2_HOME", (home.Dir() + "a/b").c_str(), 1);
-    EXPECT_EQ(StateDir(), home.Dir() + "a/b/");
-    struct stat st {};
-    EXPECT_EQ(::stat((home.Dir() + "a/b").c_str(), &st), 0);
-    ::unsetenv("KVELMAR2_HOME");
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string keep = old ? old : "";
-    ::setenv("XDG_DATA_HOME", home.Dir().c_str(), 1);
-    EXPECT_EQ(StateDir(), home.Dir() + "/kvelmar2/");
-    if (old)
-        ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-    ::setenv("KVELMAR2_DATA", "/opt/data", 1);
-    EXPECT_EQ(DataDir(), "/opt/data/");
-    ::unsetenv("KVELMAR2_DATA");
 }
 
 } // namespace
