@@ -252,4 +252,14 @@ bool MakeDirs(const std::string& path) {
     return std::filesystem::is_directory(path, ec);
 }
 
+void PutU16(std::string& out, uint32_t v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+
+void PutU32(std::string& out, uint32_t v) {
+    PutU16(out, v & 0xFFFF);
+    PutU16(out, v >> 16);
+}
+
 } // namespace kv::tools

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,10 @@ private:
 
 // Writes bytes to a file, creating nothing else; false on failure.
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// Little-endian fields of the binary formats (BMP, WAVE).
+void PutU16(std::string& out, uint32_t v);
+void PutU32(std::string& out, uint32_t v);
 // Creates the directory and its parents.
 bool MakeDirs(const std::string& path);
 

@@ -116,14 +116,8 @@ std::string ToWav(Stereo st, double peak) {
         put16(st.r[i] * g);
     }
     std::string o;
-    auto u16 = [&o](uint32_t v) {
-        o += static_cast<char>(v & 0xFF);
-        o += static_cast<char>((v >> 8) & 0xFF);
-    };
-    auto u32 = [&](uint32_t v) {
-        u16(v & 0xFFFF);
-        u16(v >> 16);
-    };
+    auto u16 = [&o](uint32_t v) { kv::tools::PutU16(o, v); };
+    auto u32 = [&o](uint32_t v) { kv::tools::PutU32(o, v); };
     o += "RIFF";
     u32(static_cast<uint32_t>(36 + data.size()));
     o += "WAVEfmt ";

@@ -10,6 +10,8 @@
 #include <vector>
 
 using kv::tools::MakeDirs;
+using kv::tools::PutU16;
+using kv::tools::PutU32;
 using kv::tools::WriteFileBytes;
 
 namespace {
@@ -34,14 +36,8 @@ public:
         const uint32_t stride = (static_cast<uint32_t>(w_) * 3 + 3) & ~3u;
         const uint32_t imageSize = stride * static_cast<uint32_t>(h_);
         std::string o;
-        auto u16 = [&o](uint32_t v) {
-            o += static_cast<char>(v & 0xFF);
-            o += static_cast<char>((v >> 8) & 0xFF);
-        };
-        auto u32 = [&](uint32_t v) {
-            u16(v & 0xFFFF);
-            u16(v >> 16);
-        };
+        auto u16 = [&o](uint32_t v) { PutU16(o, v); };
+        auto u32 = [&o](uint32_t v) { PutU32(o, v); };
         o += "BM";
         u32(54 + imageSize);
         u32(0);
