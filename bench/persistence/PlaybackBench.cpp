@@ -12,15 +12,6 @@
 
 namespace {
 
-class QuietDialogs : public kv::DialogPort {
-public:
-    kv::MsgAnswer Message(const std::string&, kv::MsgIcon, kv::MsgButtons,
-                          const std::string&) override {
-        return kv::MsgAnswer::Yes;
-    }
-    void SetBusy(bool) override {}
-};
-
 long Play(kv::Module1& m, kv::ReplayPort& replay, bool replayMode) {
     kv::VirtualScheduler clock;
     kv::NullKeyboard kb;
@@ -29,7 +20,7 @@ long Play(kv::Module1& m, kv::ReplayPort& replay, bool replayMode) {
     kv::NullSound sound;
     kv::NullSaveGame saves((std::filesystem::temp_directory_path() / "").string());
     kv::NullScreens screens;
-    QuietDialogs d;
+    kv::NullDialogs d;
     kv::MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, d};
     kv::Rng rng(8);
     kv::MatchScreen screen(m, ports, rng);
@@ -40,7 +31,7 @@ long Play(kv::Module1& m, kv::ReplayPort& replay, bool replayMode) {
 void BM_PlayBackEightPlayers(benchmark::State& state) {
     const std::string path =
         (std::filesystem::temp_directory_path() / "kv-bench-replay.sav").string();
-    QuietDialogs d;
+    kv::NullDialogs d;
     {
         kv::Module1 m;
         kv::SetDefaultSettings(m);

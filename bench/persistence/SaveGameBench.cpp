@@ -1,5 +1,6 @@
 // Loading and saving a saved game of a full eight-player team match.
 #include "match/Module1.h"
+#include "match/NullPorts.h"
 #include "persistence/SaveGame.h"
 
 #include <benchmark/benchmark.h>
@@ -9,15 +10,6 @@
 #include <string>
 
 namespace {
-
-class QuietDialogs : public kv::DialogPort {
-public:
-    kv::MsgAnswer Message(const std::string&, kv::MsgIcon, kv::MsgButtons,
-                          const std::string&) override {
-        return kv::MsgAnswer::Yes;
-    }
-    void SetBusy(bool) override {}
-};
 
 kv::Module1 FullMatch() {
     kv::Module1 m;
@@ -78,7 +70,7 @@ void BM_LoadGame(benchmark::State& state) {
     const std::string path = BenchDir() + "game2.zvr";
     std::string err;
     kv::WriteSaveGame(m, path, &err);
-    QuietDialogs d;
+    kv::NullDialogs d;
     kv::Module1 into;
     for (auto _ : state) {
         kv::LoadGame(into, path, d);
