@@ -95,7 +95,7 @@ bool LoadLog::LoadSound(const std::string& path, int slot, std::string& error) {
     return false;
 }
 
-SceneRig::SceneRig(const std::string& dir, int players, int width, int height) {
+void SetupOpeningMatch(Module1& m, int players, int width, int height) {
     SetDefaultSettings(m);
     SetMatchDefaults(m);
     m.MaxGamers = static_cast<i16>(players);
@@ -112,6 +112,10 @@ SceneRig::SceneRig(const std::string& dir, int players, int width, int height) {
     m.UseTex = kTrue;
     m.ScreenW = static_cast<i16>(width);
     m.ScreenH = static_cast<i16>(height);
+}
+
+SceneRig::SceneRig(const std::string& dir, int players, int width, int height) {
+    SetupOpeningMatch(m, players, width, height);
     GameSceneOptions o;
     o.dataDir = dir;
     o.appTitle = "Kvelmar II: Zantor Билд1408";
@@ -167,6 +171,11 @@ GlTarget::~GlTarget() {
     if (d_->ctx && d_->surface) d_->ctx->makeCurrent(d_->surface.get());
     d_->fbo.reset();
     if (d_->ctx) d_->ctx->doneCurrent();
+}
+
+void GlTarget::Bind() {
+    d_->ctx->makeCurrent(d_->surface.get());
+    d_->fbo->bind();
 }
 
 QImage GlTarget::Read() {

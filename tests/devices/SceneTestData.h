@@ -36,6 +36,10 @@ private:
 // The game's own data folder in the source tree.
 std::string RealGameData();
 
+// `players` pieces (models 0..3, gray from the fifth), two obstacles, walls,
+// room and textures, at the given screen size.
+void SetupOpeningMatch(Module1& m, int players, int width, int height);
+
 class CaptionLog : public DisplayPort {
 public:
     bool InitDisplay() override { return true; }
@@ -76,6 +80,7 @@ public:
     ~GlTarget();
     bool Available() const { return ok_; }
     const std::string& Why() const { return why_; }
+    void Bind(); // makes the context current with the framebuffer bound
     QImage Read();
 
 private:
