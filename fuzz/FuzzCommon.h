@@ -1,8 +1,8 @@
 // Shared pieces of the file-reader fuzzers: a scratch folder for the input
-// file and the error log, and a dialog port that always answers "yes".
+// file and the error log (questions are answered "yes" by kv::NullDialogs).
 #pragma once
 
-#include "match/Ports.h"
+#include "match/NullPorts.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -11,15 +11,6 @@
 #include <unistd.h>
 
 namespace kv::fuzz {
-
-class YesDialogs : public DialogPort {
-public:
-    MsgAnswer Message(const std::string&, MsgIcon, MsgButtons buttons,
-                      const std::string& = {}) override {
-        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
-    }
-    void SetBusy(bool) override {}
-};
 
 inline const std::string& Scratch() {
     static const std::string dir = [] {

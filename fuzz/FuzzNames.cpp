@@ -3,7 +3,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = kv::fuzz::InputFile(data, size, "zvr.nam");
-    kv::fuzz::YesDialogs d;
+    kv::NullDialogs d;
     kv::Module1 m;
     kv::QuickGameModel quick;
     kv::TeamScreenModel teams;

@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string path = kv::fuzz::InputFile(data, size, "replay.sav");
-    kv::fuzz::YesDialogs d;
+    kv::NullDialogs d;
     kv::Module1 m;
     kv::FileReplay play(m, d);
     if (kv::LoadReplayFile(m, path, d, play)) {
