@@ -6,7 +6,7 @@ pkgs=(
   cmake make g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev libqt6opengl6-dev libassimp-dev libopenal-dev libgl-dev libgl1-mesa-dri libglx-mesa0
-  xvfb xauth fonts-dejavu-core
+  libgif-dev xvfb xauth fonts-dejavu-core
 )
 
 missing=()
