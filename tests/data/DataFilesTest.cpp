@@ -9,6 +9,7 @@
 #include <set>
 #include <string>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
@@ -32,27 +33,45 @@ TEST(DataFiles, NamesListHasCrLfLinesAndNoBlankOrRepeatedOnes) {
 }
 
 // Runs every generator into a fresh folder; each committed file must come out
-// identical, and no mesh or sound may be committed that no generator makes.
+// identical, and no mesh, sound or picture may be committed that no generator makes.
 TEST(DataFiles, GeneratorsReproduceTheCommittedFiles) {
-    const fs::path out = fs::temp_directory_path() / ("kv-gamedata-" + std::to_string(getpid()));
-    fs::remove_all(out);
-    for (const char* gen : {KV_GEN_MESHES, KV_GEN_TEXTURES, KV_GEN_SOUNDS, KV_GEN_NAMES}) {
-        const std::string cmd = std::string("\"") + gen + "\" \"" + out.string() + "\"";
+    const fs::path tmp = fs::temp_directory_path() / ("kv-gamedata-" + std::to_string(getpid()));
+    const fs::path out = tmp / "gamedata", icons = tmp / "icons";
+    fs::remove_all(tmp);
+    const std::string gamedataArg = " \"" + out.string() + "\"";
+    const std::pair<const char*, std::string> runs[] = {
+        {KV_GEN_MESHES, gamedataArg},
+        {KV_GEN_TEXTURES, gamedataArg},
+        {KV_GEN_SOUNDS, gamedataArg},
+        {KV_GEN_NAMES, gamedataArg},
+        {KV_GEN_PICTURES, gamedataArg + " \"" + icons.string() + "\""}};
+    for (const auto& [gen, args] : runs) {
+        const std::string cmd = std::string("\"") + gen + "\"" + args;
         ASSERT_EQ(std::system(cmd.c_str()), 0) << cmd;
     }
-    std::set<std::string> generated;
-    for (const auto& e : fs::recursive_directory_iterator(out)) {
-        if (!e.is_regular_file()) continue;
-        const std::string rel = fs::relative(e.path(), out).generic_string();
-        generated.insert(rel);
-        EXPECT_TRUE(ReadBytes(e.path().string()) == ReadBytes(GameData(rel))) << rel << " differs";
-    }
-    for (const char* dir : {"mesh", "sound"})
+    auto compare = [](const fs::path& made, const std::string& committed) {
+        std::set<std::string> files;
+        for (const auto& e : fs::recursive_directory_iterator(made)) {
+            if (!e.is_regular_file()) continue;
+            const std::string rel = fs::relative(e.path(), made).generic_string();
+            files.insert(rel);
+            EXPECT_TRUE(ReadBytes(e.path().string()) == ReadBytes(committed + "/" + rel))
+                << rel << " differs";
+        }
+        return files;
+    };
+    const std::set<std::string> generated = compare(out, KV_GAMEDATA_DIR);
+    for (const char* dir : {"mesh", "sound", "pic", "splash"})
         for (const auto& e : fs::directory_iterator(GameData(dir)))
             EXPECT_TRUE(generated.count(std::string(dir) + "/" + e.path().filename().string()))
                 << e.path() << " is made by no generator";
-    EXPECT_EQ(generated.size(), 37u);
-    fs::remove_all(out);
+    EXPECT_EQ(generated.size(), 48u);
+    const std::set<std::string> madeIcons = compare(icons, KV_ICONS_DIR);
+    for (const auto& e : fs::directory_iterator(KV_ICONS_DIR))
+        EXPECT_TRUE(madeIcons.count(e.path().filename().string()))
+            << e.path() << " is made by no generator";
+    EXPECT_EQ(madeIcons.size(), 5u);
+    fs::remove_all(tmp);
 }
 
 } // namespace

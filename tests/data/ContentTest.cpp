@@ -1,0 +1,176 @@
+// The content the front end reads, read the way it reads it: pictures decode at
+// the sizes their windows expect, the slide show names pictures that exist, the
+// chronicle viewer finds every event of every period, and the help pages link
+// only to pages and anchors that exist.
+#include "DataFiles.h"
+#include "persistence/TextFile.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QString>
+
+#include <filesystem>
+#include <map>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using kv::testdata::GameData;
+using kv::testdata::ReadBytes;
+
+QImage Picture(const fs::path& path) {
+    return QImage(QString::fromStdString(path.string()));
+}
+
+// Lines of a file that must end every line, the last one included, in CR LF.
+std::vector<std::string> CrLfLines(const std::string& bytes) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    for (size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+        lines.push_back(bytes.substr(start, end - start));
+    EXPECT_EQ(start, bytes.size()) << "the last line has no CR LF";
+    for (const std::string& l : lines)
+        EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << "a lone CR or LF in: " << l;
+    return lines;
+}
+
+TEST(Content, PicturesDecodeAtTheSizesTheirWindowsShow) {
+    const std::map<std::string, int> emblems = {
+        {"biggerb.gif", 480}, {"smallgerb.gif", 128}, {"mingerb.bmp", 256}};
+    for (const auto& e : fs::directory_iterator(GameData("pic"))) {
+        SCOPED_TRACE(e.path().string());
+        const auto size = emblems.find(e.path().filename().string());
+        ASSERT_NE(size, emblems.end()) << "a picture of no known size";
+        const QImage img = Picture(e.path());
+        ASSERT_FALSE(img.isNull());
+        EXPECT_EQ(img.size(), QSize(size->second, size->second));
+    }
+    std::vector<fs::path> screens = {GameData("zvr2.gif")};
+    for (const auto& e : fs::directory_iterator(GameData("splash")))
+        if (e.path().extension() == ".gif") screens.push_back(e.path());
+    EXPECT_GE(screens.size(), 7u);
+    for (const fs::path& path : screens) {
+        const QImage img = Picture(path);
+        ASSERT_FALSE(img.isNull()) << path;
+        EXPECT_EQ(img.size(), QSize(640, 480)) << path;
+    }
+    // The desktop icon: transparent around the emblem, at the size its name says.
+    for (int n : {48, 64, 128, 256}) {
+        const QImage icon =
+            Picture(fs::path(KV_ICONS_DIR) / ("kvelmar2-" + std::to_string(n) + ".png"));
+        ASSERT_FALSE(icon.isNull()) << n;
+        EXPECT_EQ(icon.size(), QSize(n, n));
+        EXPECT_TRUE(icon.hasAlphaChannel());
+        EXPECT_EQ(qAlpha(icon.pixel(0, n - 1)), 0) << n;
+    }
+}
+
+// The show's reader compares the header byte for byte and takes every time as a
+// 16-bit signed integer; every slide made for it is also shown.
+TEST(Content, SlideShowNamesEveryPictureWithATimeThatFits) {
+    const std::vector<std::string> lines = CrLfLines(ReadBytes(GameData("splash/splash.qvmedia")));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0], "[OrvelsoftSlideMedia]");
+    EXPECT_EQ(lines.size() % 2, 1u) << "a picture without its time";
+    std::set<std::string> shown;
+    for (size_t i = 1; i + 1 < lines.size(); i += 2) {
+        const std::string& name = lines[i];
+        const std::string& time = lines[i + 1];
+        EXPECT_TRUE(fs::is_regular_file(GameData("splash/" + name))) << name;
+        shown.insert(name);
+        ASSERT_TRUE(!time.empty() && time.size() <= 5 &&
+                    time.find_first_not_of("0123456789") == std::string::npos)
+            << name << ": " << time;
+        EXPECT_LE(std::stoi(time), 32767) << name;
+    }
+    for (const auto& e : fs::directory_iterator(GameData("splash"))) {
+        if (e.path().extension() != ".gif") continue;
+        EXPECT_TRUE(shown.count(e.path().filename().string())) << e.path() << " is never shown";
+    }
+}
+
+// Windows-1251 with CR LF throughout: no byte that the code page lacks, so the
+// text comes back unchanged through the game's conversion both ways.
+void ExpectCp1251Text(const std::string& bytes, const std::string& what) {
+    EXPECT_FALSE(bytes.empty()) << what;
+    EXPECT_EQ(bytes.find('\0'), std::string::npos) << what;
+    EXPECT_EQ(bytes.find('\x98'), std::string::npos) << what;
+    EXPECT_EQ(kv::Utf8ToCp1251(kv::Cp1251ToUtf8(bytes)), bytes) << what;
+    CrLfLines(bytes);
+}
+
+TEST(Content, ChronicleHasEveryPeriodWithItsOwnEvents) {
+    std::set<std::string> descriptions;
+    for (int p = 1; p <= 6; ++p) {
+        const std::string period = "xron/xronika" + std::to_string(p) + ".dat";
+        const std::string events = "xron/xron" + std::to_string(p) + ".dat";
+        SCOPED_TRACE(events);
+        ExpectCp1251Text(ReadBytes(GameData(period)), period);
+        const std::string bytes = ReadBytes(GameData(events));
+        ExpectCp1251Text(bytes, events);
+        // Inside a section no line is blank or so short that the section reader
+        // would drop it as a first line.
+        for (const std::string& line : CrLfLines(bytes))
+            EXPECT_GE(line.size(), 2u) << "a short line: \"" << line << "\"";
+
+        kv::TextLines file;
+        ASSERT_TRUE(file.Load(GameData(events)));
+        int listed = 0;
+        for (int k = 0; k <= 61; ++k) {
+            const std::string title = kv::GetKey("general", std::to_string(k) + "EvTitle", file);
+            const std::string text = kv::ReadSection(file, std::to_string(k) + "EvDescr");
+            if (title.empty()) {
+                // The viewer would show it under the next event's title.
+                EXPECT_TRUE(text.empty()) << "event " << k << " has a text but no title";
+                continue;
+            }
+            ++listed;
+            EXPECT_GT(text.size(), 80u) << "event " << k << " has no real description";
+            EXPECT_TRUE(descriptions.insert(text).second) << "event " << k << " repeats a text";
+        }
+        EXPECT_GE(listed, 8);
+    }
+}
+
+TEST(Content, HelpPagesLinkOnlyToPagesAndAnchorsThatExist) {
+    const fs::path help = GameData("help");
+    for (const char* page : {"index.html", "links.htm", "voc.htm"})
+        EXPECT_TRUE(fs::is_regular_file(help / page)) << page;
+    const std::regex ref(R"re(\b(href|src)\s*=\s*"([^"]*)")re");
+    int links = 0;
+    for (const auto& e : fs::directory_iterator(help)) {
+        const std::string ext = e.path().extension().string();
+        if (ext != ".htm" && ext != ".html") continue;
+        SCOPED_TRACE(e.path().string());
+        const std::string html = ReadBytes(e.path().string());
+        EXPECT_NE(html.find("<meta charset=\"utf-8\">"), std::string::npos);
+        EXPECT_EQ(html.find("<script"), std::string::npos);
+        for (std::sregex_iterator m(html.begin(), html.end(), ref), end; m != end; ++m) {
+            const std::string kind = (*m)[1], target = (*m)[2];
+            const bool external = target.rfind("http://", 0) == 0 ||
+                                  target.rfind("https://", 0) == 0 ||
+                                  target.rfind("mailto:", 0) == 0;
+            if (external) {
+                EXPECT_EQ(kind, "href") << "an external resource: " << target;
+                continue;
+            }
+            ++links;
+            const size_t hash = target.find('#');
+            const std::string file = target.substr(0, hash);
+            const fs::path to = file.empty() ? e.path() : help / file;
+            ASSERT_TRUE(fs::is_regular_file(to)) << target;
+            if (hash == std::string::npos) continue;
+            const std::string anchor = "id=\"" + target.substr(hash + 1) + "\"";
+            EXPECT_NE(ReadBytes(to.string()).find(anchor), std::string::npos)
+                << target << ": no such anchor";
+        }
+    }
+    EXPECT_GT(links, 10);
+}
+
+} // namespace
