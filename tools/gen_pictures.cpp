@@ -36,7 +36,7 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-QString gSans = "DejaVu Sans", gSerif = "DejaVu Serif";
+const QString gSans = "DejaVu Sans", gSerif = "DejaVu Serif";
 
 bool LoadFonts() {
     const char* dir = "/usr/share/fonts/truetype/dejavu/";
@@ -116,7 +116,7 @@ QPainterPath PiecePath(int model) {
     return p;
 }
 
-// The colours of the piece meshes: the model gives the colour, the second team is grey.
+// The colours of the piece meshes, by model.
 QColor ModelColour(int model) {
     static const QColor c[4] = {QColor(217, 31, 26), QColor(31, 82, 230), QColor(26, 179, 56),
                                 QColor(255, 140, 13)};
@@ -255,7 +255,7 @@ QPolygonF Polygon(const std::vector<QPointF>& pts) {
 const QPointF kLeftPage[4] = {{-24, 26}, {-2, 30}, {-2, 6}, {-24, 2}};
 const QPointF kRightPage[4] = {{2, 30}, {24, 26}, {24, 2}, {2, 6}};
 const QPointF kStar{0, -23};
-// The Гобла over the book: ZVR:KT model, its bump towards the lower right.
+// The Гобла over the book: the ZVR:KT model, its bump towards the lower left.
 const double kGoblaScale = 0.5, kGoblaPhi = -2.3;
 const QPointF kGoblaAt{0, -6};
 
@@ -343,7 +343,7 @@ void DrawEmblem(QPainter& p, const QTransform& to, Detail detail) {
         p.setPen(QPen(QColor(120, 125, 150), 0.7));
         for (int k = 1; k <= 4; ++k) {
             const double y = 6 + k * 4.8;
-            p.drawLine(QPointF(-20, y - 3.3 + 0.0), QPointF(-5, y));
+            p.drawLine(QPointF(-20, y - 3.3), QPointF(-5, y));
             p.drawLine(QPointF(5, y), QPointF(20, y - 3.3));
         }
     }
@@ -665,21 +665,21 @@ QImage SlideLogo() {
     return img;
 }
 
-// A few pieces scattered over a background, seen from above and a little tilted.
-void ScatterPieces(QPainter& p, int seed, int count, double alpha) {
-    for (int k = 0; k < count; ++k) {
-        const double x = 40 + Hash(k, 1, seed) * 560, y = 60 + Hash(k, 2, seed) * 360;
-        // The title and the middle stay clear.
-        if (std::fabs(x - 320) < (y < 110 ? 300 : 190)) continue;
-        const int model = static_cast<int>(Hash(k, 3, seed) * 4) & 3;
-        const double s = 0.9 + Hash(k, 4, seed) * 0.9;
-        QColor c = ModelColour(model);
-        c = Mix(QColor(20, 26, 50), c, alpha);
+// Dimmed pieces along both sides of a background, seen from above and a little tilted.
+void SidePieces(QPainter& p) {
+    const struct {
+        double x, y, phi, scale;
+        int model;
+    } pieces[] = {{70, 150, 0.5, 1.5, 1},  {130, 262, 2.1, 1.3, 0}, {70, 372, 4.0, 1.6, 3},
+                  {190, 420, 1.2, 1.1, 2}, {570, 150, 3.3, 1.4, 2}, {510, 262, 5.1, 1.3, 3},
+                  {575, 372, 0.8, 1.6, 0}, {450, 420, 2.6, 1.1, 1}};
+    for (const auto& pc : pieces)
         DrawPiece(p,
-                  QTransform().rotateRadians(Hash(k, 5, seed) * 2 * kPi) *
-                      QTransform().scale(s, s * 0.7) * QTransform::fromTranslate(x, y),
-                  model, c, 3 * s, true, alpha > 0.6);
-    }
+                  QTransform().rotateRadians(pc.phi) *
+                      QTransform().scale(pc.scale, pc.scale * 0.7) *
+                      QTransform::fromTranslate(pc.x, pc.y),
+                  pc.model, Mix(QColor(20, 26, 50), ModelColour(pc.model), 0.45), 3 * pc.scale,
+                  true, false);
 }
 
 QImage SlideTitle() {
@@ -1032,7 +1032,7 @@ QImage LoadingBackground() {
     bg.setColorAt(0, QColor(52, 76, 140));
     bg.setColorAt(1, QColor(10, 16, 40));
     p.fillRect(img.rect(), bg);
-    ScatterPieces(p, 91, 30, 0.45);
+    SidePieces(p);
     // The emblem, dimmed, behind the label in the middle: drawn whole on its own
     // layer first so that its parts do not show through one another.
     QImage layer(640, 480, QImage::Format_ARGB32_Premultiplied);
