@@ -2,7 +2,7 @@
 // file and the error log (questions are answered "yes" by kv::NullDialogs).
 #pragma once
 
-#include "match/NullPorts.h"
+#include "state/NullPorts.h"
 
 #include <cstdint>
 #include <cstdio>

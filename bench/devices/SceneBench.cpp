@@ -4,7 +4,7 @@
 #include "SceneTestData.h"
 
 #include "devices/scene/GameScene.h"
-#include "match/RecordingPorts.h"
+#include "support/RecordingPorts.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // Speed of the match screen's text for one frame with eight names. Whole matches
 // are timed by the runner's benchmark (bench/sim).
 #include "match/MatchScreen.h"
-#include "match/NullPorts.h"
 #include "match/VirtualClock.h"
+#include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -33,7 +33,7 @@ void BM_Overlay(benchmark::State& state) {
     kv::VirtualScheduler clock;
     kv::NullKeyboard kb;
     kv::NullDisplay d;
-    kv::NullScene sc(m);
+    kv::NullScene sc;
     kv::NullSound so;
     kv::NullReplay rp;
     kv::NullSaveGame sg;

@@ -1,10 +1,10 @@
 // Playing back a recorded eight-player computer match from its replay file.
-#include "match/MatchScreen.h"
+#include "match/Headless.h"
 #include "match/MatchSetup.h"
-#include "match/NullPorts.h"
 #include "match/VirtualClock.h"
 #include "persistence/Replay.h"
 #include "physics/Physics.h"
+#include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -16,7 +16,7 @@ long Play(kv::Module1& m, kv::ReplayPort& replay, bool replayMode) {
     kv::VirtualScheduler clock;
     kv::NullKeyboard kb;
     kv::NullDisplay display;
-    kv::NullScene scene(m);
+    kv::NullScene scene;
     kv::NullSound sound;
     kv::NullSaveGame saves((std::filesystem::temp_directory_path() / "").string());
     kv::NullScreens screens;

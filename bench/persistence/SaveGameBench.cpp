@@ -1,7 +1,7 @@
 // Loading and saving a saved game of a full eight-player team match.
-#include "match/Module1.h"
-#include "match/NullPorts.h"
 #include "persistence/SaveGame.h"
+#include "state/Module1.h"
+#include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,7 +1,9 @@
 // Cost of one motion tick: PhysicsStep(1.0) on typical and crowded tables.
 #include "ai/CompBrain.h"
-#include "match/Module1.h"
+#include "persistence/SaveGame.h"
 #include "physics/Physics.h"
+#include "state/Module1.h"
+#include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>
 
@@ -123,19 +125,54 @@ void BM_StepContacts(benchmark::State& st) {
 }
 BENCHMARK(BM_StepContacts);
 
-// The first tick of eight players on the smallest table: they start overlapping.
-void BM_CrowdedStart(benchmark::State& st) {
+// The first tick of eight players on the smallest table: they start
+// overlapping, and the heaviest pieces need about 10^11 separation pushes.
+void BM_CrowdedStart(benchmark::State& st, i16 mass) {
     Module1 base = Table(8, 0, true, 200, 200);
+    for (int k = 1; k <= 8; ++k)
+        base.Gobla(k).M = mass;
     base.Gobla(1).Xvec = 5;
+    StepLoad load;
     for (auto _ : st) {
         st.PauseTiming();
         Module1 m = base;
         st.ResumeTiming();
-        PhysicsStep(m, 1.0, nullptr);
+        load = PhysicsStep(m, 1.0, nullptr);
         benchmark::DoNotOptimize(m.Gobla(1).Xvec);
     }
+    st.counters["pushes"] = static_cast<double>(load.pushes);
+    st.counters["resolutions"] = static_cast<double>(load.resolutions);
 }
-BENCHMARK(BM_CrowdedStart)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CrowdedStart, mass1, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_CrowdedStart, mass1000, 1000)->Unit(benchmark::kMillisecond);
+
+// Tables saved just before the busiest tick that the guard survey found in a
+// match that ended, and before a tick of a piece wedged between two obstacles,
+// which runs until the guard stops it: the worst tick the guards allow.
+void BM_SavedTick(benchmark::State& st, const char* file) {
+    Module1 base;
+    BuildShapes(base);
+    NullDialogs dialogs;
+    LoadGame(base, std::string(KV_BENCH_DATA) + "/" + file, dialogs);
+    if (base.MaxGamers == 0) {
+        st.SkipWithError("the saved table cannot be read");
+        return;
+    }
+    StepLoad load;
+    for (auto _ : st) {
+        st.PauseTiming();
+        Module1 m = base;
+        st.ResumeTiming();
+        load = PhysicsStep(m, 1.0, nullptr);
+        benchmark::DoNotOptimize(m.Gobla(1).Xvec);
+    }
+    st.counters["resolutions"] = static_cast<double>(load.resolutions);
+    st.counters["guarded"] = load.guarded ? 1 : 0;
+}
+BENCHMARK_CAPTURE(BM_SavedTick, busiest, "busiest.zvr")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_SavedTick, wedge_to_the_guard, "wedge.zvr")
+    ->Unit(benchmark::kSecond)
+    ->Iterations(1);
 
 } // namespace
 } // namespace kv
@@ -144,7 +181,7 @@ namespace kv {
 namespace {
 
 struct QuietHost : StrikeHost {
-    void SetTurnPhase(i16) override {}
+    void SetTurnPhase(TurnPhase) override {}
     bool ReplayMode() const override { return true; }
     void WriteReplayStep(const StrikeRecord&, i16) override {}
     void PlaySound(int, i32) override {}

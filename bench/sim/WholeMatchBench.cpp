@@ -1,8 +1,8 @@
 // A whole match of computer players, as kvelmar2-sim plays it.
 #include "sim/SimRun.h"
 
-#include "match/NullPorts.h"
 #include "physics/Physics.h"
+#include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>
 

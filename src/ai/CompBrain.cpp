@@ -1,6 +1,7 @@
 #include "ai/CompBrain.h"
 
 #include "physics/Physics.h"
+#include "state/SoundSlots.h"
 
 #include <cmath>
 #include <string>
@@ -169,7 +170,7 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
 }
 
 void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng& rng) {
-    host.SetTurnPhase(3);
+    host.SetTurnPhase(TurnPhase::Struck);
     const bool valid = m.CurG >= 1 && m.CurG <= kPieceSlots;
     const double b = strike.pa;
     const double f = strike.si;
@@ -187,7 +188,7 @@ void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng
         // generator re-seeded from the time of day: replays stay repeatable.
         const double r = rng.Next01();
         const int k = static_cast<int>(10 * r);
-        if (k >= 1 && k <= 3) host.PlaySound(k + 3, -10);
+        if (k >= 1 && k <= 3) host.PlaySound(sound::kFullForce + k, -10);
     }
     if (valid) StrikePush(m.Gobla(m.CurG), seg);
     host.StartMotion();

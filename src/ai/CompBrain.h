@@ -1,8 +1,9 @@
 // The computer player's choice, the execution of every strike, and the spread.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Rng.h"
+#include "state/Module1.h"
+#include "state/Rng.h"
+#include "state/TurnPhase.h"
 
 namespace kv {
 
@@ -10,7 +11,7 @@ namespace kv {
 class StrikeHost {
 public:
     virtual ~StrikeHost() = default;
-    virtual void SetTurnPhase(i16 phase) = 0;
+    virtual void SetTurnPhase(TurnPhase phase) = 0;
     virtual bool ReplayMode() const = 0;
     virtual void WriteReplayStep(const StrikeRecord& strike, i16 pot) = 0;
     // Slot and attenuation; only called with Sound on.

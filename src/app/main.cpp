@@ -6,14 +6,14 @@
 #include "frontend/MatchWindow.h"
 #include "frontend/QtDialogs.h"
 #include "match/MatchSetup.h"
-#include "match/Module1.h"
-#include "match/Rng.h"
 #include "persistence/ErrorLog.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "persistence/Settings.h"
 #include "persistence/TextFile.h"
 #include "physics/Physics.h"
+#include "state/Module1.h"
+#include "state/Rng.h"
 
 #include <QApplication>
 #include <QGuiApplication>

@@ -2,7 +2,7 @@
 // implements it on top of playing and stopping.
 #pragma once
 
-#include "match/Ports.h"
+#include "state/Ports.h"
 
 #include <string>
 

@@ -9,8 +9,8 @@
 #include "devices/scene/GameScene.h"
 #include "frontend/QtTimers.h"
 #include "match/MatchScreen.h"
-#include "match/Module1.h"
-#include "match/Rng.h"
+#include "state/Module1.h"
+#include "state/Rng.h"
 
 #include <QElapsedTimer>
 #include <QOpenGLWidget>

@@ -1,7 +1,7 @@
 // Message boxes and the busy pointer for the core's questions.
 #pragma once
 
-#include "match/Ports.h"
+#include "state/Ports.h"
 
 #include <string>
 

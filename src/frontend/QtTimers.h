@@ -1,7 +1,7 @@
 // The six timers of the match screen as real Qt timers.
 #pragma once
 
-#include "match/Ports.h"
+#include "state/Ports.h"
 
 #include <QObject>
 #include <QTimer>

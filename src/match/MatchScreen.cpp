@@ -1,37 +1,18 @@
 #include "match/MatchScreen.h"
 
-#include "match/NameLabels.h"
-#include "match/VirtualClock.h"
+#include "match/MatchShared.h"
+#include "state/SoundSlots.h"
 
+#include "state/SceneUnits.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace kv {
 
-namespace {
-
-const char* const kStatusHumanTurn =
-    "Выберите точку и направление удара клавишами 1,3 и 7,9 цифровой клавиатуры.Затем жмите "
-    "ПРОБЕЛ!";
-const char* const kStatusCompBlind = "Ходит комп!!! Не глядя!!!...";
-const char* const kStatusReplay = "Воспроизведение...";
-const char* const kHintPauseOff = "Чтобы выключить такую паузу, нажмите F6.";
-const char* const kHintCentre = "Камера смотрит на: центр стола";
-
-bool Held(const KeyStateTable& k, int scan) {
-    return k[static_cast<std::size_t>(scan)] != 0;
-}
-
-// A number as the game writes it everywhere: no trailing zeros, decimal point
-// (there are no regional settings to follow).
-std::string NumText(double v) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.15g", v);
-    return buf;
-}
-
-} // namespace
+using namespace matchtext;
 
 MatchScreen::MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng)
     : m_(m), p_(ports), rng_(rng) {
@@ -48,6 +29,16 @@ void MatchScreen::EnableTimer(TimerId id, bool on) {
 }
 
 // ---------------------------------------------------------------- start-up
+
+void PrepareTable(Module1& m) {
+    m.CamX = -50;
+    m.CamY = 40;
+    m.CamZ = -20;
+    m.TargetX = m.MaxX / 20.0;
+    m.TargetY = -2;
+    m.TargetZ = -m.MaxY / 20.0;
+    WriteWalls(m);
+}
 
 void MatchScreen::Init() {
     p_.display.SetCaption("Kvelmar II: Zantor Билд" + std::to_string(kBuild) + ": загрузка...");
@@ -80,6 +71,7 @@ void MatchScreen::Init() {
     m_.NamesShown = kTrue;
     m_.ArrowShown = kTrue;
 
+    PrepareTable(m_);
     if (!p_.keyboard.InitKeyboard() || !p_.display.InitDisplay() || !p_.scene.BuildScene()) {
         initFailed_ = true;
         m_.RenderOn = kFalse;
@@ -88,7 +80,7 @@ void MatchScreen::Init() {
     }
 
     camHeight_ = RoundI16(m_.CamY);
-    if (m_.Sound != 0) p_.sound.PlaySound(rng_.NextInt(4), -10);
+    if (m_.Sound != 0) p_.sound.PlaySound(sound::kGreeting + rng_.NextInt(4), -10);
 
     m_.RenderOn = kTrue;
     busy_ = false;
@@ -105,7 +97,7 @@ void MatchScreen::Init() {
 void MatchScreen::GameKernel() {
     gameOver_ = false;
     m_.StrikeForce = 0;
-    turnPhase_ = 1;
+    turnPhase_ = TurnPhase::Aim;
 
     if (replayMode_) {
         m_.StatusText = kStatusReplay;
@@ -131,7 +123,7 @@ void MatchScreen::GameKernel() {
         m_.StatusText = kStatusCompBlind;
         if (!HasTarget(m_.CurG)) {
             // Nobody to aim at (a hand-made save): close the turn, which ends the match.
-            turnPhase_ = 3;
+            turnPhase_ = TurnPhase::Struck;
             busy_ = true;
             EnableTimer(TimerId::Pause, true);
             return;
@@ -164,12 +156,12 @@ void MatchScreen::RunTick() {
         m_.StatusText = "Переход хода!";
         return; // Busy stays set until the next strike
     }
-    PhysicsStep(m_, 1.0, this);
+    NoteLoad(PhysicsStep(m_, 1.0, this));
     ++physicsTicks_;
     if (camFollow_ >= 1 && camGoalY_ == kCamGoalReached) {
         const GoblaRec& g = m_.Gobla(camFollow_);
-        m_.TargetX = g.Xpos / 10;
-        m_.TargetZ = -g.Ypos / 10;
+        m_.TargetX = SceneX(g.Xpos);
+        m_.TargetZ = SceneZ(g.Ypos);
         LookAtCenterFrame();
     }
     for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
@@ -192,7 +184,7 @@ void MatchScreen::PauseTick() {
         if (n >= 2 && m_.UseRoom != 0 && m_.Sound != 0) {
             double dx = m_.MaxX / 10.0 - m_.CamX;
             double dz = 150 - m_.CamZ;
-            p_.sound.PlaySound(7, RoundI32(-(dx * dx + dz * dz) / 200));
+            p_.sound.PlaySound(sound::kSeveralFell, RoundI32(-(dx * dx + dz * dz) / 200));
         }
         m_.NewSgin = 0;
     }
@@ -257,7 +249,7 @@ void MatchScreen::PauseTick() {
 
 void MatchScreen::FinishWon() {
     if (m_.Sound != 0) {
-        p_.sound.PlaySound(14, -7);
+        p_.sound.PlaySound(sound::kWin, -7);
         interval_[static_cast<std::size_t>(TimerId::Exit)] = kExitMs;
         EnableTimer(TimerId::Exit, true);
     } else {
@@ -280,7 +272,7 @@ void MatchScreen::PassTurn() {
         next();
     m_.CurG = m_.KH(m_.CurNG);
     if (m_.CurG < 1 || m_.CurG > kPieceSlots) m_.CurG = 1;
-    turnPhase_ = 1;
+    turnPhase_ = TurnPhase::Aim;
     GameKernel();
 }
 
@@ -346,8 +338,8 @@ void MatchScreen::PreSilaApply() {
 
 void MatchScreen::GorApply() {
     ++strikes_;
-    turnPhase_ = 6;
-    if (m_.Sound != 0) p_.sound.PlaySound(10 + rng_.NextInt(4), -10);
+    turnPhase_ = TurnPhase::PotFall;
+    if (m_.Sound != 0) p_.sound.PlaySound(sound::kPot + rng_.NextInt(4), -10);
     if (!replayMode_) p_.replay.WriteReplayStep(StrikeRecord{}, m_.StrikeForce);
     busy_ = false;
     potTime_ = 0;
@@ -371,7 +363,15 @@ void MatchScreen::StartMotion() {
 }
 
 void MatchScreen::KnockSound() {
-    if (m_.Sound != 0) p_.sound.PlaySound(8, -10);
+    if (m_.Sound != 0) p_.sound.PlaySound(sound::kKnock, -10);
+}
+
+void MatchScreen::NoteLoad(const StepLoad& l) {
+    if (l.guarded) ++guardHits_;
+    busiest_.searches = std::max(busiest_.searches, l.searches);
+    busiest_.resolutions = std::max(busiest_.resolutions, l.resolutions);
+    busiest_.pushes = std::max(busiest_.pushes, l.pushes);
+    busiest_.checks = std::max(busiest_.checks, l.checks);
 }
 
 void MatchScreen::PiecePerished(i16 k) {
@@ -380,7 +380,7 @@ void MatchScreen::PiecePerished(i16 k) {
 
 void MatchScreen::ShowPotOverCurrent() {
     const GoblaRec& g = m_.Gobla(m_.CurG);
-    p_.scene.ShowPot(RoundI16(g.Xpos / 10), RoundI16(-g.Ypos / 10));
+    p_.scene.ShowPot(RoundI16(SceneX(g.Xpos)), RoundI16(SceneZ(g.Ypos)));
 }
 
 void MatchScreen::HideAim() {
@@ -391,7 +391,7 @@ void MatchScreen::HideAim() {
 void MatchScreen::CompStrikeNow() {
     m_.StatusText = kStatusCompBlind;
     if (!HasTarget(m_.CurG)) {
-        turnPhase_ = 3;
+        turnPhase_ = TurnPhase::Struck;
         busy_ = true;
         EnableTimer(TimerId::Pause, true);
         return;
@@ -437,12 +437,12 @@ void MatchScreen::GorTick() {
     busy_ = true;
     const double F = m_.StrikeForce;
     const GoblaRec& cur = m_.Gobla(m_.CurG);
-    const i16 px = RoundI16(cur.Xpos / 10);
-    const i16 pz = RoundI16(-cur.Ypos / 10);
+    const i16 px = RoundI16(SceneX(cur.Xpos));
+    const i16 pz = RoundI16(SceneZ(cur.Ypos));
 
     if (!(m_.CamY > camHeight_)) {
         const double t = potTime_;
-        const double h = 20 - 9.81 * t * t / 2 - F * t;
+        const double h = PotHeight(t, F);
         if (h > 0.5) {
             potTime_ += kGorMs / 1000.0;
             p_.scene.MovePot(px, pz, potTime_, m_.StrikeForce);
@@ -484,7 +484,7 @@ void MatchScreen::GorTick() {
     }
     m_.Gobla(g).Xvec = 0;
     m_.Gobla(g).Yvec = 0;
-    PhysicsStep(m_, 1.0, this);
+    NoteLoad(PhysicsStep(m_, 1.0, this));
     for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
         GoblaRec& o = m_.Gobla(i);
         o.Xvec = 0;
@@ -494,486 +494,6 @@ void MatchScreen::GorTick() {
     }
     busy_ = false;
     EnableTimer(TimerId::Run, true);
-}
-
-// ---------------------------------------------------------------- keyboard
-
-void MatchScreen::KeyBoardTick() {
-    if (m_.RenderOn == 0 || kbBusy_) return;
-    kbBusy_ = true;
-    KeyStateTable k{};
-    if (!p_.keyboard.ReadKeyboard(k)) k.fill(0);
-
-    const long dx = RoundI32(m_.CamX - m_.TargetX);
-    const long dz = RoundI32(m_.CamZ - m_.TargetZ);
-    const double twoPi = 2 * m_.Pi;
-
-    // 1. G: the pot strike begins.
-    if (Held(k, Scan::G) && (turnPhase_ == 1 || turnPhase_ == 2) && !gameOver_) {
-        m_.StatusText = "ГОРШОК активизирован! Жмите пробел длительное время!";
-        m_.StrikeForce = 0;
-        turnPhase_ = 5;
-        p_.scene.ShowArrow(false);
-        p_.scene.ShowBall(false);
-        ShowPotOverCurrent();
-        kbBusy_ = false;
-        return;
-    }
-
-    const bool space = Held(k, Scan::Space);
-    // 2. Pot force.
-    if (space && turnPhase_ == 5) {
-        if (m_.StrikeForce < 100) m_.StrikeForce = static_cast<i16>(m_.StrikeForce + 2);
-        m_.StatusText = "ГОРШОК: Сила " + std::to_string(m_.StrikeForce);
-    }
-    // 3. Strike force, or the direction keys.
-    if (space) {
-        if (turnPhase_ == 1 && !gameOver_) turnPhase_ = 2;
-        if (turnPhase_ == 2) {
-            if (m_.StrikeForce < 100) m_.StrikeForce = static_cast<i16>(m_.StrikeForce + 2);
-            m_.StatusText = "Сила удара: " + std::to_string(m_.StrikeForce);
-        }
-    } else if (turnPhase_ == 1) {
-        bool changed = false;
-        if (Held(k, Scan::Kp9)) {
-            strikeDir_ += 0.1;
-            if (strikeDir_ > twoPi) strikeDir_ -= twoPi;
-            changed = true;
-        } else if (Held(k, Scan::Kp7)) {
-            strikeDir_ -= 0.1;
-            if (strikeDir_ < -twoPi) strikeDir_ += twoPi;
-            changed = true;
-        }
-        if (changed) {
-            p_.scene.TurnArrow(strikeDir_);
-            UpdateControl();
-        }
-    }
-    // 4. Strike point, in every phase.
-    if (Held(k, Scan::Kp3)) {
-        pointAngle_ -= 0.1;
-        if (pointAngle_ < -twoPi) pointAngle_ += twoPi;
-        UpdateControl();
-    } else if (Held(k, Scan::Kp1)) {
-        pointAngle_ += 0.1;
-        if (pointAngle_ > twoPi) pointAngle_ -= twoPi;
-        UpdateControl();
-    }
-    // 5, 6. Camera.
-    if (!CamLookKeys(k, dx, dz) || !CamPosKeys(k, dx, dz)) {
-        kbBusy_ = false;
-        return;
-    }
-    // 7. Shortcuts of a human's turn.
-    const bool human = m_.Gobla(m_.CurG).CompControl == 0;
-    if (turnPhase_ == 1 && human && !gameOver_) {
-        if (Held(k, Scan::A)) {
-            turnPhase_ = 2;
-            HideAim();
-            m_.StatusText = "Игрок выбрал АВТОХОД!";
-            if (HasTarget(m_.CurG)) {
-                m_.CompStrike = ChooseStrike(m_, m_.CurG, strikeDir_);
-                pointAngle_ = m_.CompStrike.ba;
-                strikeDir_ = m_.CompStrike.pa;
-                m_.StrikeForce = m_.CompStrike.si;
-                PreSilaApply();
-            } else {
-                turnPhase_ = 3;
-                busy_ = true;
-                EnableTimer(TimerId::Pause, true);
-            }
-        } else if (Held(k, Scan::M)) {
-            turnPhase_ = 2;
-            p_.scene.ShowArrow(false);
-            p_.scene.ShowBall(false);
-            m_.StatusText = "Игрок выбрал ХОД с силой 100!";
-            m_.StrikeForce = 100;
-            PreSilaApply();
-        }
-    } else if (turnPhase_ == 5 && human && Held(k, Scan::M)) {
-        turnPhase_ = 6;
-        m_.StatusText = "Игрок выбрал горшок с силой 100!!!";
-        m_.StrikeForce = 100;
-        GorApply();
-    }
-    kbBusy_ = false;
-}
-
-void MatchScreen::KeyUp(Key key) {
-    if (m_.RenderOn == 0 || key != Key::Space) return;
-    if (turnPhase_ == 2) {
-        HideAim();
-        PreSilaApply();
-    } else if (turnPhase_ == 5) {
-        turnPhase_ = 6;
-        GorApply();
-    }
-}
-
-void MatchScreen::KeyDown(Key key) {
-    if (m_.RenderOn == 0) return;
-
-    if (key == Key::Escape) {
-        if (exitAsk_) {
-            exitAsk_ = false;
-        } else {
-            exitAsk_ = true;
-            bigText_ = "Выйти из игры? (Y/N)";
-            bigTextX_ = 40;
-            bigTextY_ = 30;
-        }
-        return;
-    }
-    if (exitAsk_) {
-        if (key == Key::N) {
-            exitAsk_ = false;
-        } else if (key == Key::Y) {
-            m_.RenderOn = kFalse;
-            EnableTimer(TimerId::Run, false);
-            busy_ = true;
-        }
-        return;
-    }
-
-    const bool computer = m_.Gobla(m_.CurG).CompControl != 0;
-    if (key == Key::Enter && turnPhase_ == 1 && !gameOver_) {
-        if (!replayMode_ && computer && m_.IsCompHOD != 0)
-            CompStrikeNow();
-        else if (replayMode_)
-            ExecuteLoadedStep();
-    }
-
-    if (key == Key::Greater || key == Key::Less) {
-        if (key == Key::Greater) {
-            m_.TextColour = static_cast<i16>((m_.TextColour + 1) % 16);
-        } else {
-            m_.TextColour = static_cast<i16>(m_.TextColour - 1);
-            if (m_.TextColour <= 0) m_.TextColour = 15;
-        }
-        return;
-    }
-
-    switch (key) {
-    case Key::F1:
-        helpShown_ = !helpShown_;
-        p_.scene.ShowAmbientLight(!helpShown_);
-        break;
-    case Key::F6:
-        if (m_.IsCompHOD != 0) {
-            m_.IsCompHOD = kFalse;
-            if (!replayMode_) {
-                if (turnPhase_ == 1 && computer && !gameOver_) {
-                    CompStrikeNow();
-                    m_.HintText = "Пауза выключена.";
-                }
-            } else {
-                if (turnPhase_ == 1 && !gameOver_) ExecuteLoadedStep();
-                m_.HintText = "Пауза выключена.";
-            }
-        } else {
-            m_.IsCompHOD = kTrue;
-            m_.HintText = "Пауза включена.";
-        }
-        break;
-    case Key::F4:
-        if (replayMode_) break;
-        if (turnPhase_ <= 1) {
-            m_.QuickSaveNo = static_cast<i16>(m_.QuickSaveNo + 1);
-            if (m_.QuickSaveNo > 100 || m_.QuickSaveNo < 1) m_.QuickSaveNo = 1;
-            const std::string path =
-                p_.saves.StateDir() + "game" + std::to_string(m_.QuickSaveNo) + ".zvr";
-            m_.HintText = "Игра сохранена в " + path + "!";
-            p_.saves.SaveGame(path);
-        } else {
-            m_.HintText = "Сохранять игру можно, когда Гоблы не двигаются. Игра не сохранена!";
-        }
-        break;
-    case Key::F7:
-        if (turnPhase_ != 1) break;
-        m_.ArrowShown = Flag(m_.ArrowShown == 0);
-        p_.scene.ShowArrow(m_.ArrowShown != 0);
-        if (m_.ArrowShown != 0) {
-            p_.scene.TurnArrow(strikeDir_);
-            m_.HintText = "Стрелка показана (F7=Спрятать стрелку)";
-        } else {
-            m_.HintText = "Стрелка убрана (F7=Показать стрелку)";
-        }
-        break;
-    case Key::F8:
-        if (m_.Sound != 0) {
-            for (int s = 0; s <= 14; ++s)
-                p_.sound.StopSound(s, true);
-            m_.Sound = kFalse;
-            m_.HintText = "Звук выключен (F8=Включить звук)";
-        } else {
-            m_.Sound = kTrue;
-            m_.HintText = "Звук включен (F8=Выключить звук)";
-        }
-        break;
-    case Key::F3:
-        m_.NamesShown = Flag(m_.NamesShown == 0);
-        m_.HintText = m_.NamesShown != 0 ? "Имена показаны! (F3=Скрыть имена)"
-                                         : "Имена скрыты! (F3=Показать имена)";
-        break;
-    case Key::F9:
-        TurnToCentre();
-        break;
-    case Key::BracketLeft:
-        FollowStep(-1);
-        break;
-    case Key::BracketRight:
-        FollowStep(+1);
-        break;
-    default:
-        break;
-    }
-}
-
-// ---------------------------------------------------------------- aiming and camera
-
-void MatchScreen::ShowTarg() {
-    m_.StrikeForce = 0;
-    p_.scene.ShowBall(true);
-    // Start along the camera's view across the table, so "forward" is away from the viewer.
-    const double vx = m_.TargetX - m_.CamX;
-    const double vz = m_.TargetZ - m_.CamZ;
-    strikeDir_ = (vx == 0 && vz == 0) ? 0.0 : std::atan2(vx, vz);
-    if (m_.ArrowShown != 0) {
-        p_.scene.ShowArrow(true);
-        p_.scene.TurnArrow(strikeDir_);
-    }
-    turnPhase_ = 1;
-    UpdateControl();
-}
-
-void MatchScreen::UpdateControl() {
-    if (turnPhase_ == 1) {
-        double px = 0, py = 0;
-        StrikePoint(m_, m_.Gobla(m_.CurG), pointAngle_, px, py);
-        p_.scene.PlaceBall(px / 10, 0.5, -py / 10);
-        p_.scene.PlaceArrow(px / 10, 1.0, -py / 10);
-    }
-    camHeight_ = RoundI16(m_.CamY);
-}
-
-void MatchScreen::LookAtCenterFrame() {
-    p_.scene.PlaceCenter(m_.TargetX, m_.TargetY, m_.TargetZ);
-    p_.scene.LookAt(kLookAtCenter);
-}
-
-void MatchScreen::TurnToCentre() {
-    camFollow_ = 0;
-    m_.TargetX = (m_.TargetX + m_.MaxX / 20.0) / 2;
-    m_.TargetZ = (m_.TargetZ - m_.MaxY / 20.0) / 2;
-    LookAtCenterFrame();
-    camGoalX_ = RoundI16(m_.MaxX / 20.0);
-    camGoalY_ = -2;
-    camGoalZ_ = RoundI16(-m_.MaxY / 20.0);
-    EnableTimer(TimerId::Cam, true);
-    m_.HintText = kHintCentre;
-}
-
-void MatchScreen::FollowStep(int dir) {
-    const int n = m_.MaxGamers > kMaxPlayers ? kMaxPlayers : m_.MaxGamers;
-    if (n < 1) {
-        TurnToCentre();
-        return;
-    }
-    auto wrap = [&](int v) { return v > n ? 1 : (v < 1 ? n : v); };
-    int c = camFollow_ == 0 ? wrap(m_.CurG) : wrap(camFollow_ + dir);
-    for (int tries = 0; tries < n; ++tries) {
-        const GoblaRec& g = m_.Gobla(c);
-        if (g.Life != 0) {
-            camFollow_ = static_cast<i16>(c);
-            m_.TargetX = (m_.TargetX + g.Xpos / 10) / 2;
-            m_.TargetZ = (m_.TargetZ - g.Ypos / 10) / 2;
-            LookAtCenterFrame();
-            EnableTimer(TimerId::Cam, true);
-            camGoalX_ = RoundI16(g.Xpos / 10);
-            camGoalY_ = -2;
-            camGoalZ_ = RoundI16(-g.Ypos / 10);
-            m_.HintText = "Камера смотрит на: игрока " + g.RName;
-            return;
-        }
-        c = wrap(c + dir);
-    }
-    TurnToCentre();
-}
-
-void MatchScreen::CamTick() {
-    EnableTimer(TimerId::Cam, false);
-    if (m_.RenderOn == 0) return;
-    m_.TargetX = camGoalX_;
-    m_.TargetY = camGoalY_;
-    m_.TargetZ = camGoalZ_;
-    LookAtCenterFrame();
-    camGoalY_ = kCamGoalReached;
-}
-
-bool MatchScreen::CamLookKeys(const KeyStateTable& k, long dx, long dz) {
-    const double c = std::cos(0.05), s = std::sin(0.05);
-    auto manual = [&](const std::string& hint) {
-        camFollow_ = -1;
-        LookAtCenterFrame();
-        m_.HintText = hint;
-    };
-    if (Held(k, Scan::Left)) {
-        m_.TargetX = m_.CamX - c * dx + s * dz;
-        m_.TargetZ = m_.CamZ - s * dx - c * dz;
-        manual("ручная настройка камеры: влево");
-    } else if (Held(k, Scan::Right)) {
-        m_.TargetX = m_.CamX - c * dx - s * dz;
-        m_.TargetZ = m_.CamZ + s * dx - c * dz;
-        manual("Ручная настройка камеры: вправо");
-    } else if (Held(k, Scan::Up) || Held(k, Scan::Down)) {
-        const double h = Hypot(static_cast<double>(dx), static_cast<double>(dz));
-        if (h == 0) return false;
-        if (Held(k, Scan::Up)) {
-            m_.TargetX -= dx / h;
-            m_.TargetZ -= dz / h;
-            manual("Ручная настройка камеры: вперед");
-        } else {
-            m_.TargetX += dx / h;
-            m_.TargetZ += dz / h;
-            manual("Ручная настройка камеры: назад");
-        }
-    } else if (Held(k, Scan::PageUp)) {
-        if (m_.TargetY + 1 <= 100) {
-            m_.TargetY += 1;
-            manual("Ручная настройка камеры: вверх (y=" + NumText(m_.TargetY) + ")");
-        }
-    } else if (Held(k, Scan::PageDown)) {
-        if (m_.TargetY - 1 >= -34) {
-            m_.TargetY -= 1;
-            manual("Ручная настройка камеры: вниз (y=" + NumText(m_.TargetY) + ")");
-        }
-    }
-    return true;
-}
-
-bool MatchScreen::CamPosKeys(const KeyStateTable& k, long dx, long dz) {
-    const double c = std::cos(0.05), s = std::sin(0.05);
-    bool moved = true;
-    if (Held(k, Scan::Kp6)) {
-        m_.CamX = m_.TargetX + c * dx - s * dz;
-        m_.CamZ = m_.TargetZ + s * dx + c * dz;
-    } else if (Held(k, Scan::Kp4)) {
-        m_.CamX = m_.TargetX + c * dx + s * dz;
-        m_.CamZ = m_.TargetZ - s * dx + c * dz;
-    } else if (Held(k, Scan::Kp2)) {
-        if (m_.CamY <= -34) return false;
-        m_.CamY -= 1;
-        if (turnPhase_ != 6) camHeight_ = RoundI16(m_.CamY);
-    } else if (Held(k, Scan::Kp8)) {
-        if (m_.CamY >= 100) return false;
-        m_.CamY += 1;
-        if (turnPhase_ != 6) camHeight_ = RoundI16(m_.CamY);
-    } else if (Held(k, Scan::KpPlus)) {
-        if (std::labs(dx) > 2) m_.CamX = m_.TargetX + 0.95 * dx;
-        if (std::labs(dz) > 2) m_.CamZ = m_.TargetZ + 0.95 * dz;
-        UpdateControl();
-    } else if (Held(k, Scan::KpMinus)) {
-        if (std::labs(dx) > 1000 || std::labs(dz) > 1000) return false;
-        m_.CamX = m_.TargetX + 1.1 * dx;
-        m_.CamZ = m_.TargetZ + 1.1 * dz;
-        UpdateControl();
-    } else {
-        moved = false;
-    }
-    if (moved) {
-        p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
-        p_.scene.LookAt(camFollow_ >= 1 ? camFollow_ : kLookAtCenter);
-    }
-    return true;
-}
-
-// ---------------------------------------------------------------- text over the picture
-
-std::string MatchScreen::StatusLine() const {
-    std::string s = "[F1:Помощь]  [F3:Имена<";
-    s += m_.NamesShown != 0 ? "вкл>]" : "выкл>]";
-    if (!replayMode_) s += "  [F4:Сохранить]";
-    s += "  [F6:Пауза <";
-    s += m_.IsCompHOD != 0 ? "вкл>]  " : "выкл>]  ";
-    if (!replayMode_) {
-        s += "[F7:Стрелка <";
-        s += m_.ArrowShown != 0 ? "вкл>]  " : "выкл>]  ";
-    }
-    s += "[F8:Звук <";
-    s += m_.Sound != 0 ? "вкл>]" : "выкл>]";
-    s += "  [F9/[,]:Камера]";
-    return s;
-}
-
-std::vector<TextItem> MatchScreen::Overlay() const {
-    std::vector<TextItem> out;
-    const int W = m_.ScreenW;
-    const int H = m_.ScreenH;
-    if (!helpShown_) {
-        if (m_.NamesShown != 0) out = PlaceNameLabels(m_);
-        out.push_back({10, 10, StatusLine(), false});
-        out.push_back({20, H - 70, "Ходит игрок " + m_.Gobla(m_.CurG).RName, false});
-        out.push_back({20, H - 40, m_.StatusText, false});
-        out.push_back({20, H - 20, m_.HintText, false});
-        if (camFollow_ == -1)
-            out.push_back({RoundI32(W / 2.0 - 10), RoundI32(H / 2.0 - 10), "><", false});
-    } else {
-        out.push_back({20, 10, "Справка:", false});
-        const std::string& t = m_.HelpText;
-        std::size_t start = 0;
-        int line = 0;
-        for (std::size_t i = 0; i + 2 < t.size(); ++i) {
-            if (t[i] == '\r' && t[i + 1] == '\n') {
-                out.push_back({20, 50 + 20 * line, t.substr(start, i - start), false});
-                ++line;
-                start = i + 2;
-            }
-        }
-        // A last line without a break after it is shown too.
-        std::string rest = start < t.size() ? t.substr(start) : std::string();
-        if (rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\r\n") == 0)
-            rest.resize(rest.size() - 2);
-        if (!rest.empty()) out.push_back({20, 50 + 20 * line, rest, false});
-        out.push_back({20, H - 40, "Чтобы вернуться к игре, нажмите F1...", false});
-    }
-    if (exitAsk_) out.push_back({bigTextX_, bigTextY_, bigText_, true});
-    return out;
-}
-
-// ---------------------------------------------------------------- headless driver
-
-HeadlessResult RunHeadless(MatchScreen& screen, VirtualScheduler& clock, Module1& m,
-                           long maxStrikes, long long maxIdleMs,
-                           const std::function<void()>& afterTick) {
-    HeadlessResult r;
-    screen.Init();
-    long lastStrikes = screen.Strikes();
-    long long lastStrikeMs = clock.NowMs();
-    while (m.RenderOn != 0) {
-        std::optional<TimerId> next = clock.NextDue();
-        if (!next) break;
-        // Stop at a turn's end, once the pieces of the last allowed strike are at rest.
-        if (maxStrikes > 0 && screen.Strikes() >= maxStrikes && *next == TimerId::Pause) {
-            r.strikeLimit = true;
-            break;
-        }
-        clock.FireNext(screen);
-        if (afterTick) afterTick();
-        if (screen.Strikes() != lastStrikes) {
-            lastStrikes = screen.Strikes();
-            lastStrikeMs = clock.NowMs();
-        } else if (maxIdleMs > 0 && clock.NowMs() - lastStrikeMs > maxIdleMs) {
-            r.idleLimit = true;
-            break;
-        }
-    }
-    r.initFailed = screen.InitFailed();
-    r.finished = screen.GameOver();
-    screen.Unload();
-    r.strikes = screen.Strikes();
-    r.physicsTicks = screen.PhysicsTicks();
-    r.virtualMs = clock.NowMs();
-    return r;
 }
 
 } // namespace kv

@@ -4,10 +4,11 @@
 #pragma once
 
 #include "ai/CompBrain.h"
-#include "match/Module1.h"
-#include "match/Ports.h"
-#include "match/Rng.h"
 #include "physics/Physics.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
+#include "state/Rng.h"
+#include "state/TurnPhase.h"
 
 #include <array>
 #include <functional>
@@ -40,6 +41,10 @@ inline constexpr int kExitReplayMs = 2000;
 // Look-at goal height that marks "goal reached, following may begin".
 inline constexpr i16 kCamGoalReached = -100;
 
+// The table's share of every match start: the walls in the piece table and the
+// camera's opening view over the table centre.
+void PrepareTable(Module1& m);
+
 class MatchScreen : public StrikeHost, public PhysicsEvents {
 public:
     MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng);
@@ -56,7 +61,7 @@ public:
     bool InitFailed() const { return initFailed_; }
     bool GameOver() const { return gameOver_; }
     bool ReplayMode() const override { return replayMode_; }
-    i16 TurnPhase() const { return turnPhase_; }
+    TurnPhase Phase() const { return turnPhase_; }
     bool HelpShown() const { return helpShown_; }
     bool ExitAsk() const { return exitAsk_; }
     double PointAngle() const { return pointAngle_; }
@@ -74,6 +79,9 @@ public:
 
     long Strikes() const { return strikes_; }           // executed strikes, ordinary and pot
     long PhysicsTicks() const { return physicsTicks_; } // motion ticks that took a step
+    // Physics steps that a guard cut short, and the most work any one step took.
+    long GuardHits() const { return guardHits_; }
+    const StepLoad& BusiestStep() const { return busiest_; }
 
     // Operations of the screen that other parts call.
     void GameKernel();
@@ -83,7 +91,7 @@ public:
     void GorApply();
 
     // StrikeHost
-    void SetTurnPhase(i16 phase) override { turnPhase_ = phase; }
+    void SetTurnPhase(TurnPhase phase) override { turnPhase_ = phase; }
     void WriteReplayStep(const StrikeRecord& strike, i16 pot) override;
     void PlaySound(int slot, i32 volume) override;
     void StartMotion() override;
@@ -94,6 +102,7 @@ public:
 
 private:
     void EnableTimer(TimerId id, bool on);
+    void NoteLoad(const StepLoad& l);
     void KeyBoardTick();
     void RunTick();
     void PauseTick();
@@ -132,7 +141,7 @@ private:
     bool exitAsk_ = false;
     bool busy_ = false;
     bool kbBusy_ = false;
-    i16 turnPhase_ = 0;
+    TurnPhase turnPhase_ = TurnPhase::None;
     double pointAngle_ = 0;
     double strikeDir_ = 0;
     double potTime_ = 0;
@@ -146,26 +155,8 @@ private:
     bool unloaded_ = false;
     long strikes_ = 0;
     long physicsTicks_ = 0;
+    long guardHits_ = 0;
+    StepLoad busiest_;
 };
-
-// Result of a match run in virtual time.
-struct HeadlessResult {
-    bool finished = false;   // the match ended by its own rules (GameOver)
-    bool initFailed = false; // devices or scene could not be set up
-    bool strikeLimit = false;
-    bool idleLimit = false; // nobody struck for maxIdleMs (a human seat without a keyboard)
-    long strikes = 0;
-    long physicsTicks = 0;
-    long long virtualMs = 0;
-};
-
-class VirtualScheduler;
-
-// Init, then timers in virtual time until the screen closes, maxStrikes strikes have
-// been played out (0: no limit) or nobody strikes for maxIdleMs; then Unload.
-// afterTick, when given, runs after every timer tick (pacing, tracing).
-HeadlessResult RunHeadless(MatchScreen& screen, VirtualScheduler& clock, Module1& m,
-                           long maxStrikes, long long maxIdleMs = 600000,
-                           const std::function<void()>& afterTick = {});
 
 } // namespace kv

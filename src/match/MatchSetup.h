@@ -2,9 +2,9 @@
 // the team screen's start, on the screen models, without any window.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
 #include "match/ScreenModels.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 namespace kv {
 

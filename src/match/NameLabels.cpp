@@ -1,5 +1,7 @@
 #include "match/NameLabels.h"
 
+#include "state/SceneUnits.h"
+
 #include <cmath>
 
 namespace kv {
@@ -57,7 +59,7 @@ std::vector<TextItem> PlaceNameLabels(const Module1& m) {
     for (int k = 1; k <= m.MaxGamers && k <= kMaxPlayers; ++k) {
         const GoblaRec& g = m.Gobla(k);
         if (g.Life == 0) continue;
-        Vec3 v{g.Xpos / 10 - m.CamX, -m.CamY, -g.Ypos / 10 - m.CamZ};
+        Vec3 v{SceneX(g.Xpos) - m.CamX, -m.CamY, SceneZ(g.Ypos) - m.CamZ};
         Vec3 w = MatVec(rows, v);
         double p = w[0] / (W / 2);
         double q = w[1] / (H / 2);

@@ -2,8 +2,8 @@
 // camera onto the screen, from the camera's position and look-at point alone.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <array>
 #include <vector>

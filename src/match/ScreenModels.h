@@ -3,7 +3,7 @@
 // fills them from its options.
 #pragma once
 
-#include "match/Module1.h"
+#include "state/Module1.h"
 
 #include <array>
 #include <string>

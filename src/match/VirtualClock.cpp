@@ -1,7 +1,5 @@
 #include "match/VirtualClock.h"
 
-#include "match/MatchScreen.h"
-
 namespace kv {
 
 void VirtualScheduler::SetTimer(TimerId id, bool enabled, int intervalMs) {
@@ -32,23 +30,23 @@ std::optional<TimerId> VirtualScheduler::NextDue() const {
     return best;
 }
 
-bool VirtualScheduler::FireNext(MatchScreen& screen) {
+bool VirtualScheduler::FireNext() {
     std::optional<TimerId> id = NextDue();
     if (!id) return false;
     T& t = t_[Index(*id)];
     if (t.due > now_) now_ = t.due;
     t.due = now_ + t.interval; // before the tick, which may change the timer
-    screen.Tick(*id);
+    if (fire_) fire_(*id);
     return true;
 }
 
-bool VirtualScheduler::Advance(MatchScreen& screen, long long ms) {
+bool VirtualScheduler::Advance(long long ms) {
     const long long until = now_ + ms;
     bool any = false;
     for (;;) {
         std::optional<TimerId> id = NextDue();
         if (!id || t_[Index(*id)].due > until) break;
-        FireNext(screen);
+        FireNext();
         any = true;
     }
     if (now_ < until) now_ = until;

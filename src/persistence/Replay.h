@@ -2,9 +2,9 @@
 // step on disk before the strike is played.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
 #include "persistence/TextFile.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <string>
 

@@ -2,9 +2,9 @@
 // beginning of every replay are made of.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
 #include "persistence/TextFile.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <string>
 

@@ -2,9 +2,9 @@
 // table, friction, spread, walls, obstacles, sound and the computer pause.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
 #include "match/ScreenModels.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <string>
 

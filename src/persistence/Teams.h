@@ -1,10 +1,10 @@
 // The names list gamedata/zvr.nam and the teams file zvr.cmd.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
-#include "match/Rng.h"
 #include "match/ScreenModels.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
+#include "state/Rng.h"
 
 #include <string>
 

@@ -3,8 +3,8 @@
 // writing, number conversions and the folders the files live in.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <cstddef>
 #include <string>

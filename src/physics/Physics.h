@@ -1,7 +1,7 @@
 // Piece motion, contacts and falls on the shared piece table.
 #pragma once
 
-#include "match/Module1.h"
+#include "state/Module1.h"
 
 #include <array>
 
@@ -19,13 +19,16 @@ public:
     virtual void PiecePerished(i16 k) = 0;
 };
 
-// First touching pair (i < j) and their circle numbers; i = -1 means none.
-struct Contact {
-    double i = -1, j = 0, k = 0, l = 0;
-    bool None() const { return i == -1; }
-};
-
 using Segment = std::array<double, 4>; // Px, Py, Qx, Qy
+
+// The work of one PhysicsStep: what the guards watch, and whether one acted.
+struct StepLoad {
+    long long searches = 0;    // contact searches, one per interval tried
+    long long resolutions = 0; // contacts resolved
+    long long pushes = 0;      // separation pushes (the rebound pushes not counted)
+    long long checks = 0;      // separation tests actually made (pushes are skipped in bulk)
+    bool guarded = false;      // a guard cut the step short
+};
 
 void BuildShapes(Module1& m);
 // Number of occupied slots: players, obstacles, walls.
@@ -34,32 +37,14 @@ int ObjectCount(const Module1& m);
 void WriteWalls(Module1& m);
 
 void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev);
-// Advances the table by dt (the match passes 1.0). Bounded work per call: the
-// halving, the resolutions and the separation pushes each have a budget; once
-// one is spent the rest of dt is advanced without contact search, and any
-// overlap left is pushed apart by the next step. dt <= 0 or not finite: nothing.
-void PhysicsStep(Module1& m, double dt, PhysicsEvents* ev);
+// Advances the table by dt (the match passes 1.0), halving the interval down
+// to a millionth at every contact and resolving it there. Guards far beyond
+// play keep a tick finite on a table that could never settle; once one acts
+// the rest of dt is advanced without contact search. dt <= 0 or not finite:
+// nothing.
+StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev);
 // A strike point at the centre adds no spin.
 void StrikePush(GoblaRec& p, Segment& seg);
-
-// Pairs of two fixed objects (obstacles, walls) are never reported: nothing
-// could push them apart.
-Contact FindContact(Module1& m, double dt, PhysicsEvents* ev);
-// Advances copies of records i and j by dt and tests them. The copies may make
-// the table's own record perish.
-std::array<double, 2> ProbePair(Module1& m, int i, int j, double dt, PhysicsEvents* ev);
-// (k, l) circle numbers of the first overlapping pair of the two records, or (-1, 0).
-std::array<double, 2> PairContact(const Module1& m, const GoblaRec& a, const GoblaRec& b);
-Circle WorldCircle(const Module1& m, const GoblaRec& p, int k);
-bool CirclesOverlap(const Circle& a, const Circle& b);
-// Concentric circles part along the line of the piece centres, or along +x.
-// A pair with a piece already perished (in the probe that found the contact)
-// is left alone, and a piece that perishes during the resolution takes no more
-// pushes. At most 250000 separation pushes per contact.
-void ResolveContact(Module1& m, double dt, const Contact& c, PhysicsEvents* ev);
-// Mass below 1 counts as 1; a contact point at the centre adds no spin; a
-// segment of length 0 pushes nothing.
-void ContactPush(GoblaRec& p, Segment& seg);
 // Parks piece k and updates the perish lists, never writing past their ends.
 void Perish(Module1& m, i16 k, PhysicsEvents* ev);
 

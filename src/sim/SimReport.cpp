@@ -62,6 +62,7 @@ std::string ResultJson(const Module1& m, const RunResult& r) {
     s += ", \"strikes\": " + std::to_string(r.strikes);
     s += ", \"ticks\": " + std::to_string(r.ticks);
     s += ", \"virtual_ms\": " + std::to_string(r.virtualMs);
+    s += ", \"guard_hits\": " + std::to_string(r.guardHits);
     s += ", \"finishing_order\": [";
     const int n = Players(m);
     for (int i = 1; i <= n; ++i)
@@ -92,6 +93,9 @@ std::string ResultText(const Module1& m, const RunResult& r) {
     }
     s += "Ударов: " + std::to_string(r.strikes) + ", шагов физики: " + std::to_string(r.ticks) +
          ", время матча: " + std::to_string(r.virtualMs / 1000) + " с.\n";
+    if (r.guardHits > 0)
+        s += "Шагов физики, прерванных защитой от зацикливания: " + std::to_string(r.guardHits) +
+             ".\n";
     const int n = Players(m);
     for (int i = 1; i <= n; ++i) {
         const GoblaRec& g = m.Gobla(i);

@@ -1,7 +1,8 @@
 // The runner's result: one JSON object or a short Russian summary.
 #pragma once
 
-#include "match/Module1.h"
+#include "physics/Physics.h"
+#include "state/Module1.h"
 
 #include <string>
 
@@ -12,6 +13,8 @@ struct RunResult {
     i16 winner = 0;
     long strikes = 0;
     long ticks = 0;
+    long guardHits = 0; // physics steps a guard cut short: 0 in any real play
+    StepLoad busiest;
     long long virtualMs = 0;
 };
 

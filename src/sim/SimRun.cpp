@@ -1,12 +1,12 @@
 #include "sim/SimRun.h"
 
-#include "match/MatchScreen.h"
+#include "match/Headless.h"
 #include "match/MatchSetup.h"
-#include "match/NullPorts.h"
 #include "match/VirtualClock.h"
 #include "persistence/Replay.h"
 #include "persistence/Settings.h"
 #include "physics/Physics.h"
+#include "state/NullPorts.h"
 
 #include <chrono>
 #include <ostream>
@@ -134,7 +134,7 @@ RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_
     VirtualScheduler clock;
     NullKeyboard keyboard;
     NullDisplay display;
-    NullScene scene(m);
+    NullScene scene;
     NullSound sound;
     NullSaveGame saves;
     NullScreens screens;
@@ -164,6 +164,8 @@ RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_
     r.winner = m.Winner;
     r.strikes = h.strikes;
     r.ticks = h.physicsTicks;
+    r.guardHits = h.guardHits;
+    r.busiest = h.busiest;
     r.virtualMs = h.virtualMs;
     return r;
 }

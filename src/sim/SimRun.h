@@ -1,11 +1,11 @@
 // Plays matches and replays headless, in virtual time.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
 #include "match/ScreenModels.h"
 #include "sim/SimOptions.h"
 #include "sim/SimReport.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <iosfwd>
 

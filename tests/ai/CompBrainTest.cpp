@@ -14,7 +14,9 @@ using test::Put;
 struct Host : StrikeHost {
     bool replay = false;
     std::vector<std::string> log;
-    void SetTurnPhase(i16 phase) override { log.push_back("phase " + std::to_string(phase)); }
+    void SetTurnPhase(TurnPhase phase) override {
+        log.push_back("phase " + std::to_string(static_cast<int>(phase)));
+    }
     bool ReplayMode() const override { return replay; }
     void WriteReplayStep(const StrikeRecord& s, i16 pot) override {
         log.push_back("replay " + std::to_string(s.si) + " " + std::to_string(pot));

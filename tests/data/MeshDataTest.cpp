@@ -1,8 +1,8 @@
 // Every mesh loads through Assimp the way the scene loads it, with the size and
 // placement the scene relies on; the pieces are exactly the physics circles.
 #include "DataFiles.h"
-#include "match/Module1.h"
 #include "physics/Physics.h"
+#include "state/Module1.h"
 
 #include <assimp/cimport.h>
 #include <assimp/postprocess.h>

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "devices/scene/GameScene.h"
-#include "match/RecordingPorts.h"
+#include "support/RecordingPorts.h"
 
 #include <QImage>
 

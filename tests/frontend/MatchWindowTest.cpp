@@ -4,8 +4,8 @@
 #include "frontend/MatchWindow.h"
 #include "devices/sound/AlSoundBank.h"
 #include "match/MatchSetup.h"
-#include "match/RecordingPorts.h"
 #include "physics/Physics.h"
+#include "support/RecordingPorts.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -128,7 +128,7 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     EXPECT_GT(lit, 160L * 120 / 5);
 
     ASSERT_EQ(r.m.CurG, 1);
-    ASSERT_EQ(s.TurnPhase(), 1);
+    ASSERT_EQ(s.Phase(), kv::TurnPhase::Aim);
     // Aim: keypad 9 turns the direction, keypad 3 moves the strike point; both
     // act on every keyboard tick while held.
     const double dir0 = s.StrikeDir();
@@ -145,14 +145,15 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     // Charge with SPACE (auto-repeat pairs while held), then release.
     const double x0 = r.m.Gobla(1).Xpos, y0 = r.m.Gobla(1).Ypos;
     r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ");
-    ASSERT_TRUE(QTest::qWaitFor([&] { return s.TurnPhase() == 2 && r.m.StrikeForce >= 6; }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return s.Phase() == kv::TurnPhase::Charge && r.m.StrikeForce >= 6; }, 5000));
     r.Key(QEvent::KeyRelease, Qt::Key_Space, kXSpace, {}, " ", true);
     r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ", true);
-    EXPECT_EQ(s.TurnPhase(), 2); // a repeat release is no release
+    EXPECT_EQ(s.Phase(), kv::TurnPhase::Charge); // a repeat release is no release
     ASSERT_TRUE(QTest::qWaitFor([&] { return r.m.StrikeForce >= 16; }, 5000));
     EXPECT_NE(r.m.StatusText.find("Сила удара: "), std::string::npos);
     r.Key(QEvent::KeyRelease, Qt::Key_Space, kXSpace, {}, " ");
-    EXPECT_EQ(s.TurnPhase(), 3);
+    EXPECT_EQ(s.Phase(), kv::TurnPhase::Struck);
     EXPECT_EQ(s.Strikes(), 1);
     ASSERT_EQ(r.replay.written.size(), 1u);
 
@@ -172,7 +173,7 @@ TEST_F(MatchWindowTest, CommandKeysAndTheExitQuestion) {
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
     QSignalSpy finished(&w, &MatchWindow::Finished);
-    ASSERT_EQ(s.TurnPhase(), 1); // F7 acts in a human's waiting turn
+    ASSERT_EQ(s.Phase(), kv::TurnPhase::Aim); // F7 acts in a human's waiting turn
 
     // F8 (off stops every slot), F3 (names over the pieces), F7 (the aim arrow).
     r.sound.PlaySound(14, -7);

@@ -71,7 +71,7 @@ TEST(Camera, FollowingWrapsAndFallsBackToTheCentre) {
     key(Key::BracketLeft);
     EXPECT_EQ(follow, (std::vector<int>{1, 2, 3, 2, 3}));
     EXPECT_EQ(r.clock.Interval(TimerId::Cam), 20);
-    r.clock.Advance(*r.s, 20); // piece 3 at (30, 370)
+    r.clock.Advance(20); // piece 3 at (30, 370)
     EXPECT_EQ(std::tuple(r.m.TargetX, r.m.TargetY, r.m.TargetZ), std::tuple(3.0, -2.0, -37.0));
     EXPECT_FALSE(r.clock.Enabled(TimerId::Cam));
     for (int i = 1; i <= 3; ++i)

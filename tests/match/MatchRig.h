@@ -1,10 +1,10 @@
 // A match screen wired to recording ports and a virtual clock.
 #pragma once
 
-#include "match/MatchScreen.h"
-#include "match/RecordingPorts.h"
+#include "match/Headless.h"
 #include "match/VirtualClock.h"
 #include "physics/Physics.h"
+#include "support/RecordingPorts.h"
 
 #include <memory>
 #include <utility>
@@ -18,7 +18,7 @@ struct Rig {
     VirtualScheduler clock;
     RecordingKeyboard kb;
     RecordingDisplay display;
-    RecordingScene scene{m};
+    RecordingScene scene;
     RecordingSound sound;
     RecordingReplay replay;
     RecordingSaveGame saves;
@@ -46,6 +46,7 @@ struct Rig {
         m.CurG = m.CurNG = 1;
         m.CurSgin = m.NewSgin = 0;
         s = std::make_unique<MatchScreen>(m, ports, rng);
+        clock.OnFire([this](TimerId id) { s->Tick(id); });
     }
 
     // Odd slots play for side 0, even slots for side 1.
@@ -104,7 +105,7 @@ struct Rig {
                  {TimerId::Run, TimerId::Pause, TimerId::Gor, TimerId::Cam, TimerId::Exit})
                 other = other || clock.Enabled(t);
             if (!other) break;
-            clock.FireNext(*s);
+            clock.FireNext();
         }
     }
 };

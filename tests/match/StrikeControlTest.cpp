@@ -12,12 +12,12 @@ TEST(Strike, SpaceChargesToOneHundredAndReleaseFires) {
     r.Start();
     r.kb.Hold(Scan::Space);
     r.KbTicks(50);
-    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->TurnPhase()), std::tuple(100, 2));
+    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->Phase()), std::tuple(100, TurnPhase::Charge));
     r.KbTicks(10);
     EXPECT_EQ(std::tuple(r.m.StrikeForce, r.m.StatusText), std::tuple(100, "Сила удара: 100"));
     r.kb.ReleaseAll();
     r.s->KeyUp(Key::Space);
-    EXPECT_EQ(std::tuple(r.s->TurnPhase(), r.s->Strikes()), std::tuple(3, 1));
+    EXPECT_EQ(std::tuple(r.s->Phase(), r.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
     EXPECT_FALSE(r.scene.ballShown || r.scene.arrowShown);
     ASSERT_EQ(r.replay.written.size(), 1u);
     const ReplayStepRec& w = r.replay.written[0];
@@ -37,7 +37,7 @@ TEST(Strike, AGentleStrikePassesTheTurn) {
     const double x0 = r.m.Gobla(1).Xpos;
     r.Settle();
     EXPECT_GT(r.m.Gobla(1).Xpos, x0 + 100); // v = 4, friction 0.04 a step: about 200
-    EXPECT_EQ(std::tuple(r.m.CurG, r.s->TurnPhase()), std::tuple(2, 1));
+    EXPECT_EQ(std::tuple(r.m.CurG, r.s->Phase()), std::tuple(2, TurnPhase::Aim));
     EXPECT_FALSE(r.clock.Enabled(TimerId::Run));
 }
 
@@ -68,16 +68,16 @@ TEST(Strike, ShortcutsOnlyOnAHumansTurn) {
     for (Rig* r : {&c, &e, &a, &m})
         r->Start();
     e.s->KeyDown(Key::Enter); // ENTER makes the paused computer strike
-    EXPECT_EQ(std::tuple(e.s->TurnPhase(), e.s->Strikes()), std::tuple(3, 1));
+    EXPECT_EQ(std::tuple(e.s->Phase(), e.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
     c.Press(Scan::A);
     c.Press(Scan::M);
-    EXPECT_EQ(std::tuple(c.s->TurnPhase(), c.s->Strikes()), std::tuple(1, 0));
+    EXPECT_EQ(std::tuple(c.s->Phase(), c.s->Strikes()), std::tuple(TurnPhase::Aim, 0));
     c.Charge(10); // SPACE is not restricted: it fires with the current aim
-    EXPECT_EQ(std::tuple(c.s->TurnPhase(), c.s->Strikes()), std::tuple(3, 1));
+    EXPECT_EQ(std::tuple(c.s->Phase(), c.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
     EXPECT_EQ(c.replay.written.at(0).strike.si, 20);
 
     a.Press(Scan::A);
-    EXPECT_EQ(std::tuple(a.s->TurnPhase(), a.s->Strikes()), std::tuple(3, 1));
+    EXPECT_EQ(std::tuple(a.s->Phase(), a.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
     m.Press(Scan::M);
     EXPECT_EQ(m.replay.written.at(0).strike.si, 100);
 }
@@ -95,9 +95,10 @@ TEST(PotStrike, FallImpactAndSettling) {
     PutAt(r, 2, 200, 100); // right of the striker
     PutAt(r, 3, 300, 200); // exactly in the table centre: stays
     r.Press(Scan::G);
-    EXPECT_EQ(r.s->TurnPhase(), 5);
+    EXPECT_EQ(r.s->Phase(), TurnPhase::PotCharge);
     r.Charge(10);
-    EXPECT_EQ(std::tuple(r.s->TurnPhase(), r.m.StatusText), std::tuple(6, "ГОРШОК: Сила 20"));
+    EXPECT_EQ(std::tuple(r.s->Phase(), r.m.StatusText),
+              std::tuple(TurnPhase::PotFall, "ГОРШОК: Сила 20"));
     EXPECT_EQ(std::tuple(r.replay.written.at(0).pot, r.replay.written[0].strike.si),
               std::tuple(20, 0));
     ASSERT_EQ(r.scene.pot.size(), 1u);

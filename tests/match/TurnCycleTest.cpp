@@ -15,7 +15,7 @@ TEST(StartUp, RecordsReplayStartsTimersAndGivesTheTurn) {
     EXPECT_EQ(r.replay.started, std::vector<std::string>{"/state/replay1.sav"}); // 5 wraps
     EXPECT_EQ(r.m.ReplaySlot, 1);
     EXPECT_TRUE(r.clock.Enabled(TimerId::KeyBoard) && !r.clock.Enabled(TimerId::Pause));
-    EXPECT_TRUE(r.s->TurnPhase() == 1 && r.scene.ballShown && r.scene.arrowShown);
+    EXPECT_TRUE(r.s->Phase() == kv::TurnPhase::Aim && r.scene.ballShown && r.scene.arrowShown);
     ASSERT_EQ(r.sound.calls.size(), 1u); // one start sound of 0..3 at -10
     EXPECT_TRUE(r.sound.calls[0].slot <= 3 && r.sound.calls[0].volume == -10);
 }
@@ -81,7 +81,7 @@ TEST(EndOfMatch, QuickGameWinnerWithSoundWaitsSevenSeconds) {
     EXPECT_EQ(std::tuple(r.m.Gobla(2).Sginul, r.m.NewSgin), std::tuple(2, 0));
     EXPECT_EQ(r.Sounds(), (Sounds{{14, -7}})); // no room: no sound 7
     const long long t0 = r.clock.NowMs();
-    while (r.m.RenderOn != 0 && r.clock.FireNext(*r.s)) {
+    while (r.m.RenderOn != 0 && r.clock.FireNext()) {
     }
     EXPECT_EQ(r.clock.NowMs() - t0, 7000);
     r.s->Unload();
@@ -155,9 +155,9 @@ TEST(Replay, StepsArePlayedAndTheEndClosesAfterTwoSeconds) {
     Rig r(2, true);
     r.Playback({{StrikeRecord{0, 3.14159, 10}, 0}}, false);
     r.Start();
-    EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->TurnPhase()), std::tuple(1, 3));
+    EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->Phase()), std::tuple(1, TurnPhase::Struck));
     EXPECT_TRUE(r.replay.written.empty()); // a playback records nothing
-    while (!r.clock.Enabled(TimerId::Exit) && r.clock.FireNext(*r.s)) {
+    while (!r.clock.Enabled(TimerId::Exit) && r.clock.FireNext()) {
     }
     EXPECT_TRUE(r.s->GameOver() && r.m.StatusText == "Конец записи!");
     EXPECT_EQ(r.clock.Interval(TimerId::Exit), 2000);
@@ -174,12 +174,13 @@ TEST(Replay, PausedPlaybackWaitsForEnterOrF6AndPotStepsThrowThePot) {
     EXPECT_EQ(std::tuple(r.m.StatusText, r.m.StrikeForce, r.s->Strikes()),
               std::tuple("Нажмите ENTER!", 30, 0));
     r.s->KeyDown(Key::Enter);
-    EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->TurnPhase()), std::tuple(1, 6));
+    EXPECT_EQ(std::tuple(r.s->Strikes(), r.s->Phase()), std::tuple(1, TurnPhase::PotFall));
     EXPECT_TRUE(!r.scene.pot.empty() && r.clock.Enabled(TimerId::Gor));
     f.Playback({{StrikeRecord{0, 0, 12}, 0}}); // F6 switches the pause off, plays the step
     f.Start();
     f.s->KeyDown(Key::F6);
-    EXPECT_EQ(std::tuple(f.m.IsCompHOD, f.s->Strikes(), f.s->TurnPhase()), std::tuple(0, 1, 3));
+    EXPECT_EQ(std::tuple(f.m.IsCompHOD, f.s->Strikes(), f.s->Phase()),
+              std::tuple(0, 1, TurnPhase::Struck));
 }
 
 } // namespace

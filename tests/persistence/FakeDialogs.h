@@ -2,8 +2,8 @@
 // a fresh state folder, whole-file reading and writing.
 #pragma once
 
-#include "match/Ports.h"
 #include "persistence/TextFile.h"
+#include "state/Ports.h"
 
 #include <cstdlib>
 #include <deque>

@@ -3,12 +3,12 @@
 #include "FakeDialogs.h"
 #include "match/MatchScreen.h"
 #include "match/MatchSetup.h"
-#include "match/NullPorts.h"
-#include "match/RecordingPorts.h"
 #include "match/VirtualClock.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "physics/Physics.h"
+#include "state/NullPorts.h"
+#include "support/RecordingPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -95,12 +95,13 @@ Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t
     NullDisplay display;
     NullSound sound;
     NullScreens screens;
-    NullScene scene(m);
+    NullScene scene;
     FileSaves saves(m, dir);
     test::FakeDialogs d;
     MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, d};
     Rng rng(seed);
     MatchScreen screen(m, ports, rng);
+    clock.OnFire([&screen](TimerId id) { screen.Tick(id); });
     screen.SetReplayMode(replayMode);
     screen.Init();
     Outcome out;
@@ -112,14 +113,14 @@ Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t
         if (maxStrikes > 0 && screen.Strikes() >= maxStrikes && *next == TimerId::Pause) break;
         const bool human = !replayMode && m.Gobla(m.CurG).CompControl == 0 && !screen.GameOver();
         if (human && *next == TimerId::KeyBoard) {
-            if (script == Idle && screen.TurnPhase() == 1) {
+            if (script == Idle && screen.Phase() == kv::TurnPhase::Aim) {
                 if (humanTurns++ % 2 == 0) {
                     kb.Hold(Scan::G);
                 } else {
                     kb.Hold(Scan::A);
                     script = Waiting;
                 }
-            } else if (script == Idle && screen.TurnPhase() == 5) {
+            } else if (script == Idle && screen.Phase() == kv::TurnPhase::PotCharge) {
                 kb.ReleaseAll();
                 kb.Hold(Scan::Space);
                 script = Charging;
@@ -129,12 +130,12 @@ Outcome PlayMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t
                 screen.KeyUp(Key::Space);
                 ++out.pots;
                 script = Waiting;
-            } else if (script == Waiting && screen.TurnPhase() != 1) {
+            } else if (script == Waiting && screen.Phase() != kv::TurnPhase::Aim) {
                 kb.ReleaseAll();
                 script = Idle;
             }
         }
-        clock.FireNext(screen);
+        clock.FireNext();
         if (killAt > 0 && screen.Strikes() >= killAt) ::raise(SIGKILL);
         if (clock.NowMs() > 20'000'000) break; // a stuck match fails the comparison
     }

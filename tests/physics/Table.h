@@ -1,8 +1,8 @@
 // Small table set-ups shared by the physics and computer-player tests.
 #pragma once
 
-#include "match/Module1.h"
 #include "physics/Physics.h"
+#include "state/Module1.h"
 
 #include <cmath>
 #include <tuple>

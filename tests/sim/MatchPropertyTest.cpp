@@ -3,9 +3,9 @@
 #include "sim/SimRun.h"
 
 #include "match/MatchScreen.h"
-#include "match/NullPorts.h"
 #include "match/VirtualClock.h"
 #include "physics/Table.h"
+#include "state/NullPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -66,7 +66,7 @@ TEST(MatchProperties, RandomSetUpsKeepTheRules) {
         kv::VirtualScheduler clock;
         kv::NullKeyboard kb;
         kv::NullDisplay display;
-        kv::NullScene scene(m);
+        kv::NullScene scene;
         kv::NullSound sound;
         kv::NullReplay replay;
         kv::NullSaveGame saves;
@@ -75,13 +75,14 @@ TEST(MatchProperties, RandomSetUpsKeepTheRules) {
         kv::MatchScreen screen(
             m, kv::MatchPorts{clock, kb, display, scene, sound, replay, saves, screens, dialogs},
             rng);
+        clock.OnFire([&screen](kv::TimerId id) { screen.Tick(id); });
         screen.Init();
 
         long ticksThisStrike = 0, strikes = screen.Strikes(), fired = 0;
         while (m.RenderOn != 0 && screen.Strikes() < 300) {
             auto next = clock.NextDue();
             ASSERT_TRUE(next) << what;
-            clock.FireNext(screen);
+            clock.FireNext();
             ASSERT_LT(++fired, 5000000) << what;
             if (screen.Strikes() != strikes) {
                 strikes = screen.Strikes();

@@ -2,7 +2,7 @@
 // fail. A killed recording: tests/persistence/RecordPlaybackTest.cpp.
 #include "sim/SimRun.h"
 
-#include "match/NullPorts.h"
+#include "state/NullPorts.h"
 
 #include <gtest/gtest.h>
 

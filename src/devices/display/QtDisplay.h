@@ -4,8 +4,8 @@
 // the colour depth is only kept in the settings and shown.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <QRect>
 

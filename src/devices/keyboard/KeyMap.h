@@ -2,7 +2,7 @@
 // codes for the held-keys table and kv::Key for the key-down/key-up handlers.
 #pragma once
 
-#include "match/Ports.h"
+#include "state/Ports.h"
 
 #include <cstdint>
 

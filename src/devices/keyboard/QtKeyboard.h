@@ -2,7 +2,7 @@
 // returns the state of all keys at once, as the keyboard tick expects.
 #pragma once
 
-#include "match/Ports.h"
+#include "state/Ports.h"
 
 class QKeyEvent;
 

@@ -1,6 +1,7 @@
 #include "devices/scene/GameScene.h"
 
-#include "physics/Physics.h"
+#include "state/SceneUnits.h"
+#include "state/SoundSlots.h"
 
 #include <algorithm>
 #include <chrono>
@@ -138,9 +139,6 @@ bool GameScene::BuildScene() {
     scene_.background = {0, 0, 0, 1};
     built_ = true;
 
-    m_.CamX = -50;
-    m_.CamY = 40;
-    m_.CamZ = -20;
     scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
 
     scene_.viewport.width = std::max<int>(1, m_.ScreenW);
@@ -218,9 +216,6 @@ bool GameScene::BuildScene() {
 
     auto centerMesh = LoadMesh("mesh\\centerpoint.x", stop);
     if (stop) return false;
-    m_.TargetX = maxX / 20;
-    m_.TargetY = -2;
-    m_.TargetZ = -maxY / 20;
     center_->SetPosition({m_.TargetX, m_.TargetY, m_.TargetZ});
     if (centerMesh) center_->AddVisual(centerMesh);
 
@@ -275,7 +270,6 @@ bool GameScene::BuildScene() {
         if (mesh) pieces_[static_cast<size_t>(n)]->AddVisual(mesh);
     }
 
-    WriteWalls(m_);
     if (m_.Border) {
         Caption("Загрузка стенок...");
         std::array<std::shared_ptr<Mesh>, 3> wall{};
@@ -310,7 +304,7 @@ bool GameScene::BuildScene() {
             auto mesh = LoadMesh("mesh\\pipa.x", stop);
             if (stop) return false;
             const double s = m_.PipaRadius / 100.0;
-            f->SetPosition({m_.pipa(k).X / 10, 0, -m_.pipa(k).Y / 10});
+            f->SetPosition({SceneX(m_.pipa(k).X), 0, SceneZ(m_.pipa(k).Y)});
             if (mesh) {
                 mesh->SetScale({s, s, s});
                 f->AddVisual(mesh);
@@ -337,15 +331,8 @@ bool GameScene::BuildScene() {
             if (!path.empty()) err = {scene::kErrBadFormat, why};
             return Fail(err);
         };
-        for (int i = 0; i <= 3; ++i) {
-            const std::string d = std::to_string(i);
-            if (!load("Gobla" + d + ".wav", i)) return false;
-            if (!load("Poswinu" + d + ".wav", i + 3)) return false;
-            if (!load("Pot" + d + ".wav", i + 10)) return false;
-        }
-        if (!load("xruk.wav", 7) || !load("2gobly.wav", 8) || !load("stenka.wav", 9) ||
-            !load("win.wav", 14))
-            return false;
+        for (const sound::SlotFile& f : sound::kLoadOrder)
+            if (!load(f.file, f.slot)) return false;
     }
 
     Caption(opt_.appTitle);
@@ -393,7 +380,7 @@ void GameScene::PlacePiece(int n) {
     Sample s{now, {}, 0};
     bool snap = !mo.valid;
     if (g.Life) {
-        s.pos = {g.Xpos / 10, 0, -g.Ypos / 10};
+        s.pos = {SceneX(g.Xpos), 0, SceneZ(g.Ypos)};
         s.phi = g.Phi;
     } else {
         // A perished piece vanishes at once rather than gliding into the swin figure.
@@ -467,8 +454,7 @@ void GameScene::ShowPot(i16 x, i16 z) {
 
 void GameScene::MovePot(i16 x, i16 z, double t, i16 v) {
     if (!pot_) return;
-    pot_->SetPosition(
-        {static_cast<double>(x), 20 - v * t - 9.81 * t * t / 2, static_cast<double>(z)});
+    pot_->SetPosition({static_cast<double>(x), PotHeight(t, v), static_cast<double>(z)});
 }
 
 void GameScene::HidePot() {

@@ -7,8 +7,8 @@
 #include "devices/scene/MeshLoader.h"
 #include "devices/scene/SceneGraph.h"
 #include "devices/scene/SceneRenderer.h"
-#include "match/Module1.h"
-#include "match/Ports.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <array>
 #include <functional>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "devices/scene/SceneGraph.h"
-#include "match/Ports.h"
+#include "state/Ports.h"
 
 #include <QColor>
 

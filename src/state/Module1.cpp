@@ -1,4 +1,4 @@
-#include "match/Module1.h"
+#include "state/Module1.h"
 
 #include <cmath>
 

@@ -1,9 +1,9 @@
 // The small interfaces through which the match core reaches devices, files and
 // windows. The game plugs in Qt/OpenGL/OpenAL versions, the headless runner the
-// null ones, tests the recording ones (match/RecordingPorts.h).
+// null ones (state/NullPorts.h), tests recording ones.
 #pragma once
 
-#include "match/Module1.h"
+#include "state/Module1.h"
 
 #include <array>
 #include <cstdint>
@@ -91,8 +91,9 @@ inline constexpr int kLookAtCenter = 0;
 class ScenePort {
 public:
     virtual ~ScenePort() = default;
-    // Builds the scene and loads the sounds; writes the walls into the piece table
-    // (WriteWalls). False when the user chose not to go on after a failure.
+    // Builds the scene from the match state (walls and opening view already in
+    // it) and loads the sounds. False when the user chose not to go on after a
+    // failure.
     virtual bool BuildScene() = 0;
     virtual void PlacePiece(int n) = 0;
     // Shows piece n's scene object at height h (the jump at a pot impact).

@@ -2,9 +2,9 @@
 // whatever drives it.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/NullPorts.h"
-#include "match/Ports.h"
+#include "state/Module1.h"
+#include "state/NullPorts.h"
+#include "state/Ports.h"
 
 #include <deque>
 #include <string>
@@ -75,7 +75,7 @@ struct PotCall {
 // Keeps the last position of everything, plus an ordered log of the pot and lifts.
 class RecordingScene : public NullScene {
 public:
-    explicit RecordingScene(Module1& m) : NullScene(m) {}
+    RecordingScene() = default;
     bool BuildScene() override {
         ++builds;
         return buildOk && NullScene::BuildScene();

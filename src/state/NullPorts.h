@@ -1,9 +1,8 @@
 // Ports that do nothing: the headless runner plays whole matches through them.
 #pragma once
 
-#include "match/Module1.h"
-#include "match/Ports.h"
-#include "physics/Physics.h"
+#include "state/Module1.h"
+#include "state/Ports.h"
 
 #include <string>
 #include <utility>
@@ -26,21 +25,9 @@ public:
     void SetCaption(const std::string&) override {}
 };
 
-// Does the scene's share of the match state: the walls in the piece table and the
-// initial camera, exactly as the real scene does.
 class NullScene : public ScenePort {
 public:
-    explicit NullScene(Module1& m) : m_(m) {}
-    bool BuildScene() override {
-        m_.CamX = -50;
-        m_.CamY = 40;
-        m_.CamZ = -20;
-        m_.TargetX = m_.MaxX / 20.0;
-        m_.TargetY = -2;
-        m_.TargetZ = -m_.MaxY / 20.0;
-        WriteWalls(m_);
-        return true;
-    }
+    bool BuildScene() override { return true; }
     void PlacePiece(int) override {}
     void LiftPiece(int, double) override {}
     void ShowPot(i16, i16) override {}
@@ -55,9 +42,6 @@ public:
     void PlaceCamera(double, double, double) override {}
     void LookAt(int) override {}
     void ShowAmbientLight(bool) override {}
-
-private:
-    Module1& m_;
 };
 
 class NullSound : public SoundPort {

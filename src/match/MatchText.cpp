@@ -1,0 +1,63 @@
+// The text drawn over the picture: status line, messages, names, help page,
+// exit question.
+#include "match/MatchScreen.h"
+
+#include "match/MatchShared.h"
+#include "match/NameLabels.h"
+
+namespace kv {
+
+// ---------------------------------------------------------------- text over the picture
+
+std::string MatchScreen::StatusLine() const {
+    std::string s = "[F1:Помощь]  [F3:Имена<";
+    s += m_.NamesShown != 0 ? "вкл>]" : "выкл>]";
+    if (!replayMode_) s += "  [F4:Сохранить]";
+    s += "  [F6:Пауза <";
+    s += m_.IsCompHOD != 0 ? "вкл>]  " : "выкл>]  ";
+    if (!replayMode_) {
+        s += "[F7:Стрелка <";
+        s += m_.ArrowShown != 0 ? "вкл>]  " : "выкл>]  ";
+    }
+    s += "[F8:Звук <";
+    s += m_.Sound != 0 ? "вкл>]" : "выкл>]";
+    s += "  [F9/[,]:Камера]";
+    return s;
+}
+
+std::vector<TextItem> MatchScreen::Overlay() const {
+    std::vector<TextItem> out;
+    const int W = m_.ScreenW;
+    const int H = m_.ScreenH;
+    if (!helpShown_) {
+        if (m_.NamesShown != 0) out = PlaceNameLabels(m_);
+        out.push_back({10, 10, StatusLine(), false});
+        out.push_back({20, H - 70, "Ходит игрок " + m_.Gobla(m_.CurG).RName, false});
+        out.push_back({20, H - 40, m_.StatusText, false});
+        out.push_back({20, H - 20, m_.HintText, false});
+        if (camFollow_ == -1)
+            out.push_back({RoundI32(W / 2.0 - 10), RoundI32(H / 2.0 - 10), "><", false});
+    } else {
+        out.push_back({20, 10, "Справка:", false});
+        const std::string& t = m_.HelpText;
+        std::size_t start = 0;
+        int line = 0;
+        for (std::size_t i = 0; i + 2 < t.size(); ++i) {
+            if (t[i] == '\r' && t[i + 1] == '\n') {
+                out.push_back({20, 50 + 20 * line, t.substr(start, i - start), false});
+                ++line;
+                start = i + 2;
+            }
+        }
+        // A last line without a break after it is shown too.
+        std::string rest = start < t.size() ? t.substr(start) : std::string();
+        if (rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\r\n") == 0)
+            rest.resize(rest.size() - 2);
+        if (!rest.empty()) out.push_back({20, 50 + 20 * line, rest, false});
+        out.push_back({20, H - 40, "Чтобы вернуться к игре, нажмите F1...", false});
+    }
+    if (exitAsk_) out.push_back({bigTextX_, bigTextY_, bigText_, true});
+    return out;
+}
+
+} // namespace kv

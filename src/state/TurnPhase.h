@@ -1,0 +1,17 @@
+// Where the turn of the match screen stands.
+#pragma once
+
+#include "state/Module1.h"
+
+namespace kv {
+
+enum class TurnPhase : i16 {
+    None = 0,      // before the first turn
+    Aim = 1,       // waiting for the strike of CurG
+    Charge = 2,    // SPACE held: the force grows
+    Struck = 3,    // the strike is executed, the pieces move
+    PotCharge = 5, // the pot strike's force grows
+    PotFall = 6,   // the pot falls and throws the pieces
+};
+
+} // namespace kv
