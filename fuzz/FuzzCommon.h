@@ -1,44 +1,23 @@
-// Shared pieces of the file-reader fuzzers: a scratch folder for the input
-// file and the error log (questions are answered "yes" by kv::NullDialogs).
+// Shared pieces of the file-reader fuzzers: the input as a file's bytes, and
+// no file system on the way (the error log goes nowhere; questions are
+// answered "yes" by kv::NullDialogs).
 #pragma once
 
+#include "persistence/ErrorLog.h"
 #include "state/NullPorts.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
-#include <string>
-#include <unistd.h>
+#include <string_view>
 
 namespace kv::fuzz {
 
-inline const std::string& Scratch() {
-    static const std::string dir = [] {
-        // In memory where there is such a folder: the replay writer syncs every step.
-        char shm[] = "/dev/shm/kvfuzzXXXXXX";
-        char tmp[] = "/tmp/kvfuzzXXXXXX";
-        const char* d = ::mkdtemp(shm);
-        if (!d) d = ::mkdtemp(tmp);
-        std::string s = d ? d : "/tmp";
-        ::setenv("KVELMAR2_HOME", s.c_str(), 1);
-        return s + "/";
+inline std::string_view Bytes(const std::uint8_t* data, std::size_t size) {
+    static const bool quiet = [] {
+        SetErrorLogSink([](const std::string&) {});
+        return true;
     }();
-    return dir;
-}
-
-// Writes the input to a file in the scratch folder; returns its path.
-inline std::string InputFile(const std::uint8_t* data, std::size_t size, const char* name) {
-    const std::string path = Scratch() + name;
-    if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-        std::fwrite(data, 1, size, f);
-        std::fclose(f);
-    }
-    return path;
-}
-
-// The log would otherwise grow with every rejected input.
-inline void DropLog() {
-    ::unlink((Scratch() + "zvrerror.log").c_str());
+    (void)quiet;
+    return {reinterpret_cast<const char*>(data), size};
 }
 
 } // namespace kv::fuzz

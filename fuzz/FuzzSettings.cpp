@@ -2,12 +2,11 @@
 #include "persistence/Settings.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string path = kv::fuzz::InputFile(data, size, "zvr2.ini");
     kv::NullDialogs d;
     kv::Module1 m;
     kv::QuickGameModel quick;
     kv::OptionsModel options;
-    if (kv::LoadSettings(m, quick, options, path, d, size % 2 == 1)) {
+    if (kv::LoadSettingsText(m, quick, options, kv::fuzz::Bytes(data, size), d, size % 2 == 1)) {
         // Whatever loaded is a match the physics can take.
         if (m.MaxGamers < 2 || m.MaxGamers > 8 || !(m.Ftr > 0) || m.VarK < 0 || m.VarK > 0.1f)
             __builtin_trap();
@@ -16,6 +15,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         const std::string text = kv::SettingsText(m, quick, options);
         if (text.find('\n') == std::string::npos) __builtin_trap();
     }
-    kv::fuzz::DropLog();
     return 0;
 }

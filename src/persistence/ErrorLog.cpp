@@ -6,7 +6,22 @@
 
 namespace kv {
 
+namespace {
+std::function<void(const std::string&)>& Sink() {
+    static std::function<void(const std::string&)> sink;
+    return sink;
+}
+} // namespace
+
+void SetErrorLogSink(std::function<void(const std::string&)> sink) {
+    Sink() = std::move(sink);
+}
+
 void LogError(const std::string& message) {
+    if (Sink()) {
+        Sink()(message);
+        return;
+    }
     LogErrorIn(StateDir(), message);
 }
 

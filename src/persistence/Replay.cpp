@@ -28,6 +28,17 @@ int WriteDurable(int fd, const std::string& bytes) {
 
 } // namespace
 
+std::string ReplayHeaderText(const Module1& m) {
+    return Utf8ToCp1251(";Kvelmar II: Zantor - сохраненный повтор:" + DateText() + " " +
+                        TimeText() + NL + SnapshotText(m) + "[game]" + NL);
+}
+
+std::string ReplayStepText(const StrikeRecord& strike, i16 pot) {
+    return "ba=" + FixedText(strike.ba) + NL + "pa=" + FixedText(strike.pa) + NL +
+           "si=" + FixedText(static_cast<int>(strike.si)) + NL +
+           "G=" + FixedText(static_cast<int>(pot)) + NL;
+}
+
 FileReplay::FileReplay(Module1& m, DialogPort& dialogs) : m_(m), dialogs_(dialogs) {}
 
 FileReplay::~FileReplay() {
@@ -39,14 +50,15 @@ bool FileReplay::StartReplayRecord(const std::string& named) {
     CloseReplayRead();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
-    const std::string text = ";Kvelmar II: Zantor - сохраненный повтор:" + DateText() + " " +
-                             TimeText() + NL + SnapshotText(m_) + "[game]" + NL;
+    writingPath_ = path;
+    writeError_.clear();
     std::string err;
-    if (WriteFileAtomic(path, Utf8ToCp1251(text), &err, true)) {
+    if (WriteFileAtomic(path, ReplayHeaderText(m_), &err, true)) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
         if (fd_ >= 0) return true;
         err = ErrorText(errno);
     }
+    writeError_ = err;
     const std::string msg =
         std::string("Ошибка при записи игры!") + NL2 + "Описание ошибки: " + err + ". Продолжить?";
     LogError(msg);
@@ -55,14 +67,10 @@ bool FileReplay::StartReplayRecord(const std::string& named) {
 }
 
 void FileReplay::WriteReplayStep(const StrikeRecord& strike, i16 pot) {
-    const int e =
-        fd_ < 0
-            ? EBADF
-            : WriteDurable(fd_, "ba=" + FixedText(strike.ba) + NL + "pa=" + FixedText(strike.pa) +
-                                    NL + "si=" + FixedText(static_cast<int>(strike.si)) + NL +
-                                    "G=" + FixedText(static_cast<int>(pot)) + NL);
-    if (e != 0)
-        LogError(std::string("Ошибка при записи хода игрока в файл повтора!") + NL2 + ErrorText(e));
+    const int e = fd_ < 0 ? EBADF : WriteDurable(fd_, ReplayStepText(strike, pot));
+    if (e == 0) return;
+    if (writeError_.empty()) writeError_ = ErrorText(e);
+    LogError(std::string("Ошибка при записи хода игрока в файл повтора!") + NL2 + ErrorText(e));
 }
 
 void FileReplay::CloseReplayRecord() {
@@ -70,19 +78,29 @@ void FileReplay::CloseReplayRecord() {
     int e = WriteDurable(fd_, Utf8ToCp1251(";Конец записи: " + TimeText() + NL));
     if (::close(fd_) != 0 && e == 0) e = errno;
     fd_ = -1;
-    if (e != 0) LogError(std::string("Ошибка при закрытии файла повтора! ") + NL2 + ErrorText(e));
+    if (e == 0) return;
+    if (writeError_.empty()) writeError_ = ErrorText(e);
+    LogError(std::string("Ошибка при закрытии файла повтора! ") + NL2 + ErrorText(e));
 }
 
 void FileReplay::LoadReplay(const std::string& path) {
+    std::string bytes, err;
+    if (!ReadFileBytes(path, bytes, &err)) {
+        CloseReplayRead();
+        for (int i = 1; i <= kMaxPlayers; ++i)
+            m_.SavedMass(i) = m_.Gobla(i).M;
+        detail::FailLoad(m_, path, detail::SnapshotKind::Replay, err, dialogs_);
+        return;
+    }
+    LoadReplayText(bytes, path);
+}
+
+void FileReplay::LoadReplayText(std::string_view bytes, const std::string& path) {
     CloseReplayRead();
     dialogs_.SetBusy(true);
     for (int i = 1; i <= kMaxPlayers; ++i)
         m_.SavedMass(i) = m_.Gobla(i).M;
-    std::string err;
-    if (!lines_.Load(path, &err)) {
-        detail::FailLoad(m_, path, detail::SnapshotKind::Replay, err, dialogs_);
-        return;
-    }
+    lines_.SetBytes(bytes);
     if (!detail::ReadSnapshot(m_, lines_, path, detail::SnapshotKind::Replay, dialogs_)) {
         lines_.SetBytes({});
         dialogs_.SetBusy(false);
@@ -107,14 +125,24 @@ void FileReplay::LoadReplay(const std::string& path) {
 
 bool FileReplay::ReadReplayStep(StrikeRecord& strike, i16& pot) {
     if (!reading_) return false;
+    std::string err;
+    if (ParseReplayStep(lines_, pos_, strike, pot, &err)) return true;
+    // A damaged step ends the playback rather than feed the physics.
+    if (!err.empty()) LogError(std::string("Ошибка при чтении хода из файла повтора!") + NL2 + err);
+    reading_ = false;
+    return false;
+}
+
+bool ParseReplayStep(const TextLines& lines, std::size_t& pos, StrikeRecord& strike, i16& pot,
+                     std::string* error) {
     double v[4] = {};
     for (int k = 0; k < 4; ++k) {
-        while (pos_ < lines_.Count() && lines_.Line(pos_).empty())
-            ++pos_;
-        if (pos_ >= lines_.Count()) return false;
-        const std::string& line = lines_.Line(pos_++);
+        while (pos < lines.Count() && lines.Line(pos).empty())
+            ++pos;
+        if (pos >= lines.Count()) return false;
+        const std::string_view line = lines.Line(pos++);
         const std::size_t skip = k < 3 ? 3 : 2;
-        v[k] = line.size() > skip ? PlainNumber(std::string_view(line).substr(skip)) : 0.0;
+        v[k] = line.size() > skip ? PlainNumber(line.substr(skip)) : 0.0;
     }
     try {
         if (!std::isfinite(v[0]) || !std::isfinite(v[1]))
@@ -128,9 +156,7 @@ bool FileReplay::ReadReplayStep(StrikeRecord& strike, i16& pot) {
         pot = g;
         return true;
     } catch (const LoadFailure& e) {
-        // A damaged step ends the playback rather than feed the physics.
-        LogError(std::string("Ошибка при чтении хода из файла повтора!") + NL2 + e.description);
-        reading_ = false;
+        if (error) *error = e.description;
         return false;
     }
 }

@@ -7,6 +7,7 @@
 #include "state/Ports.h"
 
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -26,12 +27,18 @@ public:
     // Reads the snapshot into the match state and stops at the first step.
     // MaxGamers is 0 afterwards when the load failed (already shown and logged).
     void LoadReplay(const std::string& path);
+    // The same from the file's bytes (path names the file in messages).
+    void LoadReplayText(std::string_view bytes, const std::string& path);
 
     // Records into this file whatever path the match screen names (the headless
     // runner's --record); empty: the named path.
     void SetRecordPath(std::string path) { recordPath_ = std::move(path); }
 
     bool Recording() const { return fd_ >= 0; }
+    // The file of the last recording and, when any of its writes failed, why
+    // the first one did (empty: the recording is whole).
+    const std::string& RecordingPath() const { return writingPath_; }
+    const std::string& RecordingError() const { return writeError_; }
     bool Reading() const { return reading_; }
 
 private:
@@ -39,10 +46,21 @@ private:
     DialogPort& dialogs_;
     int fd_ = -1;
     std::string recordPath_;
+    std::string writingPath_;
+    std::string writeError_;
     TextLines lines_;
     std::size_t pos_ = 0;
     bool reading_ = false;
 };
+
+// The bytes a recording starts with (comment, snapshot, "[game]"), and those
+// of one step.
+std::string ReplayHeaderText(const Module1& m);
+std::string ReplayStepText(const StrikeRecord& strike, i16 pot);
+// Reads the step at line pos (blank lines skipped) and moves pos past it.
+// False at the end of the lines, or when the step is damaged (*error says how).
+bool ParseReplayStep(const TextLines& lines, std::size_t& pos, StrikeRecord& strike, i16& pot,
+                     std::string* error = nullptr);
 
 // The load browser's way in: LoadReplay, then the table-size check. True when
 // the replay can be played (the caller then sets the match screen's replay

@@ -3,50 +3,239 @@
 #include "persistence/ErrorLog.h"
 
 #include <cmath>
+#include <vector>
 
 namespace kv {
 
 namespace {
 
-class Writer {
-public:
-    std::string text;
-    void Line(const std::string& s) {
-        text += s;
-        text += NL;
-    }
-    void Int(const char* key, int v) { Line(std::string(key) + "=" + std::to_string(v)); }
-    void Flag(const char* key, i16 v) { Int(key, v != 0 ? -1 : 0); }
-    void Real(const char* key, double v) { Line(std::string(key) + "=" + RealText(v)); }
-    void Real(const char* key, float v) { Line(std::string(key) + "=" + RealText(v)); }
-    void Text(const char* key, const std::string& v) { Line(std::string(key) + "=" + OneLine(v)); }
-};
-
 std::string Num(const char* key, int i) {
     return std::string(key) + std::to_string(i);
 }
 
-// Lookups of one section of an open file.
-class Reader {
+// One key of a section and the field it holds, for reading and writing alike.
+template <typename Rec> struct Field {
+    enum class Form { Int, Flag, Real, Float, Text, TurnOrders };
+    const char* key;
+    Form form;
+    i16 Rec::*i16f = nullptr;
+    double Rec::*realf = nullptr;
+    float Rec::*floatf = nullptr;
+    std::string Rec::*textf = nullptr;
+    double empty = 0;  // what an empty real reads as
+    bool keep = false; // an empty real keeps the field's value
+};
+
+template <typename Rec> Field<Rec> Int(const char* k, i16 Rec::*f) {
+    return {k, Field<Rec>::Form::Int, f};
+}
+template <typename Rec> Field<Rec> Flag(const char* k, i16 Rec::*f) {
+    return {k, Field<Rec>::Form::Flag, f};
+}
+template <typename Rec> Field<Rec> Real(const char* k, double Rec::*f, double empty = 0) {
+    Field<Rec> x{k, Field<Rec>::Form::Real};
+    x.realf = f;
+    x.empty = empty;
+    return x;
+}
+template <typename Rec> Field<Rec> RealKept(const char* k, double Rec::*f) {
+    Field<Rec> x = Real(k, f);
+    x.keep = true;
+    return x;
+}
+template <typename Rec> Field<Rec> Text(const char* k, std::string Rec::*f) {
+    Field<Rec> x{k, Field<Rec>::Form::Text};
+    x.textf = f;
+    return x;
+}
+
+using G = Module1;
+using P = GoblaRec;
+using T = TeamRec;
+
+// The sections' keys in the order they are written.
+const Field<G> kGeneral[] = {
+    Flag("Border", &G::Border),
+    Int("BordMode", &G::BordMode),
+    Flag("BordSimm", &G::BordSimm),
+    Int("CurG", &G::CurG),
+    Int("CurNG", &G::CurNG),
+    Int("CurSgin", &G::CurSgin),
+    Real("Ftr", &G::Ftr, 0.02),
+    Real("GPercent", &G::GPercent),
+    {"KH, WS", Field<G>::Form::TurnOrders},
+    Flag("PipaOn", &G::PipaOn),
+    Int("MaxPip", &G::MaxPip),
+    Int("MaxX", &G::MaxX),
+    Int("MaxY", &G::MaxY),
+    Int("PipaMode", &G::PipaMode),
+    Flag("PipaSimm", &G::PipaSimm),
+    {"VarK", Field<G>::Form::Float, nullptr, nullptr, &G::VarK},
+    Flag("ZI", &G::ZI),
+    Flag("IsCompHOD", &G::IsCompHOD),
+    Flag("Sound", &G::Sound),
+    Int("MaxGamers", &G::MaxGamers),
+    Int("N1", &G::N1),
+    Int("N2", &G::N2),
+};
+
+const Field<P> kPiece[] = {
+    Int("Com", &P::Com),
+    Int("CompControl", &P::CompControl),
+    Flag("Gray", &P::Gray),
+    Flag("Life", &P::Life),
+    Int("M", &P::M),
+    Int("Model", &P::Model),
+    Int("MyNum", &P::MyNum),
+    RealKept("Phi", &P::Phi),
+    Text("RName", &P::RName),
+    Int("ScoreA", &P::ScoreA),
+    Int("ScoreATotal", &P::ScoreATotal),
+    Int("ScoreF", &P::ScoreF),
+    Int("ScoreFTotal", &P::ScoreFTotal),
+    Int("ScoreL", &P::ScoreL),
+    Int("ScoreLTotal", &P::ScoreLTotal),
+    Int("Sginul", &P::Sginul),
+    RealKept("U", &P::U),
+    Real("Xpos", &P::Xpos),
+    Real("Ypos", &P::Ypos),
+    Real("Xvec", &P::Xvec),
+    Real("Yvec", &P::Yvec),
+};
+
+const Field<T> kTeam[] = {
+    Text("ComName", &T::ComName), Int("CompControl", &T::CompControl),
+    Int("Kolvo", &T::Kolvo),      Int("RType", &T::RType),
+    Text("R1", &T::R1),           Text("R2", &T::R2),
+    Text("R3", &T::R3),           Text("R4", &T::R4),
+    Int("Score", &T::Score),
+};
+
+const Field<PipaRec> kPipa[] = {Real("X", &PipaRec::X), Real("Y", &PipaRec::Y)};
+
+template <typename Rec, std::size_t N>
+void WriteSection(std::string& out, const std::string& header, const Rec& r,
+                  const Field<Rec> (&fields)[N], const Module1& m) {
+    using F = typename Field<Rec>::Form;
+    auto line = [&](const std::string& key, const std::string& value) {
+        out += key;
+        out += '=';
+        out += value;
+        out += NL;
+    };
+    out += "[" + header + "]" + NL;
+    for (const Field<Rec>& f : fields) {
+        switch (f.form) {
+        case F::Int:
+            line(f.key, std::to_string(r.*f.i16f));
+            break;
+        case F::Flag:
+            line(f.key, r.*f.i16f != 0 ? "-1" : "0");
+            break;
+        case F::Real:
+            line(f.key, RealText(r.*f.realf));
+            break;
+        case F::Float:
+            line(f.key, RealText(r.*f.floatf));
+            break;
+        case F::Text:
+            line(f.key, OneLine(r.*f.textf));
+            break;
+        case F::TurnOrders:
+            for (int i = 1; i <= kMaxPlayers; ++i) {
+                line(Num("KH", i), std::to_string(m.KH(i)));
+                line(Num("WS", i), std::to_string(m.WS(i)));
+            }
+            break;
+        }
+    }
+}
+
+// Lookups in one section of an open file, as GetKey makes them; the section
+// is found once and every key through the file's index.
+class Section {
 public:
-    Reader(const TextLines& f, std::string section) : f_(f), s_(std::move(section)) {}
-    std::string Raw(const std::string& key) const { return GetKey(s_, key, f_); }
-    i16 Int(const std::string& key) const { return IntOf(Raw(key)); }
-    i16 Flag(const std::string& key) const { return FlagOf(Raw(key)); }
-    std::string Text(const std::string& key) const { return Raw(key); }
-    double Real(const std::string& key, double empty) const {
-        const std::string v = Raw(key);
-        return v.empty() ? empty : RegionalNumber(v);
+    Section(const TextLines& f, const std::string& name) : f_(f) {
+        start_ = f.SectionBody(UpperCp1251(name));
     }
-    float Float(const std::string& key, float empty) const {
-        const std::string v = Raw(key);
-        return v.empty() ? empty : RegionalFloat(v);
+    // The value as it stands in the file (numbers read the same in either code).
+    std::string_view Bytes(const PreparedKey& key) const {
+        if (start_ == TextLines::npos) return {};
+        const std::size_t i = f_.FindKey(start_, key);
+        return i == TextLines::npos ? std::string_view() : f_.Line(i).substr(key.upper.size() + 1);
     }
+    std::string Text(const PreparedKey& key) const { return Cp1251ToUtf8(Bytes(key)); }
 
 private:
     const TextLines& f_;
-    std::string s_;
+    std::size_t start_ = 0;
 };
+
+// Every key of a table made ready once.
+template <typename Rec, std::size_t N>
+const std::vector<PreparedKey>& Prepared(const Field<Rec> (&fields)[N]) {
+    static const std::vector<PreparedKey> keys = [&] {
+        std::vector<PreparedKey> v;
+        for (const Field<Rec>& f : fields)
+            v.emplace_back(f.key);
+        return v;
+    }();
+    return keys;
+}
+
+const PreparedKey& TurnKey(const char* kind, int i) {
+    static const auto keys = [] {
+        std::vector<PreparedKey> v;
+        for (int p = 1; p <= kMaxPlayers; ++p) {
+            v.emplace_back(Num("KH", p));
+            v.emplace_back(Num("WS", p));
+        }
+        return v;
+    }();
+    return keys[static_cast<std::size_t>(2 * (i - 1) + (kind[0] == 'W' ? 1 : 0))];
+}
+
+template <typename Rec, std::size_t N>
+void ReadSection(const TextLines& file, const std::string& name, Rec& r,
+                 const Field<Rec> (&fields)[N], Module1& m) {
+    using F = typename Field<Rec>::Form;
+    const Section s(file, name);
+    const std::vector<PreparedKey>& keys = Prepared(fields);
+    for (std::size_t n = 0; n < N; ++n) {
+        const Field<Rec>& f = fields[n];
+        const PreparedKey& key = keys[n];
+        switch (f.form) {
+        case F::Int:
+            r.*f.i16f = IntOf(s.Bytes(key));
+            break;
+        case F::Flag:
+            r.*f.i16f = FlagOf(s.Bytes(key));
+            break;
+        case F::Real: {
+            const std::string_view v = s.Bytes(key);
+            if (!v.empty())
+                r.*f.realf = RegionalNumber(v);
+            else if (!f.keep)
+                r.*f.realf = f.empty;
+            break;
+        }
+        case F::Float: {
+            const std::string_view v = s.Bytes(key);
+            r.*f.floatf = v.empty() ? static_cast<float>(f.empty) : RegionalFloat(v);
+            break;
+        }
+        case F::Text:
+            r.*f.textf = s.Text(key);
+            break;
+        case F::TurnOrders:
+            for (int i = 1; i <= kMaxPlayers; ++i) {
+                m.KH(i) = IntOf(s.Bytes(TurnKey("KH", i)));
+                m.WS(i) = IntOf(s.Bytes(TurnKey("WS", i)));
+            }
+            break;
+        }
+    }
+}
 
 void Check(bool ok, const std::string& what) {
     if (!ok) throw LoadFailure{"Недопустимое значение " + what};
@@ -84,158 +273,33 @@ void Validate(const Module1& m) {
 }
 
 void ReadKeys(Module1& m, const TextLines& f) {
-    const Reader g(f, "general");
-    m.Border = g.Flag("Border");
-    m.BordMode = g.Int("BordMode");
-    m.BordSimm = g.Flag("BordSimm");
-    m.CurG = g.Int("CurG");
-    m.CurNG = g.Int("CurNG");
-    m.CurSgin = g.Int("CurSgin");
-    m.Ftr = g.Real("Ftr", 0.02);
-    m.GPercent = g.Real("GPercent", 0);
-    for (int i = 1; i <= kMaxPlayers; ++i) {
-        m.KH(i) = g.Int(Num("KH", i));
-        m.WS(i) = g.Int(Num("WS", i));
-    }
-    m.PipaOn = g.Flag("PipaOn");
-    m.MaxPip = g.Int("MaxPip");
-    m.MaxX = g.Int("MaxX");
-    m.MaxY = g.Int("MaxY");
-    m.PipaMode = g.Int("PipaMode");
-    m.PipaSimm = g.Flag("PipaSimm");
-    m.VarK = g.Float("VarK", 0);
+    ReadSection(f, "general", m, kGeneral, m);
     if (!(m.VarK >= 0 && m.VarK <= 0.1f)) m.VarK = 0;
-    m.ZI = g.Flag("ZI");
-    m.IsCompHOD = g.Flag("IsCompHOD");
-    m.Sound = g.Flag("Sound");
-    m.MaxGamers = g.Int("MaxGamers");
-    m.N1 = g.Int("N1");
-    m.N2 = g.Int("N2");
-
-    for (int s = 1; s <= kPieceSlots; ++s) {
-        const Reader r(f, Num("Gobla", s));
-        GoblaRec& p = m.Gobla(s);
-        p.Com = r.Int("Com");
-        p.CompControl = r.Int("CompControl");
-        p.Gray = r.Flag("Gray");
-        p.Life = r.Flag("Life");
-        p.M = r.Int("M");
-        p.Model = r.Int("Model");
-        p.MyNum = r.Int("MyNum");
-        p.Phi = r.Real("Phi", p.Phi);
-        p.RName = r.Text("RName");
-        p.ScoreA = r.Int("ScoreA");
-        p.ScoreATotal = r.Int("ScoreATotal");
-        p.ScoreF = r.Int("ScoreF");
-        p.ScoreFTotal = r.Int("ScoreFTotal");
-        p.ScoreL = r.Int("ScoreL");
-        p.ScoreLTotal = r.Int("ScoreLTotal");
-        p.Sginul = r.Int("Sginul");
-        p.U = r.Real("U", p.U);
-        p.Xpos = r.Real("Xpos", 0);
-        p.Ypos = r.Real("Ypos", 0);
-        p.Xvec = r.Real("Xvec", 0);
-        p.Yvec = r.Real("Yvec", 0);
-    }
-    if (m.ZI != 0) {
-        for (int t = 1; t <= kTeams; ++t) {
-            const Reader r(f, Num("rc", t));
-            TeamRec& c = m.rc(t);
-            c.ComName = r.Text("ComName");
-            c.CompControl = r.Int("CompControl");
-            c.Kolvo = r.Int("Kolvo");
-            c.RType = r.Int("RType");
-            c.R1 = r.Text("R1");
-            c.R2 = r.Text("R2");
-            c.R3 = r.Text("R3");
-            c.R4 = r.Text("R4");
-            c.Score = r.Int("Score");
-        }
-    }
-    for (int k = 1; k <= kObstacles; ++k) {
-        const Reader r(f, Num("pipa", k));
-        m.pipa(k).X = r.Real("X", 0);
-        m.pipa(k).Y = r.Real("Y", 0);
-    }
+    for (int s = 1; s <= kPieceSlots; ++s)
+        ReadSection(f, Num("Gobla", s), m.Gobla(s), kPiece, m);
+    if (m.ZI != 0)
+        for (int t = 1; t <= kTeams; ++t)
+            ReadSection(f, Num("rc", t), m.rc(t), kTeam, m);
+    for (int k = 1; k <= kObstacles; ++k)
+        ReadSection(f, Num("pipa", k), m.pipa(k), kPipa, m);
 }
 
 } // namespace
 
 std::string SnapshotText(const Module1& m) {
-    Writer w;
-    w.Line("[general]");
-    w.Int("Ver", kBuild);
-    w.Flag("Border", m.Border);
-    w.Int("BordMode", m.BordMode);
-    w.Flag("BordSimm", m.BordSimm);
-    w.Int("CurG", m.CurG);
-    w.Int("CurNG", m.CurNG);
-    w.Int("CurSgin", m.CurSgin);
-    w.Real("Ftr", m.Ftr);
-    w.Real("GPercent", m.GPercent);
-    for (int i = 1; i <= kMaxPlayers; ++i) {
-        w.Int(Num("KH", i).c_str(), m.KH(i));
-        w.Int(Num("WS", i).c_str(), m.WS(i));
-    }
-    w.Flag("PipaOn", m.PipaOn);
-    w.Int("MaxPip", m.MaxPip);
-    w.Int("MaxX", m.MaxX);
-    w.Int("MaxY", m.MaxY);
-    w.Int("PipaMode", m.PipaMode);
-    w.Flag("PipaSimm", m.PipaSimm);
-    w.Real("VarK", m.VarK);
-    w.Flag("ZI", m.ZI);
-    w.Flag("IsCompHOD", m.IsCompHOD);
-    w.Flag("Sound", m.Sound);
-    w.Int("MaxGamers", m.MaxGamers);
-    w.Int("N1", m.N1);
-    w.Int("N2", m.N2);
-    for (int s = 1; s <= kPieceSlots; ++s) {
-        const GoblaRec& p = m.Gobla(s);
-        w.Line("[" + Num("Gobla", s) + "]");
-        w.Int("Com", p.Com);
-        w.Int("CompControl", p.CompControl);
-        w.Flag("Gray", p.Gray);
-        w.Flag("Life", p.Life);
-        w.Int("M", p.M);
-        w.Int("Model", p.Model);
-        w.Int("MyNum", p.MyNum);
-        w.Real("Phi", p.Phi);
-        w.Text("RName", p.RName);
-        w.Int("ScoreA", p.ScoreA);
-        w.Int("ScoreATotal", p.ScoreATotal);
-        w.Int("ScoreF", p.ScoreF);
-        w.Int("ScoreFTotal", p.ScoreFTotal);
-        w.Int("ScoreL", p.ScoreL);
-        w.Int("ScoreLTotal", p.ScoreLTotal);
-        w.Int("Sginul", p.Sginul);
-        w.Real("U", p.U);
-        w.Real("Xpos", p.Xpos);
-        w.Real("Ypos", p.Ypos);
-        w.Real("Xvec", p.Xvec);
-        w.Real("Yvec", p.Yvec);
-    }
-    if (m.ZI != 0) {
-        for (int t = 1; t <= kTeams; ++t) {
-            const TeamRec& c = m.rc(t);
-            w.Line("[" + Num("rc", t) + "]");
-            w.Text("ComName", c.ComName);
-            w.Int("CompControl", c.CompControl);
-            w.Int("Kolvo", c.Kolvo);
-            w.Int("RType", c.RType);
-            w.Text("R1", c.R1);
-            w.Text("R2", c.R2);
-            w.Text("R3", c.R3);
-            w.Text("R4", c.R4);
-            w.Int("Score", c.Score);
-        }
-    }
-    for (int k = 1; k <= kObstacles; ++k) {
-        w.Line("[" + Num("pipa", k) + "]");
-        w.Real("X", m.pipa(k).X);
-        w.Real("Y", m.pipa(k).Y);
-    }
-    return std::move(w.text);
+    std::string out;
+    out.reserve(12000);
+    // Ver leads the general section, ahead of the keys that are read back.
+    WriteSection(out, "general", m, kGeneral, m);
+    out.insert(std::string("[general]").size() + 2, "Ver=" + std::to_string(kBuild) + NL);
+    for (int s = 1; s <= kPieceSlots; ++s)
+        WriteSection(out, Num("Gobla", s), m.Gobla(s), kPiece, m);
+    if (m.ZI != 0)
+        for (int t = 1; t <= kTeams; ++t)
+            WriteSection(out, Num("rc", t), m.rc(t), kTeam, m);
+    for (int k = 1; k <= kObstacles; ++k)
+        WriteSection(out, Num("pipa", k), m.pipa(k), kPipa, m);
+    return out;
 }
 
 bool WriteSaveGame(const Module1& m, const std::string& path, std::string* err) {
@@ -308,15 +372,23 @@ bool ReadSnapshot(Module1& m, const TextLines& f, const std::string& path, Snaps
 } // namespace detail
 
 void LoadGame(Module1& m, const std::string& path, DialogPort& dialogs) {
+    std::string bytes, err;
+    if (!ReadFileBytes(path, bytes, &err)) {
+        for (int i = 1; i <= kMaxPlayers; ++i)
+            m.SavedMass(i) = m.Gobla(i).M;
+        detail::FailLoad(m, path, detail::SnapshotKind::Game, err, dialogs);
+        return;
+    }
+    LoadGameText(m, bytes, path, dialogs);
+}
+
+void LoadGameText(Module1& m, std::string_view bytes, const std::string& path,
+                  DialogPort& dialogs) {
     dialogs.SetBusy(true);
     for (int i = 1; i <= kMaxPlayers; ++i)
         m.SavedMass(i) = m.Gobla(i).M;
     TextLines f;
-    std::string err;
-    if (!f.Load(path, &err)) {
-        detail::FailLoad(m, path, detail::SnapshotKind::Game, err, dialogs);
-        return;
-    }
+    f.SetBytes(bytes);
     detail::ReadSnapshot(m, f, path, detail::SnapshotKind::Game, dialogs);
     dialogs.SetBusy(false);
 }

@@ -7,6 +7,7 @@
 #include "state/Ports.h"
 
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -24,6 +25,8 @@ void SaveGame(Module1& m, const std::string& path);
 // Reads a saved game into the match state. MaxGamers is 0 afterwards when the
 // load was refused or failed (the reason has been shown and logged).
 void LoadGame(Module1& m, const std::string& path, DialogPort& dialogs);
+// The same from the file's bytes (path names the file in messages).
+void LoadGameText(Module1& m, std::string_view bytes, const std::string& path, DialogPort& dialogs);
 
 // The load browser's table check after a load: false (after the message) when
 // the table is not 200..1000 in both directions.

@@ -40,6 +40,10 @@ void CountTicked(QuickGameModel& quick) {
     if (n >= 2) quick.GamersCount = static_cast<i16>(n);
 }
 
+bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
+                  const std::string* bytes, const std::string& err, DialogPort& dialogs,
+                  bool replayMode);
+
 } // namespace
 
 std::string SettingsPath() {
@@ -72,12 +76,29 @@ bool LoadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options, cons
         ApplyDefaultSettings(m, quick, options);
         return false;
     }
+    std::string bytes, err;
+    const bool opened = ReadFileBytes(path, bytes, &err);
+    return ReadSettings(m, quick, options, opened ? &bytes : nullptr, err, dialogs, replayMode);
+}
+
+bool LoadSettingsText(Module1& m, QuickGameModel& quick, OptionsModel& options,
+                      std::string_view bytes, DialogPort& dialogs, bool replayMode) {
+    const std::string copy(bytes);
+    return ReadSettings(m, quick, options, &copy, {}, dialogs, replayMode);
+}
+
+namespace {
+
+// The loading itself; bytes is null when the file could not be read (err says why).
+bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
+                  const std::string* bytes, const std::string& err, DialogPort& dialogs,
+                  bool replayMode) {
     dialogs.SetBusy(true);
     m.MaxX = 0;
     m.MaxY = 0;
     TextLines f;
-    std::string err;
-    const bool opened = f.Load(path, &err);
+    const bool opened = bytes != nullptr;
+    if (opened) f.SetBytes(*bytes);
     auto raw = [&](const std::string& key) { return GetKey(kSection, key, f); };
     // Display values: a missing or malformed one keeps what was there.
     auto regional = [&](const char* key, i16& v) {
@@ -200,6 +221,8 @@ bool LoadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options, cons
     OptionsFromState(m, options);
     return true;
 }
+
+} // namespace
 
 std::string SettingsText(const Module1& m, const QuickGameModel& quick,
                          const OptionsModel& options) {

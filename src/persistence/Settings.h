@@ -7,6 +7,7 @@
 #include "state/Ports.h"
 
 #include <string>
+#include <string_view>
 
 namespace kv {
 
@@ -22,6 +23,10 @@ void ApplyDefaultSettings(Module1& m, QuickGameModel& quick, OptionsModel& optio
 // playback the take-part boxes are left alone.
 bool LoadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options, const std::string& path,
                   DialogPort& dialogs, bool replayMode = false);
+
+// The same from the file's bytes.
+bool LoadSettingsText(Module1& m, QuickGameModel& quick, OptionsModel& options,
+                      std::string_view bytes, DialogPort& dialogs, bool replayMode = false);
 
 // The file's text without its final line end (WriteTextFile adds it).
 std::string SettingsText(const Module1& m, const QuickGameModel& quick,

@@ -8,8 +8,8 @@ namespace kv {
 
 namespace {
 
-bool Blank(const std::string& s) {
-    return s.find_first_not_of(" \t") == std::string::npos;
+bool Blank(std::string_view s) {
+    return s.find_first_not_of(" \t") == std::string_view::npos;
 }
 
 // The first n characters of UTF-8 text.
@@ -48,34 +48,46 @@ void LoadNames(Module1& m, QuickGameModel& quick, TeamScreenModel& teams, Dialog
         m.NameCount = 0;
         return;
     }
-    TextLines f;
-    if (!f.Load(path)) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes)) {
         dialogs.Message("Ошибка при загрузке списка имен!", MsgIcon::Critical, MsgButtons::Ok);
         m.NameCount = 0;
         return;
     }
+    m.NameCount = CountNames(bytes);
+    teams.nameButtons = true;
+    quick.enabled = true;
+}
+
+i16 CountNames(std::string_view bytes) {
+    TextLines f;
+    f.SetBytes(bytes);
     int n = 0;
     for (std::size_t i = 0; i < f.Count(); ++i)
         if (!Blank(f.Line(i))) ++n;
-    m.NameCount = static_cast<i16>(n > 32767 ? 32767 : n);
-    teams.nameButtons = true;
-    quick.enabled = true;
+    return static_cast<i16>(n > 32767 ? 32767 : n);
 }
 
 bool PickName(const Module1& m, Rng& rng, std::string& box, DialogPort& dialogs,
               const std::string& path) {
     if (m.NameCount < 1) return false;
-    dialogs.SetBusy(true);
-    const double r = rng.Next01();
-    const i16 k = RoundI16((m.NameCount - 1) * r + 1);
-    TextLines f;
-    std::string err;
-    if (!f.Load(path, &err)) {
-        dialogs.SetBusy(false);
+    std::string bytes, err;
+    if (!ReadFileBytes(path, bytes, &err)) {
         dialogs.Message("Ошибка при чтении файла имен!" + std::string(NL2) + err, MsgIcon::Critical,
                         MsgButtons::Ok);
         return false;
     }
+    return PickNameText(m, rng, box, bytes, dialogs);
+}
+
+bool PickNameText(const Module1& m, Rng& rng, std::string& box, std::string_view bytes,
+                  DialogPort& dialogs) {
+    if (m.NameCount < 1) return false;
+    dialogs.SetBusy(true);
+    const double r = rng.Next01();
+    const i16 k = RoundI16((m.NameCount - 1) * r + 1);
+    TextLines f;
+    f.SetBytes(bytes);
     if (k < 1 || static_cast<std::size_t>(k) > f.Count()) {
         dialogs.SetBusy(false);
         dialogs.Message("Неожиданный конец файла gamedata\\zvr.nam.", MsgIcon::Critical,
@@ -87,10 +99,8 @@ bool PickName(const Module1& m, Rng& rng, std::string& box, DialogPort& dialogs,
     return true;
 }
 
-void SaveCom(const Module1& m, TeamScreenModel& teams, const std::string& path,
-             DialogPort& dialogs) {
+std::string TeamsText(const Module1& m, const TeamScreenModel& teams) {
     const int defined = std::min<int>(m.NextTeam - 1, kTeams);
-    if (defined < 1) return;
     std::string t = ";KVELMAR 2: ZANTOR - Информация о командной игре";
     auto line = [&](const std::string& s) {
         t += NL;
@@ -110,8 +120,14 @@ void SaveCom(const Module1& m, TeamScreenModel& teams, const std::string& path,
     }
     t += NL;
     t += NL;
+    return Utf8ToCp1251(t);
+}
+
+void SaveCom(const Module1& m, TeamScreenModel& teams, const std::string& path,
+             DialogPort& dialogs) {
+    if (std::min<int>(m.NextTeam - 1, kTeams) < 1) return;
     std::string err;
-    if (!WriteFileAtomic(path, Utf8ToCp1251(t), &err)) {
+    if (!WriteFileAtomic(path, TeamsText(m, teams), &err)) {
         dialogs.Message("Ошибка при сохранении файла настроек:" + std::string(NL2) + err,
                         MsgIcon::Stop, MsgButtons::Ok);
         return;
@@ -128,10 +144,20 @@ void LoadCom(Module1& m, TeamScreenModel& teams, const std::string& path, Dialog
         teams.status = "(Файл с настройками команд не найден)";
         return;
     }
+    std::string bytes, err;
+    if (!ReadFileBytes(path, bytes, &err)) {
+        dialogs.Message("Ошибка при загрузке файла настроек:" + std::string(NL2) + err,
+                        MsgIcon::Stop, MsgButtons::Ok);
+        return;
+    }
+    LoadComText(m, teams, bytes, path, dialogs);
+}
+
+void LoadComText(Module1& m, TeamScreenModel& teams, std::string_view bytes,
+                 const std::string& path, DialogPort& dialogs) {
     TextLines f;
-    std::string err;
+    f.SetBytes(bytes);
     try {
-        if (!f.Load(path, &err)) throw LoadFailure{err};
         i16 K = IntOf(GetKey("", "K", f));
         if (K < 1 || K > 4) {
             dialogs.Message("Обнаружена некорректная запись в файле " + path + NL +

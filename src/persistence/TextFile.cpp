@@ -1,5 +1,7 @@
 #include "persistence/TextFile.h"
 
+#include <algorithm>
+
 #include <array>
 #include <cerrno>
 #include <charconv>
@@ -229,16 +231,29 @@ std::string Cp1251ToUtf8(std::string_view s) {
 }
 
 std::string UpperCp1251(std::string_view s) {
+    // Every file's every byte goes through here: a table, not a chain of tests.
+    static const auto table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int b = 0; b < 256; ++b)
+            t[static_cast<std::size_t>(b)] = UpperByte(static_cast<unsigned char>(b));
+        return t;
+    }();
     std::string out(s);
     for (char& c : out)
-        c = static_cast<char>(UpperByte(static_cast<unsigned char>(c)));
+        c = static_cast<char>(table[static_cast<unsigned char>(c)]);
     return out;
 }
 
 bool TextLines::Load(const std::string& path, std::string* err) {
-    lines_.clear();
-    upper_.clear();
-    sections_.clear();
+    SetBytes({});
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, err)) return false;
+    SetBytes(bytes);
+    return true;
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes, std::string* err) {
+    bytes.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (err) *err = ErrorText(errno);
@@ -251,7 +266,6 @@ bool TextLines::Load(const std::string& path, std::string* err) {
         if (err) *err = ErrorText(e);
         return false;
     }
-    std::string bytes;
     bytes.resize(static_cast<std::size_t>(st.st_size));
     std::size_t got = 0;
     for (;;) {
@@ -262,6 +276,7 @@ bool TextLines::Load(const std::string& path, std::string* err) {
             const int e = errno;
             ::close(fd);
             if (err) *err = ErrorText(e);
+            bytes.clear();
             return false;
         }
         if (n == 0) break;
@@ -269,42 +284,124 @@ bool TextLines::Load(const std::string& path, std::string* err) {
     }
     ::close(fd);
     bytes.resize(got);
-    SetBytes(bytes);
     return true;
 }
 
 void TextLines::SetBytes(std::string_view s) {
-    lines_.clear();
-    upper_.clear();
-    sections_.clear();
+    bytes_.assign(s);
+    upper_ = UpperCp1251(s);
+    spans_.clear();
+    headers_.clear();
+    headersFound_ = false;
+    slots_.clear();
+    nextSame_.clear();
+    indexed_ = false;
+    const std::size_t n = bytes_.size();
+    spans_.reserve(n / 24 + 1);
     std::size_t start = 0;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\r' && s[i] != '\n') continue;
-        lines_.emplace_back(s.substr(start, i - start));
-        if (s[i] == '\r' && i + 1 < s.size() && s[i + 1] == '\n') ++i;
+    for (std::size_t i = 0; i < n; ++i) {
+        const char c = bytes_[i];
+        if (c != '\r' && c != '\n') continue;
+        spans_.emplace_back(start, i - start);
+        if (c == '\r' && i + 1 < n && bytes_[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < s.size()) lines_.emplace_back(s.substr(start));
-    upper_.reserve(lines_.size());
-    for (const std::string& l : lines_)
-        upper_.push_back(UpperCp1251(l));
+    if (start < n) spans_.emplace_back(start, n - start);
+}
+
+namespace {
+
+std::uint64_t KeyHash(std::string_view k) {
+    std::uint64_t h = 1469598103934665603ull;
+    for (char c : k)
+        h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+    return h | 1; // never 0: 0 marks a free slot
+}
+
+} // namespace
+
+void TextLines::BuildIndex() const {
+    // A file holds few distinct keys (a saved game some 70): the table starts
+    // small and doubles when half full.
+    slots_.assign(128, Slot{});
+    nextSame_.assign(spans_.size(), npos);
+    std::size_t used = 0;
+    auto place = [this](Slot s) {
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = s.hash & mask;; at = (at + 1) & mask)
+            if (slots_[at].hash == 0) {
+                slots_[at] = s;
+                return;
+            }
+    };
+    for (std::size_t i = 0; i < spans_.size(); ++i) {
+        const std::string_view u = Upper(i);
+        const std::size_t eq = u.find('=');
+        if (eq == std::string_view::npos) continue;
+        const std::uint64_t h = KeyHash(u.substr(0, eq));
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t at = h & mask;; at = (at + 1) & mask) {
+            Slot& s = slots_[at];
+            if (s.hash == 0) {
+                s = Slot{h, static_cast<std::uint32_t>(i), static_cast<std::uint32_t>(i)};
+                if (2 * ++used > slots_.size()) {
+                    std::vector<Slot> old(slots_.size() * 2);
+                    old.swap(slots_);
+                    for (const Slot& o : old)
+                        if (o.hash != 0) place(o);
+                }
+                break;
+            }
+            if (s.hash == h && Upper(s.head).substr(0, eq + 1) == u.substr(0, eq + 1)) {
+                nextSame_[s.tail] = i;
+                s.tail = static_cast<std::uint32_t>(i);
+                break;
+            }
+        }
+    }
+    indexed_ = true;
 }
 
 std::size_t TextLines::SectionBody(std::string_view sectionUpper) const {
     std::string header = "[";
     header += sectionUpper;
     header += ']';
-    const auto it = sections_.find(header);
-    if (it != sections_.end()) return it->second;
-    std::size_t found = npos;
-    for (std::size_t i = 0; i < upper_.size(); ++i) {
-        if (upper_[i].compare(0, header.size(), header) == 0) {
-            found = i + 1;
-            break;
-        }
+    if (!headersFound_) {
+        for (std::size_t i = 0; i < spans_.size(); ++i)
+            if (spans_[i].second > 0 && upper_[spans_[i].first] == '[') headers_.push_back(i);
+        headersFound_ = true;
     }
-    sections_.emplace(header, found);
-    return found;
+    // Only lines that start with "[" can be headers; the first match counts.
+    for (std::size_t i : headers_)
+        if (Upper(i).substr(0, header.size()) == header) return i + 1;
+    return npos;
+}
+
+PreparedKey::PreparedKey(std::string_view key)
+    : upper(UpperCp1251(Utf8ToCp1251(key))), hash(KeyHash(upper)) {}
+
+std::size_t TextLines::FindKey(std::size_t from, std::string_view keyUpper) const {
+    PreparedKey k(std::string_view{});
+    k.upper.assign(keyUpper);
+    k.hash = KeyHash(keyUpper);
+    return FindKey(from, k);
+}
+
+std::size_t TextLines::FindKey(std::size_t from, const PreparedKey& key) const {
+    const std::string_view k = key.upper;
+    if (!indexed_) BuildIndex();
+    const std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = key.hash & mask;; at = (at + 1) & mask) {
+        const Slot& s = slots_[at];
+        if (s.hash == 0) return npos;
+        if (s.hash != key.hash) continue;
+        const std::string_view u = Upper(s.head);
+        if (u.size() <= k.size() || u[k.size()] != '=' || u.substr(0, k.size()) != k) continue;
+        std::size_t line = s.head;
+        while (line != npos && line < from)
+            line = nextSame_[line];
+        return line;
+    }
 }
 
 bool FileExists(const std::string& path) {
@@ -319,12 +416,18 @@ std::string GetKey(std::string_view section, std::string_view key, const TextLin
         i = file.SectionBody(UpperCp1251(Utf8ToCp1251(section)));
         if (i == TextLines::npos) return {};
     }
-    for (; i < file.Count(); ++i) {
-        const std::string& u = file.Upper(i);
-        if (u.size() > keyU.size() && u[keyU.size()] == '=' && u.compare(0, keyU.size(), keyU) == 0)
-            return Cp1251ToUtf8(std::string_view(file.Line(i)).substr(keyU.size() + 1));
+    if (keyU.find('=') != std::string::npos) {
+        // Not one of the game's keys: the plain scan, which the index cannot answer.
+        for (; i < file.Count(); ++i) {
+            const std::string_view u = file.Upper(i);
+            if (u.size() > keyU.size() && u[keyU.size()] == '=' && u.substr(0, keyU.size()) == keyU)
+                return Cp1251ToUtf8(file.Line(i).substr(keyU.size() + 1));
+        }
+        return {};
     }
-    return {};
+    i = file.FindKey(i, keyU);
+    if (i == TextLines::npos) return {};
+    return Cp1251ToUtf8(file.Line(i).substr(keyU.size() + 1));
 }
 
 std::string GetKeyFromFile(const std::string& path, std::string_view section,
@@ -376,7 +479,7 @@ std::string ReadSection(const TextLines& file, std::string_view section) {
             continue;
         }
         for (++i; i < file.Count(); ++i) {
-            const std::string& line = file.Line(i);
+            const std::string_view line = file.Line(i);
             if (!line.empty() && line[0] == '[') break;
             if (result.size() >= 2) {
                 result += NL;
@@ -575,6 +678,8 @@ std::string ErrorText(int err) {
         return "Слишком много открытых файлов";
     case EBADF:
         return "Файл не открыт";
+    case EFBIG:
+        return "Файл слишком велик для этого диска";
     default:
         return "Системная ошибка " + std::to_string(err) + " (" + std::strerror(err) + ")";
     }

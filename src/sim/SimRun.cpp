@@ -207,10 +207,16 @@ int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err) {
         FileReplay replay(m, dialogs);
         replay.SetRecordPath(p.record);
         r = RunMatch(m, replay, false, p.seed, p.maxStrikes, pace);
+        if (!replay.RecordingError().empty()) {
+            // The match was played, but its recording is not whole: never a success.
+            Print(out, m, r, p.json);
+            err << "Повтор не записан полностью в файл " << p.record << ": "
+                << replay.RecordingError() << "\n";
+            return kExitWriteFailed;
+        }
     }
     Print(out, m, r, p.json);
-    // The reason a recording could not be written has been printed already.
-    return p.record.empty() || FileExists(p.record) ? 0 : 1;
+    return 0;
 }
 
 int ReplayCommand(const ReplayOptions& o, std::ostream& out, std::ostream& err) {

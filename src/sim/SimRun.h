@@ -24,6 +24,10 @@ struct RunPace {
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
                    long maxStrikes, const RunPace& pace = {});
 
+// Exit codes: 0 done, 1 a file could not be read or the match could not be
+// set up, 2 bad options, 3 a file could not be written whole.
+inline constexpr int kExitWriteFailed = 3;
+
 // The two commands; the return value is the exit code.
 int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err);
 int ReplayCommand(const ReplayOptions& r, std::ostream& out, std::ostream& err);

@@ -6,9 +6,13 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -80,4 +84,36 @@ TEST(SimFiles, ABrokenReplayFailsWithAMessage) {
     kv::sim::PlayOptions p; // a missing settings file fails too
     p.settings = (dir.path / "none.ini").string();
     EXPECT_EQ(Play(p, out), 1);
+}
+
+// A disk that fills up in the middle of the match (a file size limit stands in
+// for it): the runner says which file and why, and exits with its own code.
+TEST(SimFiles, ARecordingCutShortIsNeverASuccess) {
+    TempDir dir;
+    const std::string file = (dir.path / "full.sav").string();
+    const pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        // Room for the snapshot of four players and a few steps, not for all.
+        const rlimit lim{4100, 4100};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        kv::sim::PlayOptions p;
+        p.players = 4;
+        p.record = file;
+        std::ostringstream o, e;
+        const int rc = kv::sim::PlayCommand(p, o, e);
+        const bool named = e.str().find(file) != std::string::npos &&
+                           e.str().find("не записан полностью") != std::string::npos;
+        _exit(named ? rc : 100);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), kv::sim::kExitWriteFailed);
+    EXPECT_EQ(fs::file_size(file), 4100u); // it ends in the middle of a step
+    std::string out;
+    kv::sim::PlayOptions whole;
+    whole.record = (dir.path / "whole.sav").string();
+    EXPECT_EQ(Play(whole, out), 0);
 }
