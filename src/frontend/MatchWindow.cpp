@@ -35,15 +35,19 @@ GameSceneOptions SceneOptions(const MatchWindowSetup& s, std::function<double()>
 
 MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
     : QOpenGLWidget(parent), setup_(setup), m_(*setup.m),
+      clock_([this](TimerId id) { OnTick(id); }), driver_(clock_),
       display_(*setup.m, *this, *setup.dialogs, setup.logError),
       scene_(*setup.m, display_, *setup.dialogs, setup.sound,
-             SceneOptions(setup, [this] { return NowMs(); })),
-      timers_([this](TimerId id) { OnTick(id); }),
+             // Moving things are placed by the match's own time, tick by tick.
+             SceneOptions(setup, [this] { return driver_.NowMs(); })),
       screen_(*setup.m,
-              MatchPorts{timers_, keyboard_, display_, scene_, *setup.sound, *setup.replay,
+              MatchPorts{clock_, keyboard_, display_, scene_, *setup.sound, *setup.replay,
                          *setup.saves, *setup.screens, *setup.dialogs},
               *setup.rng) {
-    clock_.start();
+    elapsed_.start();
+    pump_.setTimerType(Qt::PreciseTimer);
+    pump_.setInterval(1);
+    connect(&pump_, &QTimer::timeout, this, [this] { Pump(); });
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromStdString(setup.appTitle + ": загрузка..."));
     display_.OnShutdown([this] {
@@ -58,13 +62,26 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
 }
 
 MatchWindow::~MatchWindow() {
-    timers_.StopAll();
+    pump_.stop();
     // A window closed without unloading still frees its GL objects.
     if (!unloaded_ && context() != nullptr) display_.ShutdownDisplay();
 }
 
-double MatchWindow::NowMs() const {
-    return static_cast<double>(clock_.nsecsElapsed()) / 1e6;
+double MatchWindow::RealMs() const {
+    return setup_.clockMs ? setup_.clockMs() : static_cast<double>(elapsed_.nsecsElapsed()) / 1e6;
+}
+
+void MatchWindow::Pump() {
+    if (!running_ || unloaded_) return;
+    driver_.Pump(RealMs());
+    // A tick that a physics guard cut short is logged once.
+    if (screen_.GuardHits() > guardHitsLogged_) {
+        guardHitsLogged_ = screen_.GuardHits();
+        if (setup_.logError)
+            setup_.logError("Физика: шаг прерван защитой от зацикливания (ход игрока " +
+                            m_.Gobla(m_.CurG).RName +
+                            ", всего таких шагов: " + std::to_string(guardHitsLogged_) + ")");
+    }
 }
 
 void MatchWindow::Start() {
@@ -75,9 +92,11 @@ void MatchWindow::Start() {
 void MatchWindow::RunInit() {
     if (started_) return;
     started_ = true;
+    driver_.Pump(RealMs()); // the match's time starts here
     screen_.Init();
     running_ = m_.RenderOn != 0 && !screen_.InitFailed();
     if (running_) {
+        pump_.start();
         activateWindow();
         setFocus();
         update();
@@ -95,9 +114,8 @@ void MatchWindow::CheckEnd() {
     if (!started_ || unloaded_ || m_.RenderOn != 0) return;
     unloaded_ = true;
     running_ = false;
-    timers_.StopAll();
+    pump_.stop();
     screen_.Unload();
-    timers_.StopAll();
     keyboard_.Clear();
     hide();
     emit Finished();
@@ -131,6 +149,8 @@ void MatchWindow::keyPressEvent(QKeyEvent* e) {
         }
         return;
     }
+    // The key arrives at the moment it was pressed: the timers catch up first.
+    Pump();
     keyboard_.KeyEvent(*e);
     if (!running_ || unloaded_) return;
     // Key-down repeats while a key is held, as the window system sends it.
@@ -140,6 +160,7 @@ void MatchWindow::keyPressEvent(QKeyEvent* e) {
 }
 
 void MatchWindow::keyReleaseEvent(QKeyEvent* e) {
+    Pump();
     keyboard_.KeyEvent(*e);
     if (!running_ || unloaded_ || e->isAutoRepeat()) return;
     const Key k = KeyOfEvent(*e);

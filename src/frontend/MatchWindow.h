@@ -1,19 +1,21 @@
-// The match window: an OpenGL window that runs the match screen with real
-// timers, feeds it the keyboard, draws continuously in step with the display,
-// and unloads the screen when the render flag is cleared.
+// The match window: an OpenGL window that runs the match screen's timers in
+// real time, feeds it the keyboard, draws continuously in step with the
+// display, and unloads the screen when the render flag is cleared.
 #pragma once
 
 #include "devices/SoundBank.h"
 #include "devices/display/QtDisplay.h"
 #include "devices/keyboard/QtKeyboard.h"
 #include "devices/scene/GameScene.h"
-#include "frontend/QtTimers.h"
 #include "match/MatchScreen.h"
+#include "match/RealTimeDriver.h"
+#include "match/VirtualClock.h"
 #include "state/Module1.h"
 #include "state/Rng.h"
 
 #include <QElapsedTimer>
 #include <QOpenGLWidget>
+#include <QTimer>
 
 #include <functional>
 #include <string>
@@ -32,6 +34,8 @@ struct MatchWindowSetup {
     std::string appTitle; // "Kvelmar II: Zantor Билд1408"
     std::function<void(const std::string&)> logError;
     bool replayMode = false;
+    // Real time in milliseconds; empty: the window's own monotonic clock.
+    std::function<double()> clockMs;
 };
 
 // The OpenGL version the scene needs; set as the default before the window exists.
@@ -50,7 +54,10 @@ public:
     GameScene& Scene() { return scene_; }
     QtDisplay& Display() { return display_; }
     QtKeyboard& Keyboard() { return keyboard_; }
-    QtTimers& Timers() { return timers_; }
+    VirtualScheduler& Timers() { return clock_; }
+    // Fires the timers that fell due by now; the window calls it on every pass
+    // of the event loop and before every key.
+    void Pump();
     bool Running() const { return running_; }
     bool Unloaded() const { return unloaded_; }
     long Frames() const { return frames_; }
@@ -71,20 +78,23 @@ private:
     void RunInit();
     void OnTick(TimerId id);
     void CheckEnd();
-    double NowMs() const;
+    double RealMs() const;
 
     MatchWindowSetup setup_;
     Module1& m_;
-    QElapsedTimer clock_;
+    QElapsedTimer elapsed_;
+    VirtualScheduler clock_;
+    RealTimeDriver driver_;
+    QTimer pump_;
     QtKeyboard keyboard_;
     QtDisplay display_;
     GameScene scene_;
-    QtTimers timers_;
     MatchScreen screen_;
     bool running_ = false; // Init has returned with the render flag set
     bool started_ = false;
     bool unloaded_ = false;
     bool renderErrorLogged_ = false;
+    long guardHitsLogged_ = 0;
     long frames_ = 0;
 };
 

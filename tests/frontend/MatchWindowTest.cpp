@@ -30,7 +30,8 @@ constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXKp7 = 79, kXKp3 = 89, k
 
 // A two-player match (the second one the computer's, if asked) in its window.
 struct Rig {
-    explicit Rig(bool computerSecond, int screenW = 640, int screenH = 480) {
+    explicit Rig(bool computerSecond, int screenW = 640, int screenH = 480,
+                 std::function<double()> clock = {}) {
         BuildShapes(m);
         QuickGameModel quick;
         OptionsModel options;
@@ -48,7 +49,8 @@ struct Rig {
         EXPECT_TRUE(sound.InitSound()) << sound.Error();
         window = std::make_unique<MatchWindow>(MatchWindowSetup{
             &m, &rng, &sound, &replay, &saves, &screens, &dialogs, KV_SOURCE_DATADIR "/",
-            "Kvelmar II: Zantor Билд1408", [this](const std::string& e) { log.push_back(e); }});
+            "Kvelmar II: Zantor Билд1408", [this](const std::string& e) { log.push_back(e); },
+            false, std::move(clock)});
     }
     void Key(QEvent::Type t, int key, quint32 x, Qt::KeyboardModifiers mods = {},
              const QString& text = {}, bool repeat = false) {
@@ -245,3 +247,53 @@ TEST_F(MatchWindowTest, AModeTooLargeForOpenGLFailsWithTheAdvice) {
 }
 
 } // namespace
+
+// The same strike at 20, 60 and 144 frames a second: SPACE held for 200 ms of
+// the clock gives the same force, the pieces take the same motion ticks a
+// second, and the strike ends on the same bits.
+TEST_F(MatchWindowTest, TimersKeepRealTimeWhateverTheFrameRate) {
+    struct Outcome {
+        i16 force;
+        long ticksInFirstSecond, ticks;
+        double x1, y1, x2, y2;
+    };
+    auto play = [](double fps) {
+        double now = 0;
+        Rig r(false, 640, 480, [&now] { return now; });
+        EXPECT_TRUE(r.StartAndWait());
+        MatchWindow& w = *r.window;
+        const double frame = 1000 / fps;
+        auto runTo = [&](double until) {
+            while (now + frame < until) {
+                now += frame;
+                w.Pump();
+            }
+            now = until;
+            w.Pump();
+        };
+        r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ");
+        runTo(200);
+        r.Key(QEvent::KeyRelease, Qt::Key_Space, kXSpace, {}, " ");
+        Outcome o{r.m.StrikeForce, 0, 0, 0, 0, 0, 0};
+        const long ticks0 = w.Screen().PhysicsTicks();
+        runTo(1200);
+        o.ticksInFirstSecond = w.Screen().PhysicsTicks() - ticks0;
+        // To the end of the strike: the next turn, or the end of the match.
+        for (double t = 1200; r.m.CurG == 1 && !w.Screen().GameOver() && t < 60000; t += 500)
+            runTo(t);
+        EXPECT_TRUE(r.m.CurG == 2 || w.Screen().GameOver()) << fps;
+        o.ticks = w.Screen().PhysicsTicks();
+        o.x1 = r.m.Gobla(1).Xpos;
+        o.y1 = r.m.Gobla(1).Ypos;
+        o.x2 = r.m.Gobla(2).Xpos;
+        o.y2 = r.m.Gobla(2).Ypos;
+        return o;
+    };
+    const Outcome a = play(20), b = play(60), c = play(144);
+    EXPECT_EQ(a.force, 56); // a keyboard tick every 7 ms, 2 each
+    EXPECT_EQ(a.ticksInFirstSecond, 33);
+    EXPECT_GT(a.ticks, 33);
+    for (const Outcome& o : {b, c})
+        EXPECT_EQ(std::tuple(o.force, o.ticksInFirstSecond, o.ticks, o.x1, o.y1, o.x2, o.y2),
+                  std::tuple(a.force, a.ticksInFirstSecond, a.ticks, a.x1, a.y1, a.x2, a.y2));
+}

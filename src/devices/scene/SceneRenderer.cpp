@@ -1,5 +1,7 @@
 #include "devices/scene/SceneRenderer.h"
 
+#include "devices/scene/TextLayout.h"
+
 #include <QFont>
 #include <QOpenGLContext>
 #include <QOpenGLExtraFunctions>
@@ -467,13 +469,12 @@ void SceneRenderer::RenderText(const std::vector<TextItem>& items, int textColou
     const QFont& normal = width < 800 ? d.smallFont : d.font;
     bool big = false;
     p.setFont(normal);
-    for (const TextItem& t : items) {
+    for (const TextLine& t : LayoutText(items, normal, d.bigFont, width, height)) {
         if (t.big != big) {
             big = t.big;
             p.setFont(big ? d.bigFont : normal);
         }
-        const int ascent = p.fontMetrics().ascent();
-        p.drawText(t.x, t.y + ascent, QString::fromStdString(t.text));
+        p.drawText(t.x, t.baseline, t.text);
     }
     p.end();
 }
