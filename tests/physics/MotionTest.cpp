@@ -11,28 +11,14 @@ using test::Events;
 using test::Put;
 using test::State;
 
-TEST(Motion, FrictionStopsAPieceAndItsSpin) {
+// Friction itself is pinned by the scenarios; here only its edge.
+TEST(Motion, SpeedAndSpinAtTheFrictionLimitStopBeforeMoving) {
     Module1 m = Bare(2);
     GoblaRec& g = m.Gobla(1);
-    Put(m, 1, 100, 200, 1, 0);
-    Put(m, 2, 500, 200);
-    PhysicsStep(m, 1.0, nullptr);
-    EXPECT_DOUBLE_EQ(g.Xvec, 0.96);
-    const int ticks = test::RunToRest(m, nullptr);
-    EXPECT_TRUE(ticks >= 23 && ticks <= 25) << ticks;
-    EXPECT_NEAR(g.Xpos, 112, 0.1);
-    EXPECT_EQ(g.Ypos, 200);
-    // Speed and spin at the friction limit stop at once, before moving.
     Put(m, 1, 100, 100, 2 * m.Ftr, 0);
     g.U = 3 * m.Ftr;
     MovePiece(m, g, 1.0, nullptr);
     EXPECT_EQ(State(g), std::tuple(100.0, 100.0, 0.0, 0.0, 0.0));
-    g.U = 0.5; // spin decays to nothing in nine steps
-    for (int i = 0; i < 8; ++i)
-        MovePiece(m, g, 1.0, nullptr);
-    EXPECT_NEAR(g.U, 0.02, 1e-12);
-    MovePiece(m, g, 1.0, nullptr);
-    EXPECT_EQ(g.U, 0.0);
 }
 
 TEST(Motion, HeadingWrapsOnceEachWay) {
@@ -80,23 +66,20 @@ TEST(Motion, ObstaclesAndWallsNeverMove) {
     }
 }
 
-TEST(Strike, CentreGivesSpeedOffCentreGivesSpin) {
+TEST(Strike, OffCentreGivesSpinAndAStrikeAtTheCentreStaysFinite) {
     Module1 m = Bare(2);
     GoblaRec& g = m.Gobla(1);
     Put(m, 1, 100, 100);
-    g.M = 7;
-    Segment s{100, 80, 100, 30};
+    Segment s{100, 80, 100, 30}; // through the centre: speed along it, no spin
     StrikePush(g, s);
-    EXPECT_EQ(State(g), std::tuple(100.0, 100.0, 0.0, -10.0, 0.0));
-    EXPECT_EQ(std::tuple(s[2], s[3]), std::tuple(0.0, -50.0));
-    Segment l{80, 100, 80, 50}; // left rim: r = (20, 0), d = (0, -50)
+    EXPECT_TRUE(g.Xvec == 0 && g.Yvec < 0 && g.U == 0);
+    Segment l{80, 100, 80, 50}; // on the left rim, pushed towards -y
     StrikePush(g, l);
-    EXPECT_DOUBLE_EQ(g.U, -1.0);
-    // A strike point on the centre itself stays finite, without spin.
-    GoblaRec& h = m.Gobla(2);
+    EXPECT_LT(g.U, 0);
+    GoblaRec& h = m.Gobla(2); // no lever arm at all
     Segment c{h.Xpos, h.Ypos, h.Xpos + 10, h.Ypos};
     StrikePush(h, c);
-    EXPECT_EQ(std::tuple(h.Xvec, h.U), std::tuple(2.0, 0.0));
+    EXPECT_TRUE(h.Xvec > 0 && h.U == 0);
 }
 
 TEST(Sound, KnockOnlyOnAWholeQuietStepAfterAContact) {

@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 namespace kv {
@@ -16,7 +14,6 @@ namespace {
 struct Outcome {
     std::uint64_t digest;
     long ticks;
-    double x1, u1; // piece 1, shown in full when the digest differs
 };
 
 // FNV-1a over the bytes of every piece's state and the finishing lists.
@@ -41,7 +38,7 @@ Outcome Summarise(const Module1& m, long ticks) {
         addShort(m.WS(k));
     addShort(m.CurSgin);
     addShort(m.NewSgin);
-    return Outcome{h, ticks, m.Gobla(1).Xpos, m.Gobla(1).U};
+    return Outcome{h, ticks};
 }
 
 // Each living player in turn strikes towards the table centre, off-centre by
@@ -105,21 +102,15 @@ Outcome CrowdedSmallTable() {
     return Summarise(m, ticks);
 }
 
-void Check(const char* name, const Outcome& got, const Outcome& want) {
-    if (std::getenv("KV_PIN_PRINT"))
-        std::printf("%s: {0x%016llxull, %ld, %a, %a}\n", name,
-                    static_cast<unsigned long long>(got.digest), got.ticks, got.x1, got.u1);
-    EXPECT_EQ(got.digest, want.digest) << name;
-    EXPECT_EQ(got.ticks, want.ticks) << name;
-    EXPECT_EQ(got.x1, want.x1) << name;
-    EXPECT_EQ(got.u1, want.u1) << name;
-}
-
 TEST(Pinned, ScenariosGiveTheSameBits) {
-    Check("mixed", MixedTable(), Outcome{0xf68f0895e4a5068bull, 699, -0x1.9p+6, 0x0p+0});
-    Check("headon", HeadOn(), Outcome{0x1691fe1437a1ec9full, 17, 0x1.95ec18dd3d39dp+7, 0x0p+0});
-    Check("crowded", CrowdedSmallTable(),
-          Outcome{0x089813f01525948full, 456, 0x1.77ed0f24a3f13p+5, 0x0p+0});
+    const std::pair<Outcome, Outcome> cases[] = {
+        {MixedTable(), {0xf68f0895e4a5068bull, 699}},
+        {HeadOn(), {0x1691fe1437a1ec9full, 17}},
+        {CrowdedSmallTable(), {0x089813f01525948full, 456}}};
+    for (const auto& [got, want] : cases) {
+        EXPECT_EQ(got.digest, want.digest) << std::hex << "0x" << got.digest;
+        EXPECT_EQ(got.ticks, want.ticks);
+    }
 }
 
 } // namespace
