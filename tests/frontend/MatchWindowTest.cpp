@@ -25,8 +25,7 @@ namespace {
 using namespace kv;
 
 // X key codes (evdev + 8).
-constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXKp7 = 79, kXKp3 = 89, kXG = 42, kXY = 29,
-                  kXN = 57, kXF3 = 69, kXF7 = 73, kXF8 = 74;
+constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXG = 42, kXY = 29, kXN = 57;
 
 // A two-player match (the second one the computer's, if asked) in its window.
 struct Rig {
@@ -57,9 +56,9 @@ struct Rig {
         QKeyEvent e(t, key, mods, x, 0, 0, text, repeat);
         QCoreApplication::sendEvent(window.get(), &e);
     }
-    void Tap(int key, quint32 x, Qt::KeyboardModifiers mods = {}, const QString& text = {}) {
-        Key(QEvent::KeyPress, key, x, mods, text);
-        Key(QEvent::KeyRelease, key, x, mods, text);
+    void Tap(int key, quint32 x, const QString& text) {
+        Key(QEvent::KeyPress, key, x, {}, text);
+        Key(QEvent::KeyRelease, key, x, {}, text);
     }
     // Holds the keypad key until `done`, then lets it go.
     bool HoldUntil(int key, quint32 x, const std::function<bool()>& done) {
@@ -122,7 +121,6 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     ASSERT_TRUE(QTest::qWaitFor([&] { return w.Frames() > frames + 3; }, 10000));
     const QImage shot = w.grabFramebuffer();
     ASSERT_EQ(shot.size(), QSize(640, 480));
-    if (const char* dir = std::getenv("KV_SHOT_DIR")) shot.save(QString(dir) + "/match-window.png");
     long lit = 0;
     for (int y = 0; y < shot.height(); y += 4)
         for (int x = 0; x < shot.width(); x += 4)
@@ -131,18 +129,12 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
 
     ASSERT_EQ(r.m.CurG, 1);
     ASSERT_EQ(s.Phase(), kv::TurnPhase::Aim);
-    // Aim: keypad 9 turns the direction, keypad 3 moves the strike point; both
-    // act on every keyboard tick while held.
+    // A held keypad key acts on every keyboard tick, and stops when let go.
     const double dir0 = s.StrikeDir();
     EXPECT_TRUE(r.HoldUntil(Qt::Key_9, kXKp9, [&] { return s.StrikeDir() > dir0 + 0.25; }));
     const double dir1 = s.StrikeDir();
     QTest::qWait(50);
-    EXPECT_EQ(s.StrikeDir(), dir1); // released: no more turning
-    // NumLock off: the same keys arrive as Page Down and Home, at the same places.
-    const double point0 = s.PointAngle();
-    EXPECT_TRUE(
-        r.HoldUntil(Qt::Key_PageDown, kXKp3, [&] { return s.PointAngle() < point0 - 0.25; }));
-    EXPECT_TRUE(r.HoldUntil(Qt::Key_Home, kXKp7, [&] { return s.StrikeDir() < dir1 - 0.25; }));
+    EXPECT_EQ(s.StrikeDir(), dir1);
 
     // Charge with SPACE (auto-repeat pairs while held), then release.
     const double x0 = r.m.Gobla(1).Xpos, y0 = r.m.Gobla(1).Ypos;
@@ -153,7 +145,6 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ", true);
     EXPECT_EQ(s.Phase(), kv::TurnPhase::Charge); // a repeat release is no release
     ASSERT_TRUE(QTest::qWaitFor([&] { return r.m.StrikeForce >= 16; }, 5000));
-    EXPECT_NE(r.m.StatusText.find("Сила удара: "), std::string::npos);
     r.Key(QEvent::KeyRelease, Qt::Key_Space, kXSpace, {}, " ");
     EXPECT_EQ(s.Phase(), kv::TurnPhase::Struck);
     EXPECT_EQ(s.Strikes(), 1);
@@ -169,55 +160,30 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     EXPECT_GT(s.PhysicsTicks(), 2);
 }
 
-TEST_F(MatchWindowTest, CommandKeysAndTheExitQuestion) {
+// The keys' meaning is the match screen's; here they travel as a player types them.
+TEST_F(MatchWindowTest, TheExitQuestionInEitherLayout) {
     Rig r(false);
     ASSERT_TRUE(r.StartAndWait());
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
     QSignalSpy finished(&w, &MatchWindow::Finished);
-    ASSERT_EQ(s.Phase(), kv::TurnPhase::Aim); // F7 acts in a human's waiting turn
-
-    // F8 (off stops every slot), F3 (names over the pieces), F7 (the aim arrow).
-    r.sound.PlaySound(14, -7);
-    ASSERT_TRUE(r.sound.SlotPlaying(14));
-    const std::tuple<int, quint32, i16 Module1::*, std::string, std::string> toggles[] = {
-        {Qt::Key_F8, kXF8, &Module1::Sound, "Звук выключен (F8=Включить звук)",
-         "Звук включен (F8=Выключить звук)"},
-        {Qt::Key_F3, kXF3, &Module1::NamesShown, "Имена скрыты! (F3=Показать имена)",
-         "Имена показаны! (F3=Скрыть имена)"},
-        {Qt::Key_F7, kXF7, &Module1::ArrowShown, "Стрелка убрана (F7=Показать стрелку)",
-         "Стрелка показана (F7=Спрятать стрелку)"}};
-    for (const auto& [key, x, flag, offHint, onHint] : toggles) {
-        r.Tap(key, x);
-        EXPECT_EQ(r.m.*flag, 0) << offHint;
-        EXPECT_EQ(r.m.HintText, offHint);
-        for (int slot = 0; slot < kSoundSlots; ++slot)
-            EXPECT_FALSE(r.sound.SlotPlaying(slot)) << slot;
-        r.Tap(key, x);
-        EXPECT_NE(r.m.*flag, 0) << onHint;
-        EXPECT_EQ(r.m.HintText, onHint);
-    }
-
-    // ESC asks; N takes the question back, in a Russian layout too.
-    r.Tap(Qt::Key_Escape, kXEsc, {}, "\x1b");
+    r.Tap(Qt::Key_Escape, kXEsc, "\x1b");
     EXPECT_TRUE(s.ExitAsk());
     const auto items = s.Overlay();
     EXPECT_TRUE(std::any_of(items.begin(), items.end(), [](const TextItem& t) {
-        return t.big && t.text == "Выйти из игры? (Y/N)";
+        return t.big && t.text.find("Выйти из игры?") != std::string::npos;
     }));
-    r.Tap(0x0422, kXN, {}, QStringLiteral("т"));
+    r.Tap(0x0422, kXN, QStringLiteral("т")); // N in a Russian layout takes it back
     EXPECT_FALSE(s.ExitAsk());
     EXPECT_FALSE(HasText(s.Overlay(), "Выйти из игры?"));
     EXPECT_TRUE(w.Running());
 
-    // Y ends the match.
-    r.Tap(Qt::Key_Escape, kXEsc, {}, "\x1b");
-    r.Tap(Qt::Key_Y, kXY, {}, "y");
+    r.Tap(Qt::Key_Escape, kXEsc, "\x1b");
+    r.Tap(Qt::Key_Y, kXY, "y");
     EXPECT_TRUE(w.Unloaded());
     EXPECT_EQ(finished.count(), 1);
     EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 0"});
-    EXPECT_EQ(r.replay.recordClosed, 1);
-    EXPECT_EQ(r.m.RenderOn, 0);
+    EXPECT_EQ(std::tuple(r.replay.recordClosed, r.m.RenderOn), std::tuple(1, 0));
 }
 
 TEST_F(MatchWindowTest, HeldKeysAreForgottenWhenTheWindowLosesTheFocus) {
