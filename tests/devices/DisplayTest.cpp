@@ -10,19 +10,16 @@ namespace {
 using namespace kv;
 
 TEST(Display, SoftwareRasteriserOnlyOnTheFirstAdapter) {
-    Module1 m;
-    m.DeviceNum = 0, m.RenderNum = 0;
-    EXPECT_FALSE(UseSoftwareRenderer(m));
-    m.RenderNum = 1;
-    EXPECT_TRUE(UseSoftwareRenderer(m));
     // A second adapter runs on the hardware device whatever RenderNum says.
-    m.DeviceNum = 1;
-    EXPECT_FALSE(UseSoftwareRenderer(m));
-    m.DeviceNum = 0;
-    unsetenv("LIBGL_ALWAYS_SOFTWARE");
-    ChooseRenderer(m);
-    ASSERT_NE(std::getenv("LIBGL_ALWAYS_SOFTWARE"), nullptr);
-    EXPECT_STREQ(std::getenv("LIBGL_ALWAYS_SOFTWARE"), "1");
+    const std::tuple<i16, i16, bool> cases[] = {{0, 0, false}, {0, 1, true}, {1, 1, false}};
+    for (const auto& [device, render, software] : cases) {
+        Module1 m;
+        m.DeviceNum = device, m.RenderNum = render;
+        unsetenv("LIBGL_ALWAYS_SOFTWARE");
+        ChooseRenderer(m);
+        const char* env = std::getenv("LIBGL_ALWAYS_SOFTWARE");
+        EXPECT_EQ(env != nullptr && std::string(env) == "1", software) << device << render;
+    }
     unsetenv("LIBGL_ALWAYS_SOFTWARE");
 }
 
