@@ -20,29 +20,8 @@ void Check(bool ok, const std::string& key) {
     if (!ok) throw LoadFailure{"Недопустимое значение " + key};
 }
 
-// What the options screen shows of the state, so that a match started from
-// the models keeps the loaded friction and spread.
-void OptionsFromState(const Module1& m, OptionsModel& o) {
-    o.opTr = m.Ftr == 0.01 ? 0 : m.Ftr == 0.03 ? 2 : 1;
-    o.OtklScroll = static_cast<int>(std::lround(static_cast<double>(m.VarK) * 50));
-    o.chkSimm = m.BordSimm != 0 ? 1 : 0;
-    o.chkPipaSimm = m.PipaSimm != 0 ? 1 : 0;
-    o.chkTex = m.UseTex != 0 ? 1 : 0;
-    o.chkUseRoom = m.UseRoom != 0 ? 1 : 0;
-    o.cmbGList = std::to_string(m.ScreenW) + "x" + std::to_string(m.ScreenH) + "x" +
-                 std::to_string(m.Colors);
-    o.cmbVideo = m.DeviceNum;
-    o.lstDevice = m.RenderNum;
-}
-
-void CountTicked(QuickGameModel& quick) {
-    const int n = quick.TickedRows();
-    if (n >= 2) quick.GamersCount = static_cast<i16>(n);
-}
-
-bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
-                  const std::string* bytes, const std::string& err, DialogPort& dialogs,
-                  bool replayMode);
+bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, const std::string& err,
+                  DialogPort& dialogs, bool replayMode);
 
 } // namespace
 
@@ -50,49 +29,38 @@ std::string SettingsPath() {
     return StateDir() + "zvr2.ini";
 }
 
-void ApplyDefaultSettings(Module1& m, QuickGameModel& quick, OptionsModel& options) {
+void ApplyDefaultSettings(Module1& m, SettingsControls& c) {
     SetDefaultSettings(m);
-    for (int r = 0; r < kRows; ++r) {
-        PlayerRow& row = quick.rows[static_cast<std::size_t>(r)];
-        row.txtG = "Омон" + std::to_string(r + 1);
-        row.cmb = 0;
-        row.chkComp = 0;
-        row.chk = r < 2 ? 1 : 0;
+    c = SettingsControls{};
+    for (int r = 0; r < kMaxPlayers; ++r) {
+        SettingsRow& row = c.rows[static_cast<std::size_t>(r)];
+        row.name = "Омон" + std::to_string(r + 1);
+        row.take = r < 2 ? 1 : 0;
     }
-    quick.GamersCount = 2;
-    options.txtSizeG = "600";
-    options.txtSizeV = "400";
-    options.chkMaxSize = 0;
-    options.chkBorder = 1;
-    options.chkPipa = 1;
-    options.chkCompHOD = 0;
-    options.chkSound = 1;
-    OptionsFromState(m, options);
 }
 
-bool LoadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options, const std::string& path,
-                  DialogPort& dialogs, bool replayMode) {
+bool LoadSettings(Module1& m, SettingsControls& c, const std::string& path, DialogPort& dialogs,
+                  bool replayMode) {
     if (!FileExists(path)) {
-        ApplyDefaultSettings(m, quick, options);
+        ApplyDefaultSettings(m, c);
         return false;
     }
     std::string bytes, err;
     const bool opened = ReadFileBytes(path, bytes, &err);
-    return ReadSettings(m, quick, options, opened ? &bytes : nullptr, err, dialogs, replayMode);
+    return ReadSettings(m, c, opened ? &bytes : nullptr, err, dialogs, replayMode);
 }
 
-bool LoadSettingsText(Module1& m, QuickGameModel& quick, OptionsModel& options,
-                      std::string_view bytes, DialogPort& dialogs, bool replayMode) {
+bool LoadSettingsText(Module1& m, SettingsControls& c, std::string_view bytes, DialogPort& dialogs,
+                      bool replayMode) {
     const std::string copy(bytes);
-    return ReadSettings(m, quick, options, &copy, {}, dialogs, replayMode);
+    return ReadSettings(m, c, &copy, {}, dialogs, replayMode);
 }
 
 namespace {
 
 // The loading itself; bytes is null when the file could not be read (err says why).
-bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
-                  const std::string* bytes, const std::string& err, DialogPort& dialogs,
-                  bool replayMode) {
+bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, const std::string& err,
+                  DialogPort& dialogs, bool replayMode) {
     dialogs.SetBusy(true);
     m.MaxX = 0;
     m.MaxY = 0;
@@ -140,30 +108,30 @@ bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
         };
         const i16 num = IntOf(raw("Num"));
         m.MaxGamers = num < 2 ? 2 : num > kMaxPlayers ? static_cast<i16>(kMaxPlayers) : num;
-        for (int i = 0; i < kRows; ++i) {
-            PlayerRow& row = quick.rows[static_cast<std::size_t>(i)];
+        for (int i = 0; i < kMaxPlayers; ++i) {
+            SettingsRow& row = c.rows[static_cast<std::size_t>(i)];
             if (m.ZI == 0) {
-                row.txtG = raw(Nk("R", i));
-                row.cmb = IntOf(raw(Nk("RModel", i)));
-                Check(row.cmb >= 0 && row.cmb <= 3, Nk("RModel", i));
-                row.chkComp = IntOf(raw(Nk("RComp", i)));
-                Check(row.chkComp >= 0 && row.chkComp <= 2, Nk("RComp", i));
+                row.name = raw(Nk("R", i));
+                row.model = IntOf(raw(Nk("RModel", i)));
+                Check(row.model >= 0 && row.model <= 3, Nk("RModel", i));
+                row.computer = IntOf(raw(Nk("RComp", i)));
+                Check(row.computer >= 0 && row.computer <= 2, Nk("RComp", i));
                 // A missing mass is the default mass, not a piece of mass 0.
                 const std::string mass = raw(Nk("RM", i));
                 const i16 M = mass.empty() ? 1 : IntOf(mass);
                 Check(M >= 1 && M <= 1000, Nk("RM", i));
                 m.Gobla(i + 1).M = M;
             }
-            if (row.txtG.empty()) row.txtG = "Гобла" + std::to_string(i + 1);
+            if (row.name.empty()) row.name = "Гобла" + std::to_string(i + 1);
             m.KH(i + 1) = IntOf(raw(Nk("KtoHodit", i + 1)));
             Check(m.KH(i + 1) >= 0 && m.KH(i + 1) <= kMaxPlayers, Nk("KtoHodit", i + 1));
             m.WS(i + 1) = IntOf(raw(Nk("WhoSgin", i + 1)));
             Check(m.WS(i + 1) >= 0 && m.WS(i + 1) <= kMaxPlayers, Nk("WhoSgin", i + 1));
         }
         m.MaxX = IntOf(raw("MaxX"));
-        options.txtSizeG = std::to_string(m.MaxX);
+        c.sizeX = std::to_string(m.MaxX);
         m.MaxY = IntOf(raw("MaxY"));
-        options.txtSizeV = std::to_string(m.MaxY);
+        c.sizeY = std::to_string(m.MaxY);
         m.CurSgin = IntOf(raw("CurSgin"));
         Check(m.CurSgin >= 0 && m.CurSgin <= kMaxPlayers, "CurSgin");
         m.CurNG = IntOf(raw("CurNG"));
@@ -175,23 +143,23 @@ bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
         const std::string ftr = raw("Ftr");
         m.Ftr = ftr.empty() ? 0.02 : RegionalNumber(ftr);
         if (m.Ftr != 0.01 && m.Ftr != 0.02 && m.Ftr != 0.03) m.Ftr = 0.02;
-        options.chkMaxSize = box("MaxScr");
-        if (options.chkMaxSize == 1) m.MaxX = m.MaxY = 1000;
+        c.maxSize = box("MaxScr");
+        if (c.maxSize == 1) m.MaxX = m.MaxY = 1000;
         if (m.MaxX == 0) m.MaxX = 600;
         if (m.MaxY == 0) m.MaxY = 400;
-        options.chkCompHOD = box("CompHOD");
-        m.IsCompHOD = Flag(options.chkCompHOD != 0);
-        options.chkBorder = box("Border");
-        m.Border = Flag(options.chkBorder != 0);
+        c.compPause = box("CompHOD");
+        m.IsCompHOD = Flag(c.compPause != 0);
+        c.border = box("Border");
+        m.Border = Flag(c.border != 0);
         if (m.Border != 0) {
             m.BordMode = IntOf(raw("BordMode"));
             Check(m.BordMode == 0 || m.BordMode == 1, "BordMode");
             m.BordSimm = FlagOf(raw("BordSimm"));
         }
-        options.chkSound = box("Sound");
-        m.Sound = Flag(options.chkSound != 0);
-        options.chkPipa = box("Pipa");
-        m.PipaOn = Flag(options.chkPipa != 0);
+        c.sound = box("Sound");
+        m.Sound = Flag(c.sound != 0);
+        c.pipa = box("Pipa");
+        m.PipaOn = Flag(c.pipa != 0);
         if (m.PipaOn != 0) {
             m.PipaMode = IntOf(raw("PipaMode"));
             Check(m.PipaMode == 0 || m.PipaMode == 1, "PipaMode");
@@ -204,28 +172,25 @@ bool ReadSettings(Module1& m, QuickGameModel& quick, OptionsModel& options,
         dialogs.SetBusy(false);
         LogError(text);
         dialogs.Message(text, MsgIcon::Stop, MsgButtons::Ok);
-        ApplyDefaultSettings(m, quick, options);
+        ApplyDefaultSettings(m, c);
         return false;
     }
     dialogs.SetBusy(false);
     if (!replayMode) {
-        for (int i = 0; i < kRows; ++i) {
+        for (int i = 0; i < kMaxPlayers; ++i) {
             try {
                 const i16 b = IntOf(raw(Nk("chk", i)));
-                if (b >= 0 && b <= 2) quick.rows[static_cast<std::size_t>(i)].chk = b;
+                if (b >= 0 && b <= 2) c.rows[static_cast<std::size_t>(i)].take = b;
             } catch (const LoadFailure&) {
             }
         }
     }
-    CountTicked(quick);
-    OptionsFromState(m, options);
     return true;
 }
 
 } // namespace
 
-std::string SettingsText(const Module1& m, const QuickGameModel& quick,
-                         const OptionsModel& options) {
+std::string SettingsText(const Module1& m, const SettingsControls& c) {
     std::string t = "[zvrset]";
     auto line = [&](const std::string& key, const std::string& value) {
         t += NL;
@@ -242,53 +207,53 @@ std::string SettingsText(const Module1& m, const QuickGameModel& quick,
     bit("UseRoom", m.UseRoom);
     num("DeviceNum", m.DeviceNum);
     num("RenderNum", m.RenderNum);
-    for (int i = 0; i < kRows; ++i) {
-        const PlayerRow& row = quick.rows[static_cast<std::size_t>(i)];
-        line(Nk("R", i), row.txtG);
-        num(Nk("RModel", i), row.cmb);
-        num(Nk("RComp", i), row.chkComp);
+    for (int i = 0; i < kMaxPlayers; ++i) {
+        const SettingsRow& row = c.rows[static_cast<std::size_t>(i)];
+        line(Nk("R", i), row.name);
+        num(Nk("RModel", i), row.model);
+        num(Nk("RComp", i), row.computer);
         num(Nk("RM", i), m.Gobla(i + 1).M);
     }
-    line("MaxX", options.txtSizeG);
-    line("MaxY", options.txtSizeV);
+    line("MaxX", c.sizeX);
+    line("MaxY", c.sizeY);
     line("Ftr", RealText(m.Ftr));
     line("VarK", RealText(m.VarK));
-    bit("MaxScr", options.chkMaxSize);
-    bit("CompHOD", options.chkCompHOD);
-    bit("Sound", options.chkSound);
-    bit("Border", options.chkBorder);
-    if (options.chkBorder != 0) {
+    bit("MaxScr", c.maxSize);
+    bit("CompHOD", c.compPause);
+    bit("Sound", c.sound);
+    bit("Border", c.border);
+    if (c.border != 0) {
         num("BordMode", m.BordMode);
         bit("BordSimm", m.BordSimm);
     }
-    bit("Pipa", options.chkPipa);
-    if (options.chkPipa != 0) {
+    bit("Pipa", c.pipa);
+    if (c.pipa != 0) {
         num("PipaMode", m.PipaMode);
         bit("PipaSimm", m.PipaSimm);
     }
-    for (int i = 0; i < kRows; ++i)
-        num(Nk("chk", i), quick.rows[static_cast<std::size_t>(i)].chk);
+    for (int i = 0; i < kMaxPlayers; ++i)
+        num(Nk("chk", i), c.rows[static_cast<std::size_t>(i)].take);
     // Ours, last, so that older readers simply skip it: full screen or a desktop window.
     bit("Windowed", m.Windowed);
     return t;
 }
 
-bool SaveSettings(const Module1& m, const QuickGameModel& quick, const OptionsModel& options,
-                  const std::string& path, DialogPort& dialogs) {
+bool SaveSettings(const Module1& m, const SettingsControls& c, const std::string& path,
+                  DialogPort& dialogs) {
     dialogs.SetBusy(true);
-    const std::string text = SettingsText(m, quick, options);
+    const std::string text = SettingsText(m, c);
     dialogs.SetBusy(false);
     return WriteTextFile(path, text, dialogs);
 }
 
-bool LoadSettingsFile(Module1& m, QuickGameModel& quick, OptionsModel& options,
-                      const std::string& path, DialogPort& dialogs) {
+bool LoadSettingsFile(Module1& m, SettingsControls& c, const std::string& path,
+                      DialogPort& dialogs) {
     if (!FileExists(path)) {
         dialogs.Message("Ошибка при загрузке файла:" + path + NL2 + ErrorText(ENOENT),
                         MsgIcon::Stop, MsgButtons::Ok);
         return false;
     }
-    return LoadSettings(m, quick, options, path, dialogs, false);
+    return LoadSettings(m, c, path, dialogs, false);
 }
 
 } // namespace kv

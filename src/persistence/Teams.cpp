@@ -37,26 +37,21 @@ std::string TeamsPath() {
     return StateDir() + "zvr.cmd";
 }
 
-void LoadNames(Module1& m, QuickGameModel& quick, TeamScreenModel& teams, DialogPort& dialogs,
-               const std::string& path) {
+bool LoadNames(Module1& m, DialogPort& dialogs, const std::string& path) {
+    m.NameCount = 0;
     if (!FileExists(path)) {
         dialogs.Message("Файл с именами не найден. Функция выбора имени из коллекции будет "
                         "недоступна.",
                         MsgIcon::Information, MsgButtons::Ok);
-        teams.nameButtons = false;
-        quick.enabled = false;
-        m.NameCount = 0;
-        return;
+        return false;
     }
     std::string bytes;
     if (!ReadFileBytes(path, bytes)) {
         dialogs.Message("Ошибка при загрузке списка имен!", MsgIcon::Critical, MsgButtons::Ok);
-        m.NameCount = 0;
-        return;
+        return true;
     }
     m.NameCount = CountNames(bytes);
-    teams.nameButtons = true;
-    quick.enabled = true;
+    return true;
 }
 
 i16 CountNames(std::string_view bytes) {
@@ -88,25 +83,29 @@ bool PickNameText(const Module1& m, Rng& rng, std::string& box, std::string_view
     const i16 k = RoundI16((m.NameCount - 1) * r + 1);
     TextLines f;
     f.SetBytes(bytes);
-    if (k < 1 || static_cast<std::size_t>(k) > f.Count()) {
+    // The k-th name, counted as NameCount counts them: blank lines are no names.
+    std::size_t line = 0;
+    for (int seen = 0; line < f.Count(); ++line)
+        if (!Blank(f.Line(line)) && ++seen == k) break;
+    if (k < 1 || line >= f.Count()) {
         dialogs.SetBusy(false);
         dialogs.Message("Неожиданный конец файла gamedata\\zvr.nam.", MsgIcon::Critical,
                         MsgButtons::Ok);
         return false;
     }
-    box = FirstChars(Cp1251ToUtf8(f.Line(static_cast<std::size_t>(k - 1))), 50);
+    box = FirstChars(Cp1251ToUtf8(f.Line(line)), 50);
     dialogs.SetBusy(false);
     return true;
 }
 
-std::string TeamsText(const Module1& m, const TeamScreenModel& teams) {
+std::string TeamsText(const Module1& m, i16 perTeam, i16 model) {
     const int defined = std::min<int>(m.NextTeam - 1, kTeams);
     std::string t = ";KVELMAR 2: ZANTOR - Информация о командной игре";
     auto line = [&](const std::string& s) {
         t += NL;
         t += s;
     };
-    line("K=" + std::to_string(teams.countSlider));
+    line("K=" + std::to_string(perTeam));
     for (int i = 1; i <= defined; ++i) {
         const TeamRec& c = m.rc(i);
         line("[" + std::to_string(i) + "]");
@@ -116,32 +115,30 @@ std::string TeamsText(const Module1& m, const TeamScreenModel& teams) {
         line("R3=" + OneLine(c.R3));
         line("R4=" + OneLine(c.R4));
         line("CompControl=" + std::to_string(c.CompControl));
-        line("RType=" + std::to_string(teams.modelChoice));
+        line("RType=" + std::to_string(model));
     }
     t += NL;
     t += NL;
     return Utf8ToCp1251(t);
 }
 
-void SaveCom(const Module1& m, TeamScreenModel& teams, const std::string& path,
-             DialogPort& dialogs) {
-    if (std::min<int>(m.NextTeam - 1, kTeams) < 1) return;
+std::string SaveCom(const Module1& m, i16 perTeam, i16 model, const std::string& path,
+                    DialogPort& dialogs) {
+    if (std::min<int>(m.NextTeam - 1, kTeams) < 1) return {};
     std::string err;
-    if (!WriteFileAtomic(path, TeamsText(m, teams), &err)) {
+    if (!WriteFileAtomic(path, TeamsText(m, perTeam, model), &err)) {
         dialogs.Message("Ошибка при сохранении файла настроек:" + std::string(NL2) + err,
                         MsgIcon::Stop, MsgButtons::Ok);
-        return;
+        return {};
     }
-    teams.status = "(Настройки команд были успешно сохранены в файл " +
-                   std::filesystem::path(path).filename().string() + ")";
+    return "(Настройки команд были успешно сохранены в файл " +
+           std::filesystem::path(path).filename().string() + ")";
 }
 
-void LoadCom(Module1& m, TeamScreenModel& teams, const std::string& path, DialogPort& dialogs) {
+void LoadCom(Module1& m, TeamsFile& out, const std::string& path, DialogPort& dialogs) {
     if (!FileExists(path)) {
         m.NextTeam = 1;
-        teams.teamList.clear();
-        teams.playingList.clear();
-        teams.status = "(Файл с настройками команд не найден)";
+        out.status = "(Файл с настройками команд не найден)";
         return;
     }
     std::string bytes, err;
@@ -150,11 +147,11 @@ void LoadCom(Module1& m, TeamScreenModel& teams, const std::string& path, Dialog
                         MsgIcon::Stop, MsgButtons::Ok);
         return;
     }
-    LoadComText(m, teams, bytes, path, dialogs);
+    LoadComText(m, out, bytes, path, dialogs);
 }
 
-void LoadComText(Module1& m, TeamScreenModel& teams, std::string_view bytes,
-                 const std::string& path, DialogPort& dialogs) {
+void LoadComText(Module1& m, TeamsFile& out, std::string_view bytes, const std::string& path,
+                 DialogPort& dialogs) {
     TextLines f;
     f.SetBytes(bytes);
     try {
@@ -165,7 +162,7 @@ void LoadComText(Module1& m, TeamScreenModel& teams, std::string_view bytes,
                             MsgIcon::Information, MsgButtons::Ok);
             K = 4;
         }
-        teams.countSlider = K;
+        out.perTeam = K;
         int defined = 0;
         for (int i = 1; i <= kDefinedTeams; ++i) {
             const std::string s = std::to_string(i);
@@ -184,12 +181,7 @@ void LoadComText(Module1& m, TeamScreenModel& teams, std::string_view bytes,
             defined = i;
         }
         m.NextTeam = static_cast<i16>(defined + 1);
-        teams.modelChoice = defined >= 1 ? m.rc(1).RType : 0;
-        teams.teamList.clear();
-        teams.playingList.clear();
-        for (int i = 1; i <= defined; ++i)
-            teams.teamList.push_back(m.rc(i).ComName);
-        teams.status = "(Файл с настройками команд успешно загружен)";
+        out.status = "(Файл с настройками команд успешно загружен)";
     } catch (const LoadFailure& e) {
         dialogs.Message("Ошибка при загрузке файла настроек:" + std::string(NL2) + e.description,
                         MsgIcon::Stop, MsgButtons::Ok);

@@ -80,7 +80,8 @@ class NullDialogs : public DialogPort {
 public:
     MsgAnswer Message(const std::string&, MsgIcon, MsgButtons buttons,
                       const std::string& = {}) override {
-        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
+        return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                            : MsgAnswer::Yes;
     }
     void SetBusy(bool) override {}
 };

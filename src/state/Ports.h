@@ -154,8 +154,8 @@ public:
     virtual void ShowLoadBrowser() = 0;
 };
 
-enum class MsgIcon { None, Information, Warning, Stop, Critical, Exclamation };
-enum class MsgButtons { Ok, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Question, Warning, Stop, Critical, Exclamation };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgAnswer { Ok, Yes, No, Cancel };
 
 class DialogPort {

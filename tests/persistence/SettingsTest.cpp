@@ -17,13 +17,12 @@ using test::Text;
 
 struct Screens {
     Module1 m;
-    QuickGameModel quick;
-    OptionsModel options;
+    SettingsControls c;
     test::FakeDialogs d;
     bool Load(const std::string& path, bool replay = false) {
-        return LoadSettings(m, quick, options, path, d, replay);
+        return LoadSettings(m, c, path, d, replay);
     }
-    std::string Saved() const { return SettingsText(m, quick, options); }
+    std::string Saved() const { return SettingsText(m, c); }
 };
 
 // A settings file as the Windows game wrote it under Russian regional settings.
@@ -40,19 +39,19 @@ std::string Ini(const std::string& extra) {
 TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     test::TempHome home;
     Screens a;
-    ApplyDefaultSettings(a.m, a.quick, a.options);
-    a.quick.rows[3] = {1, "Ёлка\r\nSound=0", 3, 1};
-    a.quick.rows[7].chk = 2;
+    ApplyDefaultSettings(a.m, a.c);
+    a.c.rows[3] = {"Ёлка\r\nSound=0", 3, 1, 1};
+    a.c.rows[7].take = 2;
     a.m.Gobla(4).M = 999;
-    a.options.txtSizeG = "750";
-    a.options.txtSizeV = "300";
+    a.c.sizeX = "750";
+    a.c.sizeY = "300";
     a.m.Ftr = 0.01;
     a.m.VarK = 0.1f / 3;
-    a.options.chkSound = a.options.chkBorder = 0;
+    a.c.sound = a.c.border = 0;
     a.m.PipaMode = 1;
     a.m.ScreenW = 1024;
     const std::string path = home.Path("zvr2.ini");
-    ASSERT_TRUE(SaveSettings(a.m, a.quick, a.options, path, a.d));
+    ASSERT_TRUE(SaveSettings(a.m, a.c, path, a.d));
     const std::string text = Text(path);
     EXPECT_EQ(text.rfind("[zvrset]\r\nScreenW=1024\r\nScreenH=480\r\n", 0), 0u);
     for (const char* part :
@@ -67,8 +66,8 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     EXPECT_EQ(b.Saved() + "\r\n", text);
     EXPECT_EQ(tuple(b.m.MaxX, b.m.Ftr, b.m.VarK, b.m.Sound, b.m.Border, b.m.PipaOn),
               tuple(750, 0.01, a.m.VarK, kFalse, kFalse, kTrue));
-    EXPECT_EQ(tuple(b.quick.GamersCount, b.options.opTr, b.options.cmbGList),
-              tuple(3, 0, "1024x480x8"));
+    EXPECT_EQ(tuple(b.c.rows[3].name, b.c.rows[7].take, b.m.ScreenW),
+              tuple("Ёлка  Sound=0", 2, 1024));
 }
 
 TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
@@ -82,15 +81,13 @@ TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
     EXPECT_EQ(
         tuple(s.m.ScreenW, s.m.UseTex, s.m.MaxX, s.m.Ftr, s.m.VarK, s.m.BordMode, s.m.PipaSimm),
         tuple(800, kTrue, 700, 0.02, 0.05f, 0, kTrue));
-    EXPECT_EQ(tuple(s.quick.rows[0].txtG, s.quick.rows[0].cmb, s.m.Gobla(1).M),
-              tuple("Вася", 2, 5));
+    EXPECT_EQ(tuple(s.c.rows[0].name, s.c.rows[0].model, s.m.Gobla(1).M), tuple("Вася", 2, 5));
     // Blank or missing names get the default; a missing RM5 is the default mass.
-    EXPECT_EQ(tuple(s.quick.rows[3].txtG, s.quick.rows[5].txtG, s.m.Gobla(6).M),
+    EXPECT_EQ(tuple(s.c.rows[3].name, s.c.rows[5].name, s.m.Gobla(6).M),
               tuple("Гобла4", "Гобла6", 1));
     // Num above 8 is capped; no CurG or KtoHodit lines.
     EXPECT_EQ(tuple(s.m.MaxGamers, s.m.CurG, s.m.KH(1)), tuple(8, 1, 0));
-    EXPECT_EQ(tuple(s.options.opTr, s.quick.rows[2].chk, s.quick.rows[4].chk, s.quick.GamersCount),
-              tuple(1, 1, 0, 3));
+    EXPECT_EQ(tuple(s.c.sizeX, s.c.rows[2].take, s.c.rows[4].take), tuple("700", 1, 0));
 }
 
 TEST(SettingsFile, EdgeValuesOfTheRules) {
@@ -113,7 +110,7 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         {"RM0=0\r\n", "Недопустимое значение RM0"},
         {"RModel1=4\r\n", "Недопустимое значение RModel1"}};
     Screens defaults;
-    ApplyDefaultSettings(defaults.m, defaults.quick, defaults.options);
+    ApplyDefaultSettings(defaults.m, defaults.c);
     for (const auto& [extra, why] : cases) {
         Put(path, Ini(extra));
         Screens s;
@@ -124,7 +121,7 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         EXPECT_NE(text.find("параметров.\r\n\r\nОписание ошибки: " + std::string(why)),
                   std::string::npos);
         EXPECT_NE(Text(home.Path("zvrerror.log")).find(text), std::string::npos);
-        EXPECT_EQ(tuple(s.m.MaxX, s.quick.rows[0].txtG, s.quick.rows[1].chk, s.m.FirstRun),
+        EXPECT_EQ(tuple(s.m.MaxX, s.c.rows[0].name, s.c.rows[1].take, s.m.FirstRun),
                   tuple(600, "Омон1", 1, kTrue));
     }
     Screens none;
@@ -140,25 +137,23 @@ TEST(NamesFile, CountsNonBlankLinesAndPicksAmongThem) {
     const std::string path = home.Path("zvr.nam");
     Put(path, "Вася\r\n   \r\n" + std::string(60, 'x') + "\r\n\r\nПетя\r\n");
     Module1 m;
-    QuickGameModel quick;
-    TeamScreenModel teams;
     test::FakeDialogs d;
-    LoadNames(m, quick, teams, d, path);
-    EXPECT_EQ(tuple(m.NameCount, teams.nameButtons), tuple(3, true));
+    EXPECT_TRUE(LoadNames(m, d, path));
+    EXPECT_EQ(m.NameCount, 3);
     Rng rng(1);
     std::set<std::string> seen;
     std::string box;
     for (int i = 0; i < 200 && PickName(m, rng, box, d, path); ++i)
         seen.insert(box);
-    // Lines 1 to 3 of the file, blank ones counted in the reading; 50 characters at most.
-    EXPECT_EQ(seen, (std::set<std::string>{"Вася", "   ", std::string(50, 'x')}));
+    // The names, never a blank line; 50 characters at most.
+    EXPECT_EQ(seen, (std::set<std::string>{"Вася", "Петя", std::string(50, 'x')}));
     m.NameCount = 30; // the file shrank since it was counted
     while (PickName(m, rng, box, d, path)) {
     }
     EXPECT_NE(d.shown.back().text.find("конец файла"), std::string::npos);
     // A missing file disables the name buttons.
-    LoadNames(m, quick, teams, d, home.Path("none.nam"));
-    EXPECT_EQ(tuple(m.NameCount, teams.nameButtons), tuple(0, false));
+    EXPECT_FALSE(LoadNames(m, d, home.Path("none.nam")));
+    EXPECT_EQ(m.NameCount, 0);
     EXPECT_NE(d.shown.back().text.find("Файл с именами не найден."), std::string::npos);
 }
 
@@ -166,32 +161,27 @@ TEST(TeamsFile, SavedTeamsLoadBack) {
     test::TempHome home;
     const std::string path = home.Path("zvr.cmd");
     Module1 a;
-    TeamScreenModel ta;
-    ta.countSlider = 3;
-    ta.modelChoice = 2;
     a.NextTeam = 4;
     for (i16 i = 1; i <= 3; ++i)
         a.rc(i) = {
             "Команда" + std::to_string(i), 0, "Один", "Два\nтри", "", "Четыре", 0, i == 2, 0};
     test::FakeDialogs d;
-    SaveCom(a, ta, path, d);
+    EXPECT_NE(SaveCom(a, 3, 2, path, d).find("успешно сохранены"), std::string::npos);
     const std::string text = Text(path);
     EXPECT_NE(text.find("\r\nK=3\r\n[1]\r\nComName=Команда1\r\nR1=Один\r\nR2=Два три\r\nR3=\r\n"
                         "R4=Четыре\r\nCompControl=0\r\nRType=2\r\n[2]\r\n"),
               std::string::npos);
     Module1 b;
-    TeamScreenModel tb;
-    tb.playingList = {"x"};
+    TeamsFile tb;
     LoadCom(b, tb, path, d);
     EXPECT_TRUE(d.shown.empty());
-    EXPECT_EQ(tb.teamList, (std::vector<std::string>{"Команда1", "Команда2", "Команда3"}));
-    EXPECT_TRUE(tb.playingList.empty());
-    EXPECT_EQ(tuple(b.NextTeam, tb.countSlider, tb.modelChoice, b.rc(2).CompControl, b.rc(3).R2),
+    EXPECT_EQ(tuple(b.rc(1).ComName, b.rc(3).ComName), tuple("Команда1", "Команда3"));
+    EXPECT_EQ(tuple(b.NextTeam, tb.perTeam, b.rc(1).RType, b.rc(2).CompControl, b.rc(3).R2),
               tuple(4, 3, 2, 1, "Два три"));
     // With no team defined the file is left alone.
     Put(path, "old");
     a.NextTeam = 1;
-    SaveCom(a, tb, path, d);
+    EXPECT_TRUE(SaveCom(a, 4, 0, path, d).empty());
     EXPECT_EQ(test::Slurp(path), "old");
 }
 
@@ -201,20 +191,19 @@ TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {
     Put(path, ";KVELMAR 2: ZANTOR\r\n[1]\r\nComName=Синие\r\nR1=А\r\nRType=7\r\n[2]\r\n"
               "ComName=Красные\r\nCompControl=-1\r\n[3]\r\nComName=\r\n[4]\r\nComName=Лишние\r\n");
     Module1 m;
-    TeamScreenModel t;
+    TeamsFile t;
     test::FakeDialogs d;
     LoadCom(m, t, path, d);
     ASSERT_EQ(d.shown.size(), 1u); // RType=7
     EXPECT_NE(d.shown[0].text.find(path), std::string::npos);
-    EXPECT_EQ(t.teamList, (std::vector<std::string>{"Синие", "Красные"}));
+    EXPECT_EQ(tuple(m.rc(1).ComName, m.rc(2).ComName), tuple("Синие", "Красные"));
     // CompControl is taken from the later section, as every lookup is.
-    EXPECT_EQ(tuple(t.countSlider, m.rc(1).CompControl, m.rc(1).RType, t.modelChoice, m.NextTeam),
-              tuple(4, -1, 0, 0, 3));
+    EXPECT_EQ(tuple(t.perTeam, m.rc(1).CompControl, m.rc(1).RType, m.NextTeam), tuple(4, -1, 0, 3));
     Put(path, "K=99999\r\n");
     LoadCom(m, t, path, d);
     EXPECT_NE(d.shown.back().text.find("Переполнение"), std::string::npos);
     LoadCom(m, t, home.Path("none.cmd"), d);
-    EXPECT_EQ(tuple(m.NextTeam, t.teamList.size()), tuple(1, 0u));
+    EXPECT_EQ(m.NextTeam, 1);
 }
 
 } // namespace
