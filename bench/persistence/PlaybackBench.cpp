@@ -1,9 +1,9 @@
 // Playing back a recorded eight-player computer match from its replay file.
 #include "match/Headless.h"
-#include "match/MatchSetup.h"
 #include "match/VirtualClock.h"
 #include "persistence/Replay.h"
 #include "physics/Physics.h"
+#include "screens/GameStart.h"
 #include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>
@@ -42,12 +42,12 @@ void BM_PlayBackEightPlayers(benchmark::State& state) {
         m.MaxY = 1000;
         for (int p = 1; p <= 8; ++p)
             m.KH(p) = static_cast<kv::i16>(p);
-        kv::QuickGameModel quick;
-        kv::OptionsModel options;
-        kv::TickRows(quick, 8);
+        kv::screens::QuickGameScreen quick;
+        kv::screens::OptionsScreen options;
+        quick.TickFirst(8);
         for (auto& row : quick.rows)
-            row.chkComp = 1;
-        kv::StartGame(m, quick, options, d);
+            row.computer = 1;
+        kv::screens::StartGame(m, quick, options, d);
         kv::FileReplay rec(m, d);
         rec.SetRecordPath(path);
         state.counters["strikes"] = static_cast<double>(Play(m, rec, false));

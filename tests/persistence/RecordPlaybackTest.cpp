@@ -2,11 +2,11 @@
 // screen end in exactly the same state.
 #include "FakeDialogs.h"
 #include "match/MatchScreen.h"
-#include "match/MatchSetup.h"
 #include "match/VirtualClock.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "physics/Physics.h"
+#include "screens/GameStart.h"
 #include "state/NullPorts.h"
 #include "support/RecordingPorts.h"
 
@@ -43,29 +43,30 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
     m.VarK = static_cast<float>(0.01 + (g() % 90) / 1000.0);
     for (int p = 1; p <= kMaxPlayers; ++p)
         m.KH(p) = static_cast<i16>(p);
-    QuickGameModel quick;
-    OptionsModel options;
-    options.opTr = static_cast<int>(g() % 3);
-    StartResult r;
+    screens::QuickGameScreen quick;
+    screens::OptionsScreen options;
+    options.friction = static_cast<int>(g() % 3);
+    screens::StartResult r;
     if (s.teamSize > 0) {
         m.rc(1) = TeamRec{"Синие", 0, "А", "Б", "В", "Г", 0, 1, 0};
         m.rc(2) = TeamRec{"Красные", 0, "Д", "Е", "Ж", "З", 0, 1, 0};
-        TeamScreenModel teams;
-        teams.teamList = teams.playingList = {"Синие", "Красные"};
-        teams.countSlider = static_cast<i16>(s.teamSize);
-        teams.modelChoice = static_cast<i16>(g() % 4);
-        r = StartTeamGame(m, teams, quick, options, d);
+        m.NextTeam = 3;
+        screens::TeamChoice teams;
+        teams.playing = {"Синие", "Красные"};
+        teams.perTeam = static_cast<i16>(s.teamSize);
+        teams.model = static_cast<i16>(g() % 4);
+        r = screens::StartTeamGame(m, teams, quick, options, d);
     } else {
         m.ZI = kFalse;
-        TickRows(quick, s.players);
+        quick.TickFirst(s.players);
         for (int row = 0; row < s.players; ++row) {
-            quick.rows[row].txtG = "Игрок " + std::to_string(row + 1);
-            quick.rows[row].cmb = static_cast<i16>(g() % 4);
-            quick.rows[row].chkComp = s.human && row == 0 ? 0 : 1;
+            quick.rows[row].name = "Игрок " + std::to_string(row + 1);
+            quick.rows[row].model = static_cast<i16>(g() % 4);
+            quick.rows[row].computer = s.human && row == 0 ? 0 : 1;
         }
-        r = StartGame(m, quick, options, d);
+        r = screens::StartGame(m, quick, options, d);
     }
-    if (r != StartResult::Started) return false;
+    if (r != screens::StartResult::Started) return false;
     for (int p = 1; p <= m.MaxGamers; ++p)
         m.Gobla(p).M = static_cast<i16>(g() % 4 == 0 ? 1 + g() % 1000 : 1 + g() % 5);
     return true;

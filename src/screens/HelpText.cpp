@@ -1,4 +1,4 @@
-#include "app/HelpText.h"
+#include "screens/HelpText.h"
 
 namespace kv {
 

@@ -1,8 +1,9 @@
-#include "match/MatchSetup.h"
+#include "screens/GameStart.h"
 
+#include <algorithm>
 #include <string>
 
-namespace kv {
+namespace kv::screens {
 
 namespace {
 
@@ -43,7 +44,7 @@ void PlaceObstacles(Module1& m) {
 
 } // namespace
 
-StartResult StartGame(Module1& m, QuickGameModel& quick, const OptionsModel& options,
+StartResult StartGame(Module1& m, QuickGameScreen& quick, const OptionsScreen& options,
                       DialogPort& dialogs) {
     if (m.LoadedGame == 0) SetMatchDefaults(m);
     if (m.MaxX > 1000 || m.MaxX < 200 || m.MaxY > 1000 || m.MaxY < 200) {
@@ -62,27 +63,27 @@ StartResult StartGame(Module1& m, QuickGameModel& quick, const OptionsModel& opt
     if (m.LoadedGame == 0) {
         if (m.ZI == 0) {
             for (int r = 0; r < kRows; ++r) {
-                m.Gobla(r + 1).CompControl = quick.rows[r].chkComp;
-                m.Gobla(r + 1).Model = quick.rows[r].cmb;
+                m.Gobla(r + 1).CompControl = quick.rows[r].computer;
+                m.Gobla(r + 1).Model = quick.rows[r].model;
             }
             int slot = 0;
             for (int r = 0; r < kRows && slot < m.MaxGamers; ++r) {
                 PlayerRow& row = quick.rows[r];
-                if (row.chk != 1) continue;
+                if (row.take != 1) continue;
                 GoblaRec& g = m.Gobla(++slot);
                 g.Gray = kFalse;
-                g.RName = Trim(row.txtG);
-                g.Model = row.cmb;
-                g.CompControl = row.chkComp;
+                g.RName = Trim(row.name);
+                g.Model = row.model;
+                g.CompControl = row.computer;
                 if (g.RName.empty()) {
                     g.RName = std::to_string(slot);
-                    row.txtG = g.RName;
+                    row.name = g.RName;
                 }
             }
         }
         PlaceObstacles(m);
     }
-    m.Ftr = FrictionOfButton(options.opTr);
+    m.Ftr = options.Friction();
     if (m.ScreenW < 1 || m.ScreenH < 1 || m.Colors < 2) {
         dialogs.Message("Некорректные параметры графики.", MsgIcon::Information, MsgButtons::Ok);
         return StartResult::BadDisplay;
@@ -102,9 +103,9 @@ StartResult StartGame(Module1& m, QuickGameModel& quick, const OptionsModel& opt
     return StartResult::Started;
 }
 
-StartResult StartTeamGame(Module1& m, TeamScreenModel& teams, QuickGameModel& quick,
-                          const OptionsModel& options, DialogPort& dialogs) {
-    if (teams.playingList.size() != 2) {
+StartResult StartTeamGame(Module1& m, const TeamChoice& teams, QuickGameScreen& quick,
+                          const OptionsScreen& options, DialogPort& dialogs) {
+    if (teams.playing.size() != 2) {
         dialogs.Message("Выберите 2 команды для игры!", MsgIcon::Information, MsgButtons::Ok);
         return StartResult::NotTwoTeams;
     }
@@ -113,22 +114,22 @@ StartResult StartTeamGame(Module1& m, TeamScreenModel& teams, QuickGameModel& qu
         m.Gobla(i).Model = 0;
         m.Gobla(i).M = 1;
     }
-    const int defined = static_cast<int>(teams.teamList.size());
+    const int defined = std::min<int>(m.NextTeam - 1, kTeams);
     m.N1 = m.N2 = 0;
-    for (int t = 1; t <= defined && t <= kTeams; ++t) {
+    for (int t = 1; t <= defined; ++t) {
         m.rc(t).Score = 0;
-        if (m.N1 == 0 && m.rc(t).ComName == teams.playingList[0]) m.N1 = static_cast<i16>(t);
-        if (m.N2 == 0 && m.rc(t).ComName == teams.playingList[1]) m.N2 = static_cast<i16>(t);
+        if (m.N1 == 0 && m.rc(t).ComName == teams.playing[0]) m.N1 = static_cast<i16>(t);
+        if (m.N2 == 0 && m.rc(t).ComName == teams.playing[1]) m.N2 = static_cast<i16>(t);
     }
-    if (m.N1 == 0 || m.N2 == 0) {
+    if (m.N1 == 0 || m.N2 == 0 || m.N1 == m.N2) {
         dialogs.Message("Выберите 2 команды для игры!", MsgIcon::Information, MsgButtons::Ok);
         return StartResult::NotTwoTeams;
     }
-    const i16 count = teams.countSlider < 1 ? 1 : teams.countSlider > 4 ? 4 : teams.countSlider;
+    const i16 count = teams.perTeam < 1 ? 1 : teams.perTeam > 4 ? 4 : teams.perTeam;
     TeamRec& a = m.rc(m.N1);
     TeamRec& b = m.rc(m.N2);
     a.Kolvo = b.Kolvo = count;
-    a.RType = b.RType = teams.modelChoice;
+    a.RType = b.RType = teams.model;
     auto member = [](const TeamRec& t, int k) -> const std::string& {
         return k == 1 ? t.R1 : k == 2 ? t.R2 : k == 3 ? t.R3 : t.R4;
     };
@@ -149,10 +150,4 @@ StartResult StartTeamGame(Module1& m, TeamScreenModel& teams, QuickGameModel& qu
     return StartGame(m, quick, options, dialogs);
 }
 
-void TickRows(QuickGameModel& quick, int players) {
-    for (int r = 0; r < kRows; ++r)
-        quick.rows[r].chk = r < players ? 1 : 0;
-    quick.GamersCount = static_cast<i16>(quick.TickedRows());
-}
-
-} // namespace kv
+} // namespace kv::screens

@@ -1,0 +1,48 @@
+#include "screens/Flow.h"
+
+#include "screens/GameScreens.h"
+
+namespace kv::screens {
+
+void ScreenFlow::Show(ScreenId s) {
+    const ScreenId was = current_;
+    current_ = s;
+    view_.Show(s, was);
+}
+
+void ScreenFlow::Apply(const Next& n, ScreenId from) {
+    switch (n.kind) {
+    case Next::Kind::Stay:
+        return;
+    case Next::Kind::Show:
+        Show(n.screen);
+        return;
+    case Next::Kind::Options:
+        // The opener is named, never guessed from the state: "< Назад" returns to it.
+        optionsOpener_ = n.screen == ScreenId::None ? from : n.screen;
+        g_.m.FirstRun = kFalse;
+        g_.options.Load(g_.m);
+        Show(ScreenId::Options);
+        return;
+    case Next::Kind::Match:
+        matchReplay_ = false;
+        current_ = ScreenId::Match;
+        view_.StartMatch(false);
+        return;
+    case Next::Kind::Quit:
+        g_.SaveSettings();
+        view_.Quit();
+        return;
+    }
+}
+
+void ScreenFlow::ShowResults(bool gameOver) {
+    g_.results.Update(g_, gameOver, matchReplay_);
+    Show(ScreenId::Results);
+}
+
+void ScreenFlow::ShowLoadBrowser() {
+    Show(g_.Available(ScreenId::LoadBrowser) ? ScreenId::LoadBrowser : ScreenId::MainMenu);
+}
+
+} // namespace kv::screens

@@ -1,0 +1,162 @@
+#include "screens/Options.h"
+
+#include "persistence/Teams.h"
+#include "persistence/TextFile.h"
+#include "screens/GameScreens.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+
+namespace kv::screens {
+
+namespace {
+
+// A box's text as a whole 16-bit number, or nothing.
+std::optional<i16> Number16(const std::string& text) {
+    std::string t = text;
+    const auto b = t.find_first_not_of(' ');
+    const auto e = t.find_last_not_of(' ');
+    if (b == std::string::npos) return std::nullopt;
+    t = t.substr(b, e - b + 1);
+    int v = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (ec != std::errc() || end != t.data() + t.size() || v < -32768 || v > 32767)
+        return std::nullopt;
+    return static_cast<i16>(v);
+}
+
+struct Mode {
+    i16 w, h, bits;
+};
+
+// "width x height x bits": the digits before the first x, between the first and
+// the last, and after the last.
+std::optional<Mode> ParseMode(const std::string& s) {
+    const auto first = s.find('x');
+    const auto last = s.rfind('x');
+    if (first == std::string::npos || first == last) return std::nullopt;
+    const auto w = Number16(s.substr(0, first));
+    const auto h = Number16(s.substr(first + 1, last - first - 1));
+    const auto b = Number16(s.substr(last + 1));
+    if (!w || !h || !b) return std::nullopt;
+    return Mode{*w, *h, *b};
+}
+
+const char* const kWrongValues = "Введенные значения некорректны. Повторите ввод.";
+
+} // namespace
+
+std::string OptionsScreen::SpreadLabel() const {
+    return "Отклонение: " + FixedText(spread / 50.0);
+}
+
+double OptionsScreen::Friction() const {
+    return friction == 0 ? 0.01 : friction == 2 ? 0.03 : 0.02;
+}
+
+void OptionsScreen::Load(const Module1& m) {
+    sizeX = std::to_string(m.MaxX);
+    sizeY = std::to_string(m.MaxY);
+    border = m.Border != 0 ? 1 : 0;
+    borderMode = m.BordMode == 0 ? 0 : 1;
+    borderMirror = m.BordSimm != 0 ? 1 : 0;
+    sound = m.Sound != 0 ? 1 : 0;
+    compPause = m.IsCompHOD != 0 ? 1 : 0;
+    pipa = m.PipaOn != 0 ? 1 : 0;
+    pipaMode = m.PipaMode == 0 ? 0 : 1;
+    pipaMirror = m.PipaSimm != 0 ? 1 : 0;
+    textures = m.UseTex != 0 ? 1 : 0;
+    room = m.UseRoom != 0 ? 1 : 0;
+    friction = m.Ftr == 0.01 ? 0 : m.Ftr == 0.03 ? 2 : 1;
+    spread = static_cast<int>(std::lround(static_cast<double>(m.VarK) * 50));
+    if (spread < 0 || spread > kSpreadSteps) spread = 0;
+    mode = std::to_string(m.ScreenW) + "x" + std::to_string(m.ScreenH) + "x" +
+           std::to_string(m.Colors);
+    adapter = m.DeviceNum;
+    renderer = m.RenderNum;
+}
+
+void OptionsScreen::SetSpread(Module1& m, int value) {
+    spread = value < 0 ? 0 : value > kSpreadSteps ? kSpreadSteps : value;
+    m.VarK = static_cast<float>(spread / 50.0);
+}
+
+void OptionsScreen::SetBorderMirror(Module1& m, i16 v) {
+    borderMirror = v != 0 ? 1 : 0;
+    m.BordSimm = Flag(borderMirror != 0);
+}
+
+void OptionsScreen::SetPipaMirror(Module1& m, i16 v) {
+    pipaMirror = v != 0 ? 1 : 0;
+    m.PipaSimm = Flag(pipaMirror != 0);
+}
+
+void OptionsScreen::SetBorderMode(Module1& m, int v) {
+    borderMode = v == 0 ? 0 : 1;
+    m.BordMode = static_cast<i16>(borderMode);
+}
+
+void OptionsScreen::SetPipaMode(Module1& m, int v) {
+    pipaMode = v == 0 ? 0 : 1;
+    m.PipaMode = static_cast<i16>(pipaMode);
+}
+
+void OptionsScreen::ReloadNames(GameScreens& g) {
+    const bool there = LoadNames(g.m, g.s.dialogs, g.s.dataDir + "zvr.nam");
+    g.quick.namesAvailable = there;
+}
+
+Next OptionsScreen::Done(GameScreens& g) {
+    Module1& m = g.m;
+    // Nothing is applied until the mode and the size are known to be right.
+    const std::optional<Mode> md = ParseMode(mode);
+    std::optional<i16> x = maxSize != 0 ? std::optional<i16>(1000) : Number16(sizeX);
+    std::optional<i16> y = maxSize != 0 ? std::optional<i16>(1000) : Number16(sizeY);
+    if (!md || !x || !y || *x < 200 || *x > 1000 || *y < 200 || *y > 1000) {
+        g.s.dialogs.Message(kWrongValues, MsgIcon::Information, MsgButtons::Ok);
+        return Next::Stay();
+    }
+    m.RenderNum = static_cast<i16>(renderer);
+    m.DeviceNum = static_cast<i16>(adapter);
+    m.ScreenW = md->w;
+    m.ScreenH = md->h;
+    m.Colors = md->bits;
+    m.UseTex = Flag(textures != 0);
+    m.UseRoom = Flag(room != 0);
+    // Another screen than the first always draws with the hardware renderer.
+    if (adapter != 0) m.RenderNum = 0;
+    m.Ftr = Friction();
+    m.MaxX = *x;
+    m.MaxY = *y;
+    m.Border = Flag(border != 0);
+    if (m.Border != 0) {
+        m.BordMode = static_cast<i16>(borderMode);
+        m.BordSimm = Flag(borderMirror != 0);
+    }
+    m.IsCompHOD = Flag(compPause != 0);
+    m.Sound = Flag(sound != 0);
+    m.PipaOn = Flag(pipa != 0);
+    if (m.PipaOn != 0) {
+        m.PipaMode = static_cast<i16>(pipaMode);
+        m.PipaSimm = Flag(pipaMirror != 0);
+    }
+    return Back(g);
+}
+
+Next OptionsScreen::Back(GameScreens& g) {
+    // A refused size must not stay in the boxes, where the settings file would
+    // take it from.
+    if (maxSize == 0) {
+        sizeX = std::to_string(g.m.MaxX);
+        sizeY = std::to_string(g.m.MaxY);
+    }
+    return Next::To(g.flow.OptionsOpener());
+}
+
+Next OptionsScreen::Exit(GameScreens& g) {
+    Back(g); // the boxes as the file may keep them
+    return Next::Quit();
+}
+
+} // namespace kv::screens

@@ -1,0 +1,71 @@
+// The options screen: display, table, wall, obstacles, spread, sound and the
+// pause before computer strikes; it returns to whichever screen opened it.
+#pragma once
+
+#include "screens/Flow.h"
+#include "state/Module1.h"
+
+#include <string>
+#include <vector>
+
+namespace kv::screens {
+
+// The screen modes offered, as "width x height x bits".
+inline constexpr const char* kScreenModes[9] = {"1024x768x32", "1024x768x16", "1024x768x8",
+                                                "800x600x32",  "800x600x16",  "800x600x8",
+                                                "640x480x32",  "640x480x16",  "640x480x8"};
+inline constexpr int kSpreadSteps = 5; // the spread bar: 0..5, VarK = value / 50
+
+class GameScreens;
+
+class OptionsScreen {
+public:
+    // "Параметры графики"
+    std::vector<std::string> adapters;  // the screens the window system reports
+    std::vector<std::string> renderers; // hardware and software OpenGL
+    int adapter = 0;
+    int renderer = 0;
+    std::string mode = "640x480x8";
+    i16 textures = 0;
+    i16 room = 0;
+    // "Размеры стола"
+    std::string sizeX = "600";
+    std::string sizeY = "400";
+    i16 maxSize = 0;
+    // "Трение поля": 0.01, 0.02, 0.03
+    int friction = 1;
+    // "Стенка", "Пипа"
+    i16 border = 1;
+    int borderMode = 1;
+    i16 borderMirror = 1;
+    i16 pipa = 1;
+    int pipaMode = 0;
+    i16 pipaMirror = 0;
+    // "Параметры отклонения", "Дополнительные настройки"
+    int spread = 0;
+    i16 compPause = 0;
+    i16 sound = 1;
+
+    // Enabled states.
+    bool WallControls() const { return border != 0; }
+    bool PipaControls() const { return pipa != 0; }
+    bool SizeBoxes() const { return maxSize == 0; }
+    std::string SpreadLabel() const;
+    double Friction() const;
+
+    // Shows the state in the controls.
+    void Load(const Module1& m);
+    // Handlers that write through at once.
+    void SetSpread(Module1& m, int value);
+    void SetBorderMirror(Module1& m, i16 v);
+    void SetPipaMirror(Module1& m, i16 v);
+    void SetBorderMode(Module1& m, int v);
+    void SetPipaMode(Module1& m, int v);
+    void ReloadNames(GameScreens& g);
+    // "Готово": stays (Stay) when a value is refused.
+    Next Done(GameScreens& g);
+    Next Back(GameScreens& g);
+    Next Exit(GameScreens& g);
+};
+
+} // namespace kv::screens

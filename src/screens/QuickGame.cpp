@@ -1,0 +1,126 @@
+#include "screens/QuickGame.h"
+
+#include "persistence/Teams.h"
+#include "persistence/TextFile.h"
+#include "screens/GameScreens.h"
+#include "screens/GameStart.h"
+
+#include <charconv>
+
+namespace kv::screens {
+
+int QuickGameScreen::TickedRows() const {
+    int n = 0;
+    for (const PlayerRow& r : rows)
+        if (r.take == 1) ++n;
+    return n;
+}
+
+std::string QuickGameScreen::PlayersLabel() const {
+    return "Играет игроков: " + std::to_string(TickedRows());
+}
+
+void QuickGameScreen::TickFirst(int players) {
+    for (int r = 0; r < kRows; ++r)
+        rows[static_cast<std::size_t>(r)].take = r < players ? 1 : 0;
+    SetTake(0, rows[0].take);
+}
+
+void QuickGameScreen::SetTake(int row, i16 value) {
+    if (row < 0 || row >= kRows) return;
+    rows[static_cast<std::size_t>(row)].take = value;
+    // Fewer than two keep the last count: "ГОБЛА!!!" is off until there are two again.
+    const int n = TickedRows();
+    if (n >= 2) GamersCount = static_cast<i16>(n);
+}
+
+void QuickGameScreen::SetComputer(GameScreens& g, int row, i16 value) {
+    if (row < 0 || row >= kRows) return;
+    rows[static_cast<std::size_t>(row)].computer = value != 0 ? 1 : 0;
+    g.m.Gobla(row + 1).CompControl = rows[static_cast<std::size_t>(row)].computer;
+}
+
+void QuickGameScreen::SetModel(GameScreens& g, int row, int index) {
+    if (row < 0 || row >= kRows || index < 0 || index > 3) return;
+    rows[static_cast<std::size_t>(row)].model = static_cast<i16>(index);
+    g.m.Gobla(row + 1).Model = static_cast<i16>(index);
+}
+
+void QuickGameScreen::PickName(GameScreens& g, int row) {
+    if (row < 0 || row >= kRows || !namesAvailable) return;
+    std::string name = rows[static_cast<std::size_t>(row)].name;
+    if (kv::PickName(g.m, g.s.rng, name, g.s.dialogs, g.s.dataDir + "zvr.nam"))
+        rows[static_cast<std::size_t>(row)].name = name;
+}
+
+void QuickGameScreen::HowToPlay(GameScreens& g) const {
+    g.s.dialogs.Message(g.m.HelpText, MsgIcon::Information, MsgButtons::Ok, "Управление игрой");
+}
+
+void QuickGameScreen::Help(GameScreens& g) const {
+    g.OpenHelpPage(
+        "index.html",
+        "Ошибка при запуске справочной системы. Не найден главный html-файл: index.html");
+}
+
+Next QuickGameScreen::Options(GameScreens& g) {
+    g.SaveSettings();
+    return Next::OptionsFrom(ScreenId::QuickGame);
+}
+
+Next QuickGameScreen::Back(GameScreens& g) {
+    g.SaveSettings();
+    return Next::To(ScreenId::MainMenu);
+}
+
+Next QuickGameScreen::Exit(GameScreens&) {
+    return Next::Quit(); // QuitProgram saves the settings
+}
+
+Next QuickGameScreen::Go(GameScreens& g) {
+    if (!GoEnabled()) return Next::Stay();
+    g.SaveSettings();
+    for (int p = 1; p <= kMaxPlayers; ++p)
+        g.m.KH(p) = static_cast<i16>(p);
+    g.m.ZI = kFalse;
+    g.m.LoadedGame = kFalse;
+    // A new quick game clears the winner-takes-all points of the players' slots.
+    for (int i = 1; i <= kMaxPlayers; ++i)
+        g.m.Gobla(i).ScoreA = 0;
+    if (StartGame(g.m, *this, g.options, g.s.dialogs) != StartResult::Started)
+        return Next::OptionsFrom(ScreenId::QuickGame);
+    return Next::Match(ScreenId::QuickGame);
+}
+
+void MassEditor::Open(const GameScreens& g, int r) {
+    row = r < 0 || r >= kRows ? 0 : r;
+    const PlayerRow& p = g.quick.rows[static_cast<std::size_t>(row)];
+    info =
+        "Игрок: " + p.name + " (" + kModelNames[p.model >= 0 && p.model <= 3 ? p.model : 0] + ")";
+    mass = std::to_string(g.m.Gobla(row + 1).M);
+}
+
+bool MassEditor::Done(GameScreens& g) {
+    std::string t = mass;
+    const auto b = t.find_first_not_of(' ');
+    const auto e = t.find_last_not_of(' ');
+    t = b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
+    long v = 0;
+    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
+    if (t.empty() || ec == std::errc::invalid_argument || end != t.data() + t.size()) {
+        g.s.dialogs.Message("Нужно ввести целое число от 1 до 1000.", MsgIcon::Exclamation,
+                            MsgButtons::Ok);
+        return false;
+    }
+    // A number beyond 16 bits is simply out of range, never a wrapped mass.
+    if (ec == std::errc::result_out_of_range || v < 1 || v > 1000) {
+        g.s.dialogs.Message("Вы ввели некорректное значение массы. Измените значение параметра и "
+                            "повторите попытку.",
+                            MsgIcon::Information, MsgButtons::Ok);
+        return false;
+    }
+    g.m.Gobla(row + 1).M = static_cast<i16>(v);
+    return true;
+}
+
+} // namespace kv::screens
