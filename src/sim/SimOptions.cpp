@@ -65,6 +65,9 @@ const char* UsageText() {
            "  kvelmar2-sim play [параметры]   сыграть матч компьютерных игроков\n"
            "  kvelmar2-sim replay ФАЙЛ [--json] [--seed S] [--realtime] [--trace]\n"
            "                                  воспроизвести повтор\n"
+           "  kvelmar2-sim series --matches N [параметры play]\n"
+           "                                  серия матчей с подсчётом очков, как на\n"
+           "                                  экране итогов (10 матчей)\n"
            "Параметры play:\n"
            "  --players N            число игроков, 2..8 (2)\n"
            "  --teams N              командная игра N на N, 1..4, вместо --players\n"
@@ -142,11 +145,11 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         }
         return o;
     }
-    if (args[0] != "play") {
+    if (args[0] != "play" && args[0] != "series") {
         error = "Неизвестная команда: " + args[0] + ".";
         return std::nullopt;
     }
-    o.command = Command::Play;
+    o.command = args[0] == "play" ? Command::Play : Command::Series;
     PlayOptions& p = o.play;
     bool playersGiven = false;
     for (; i < args.size(); ++i) {
@@ -162,7 +165,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             return std::nullopt;
         }
         if (!value(a, v)) return std::nullopt;
-        if (a == "--players") {
+        if (a == "--matches" && o.command == Command::Series) {
+            if (!ParseInt(v, 1, 100000, n)) return bad(a, v);
+            o.matches = static_cast<int>(n);
+        } else if (a == "--players") {
             if (!ParseInt(v, 2, 8, n)) return bad(a, v);
             p.players = static_cast<int>(n);
             playersGiven = true;
@@ -223,6 +229,10 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             error = "Неизвестный параметр: " + a + ".";
             return std::nullopt;
         }
+    }
+    if (o.command == Command::Series && (!p.record.empty() || p.realtime || p.trace)) {
+        error = "Серия не записывается и не играется в реальном времени.";
+        return std::nullopt;
     }
     if (p.teams > 0 && playersGiven) {
         error = "Параметры --players и --teams несовместимы.";

@@ -39,12 +39,13 @@ struct ReplayOptions {
     bool trace = false;
 };
 
-enum class Command { Play, Replay, Help };
+enum class Command { Play, Replay, Series, Help };
 
 struct Options {
     Command command = Command::Help;
     PlayOptions play;
     ReplayOptions replay;
+    int matches = 10; // series
 };
 
 // Parses argv (without the program name). On a bad option returns nothing and

@@ -1,11 +1,12 @@
 #include "sim/SimRun.h"
 
 #include "match/Headless.h"
-#include "match/MatchSetup.h"
 #include "match/VirtualClock.h"
 #include "persistence/Replay.h"
-#include "persistence/Settings.h"
+#include "persistence/TextFile.h"
 #include "physics/Physics.h"
+#include "screens/GameScreens.h"
+#include "screens/GameStart.h"
 #include "state/NullPorts.h"
 
 #include <chrono>
@@ -20,49 +21,79 @@ std::string DefaultName(int slot) {
     return "Омон" + std::to_string(slot);
 }
 
+class NoWeb : public screens::WebPort {
+public:
+    bool OpenFile(const std::string&, std::string* why) override {
+        if (why) *why = "нет браузера";
+        return false;
+    }
+    bool OpenUrl(const std::string& url, std::string* why) override { return OpenFile(url, why); }
+};
+
+class NoPrompt : public screens::PromptPort {
+public:
+    std::string AskSavePath(const screens::SavePrompt&) override { return {}; }
+};
+
+// Remembers what the screens asked for; the runner plays the match itself.
+class SimView : public screens::ViewPort {
+public:
+    void Show(screens::ScreenId s, screens::ScreenId) override { shown = s; }
+    void StartMatch(bool) override { ++matches; }
+    void Quit() override {}
+    screens::ScreenId shown = screens::ScreenId::None;
+    int matches = 0;
+};
+
 } // namespace
+
+// The screens of a headless run: no files kept, the dialogs given.
+struct SimGame {
+    SimGame(Module1& m, DialogPort& dialogs, std::uint64_t seed)
+        : rng(seed),
+          g(m,
+            screens::Services{dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", {}, {}, {}},
+            view) {}
+    NoWeb web;
+    NoPrompt prompt;
+    SimView view;
+    Rng rng;
+    screens::GameScreens g;
+};
 
 namespace {
 
 // The quick game from a settings file: its ticked rows, names, models, masses,
 // table, friction, walls, obstacles and spread; every player the computer.
-bool SetupFromSettings(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
-    QuickGameModel quick;
-    OptionsModel options;
-    if (!LoadSettingsFile(m, quick, options, p.settings, dialogs)) return false;
-    m.LoadedGame = kFalse;
-    m.ZI = kFalse;
-    m.IsCompHOD = kFalse;
-    for (int pl = 1; pl <= kMaxPlayers; ++pl)
-        m.KH(pl) = static_cast<i16>(pl);
-    quick.GamersCount = static_cast<i16>(quick.TickedRows());
-    if (quick.GamersCount < 2) {
-        dialogs.Message("В файле параметров отмечено меньше двух игроков.", MsgIcon::Information,
-                        MsgButtons::Ok);
+bool SetupFromSettings(screens::GameScreens& g, const PlayOptions& p) {
+    Module1& m = g.m;
+    if (!g.LoadSettingsFrom(p.settings, true)) return false;
+    if (g.quick.TickedRows() < 2) {
+        g.s.dialogs.Message("В файле параметров отмечено меньше двух игроков.",
+                            MsgIcon::Information, MsgButtons::Ok);
         return false;
     }
-    for (PlayerRow& row : quick.rows)
-        row.chkComp = 1;
+    m.IsCompHOD = kFalse;
+    for (screens::PlayerRow& row : g.quick.rows)
+        row.computer = 1;
     // The mass editor writes row r's mass into slot r + 1; keep the ticked rows' masses
     // with their players.
-    std::array<i16, kRows> mass{};
-    for (int r = 0; r < kRows; ++r)
+    std::array<i16, screens::kRows> mass{};
+    for (int r = 0; r < screens::kRows; ++r)
         mass[static_cast<std::size_t>(r)] = m.Gobla(r + 1).M;
-    if (StartGame(m, quick, options, dialogs) != StartResult::Started) return false;
+    if (g.quick.Go(g).kind != screens::Next::Kind::Match) return false;
     int slot = 0;
-    for (int r = 0; r < kRows && slot < m.MaxGamers; ++r)
-        if (quick.rows[static_cast<std::size_t>(r)].chk == 1)
+    for (int r = 0; r < screens::kRows && slot < m.MaxGamers; ++r)
+        if (g.quick.rows[static_cast<std::size_t>(r)].take == 1)
             m.Gobla(++slot).M = mass[static_cast<std::size_t>(r)];
     for (int i = 1; i <= m.MaxGamers; ++i)
         m.Gobla(i).CompControl = 1;
     return true;
 }
 
-} // namespace
-
-bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
-    if (!p.settings.empty()) return SetupFromSettings(m, p, dialogs);
-    m.LoadedGame = kFalse;
+bool Setup(screens::GameScreens& g, const PlayOptions& p) {
+    Module1& m = g.m;
+    if (!p.settings.empty()) return SetupFromSettings(g, p);
     m.MaxX = static_cast<i16>(p.tableX);
     m.MaxY = static_cast<i16>(p.tableY);
     m.Border = Flag(p.wall != 0);
@@ -83,10 +114,8 @@ bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
         return static_cast<i16>(i < p.models.size() ? p.models[i] : 0);
     };
 
-    QuickGameModel quick;
-    OptionsModel options;
-    options.opTr = 1;
-    StartResult r;
+    g.options.friction = 1;
+    bool started = false;
     if (p.teams > 0) {
         TeamRec& a = m.rc(1);
         TeamRec& b = m.rc(2);
@@ -101,25 +130,25 @@ bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
             *bm[k - 1] = name(2 * k);
         }
         a.CompControl = b.CompControl = 1;
-        TeamScreenModel teams;
-        teams.teamList = {a.ComName, b.ComName};
-        teams.playingList = teams.teamList;
-        teams.countSlider = static_cast<i16>(p.teams);
-        teams.modelChoice = model(1);
-        r = StartTeamGame(m, teams, quick, options, dialogs);
+        m.NextTeam = 3;
+        m.LoadedGame = kFalse;
+        screens::TeamChoice teams;
+        teams.playing = {a.ComName, b.ComName};
+        teams.perTeam = static_cast<i16>(p.teams);
+        teams.model = model(1);
+        started = screens::StartTeamGame(m, teams, g.quick, g.options, g.s.dialogs) ==
+                  screens::StartResult::Started;
     } else {
-        m.ZI = kFalse;
-        for (int pl = 1; pl <= kMaxPlayers; ++pl)
-            m.KH(pl) = static_cast<i16>(pl);
-        TickRows(quick, p.players);
+        g.quick.TickFirst(p.players);
         for (int row = 0; row < p.players; ++row) {
-            quick.rows[row].txtG = name(row + 1);
-            quick.rows[row].cmb = model(row + 1);
-            quick.rows[row].chkComp = 1;
+            screens::PlayerRow& r = g.quick.rows[static_cast<std::size_t>(row)];
+            r.name = name(row + 1);
+            r.model = model(row + 1);
+            r.computer = 1;
         }
-        r = StartGame(m, quick, options, dialogs);
+        started = g.quick.Go(g).kind == screens::Next::Kind::Match;
     }
-    if (r != StartResult::Started) return false;
+    if (!started) return false;
     m.Ftr = p.friction;
     for (int slot = 1; slot <= m.MaxGamers; ++slot) {
         const auto i = static_cast<std::size_t>(slot - 1);
@@ -129,17 +158,25 @@ bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
     return true;
 }
 
+} // namespace
+
+bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
+    SimGame game(m, dialogs, p.seed);
+    return Setup(game.g, p);
+}
+
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
-                   long maxStrikes, const RunPace& pace) {
+                   long maxStrikes, const RunPace& pace, ScreensPort* after) {
     VirtualScheduler clock;
     NullKeyboard keyboard;
     NullDisplay display;
     NullScene scene;
     NullSound sound;
     NullSaveGame saves;
-    NullScreens screens;
+    NullScreens none;
     NullDialogs dialogs;
-    MatchPorts ports{clock, keyboard, display, scene, sound, replay, saves, screens, dialogs};
+    MatchPorts ports{clock,  keyboard, display, scene, sound, replay, saves, after ? *after : none,
+                     dialogs};
     Rng rng(seed);
     MatchScreen screen(m, ports, rng);
     screen.SetReplayMode(replayMode);
@@ -179,7 +216,8 @@ public:
     MsgAnswer Message(const std::string& text, MsgIcon, MsgButtons buttons,
                       const std::string& = {}) override {
         err_ << text << "\n";
-        return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
+        return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
+                                                                            : MsgAnswer::Yes;
     }
     void SetBusy(bool) override {}
 
@@ -230,6 +268,69 @@ int ReplayCommand(const ReplayOptions& o, std::ostream& out, std::ostream& err) 
     RunPace pace{o.realtime, o.trace ? &err : nullptr};
     const RunResult r = RunMatch(m, replay, true, o.seed, 0, pace);
     Print(out, m, r, o.json);
+    return 0;
+}
+
+namespace {
+
+std::string Array(const Module1& m, i16 GoblaRec::*f) {
+    std::string s = "[";
+    for (int i = 1; i <= m.MaxGamers; ++i)
+        s += (i > 1 ? ", " : "") + std::to_string(m.Gobla(i).*f);
+    return s + "]";
+}
+
+std::string Scores(const Module1& m, i16 GoblaRec::*f1, i16 GoblaRec::*lin, i16 GoblaRec::*all) {
+    return "{\"formula1\": " + Array(m, f1) + ", \"linear\": " + Array(m, lin) +
+           ", \"all\": " + Array(m, all) + "}";
+}
+
+std::string Places(const Module1& m, const Table1<i16, kMaxPlayers>& t) {
+    std::string s = "[";
+    for (int i = 1; i <= m.MaxGamers; ++i)
+        s += (i > 1 ? ", " : "") + std::to_string(t(i));
+    return s + "]";
+}
+
+} // namespace
+
+int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ostream& err) {
+    Module1 m;
+    BuildShapes(m);
+    ConsoleDialogs dialogs(err);
+    SimGame game(m, dialogs, p.seed);
+    screens::GameScreens& g = game.g;
+    if (!Setup(g, p)) return 1;
+    std::string json = "{\"matches\": [";
+    for (int i = 0; i < matches; ++i) {
+        if (i > 0) {
+            // The results screen's "ПРОДОЛЖИТЬ ГОБЛУ!": the next match at once.
+            const screens::Next n = g.results.Continue(g);
+            if (n.kind != screens::Next::Kind::Match) return 1;
+            g.flow.Apply(n, screens::ScreenId::Results);
+        }
+        const std::string turnOrder = Places(m, m.KH);
+        NullReplay replay;
+        RunMatch(m, replay, false, p.seed + static_cast<std::uint64_t>(i), p.maxStrikes, {},
+                 &g.flow);
+        if (i > 0) json += ", ";
+        json +=
+            "{\"turn_order\": " + turnOrder + ", \"finishing_order\": " + Places(m, m.WS) +
+            ", \"winner\": " + std::to_string(m.Winner > 0 ? m.Winner : 0) +
+            ", \"alive\": " + std::to_string(AliveCount(m)) +
+            ", \"round\": " + Scores(m, &GoblaRec::ScoreF, &GoblaRec::ScoreL, &GoblaRec::ScoreA) +
+            ", \"total\": " +
+            Scores(m, &GoblaRec::ScoreFTotal, &GoblaRec::ScoreLTotal, &GoblaRec::ScoreATotal) + "}";
+    }
+    json += "]}";
+    if (p.json) {
+        out << json << "\n";
+    } else {
+        out << "Серия из " << matches << " матчей. Очки (Формула-1, линейная, победитель):\n";
+        for (int s = 1; s <= m.MaxGamers; ++s)
+            out << "  " << s << ". " << m.Gobla(s).RName << ": " << m.Gobla(s).ScoreFTotal << ", "
+                << m.Gobla(s).ScoreLTotal << ", " << m.Gobla(s).ScoreATotal << "\n";
+    }
     return 0;
 }
 

@@ -1,7 +1,6 @@
 // Plays matches and replays headless, in virtual time.
 #pragma once
 
-#include "match/ScreenModels.h"
 #include "sim/SimOptions.h"
 #include "sim/SimReport.h"
 #include "state/Module1.h"
@@ -21,8 +20,9 @@ struct RunPace {
     bool realtime = false;         // sleep so that virtual time keeps step with the clock
     std::ostream* trace = nullptr; // a flushed line per executed strike
 };
+// `after`, when given, takes the match screen's hand-over (the results screen).
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
-                   long maxStrikes, const RunPace& pace = {});
+                   long maxStrikes, const RunPace& pace = {}, ScreensPort* after = nullptr);
 
 // Exit codes: 0 done, 1 a file could not be read or the match could not be
 // set up, 2 bad options, 3 a file could not be written whole.
@@ -31,5 +31,7 @@ inline constexpr int kExitWriteFailed = 3;
 // The two commands; the return value is the exit code.
 int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err);
 int ReplayCommand(const ReplayOptions& r, std::ostream& out, std::ostream& err);
+// A series of computer matches scored as the results screen scores it.
+int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ostream& err);
 
 } // namespace kv::sim

@@ -22,6 +22,8 @@ int main(int argc, char** argv) {
         return kv::sim::PlayCommand(o->play, std::cout, std::cerr);
     case kv::sim::Command::Replay:
         return kv::sim::ReplayCommand(o->replay, std::cout, std::cerr);
+    case kv::sim::Command::Series:
+        return kv::sim::SeriesCommand(o->play, o->matches, std::cout, std::cerr);
     }
     return 0;
 }
