@@ -19,6 +19,9 @@ MsgAnswer QtDialogs::Message(const std::string& text, MsgIcon icon, MsgButtons b
     case MsgIcon::Information:
         box.setIcon(QMessageBox::Information);
         break;
+    case MsgIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
     case MsgIcon::Warning:
     case MsgIcon::Exclamation:
         box.setIcon(QMessageBox::Warning);
@@ -31,8 +34,12 @@ MsgAnswer QtDialogs::Message(const std::string& text, MsgIcon icon, MsgButtons b
     QAbstractButton* yes = nullptr;
     QAbstractButton* no = nullptr;
     QAbstractButton* cancel = nullptr;
-    if (buttons == MsgButtons::Ok) {
-        box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    QAbstractButton* ok = nullptr;
+    if (buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel) {
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        if (buttons == MsgButtons::OkCancel)
+            cancel = box.addButton(QStringLiteral("Отмена"), QMessageBox::RejectRole);
+        box.setDefaultButton(static_cast<QPushButton*>(ok));
     } else {
         yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
         no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -46,6 +53,7 @@ MsgAnswer QtDialogs::Message(const std::string& text, MsgIcon icon, MsgButtons b
     box.exec();
     if (wasBusy) QApplication::setOverrideCursor(Qt::WaitCursor);
     const auto* clicked = box.clickedButton();
+    // Closing the box is the safe answer: No, Cancel, or OK where it is the only one.
     if (clicked == nullptr)
         return buttons == MsgButtons::Ok      ? MsgAnswer::Ok
                : buttons == MsgButtons::YesNo ? MsgAnswer::No

@@ -3,8 +3,8 @@
 // Needs a display with OpenGL (xvfb-run); skipped without one.
 #include "frontend/MatchWindow.h"
 #include "devices/sound/AlSoundBank.h"
-#include "match/MatchSetup.h"
 #include "physics/Physics.h"
+#include "screens/GameStart.h"
 #include "support/RecordingPorts.h"
 
 #include <QApplication>
@@ -32,19 +32,19 @@ struct Rig {
     explicit Rig(bool computerSecond, int screenW = 640, int screenH = 480,
                  std::function<double()> clock = {}) {
         BuildShapes(m);
-        QuickGameModel quick;
-        OptionsModel options;
-        TickRows(quick, 2);
-        quick.rows[0].txtG = "Вася";
-        quick.rows[1].txtG = "Комп";
-        quick.rows[1].chkComp = computerSecond ? 1 : 0;
+        screens::QuickGameScreen quick;
+        screens::OptionsScreen options;
+        quick.TickFirst(2);
+        quick.rows[0].name = "Вася";
+        quick.rows[1].name = "Комп";
+        quick.rows[1].computer = computerSecond ? 1 : 0;
         for (int p = 1; p <= kMaxPlayers; ++p)
             m.KH(p) = static_cast<i16>(p);
         m.ScreenW = static_cast<i16>(screenW);
         m.ScreenH = static_cast<i16>(screenH);
         m.Windowed = m.Sound = kTrue;
         m.PipaOn = m.Border = kFalse;
-        EXPECT_EQ(StartGame(m, quick, options, dialogs), StartResult::Started);
+        EXPECT_EQ(screens::StartGame(m, quick, options, dialogs), screens::StartResult::Started);
         EXPECT_TRUE(sound.InitSound()) << sound.Error();
         window = std::make_unique<MatchWindow>(MatchWindowSetup{
             &m, &rng, &sound, &replay, &saves, &screens, &dialogs, KV_SOURCE_DATADIR "/",

@@ -49,7 +49,7 @@ std::string DisplayErrorMessage(const std::string& number, const std::string& de
     return "OpenGL вернул ошибку: " + number + " " + description + "; " + source +
            ". Для устранения неполадки попробуйте следующее:" + NL2 +
            "1. Изменить параметры графики" + NL + "2. Перезапустить игру" + NL +
-           "3. Перезагрузить Windows." + NL2 +
+           "3. Обновить драйвер видеокарты (OpenGL 3.3 или новее)." + NL2 +
            "При повторении этой ошибки обратитесь в службу поддержки Orvelsoft.";
 }
 
@@ -89,8 +89,9 @@ bool FillVideoLists(VideoLists& out, int selectedAdapter, DialogPort& dialogs,
         failure = "нет ни одного экрана; код=0; GetDisplayModes";
     if (!failure.empty()) {
         const std::string text =
-            "Не удается инициализировать DirectX. Убедитесь, что он корректно установлен." + NL2 +
-            "Подробное описание ошибки:" + failure + NL2 + "Продолжение невозможно.";
+            "Не удается инициализировать OpenGL. Убедитесь, что драйвер видеокарты корректно "
+            "установлен." +
+            NL2 + "Подробное описание ошибки:" + failure + NL2 + "Продолжение невозможно.";
         if (logError) logError(text);
         dialogs.Message(text, MsgIcon::Critical, MsgButtons::Ok);
         return false;
@@ -155,7 +156,7 @@ void QtDisplay::ToggleWindowed() {
 }
 
 bool QtDisplay::InitDisplay() {
-    SetCaption("Инициализация Direct3D...");
+    SetCaption("Инициализация OpenGL...");
     FixDisplaySettings(m_);
     ApplyWindowMode();
     window_.makeCurrent();

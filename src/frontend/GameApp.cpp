@@ -1,0 +1,186 @@
+#include "frontend/GameApp.h"
+
+#include "devices/display/QtDisplay.h"
+#include "frontend/MatchWindow.h"
+#include "frontend/Windows.h"
+#include "persistence/ErrorLog.h"
+#include "screens/ContentTexts.h"
+#include "screens/HelpText.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QTimer>
+#include <QUrl>
+
+#include <chrono>
+
+namespace kv {
+
+using screens::Next;
+using screens::ScreenId;
+
+bool QtWeb::OpenFile(const std::string& path, std::string* why) {
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) return true;
+    if (why) *why = "не удалось открыть " + path + " в браузере.";
+    return false;
+}
+
+bool QtWeb::OpenUrl(const std::string& url, std::string* why) {
+    if (QDesktopServices::openUrl(QUrl(QString::fromStdString(url)))) return true;
+    if (why) *why = "не удалось открыть " + url + " в браузере.";
+    return false;
+}
+
+std::string QtPrompt::AskSavePath(const screens::SavePrompt& p) {
+    // The results screen asks about an existing file itself, in its own words.
+    return QFileDialog::getSaveFileName(
+               parent, QString::fromStdString(p.title), QString::fromStdString(p.defaultPath),
+               QString::fromStdString(p.filter), nullptr, QFileDialog::DontConfirmOverwrite)
+        .toStdString();
+}
+
+bool QtVideo::FillVideoLists(const Module1& m, std::vector<std::string>& adapters,
+                             std::vector<std::string>& renderers) {
+    // Mesa takes the software rasteriser only if told before its driver loads.
+    ChooseRenderer(m);
+    VideoLists lists;
+    if (!kv::FillVideoLists(lists, m.DeviceNum, dialogs_,
+                            [](const std::string& s) { LogError(s); }))
+        return false;
+    adapters = lists.adapters;
+    renderers = lists.devices;
+    return true;
+}
+
+GameApp::GameApp(const GameAppSetup& setup)
+    : setup_(setup), dialogs_(setup.appTitle), video_(dialogs_),
+      rng_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
+      replay_(m_, dialogs_), saves_(m_, setup.stateDir),
+      g_(m_,
+         screens::Services{dialogs_, web_, prompt_, rng_, setup.stateDir, setup.dataDir,
+                           setup.appTitle, kOrvelsoftUrl, kOrvelsoftUpdateUrl, kGoblKlubUrl,
+                           &video_},
+         *this) {
+    m_.HelpText = ComposeHelpText();
+    // No sound card: one line in the log, and the game goes on silently.
+    if (!sound_.InitSound()) {
+        LogError(sound_.Error());
+        m_.Sound = kFalse;
+    }
+    windows_[ScreenId::MainMenu] = MakeMainMenuWindow(*this);
+    windows_[ScreenId::QuickGame] = MakeQuickGameWindow(*this);
+    windows_[ScreenId::Options] = MakeOptionsWindow(*this);
+    windows_[ScreenId::Results] = MakeResultsWindow(*this);
+    for (auto& [id, w] : windows_)
+        g_.available.insert(id);
+}
+
+GameApp::~GameApp() = default;
+
+void GameApp::Start() {
+    g_.menu.StartUp(g_);
+    if (quitting_) return;
+    g_.flow.Show(ScreenId::MainMenu);
+}
+
+QWidget* GameApp::Window(ScreenId id) const {
+    if (id == ScreenId::Match) return match_.get();
+    const auto it = windows_.find(id);
+    return it == windows_.end() ? nullptr : it->second.get();
+}
+
+void GameApp::RefreshShown() {
+    for (auto& [id, w] : windows_)
+        if (w->isVisible()) w->Refresh();
+}
+
+void GameApp::Apply(const Next& n, ScreenId from) {
+    g_.flow.Apply(n, from);
+    if (!quitting_) RefreshShown();
+}
+
+void GameApp::Show(ScreenId screen, ScreenId replaces) {
+    const auto it = windows_.find(screen);
+    if (it == windows_.end()) return;
+    ScreenWindow& w = *it->second;
+    w.Refresh();
+    QWidget* old = Window(replaces);
+    // A window takes over the place of the one it replaces.
+    if (old != nullptr && old != &w && old->isVisible()) w.move(old->pos());
+    prompt_.parent = &w;
+    dialogs_.SetParent(&w);
+    w.show();
+    w.raise();
+    w.activateWindow();
+    for (auto& [id, other] : windows_)
+        if (other.get() != &w) other->hide();
+    emit Shown(static_cast<int>(screen));
+}
+
+void GameApp::StartMatch(bool replay) {
+    for (auto& [id, w] : windows_)
+        w->hide();
+    MatchWindowSetup s;
+    s.m = &m_;
+    s.rng = &rng_;
+    s.sound = &sound_;
+    s.replay = &replay_;
+    s.saves = &saves_;
+    s.screens = &g_.flow;
+    s.dialogs = &dialogs_;
+    s.dataDir = setup_.dataDir;
+    s.appTitle = setup_.appTitle;
+    s.logError = [](const std::string& e) { LogError(e); };
+    s.replayMode = replay;
+    // The previous match's window goes now, before the new one takes the display.
+    match_.reset();
+    match_ = std::make_unique<MatchWindow>(s);
+    dialogs_.SetParent(match_.get());
+    MatchWindow* w = match_.get();
+    connect(w, &MatchWindow::Finished, this, [this, w] {
+        // The match screen has handed over already; its window goes once its
+        // own code has returned.
+        QTimer::singleShot(0, this, [this, w] {
+            if (match_.get() == w) match_.reset();
+        });
+    });
+    emit Shown(static_cast<int>(ScreenId::Match));
+    w->Start();
+}
+
+void GameApp::Quit() {
+    if (quitting_) return;
+    quitting_ = true;
+    if (match_) {
+        match_->hide();
+        match_.reset(); // closes the replay being recorded
+    }
+    for (auto& [id, w] : windows_)
+        w->hide();
+    replay_.CloseReplayRecord();
+    QCoreApplication::quit();
+}
+
+void GameApp::Closed(ScreenId id) {
+    if (id == ScreenId::MainMenu)
+        Apply(g_.menu.Exit(g_), id);
+    else
+        Apply(Next::Quit(), id);
+}
+
+ScreenWindow::ScreenWindow(GameApp& app, ScreenId id) : app_(app), id_(id) {}
+
+void ScreenWindow::Apply(const Next& n) {
+    app_.Apply(n, id_);
+}
+
+void ScreenWindow::closeEvent(QCloseEvent* e) {
+    // Hiding on the flow's orders is no close; the window manager's close is
+    // the screen's own exit, which the screens layer decides on.
+    e->ignore();
+    app_.Closed(id_);
+}
+
+} // namespace kv

@@ -1,0 +1,110 @@
+// The game's front end: the windows around the match, the match window, and
+// the Qt versions of the screens layer's ports. Every rule lives in the
+// screens layer; this class shows and hides windows on the flow's orders.
+#pragma once
+
+#include "devices/sound/AlSoundBank.h"
+#include "frontend/QtDialogs.h"
+#include "persistence/Replay.h"
+#include "persistence/SaveGame.h"
+#include "screens/GameScreens.h"
+#include "state/Module1.h"
+#include "state/Rng.h"
+
+#include <QObject>
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+class QWidget;
+
+namespace kv {
+
+class MatchWindow;
+class ScreenWindow;
+
+// The system's browser for help and web pages.
+class QtWeb : public screens::WebPort {
+public:
+    bool OpenFile(const std::string& path, std::string* why) override;
+    bool OpenUrl(const std::string& url, std::string* why) override;
+};
+
+// The save-file dialog.
+class QtPrompt : public screens::PromptPort {
+public:
+    std::string AskSavePath(const screens::SavePrompt& p) override;
+    QWidget* parent = nullptr;
+};
+
+// The screens of this machine and the two OpenGL renderers.
+class QtVideo : public screens::VideoPort {
+public:
+    explicit QtVideo(DialogPort& dialogs) : dialogs_(dialogs) {}
+    bool FillVideoLists(const Module1& m, std::vector<std::string>& adapters,
+                        std::vector<std::string>& renderers) override;
+
+private:
+    DialogPort& dialogs_;
+};
+
+struct GameAppSetup {
+    std::string dataDir;  // ending in '/'
+    std::string stateDir; // ending in '/'
+    std::string appTitle; // "Kvelmar II: Zantor Билд1408"
+};
+
+class GameApp : public QObject, public screens::ViewPort {
+    Q_OBJECT
+public:
+    explicit GameApp(const GameAppSetup& setup);
+    ~GameApp() override;
+
+    // The program's start-up and its first window.
+    void Start();
+
+    screens::GameScreens& Screens() { return g_; }
+    Module1& State() { return m_; }
+    QtDialogs& Dialogs() { return dialogs_; }
+    const GameAppSetup& Setup() const { return setup_; }
+
+    // Carries out what a command of a window asked for, then brings every
+    // shown window up to date with its model.
+    void Apply(const screens::Next& n, screens::ScreenId from);
+    void RefreshShown();
+    // A window closed by the window manager.
+    void Closed(screens::ScreenId id);
+
+    QWidget* Window(screens::ScreenId id) const;
+    bool Quitting() const { return quitting_; }
+    MatchWindow* Match() const { return match_.get(); }
+
+    // ViewPort
+    void Show(screens::ScreenId screen, screens::ScreenId replaces) override;
+    void StartMatch(bool replay) override;
+    void Quit() override;
+
+signals:
+    // A screen has just been shown (the tests and the timing figures watch it).
+    void Shown(int screen);
+
+private:
+    GameAppSetup setup_;
+    Module1 m_;
+    QtDialogs dialogs_;
+    QtWeb web_;
+    QtPrompt prompt_;
+    QtVideo video_;
+    Rng rng_;
+    AlSoundBank sound_;
+    FileReplay replay_;
+    FileSaves saves_;
+    screens::GameScreens g_;
+    std::map<screens::ScreenId, std::unique_ptr<ScreenWindow>> windows_;
+    std::unique_ptr<MatchWindow> match_;
+    bool quitting_ = false;
+};
+
+} // namespace kv

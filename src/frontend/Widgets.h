@@ -1,0 +1,57 @@
+// Small pieces the windows share: every control gets its caption as its
+// accessible name, so that screen readers (and the end-to-end tests, through
+// the accessibility interface) find it by what it says.
+#pragma once
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QString>
+#include <QWidget>
+
+#include <string>
+
+namespace kv::ui {
+
+inline QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+inline std::string S(const QString& s) {
+    return s.toStdString();
+}
+// The core's lines end in CR LF; Qt's widgets want LF.
+inline QString Lines(const std::string& s) {
+    return Q(s).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+template <typename W> W* Named(W* w, const QString& name, const QString& tip = {}) {
+    w->setAccessibleName(name);
+    if (!tip.isEmpty()) {
+        w->setToolTip(tip);
+        w->setAccessibleDescription(tip);
+    }
+    return w;
+}
+
+inline QPushButton* Button(const QString& caption, QWidget* parent, const QString& tip = {}) {
+    return Named(new QPushButton(caption, parent), QString(caption).remove(QLatin1Char('&')), tip);
+}
+inline QCheckBox* Check(const QString& caption, QWidget* parent, const QString& tip = {}) {
+    return Named(new QCheckBox(caption, parent), caption, tip);
+}
+inline QRadioButton* Radio(const QString& caption, QWidget* parent) {
+    return Named(new QRadioButton(caption, parent), caption);
+}
+// A label whose text changes: its accessible name follows the text.
+inline void SetText(QLabel* l, const QString& text) {
+    l->setText(text);
+    l->setAccessibleName(text);
+}
+inline QLabel* Label(const QString& text, QWidget* parent) {
+    auto* l = new QLabel(text, parent);
+    l->setAccessibleName(text);
+    return l;
+}
+
+} // namespace kv::ui

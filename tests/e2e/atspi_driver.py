@@ -1,0 +1,149 @@
+"""Drives the real kvelmar2 as a player would, through the accessibility
+interface (AT-SPI): windows and controls are found by the captions they show."""
+
+import os
+import subprocess
+import sys
+import time
+
+import pyatspi
+
+
+class Failure(Exception):
+    pass
+
+
+def log(*args):
+    print(*args, flush=True)
+
+
+class Game:
+    def __init__(self, binary, home, extra_env=None):
+        env = dict(os.environ)
+        env.update({
+            "KVELMAR2_HOME": home,
+            "ALSOFT_DRIVERS": "null",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "QT_ACCESSIBILITY": "1",
+        })
+        env.update(extra_env or {})
+        self.started = time.monotonic()
+        self.proc = subprocess.Popen([binary], env=env)
+        self._app = None
+
+    def app(self, timeout=20):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if self.proc.poll() is not None:
+                raise Failure("the game ended early with code %s" % self.proc.returncode)
+            desktop = pyatspi.Registry.getDesktop(0)
+            for i in range(desktop.childCount):
+                a = desktop.getChildAtIndex(i)
+                if a is not None and a.name == "kvelmar2":
+                    self._app = a
+                    return a
+            time.sleep(0.2)
+        raise Failure("the game never showed up in the accessibility tree")
+
+    def nodes(self):
+        """Every showing node of the game, breadth first."""
+        app = self._app or self.app()
+        todo = [app]
+        while todo:
+            n = todo.pop(0)
+            try:
+                showing = n.getState().contains(pyatspi.STATE_SHOWING)
+                count = n.childCount
+            except Exception:
+                continue
+            if n is not app and not showing:
+                continue
+            yield n
+            for i in range(count):
+                c = n.getChildAtIndex(i)
+                if c is not None:
+                    todo.append(c)
+
+    def find_all(self, name, role=None):
+        out = []
+        for n in self.nodes():
+            try:
+                if n.name == name and (role is None or n.getRoleName() == role):
+                    out.append(n)
+            except Exception:
+                pass
+        return out
+
+    def wait(self, name, role=None, timeout=30, index=0):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            found = self.find_all(name, role)
+            if len(found) > index:
+                return found[index]
+            time.sleep(0.2)
+        raise Failure("no %s '%s' appeared within %s s" % (role or "control", name, timeout))
+
+    def wait_gone(self, name, role=None, timeout=30):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if not self.find_all(name, role):
+                return
+            time.sleep(0.2)
+        raise Failure("'%s' did not go away within %s s" % (name, timeout))
+
+    def shown(self, name, role=None):
+        return bool(self.find_all(name, role))
+
+    def press(self, name, role="push button", index=0, timeout=30):
+        n = self.wait(name, role, timeout, index)
+        action = n.queryAction()
+        for i in range(action.nActions):
+            if action.getName(i) in ("Press", "press", "click", "Toggle", "toggle"):
+                action.doAction(i)
+                log("нажато:", name)
+                return
+        action.doAction(0)
+        log("нажато:", name)
+
+    def check(self, name, on, index=0):
+        n = self.wait(name, "check box", index=index)
+        if n.getState().contains(pyatspi.STATE_CHECKED) != on:
+            n.queryAction().doAction(0)
+        end = time.monotonic() + 5
+        while n.getState().contains(pyatspi.STATE_CHECKED) != on:
+            if time.monotonic() > end:
+                raise Failure("the box '%s' did not change" % name)
+            time.sleep(0.1)
+
+    def type_into(self, name, text, index=0):
+        n = self.wait(name, "text", index=index)
+        editable = n.queryEditableText()
+        editable.setTextContents(text)
+        log("введено в", name, ":", text)
+
+    def texts_under(self, name, role=None):
+        """Names of every node below the control called name (the first such
+        control that has any: a list, not its caption)."""
+        self.wait(name, role)
+        tops = [n for n in self.find_all(name, role) if n.childCount > 0]
+        if not tops:
+            return []
+        out = []
+        todo = [tops[0]]
+        while todo:
+            n = todo.pop(0)
+            for i in range(n.childCount):
+                c = n.getChildAtIndex(i)
+                if c is None:
+                    continue
+                if c.name:
+                    out.append(c.name)
+                todo.append(c)
+        return out
+
+    def finish(self, timeout=20):
+        try:
+            return self.proc.wait(timeout)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            raise Failure("the game did not end")

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Runs an end-to-end script against the real game: a session bus and the
+# accessibility bus of its own (the display comes from xvfb-run around ctest).
+#   run.sh SCRIPT GAME-BINARY [ARGS...]
+set -euo pipefail
+if [ -z "${DISPLAY:-}" ]; then
+  echo "нужен дисплей (xvfb-run)"
+  exit 77
+fi
+script=$1
+shift
+eval "$(dbus-launch --sh-syntax)"
+trap 'kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true' EXIT
+/usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &
+sleep 0.5
+exec /usr/bin/python3 "$script" "$@"

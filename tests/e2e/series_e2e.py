@@ -1,0 +1,80 @@
+"""The game from the main menu to a series of two matches and out, as a player
+goes through it: the options for a small table without sound, the quick game
+with two computer players, the results, the next match, back and exit."""
+
+import shutil
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, __file__.rsplit("/", 1)[0])
+from atspi_driver import Failure, Game, log  # noqa: E402
+
+
+def formula1_totals(game):
+    # The list "Очки игроков за матч": a line reads the score, a tab, the name.
+    cells = game.texts_under("Очки игроков за матч")
+    return [int(c.split("\t")[0]) for c in cells if "\t" in c]
+
+
+def main():
+    binary = sys.argv[1]
+    home = tempfile.mkdtemp(prefix="kv-e2e-")
+    game = Game(binary, home)
+    try:
+        game.app()
+        game.wait("Быстрая игра", "push button")
+        log("главное меню за %.2f с" % (time.monotonic() - game.started))
+        if game.shown("Закрыть", "push button"):
+            game.press("Закрыть")  # the tour of a first run
+
+        game.press("Параметры")
+        game.wait("Готово", "push button")
+        game.type_into("длина:", "200")
+        game.type_into("ширина:", "200")
+        game.check("Включить звук", False)
+        game.press("Готово")
+        game.wait("Быстрая игра", "push button")
+
+        game.press("Быстрая игра")
+        game.wait("ГОБЛА!!!", "push button")
+        game.check("Комп", True, index=0)
+        game.check("Комп", True, index=1)
+        game.press("ГОБЛА!!!")
+        game.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=180)
+        first = formula1_totals(game)
+        log("итоги первого матча:", first)
+        if sorted(first) != [6, 10]:
+            raise Failure("the first match's totals are %s" % first)
+
+        game.press("ПРОДОЛЖИТЬ ГОБЛУ!")
+        game.wait_gone("ПРОДОЛЖИТЬ ГОБЛУ!", "push button")
+        game.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=180)
+        second = formula1_totals(game)
+        log("итоги серии:", second)
+        if sum(second) != 32:
+            raise Failure("the series' totals are %s" % second)
+
+        game.press("< Назад")
+        game.wait("ГОБЛА!!!", "push button")
+        game.press("< Назад")
+        game.wait("Быстрая игра", "push button")
+        game.press("Выход")
+        game.wait("Выйти из игры?", None)
+        game.press("OK")
+        code = game.finish()
+        if code != 0:
+            raise Failure("the game ended with code %s" % code)
+        log("игра завершилась")
+    except Failure as e:
+        log("СБОЙ:", e)
+        if game.proc.poll() is None:
+            game.proc.kill()
+        return 1
+    finally:
+        shutil.rmtree(home, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
