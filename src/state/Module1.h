@@ -162,7 +162,7 @@ struct Module1 {
     i16 UseRoom = kFalse;
     i16 DeviceNum = 0;
     i16 RenderNum = 0;
-    i16 Windowed = kTrue; // not in the original settings: the desktop window mode
+    i16 Windowed = kTrue; // a key of our own in the settings: the desktop window mode
 
     // Program-wide counters.
     i16 ReplaySlot = 0;

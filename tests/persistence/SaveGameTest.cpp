@@ -73,8 +73,7 @@ Steps Rest(FileReplay& play) {
     return out;
 }
 
-// The hand-written layout of a saved game, as a Windows program with Russian
-// regional settings writes it (capital header, "," separators, CR LF).
+// A saved game edited by hand: a capital header, Russian decimal commas, CR LF.
 std::string HandWritten(const std::string& general, const std::string& gobla1 = "") {
     return ";Kvelmar II: Zantor - сохраненная игра:01.02.2003 10:11:12\r\n[GENERAL]\r\n"
            "Ver=1408\r\nCurG=1\r\nCurNG=1\r\nKH1=1\r\nKH2=2\r\nMaxGamers=2\r\n" +

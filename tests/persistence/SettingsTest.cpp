@@ -25,7 +25,7 @@ struct Screens {
     std::string Saved() const { return SettingsText(m, c); }
 };
 
-// A settings file as the Windows game wrote it under Russian regional settings.
+// A settings file written by hand, with Russian decimal commas.
 std::string Ini(const std::string& extra) {
     return "[ZVRSET]\r\n" + extra +
            "ScreenW=800\r\nScreenH=600\r\nColors=16\r\nUseTex=1\r\nUseRoom=0\r\n"

@@ -161,7 +161,9 @@ TEST(Flow, TheTourTypesItsFiveStepsRoundAndRound) {
         while (menu.typingTimer)
             menu.TypeTick();
         EXPECT_GT(menu.typed.size(), 50u);
-        if (step == 0) EXPECT_EQ(menu.typed.rfind("Добро пожаловать", 0), 0u);
+        if (step == 0) {
+            EXPECT_EQ(menu.typed.rfind("Добро пожаловать", 0), 0u);
+        }
         menu.StepTick();
     }
     menu.CloseTour();
