@@ -17,6 +17,12 @@ void ScreenFlow::Apply(const Next& n, ScreenId from) {
     case Next::Kind::Show:
         Show(n.screen);
         return;
+    case Next::Kind::Beside:
+        view_.ShowBeside(n.screen);
+        return;
+    case Next::Kind::Hide:
+        view_.HideBeside(n.screen);
+        return;
     case Next::Kind::Options:
         // The opener is named, never guessed from the state: "< Назад" returns to it.
         optionsOpener_ = n.screen == ScreenId::None ? from : n.screen;
@@ -28,6 +34,11 @@ void ScreenFlow::Apply(const Next& n, ScreenId from) {
         matchReplay_ = false;
         current_ = ScreenId::Match;
         view_.StartMatch(false);
+        return;
+    case Next::Kind::Replay:
+        matchReplay_ = true;
+        current_ = ScreenId::Match;
+        view_.StartMatch(true);
         return;
     case Next::Kind::Quit:
         g_.SaveSettings();

@@ -32,14 +32,19 @@ enum class ScreenId {
 
 // What a command of a screen asks for.
 struct Next {
-    enum class Kind { Stay, Show, Options, Match, Quit };
+    enum class Kind { Stay, Show, Beside, Hide, Options, Match, Replay, Quit };
     Kind kind = Kind::Stay;
-    ScreenId screen = ScreenId::None; // Show: the screen; Options and Match: the caller
+    ScreenId screen = ScreenId::None; // Show: the screen; the others: the caller
 
     static Next Stay() { return {}; }
     static Next To(ScreenId s) { return {Kind::Show, s}; }
+    // A window of its own beside the current screen, and its closing.
+    static Next Beside(ScreenId s) { return {Kind::Beside, s}; }
+    static Next Hide(ScreenId s) { return {Kind::Hide, s}; }
     static Next OptionsFrom(ScreenId opener) { return {Kind::Options, opener}; }
     static Next Match(ScreenId caller) { return {Kind::Match, caller}; }
+    // The playback of the replay that the state and the replay port hold.
+    static Next Replay(ScreenId caller) { return {Kind::Replay, caller}; }
     static Next Quit() { return {Kind::Quit, ScreenId::None}; }
     bool operator==(const Next&) const = default;
 };
@@ -82,6 +87,9 @@ public:
     virtual ~ViewPort() = default;
     // Shows the screen in the place of the one it replaces (None at the start).
     virtual void Show(ScreenId screen, ScreenId replaces) = 0;
+    // A window beside the current screen (which stays), and its hiding.
+    virtual void ShowBeside(ScreenId screen) = 0;
+    virtual void HideBeside(ScreenId screen) = 0;
     // Shows the match screen for the match set up in the state and starts it.
     virtual void StartMatch(bool replay) = 0;
     // Ends the program: every window closed, every file flushed.

@@ -83,7 +83,31 @@ bool GameScreens::LoadSettingsFrom(const std::string& path, bool mustExist) {
 void GameScreens::SaveSettings() {
     const std::string path = SettingsPath();
     if (path.empty()) return;
+    std::array<i16, kMaxPlayers> lent{};
+    for (int i = 1; i <= kMaxPlayers && massesLent_; ++i) {
+        lent[static_cast<std::size_t>(i - 1)] = m.Gobla(i).M;
+        m.Gobla(i).M = userMasses_[static_cast<std::size_t>(i - 1)];
+    }
     kv::SaveSettings(m, Controls(quick, options), path, s.dialogs);
+    for (int i = 1; i <= kMaxPlayers && massesLent_; ++i)
+        m.Gobla(i).M = lent[static_cast<std::size_t>(i - 1)];
+}
+
+void GameScreens::LendMasses() {
+    for (int i = 1; i <= kMaxPlayers; ++i) {
+        if (!massesLent_) userMasses_[static_cast<std::size_t>(i - 1)] = m.Gobla(i).M;
+        m.SavedMass(i) = userMasses_[static_cast<std::size_t>(i - 1)];
+    }
+    massesLent_ = true;
+}
+
+void GameScreens::RestoreMasses() {
+    if (!massesLent_) return;
+    for (int i = 1; i <= kMaxPlayers; ++i) {
+        m.Gobla(i).M = userMasses_[static_cast<std::size_t>(i - 1)];
+        m.SavedMass(i) = m.Gobla(i).M;
+    }
+    massesLent_ = false;
 }
 
 void GameScreens::QuitProgram() {

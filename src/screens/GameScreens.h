@@ -4,15 +4,25 @@
 // headless runner and the tests drive it alone.
 #pragma once
 
+#include "screens/ErrorReport.h"
 #include "screens/Flow.h"
+#include "screens/LoadBrowser.h"
 #include "screens/MainMenu.h"
 #include "screens/Options.h"
+#include "screens/Preview.h"
 #include "screens/QuickGame.h"
 #include "screens/Results.h"
+#include "screens/Teams.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
 
+namespace kv {
+class FileReplay;
+}
+
+#include <array>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -30,7 +40,10 @@ struct Services {
     std::string makerUrl;
     std::string updatesUrl;
     std::string clubUrl;
-    VideoPort* video = nullptr; // none: one screen, both renderers
+    VideoPort* video = nullptr;   // none: one screen, both renderers
+    FileReplay* replay = nullptr; // what the load browser plays back
+    // The mounted volumes the load browser offers beside the state and home folders.
+    std::function<std::vector<std::string>()> volumes;
 };
 
 // A web page of the maker or the club that could not be opened.
@@ -47,6 +60,11 @@ public:
     OptionsScreen options;
     ResultsScreen results;
     MainMenu menu;
+    TeamScreen teams;
+    NewTeamScreen newTeam;
+    LoadBrowser loader;
+    ErrorReport report;
+    PiecePreview preview;
     ScreenFlow flow;
 
     // The screens the front end has; a menu entry for another one is disabled.
@@ -60,11 +78,21 @@ public:
     // any fallback to the defaults gives false.
     bool LoadSettingsFrom(const std::string& path, bool mustExist);
     void SaveSettings();
+    // The team game and the load browser put other masses into the pieces for
+    // a while: the user's own are kept aside once, put back on leaving, and
+    // are what the settings file gets in between.
+    void LendMasses();
+    void RestoreMasses();
+    bool MassesLent() const { return massesLent_; }
     // The program's one way out: the settings are saved, the view ends.
     void QuitProgram();
     // Opens a page under the data folder's help/, with the message of `missing`.
     void OpenHelpPage(const std::string& file, const std::string& missing);
     void OpenWebPage(const std::string& url);
+
+private:
+    std::array<i16, kMaxPlayers> userMasses_{};
+    bool massesLent_ = false;
 };
 
 } // namespace kv::screens

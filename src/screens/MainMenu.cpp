@@ -169,22 +169,23 @@ Next MainMenu::QuickGame(GameScreens& g) {
 Next MainMenu::TeamGame(GameScreens& g) {
     CloseTour();
     if (!g.Available(ScreenId::Teams)) return Next::Stay();
+    g.LendMasses();
     for (int i = 1; i <= kMaxPlayers; ++i) {
         GoblaRec& p = g.m.Gobla(i);
-        g.m.SavedMass(i) = p.M;
         p.ScoreL = p.ScoreF = p.ScoreA = p.ScoreLTotal = p.ScoreFTotal = p.ScoreATotal = 0;
     }
+    g.teams.Open(g);
     return Next::To(ScreenId::Teams);
 }
 
-void MainMenu::LoadMenu(GameScreens& g) {
-    CloseTour();
-    for (int i = 1; i <= kMaxPlayers; ++i)
-        g.m.SavedMass(i) = g.m.Gobla(i).M;
+void MainMenu::LoadMenu(GameScreens&) {
+    CloseTour(); // the masses are kept aside once the browser opens
 }
 
 Next MainMenu::LoadGame(GameScreens& g) {
-    return g.Available(ScreenId::LoadBrowser) ? Next::To(ScreenId::LoadBrowser) : Next::Stay();
+    if (!g.Available(ScreenId::LoadBrowser)) return Next::Stay();
+    g.loader.Open(g, LoadMode::Games);
+    return Next::To(ScreenId::LoadBrowser);
 }
 
 Next MainMenu::LoadReplay(GameScreens& g) {
@@ -194,6 +195,7 @@ Next MainMenu::LoadReplay(GameScreens& g) {
                                     "Следите за обновлениями на сайте Orvelsoft.") +
                             NL2 + "Текущая версия: 3.0." + std::to_string(kBuild),
                         MsgIcon::Information, MsgButtons::Ok);
+    g.loader.Open(g, LoadMode::Replays);
     return Next::To(ScreenId::LoadBrowser);
 }
 
@@ -222,7 +224,9 @@ void MainMenu::HelpPages(GameScreens& g) {
 
 Next MainMenu::Report(GameScreens& g) {
     CloseTour();
-    return g.Available(ScreenId::ErrorReport) ? Next::To(ScreenId::ErrorReport) : Next::Stay();
+    if (!g.Available(ScreenId::ErrorReport)) return Next::Stay();
+    g.report.Open(g);
+    return Next::Beside(ScreenId::ErrorReport);
 }
 
 Next MainMenu::About(GameScreens& g) {

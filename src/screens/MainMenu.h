@@ -59,7 +59,7 @@ public:
 
     Next QuickGame(GameScreens& g);
     Next TeamGame(GameScreens& g);
-    void LoadMenu(GameScreens& g); // the pop-up of "Загрузить": the masses are kept first
+    void LoadMenu(GameScreens& g); // the pop-up of "Загрузить"
     Next LoadGame(GameScreens& g);
     Next LoadReplay(GameScreens& g);
     Next Options(GameScreens& g);

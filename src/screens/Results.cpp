@@ -178,6 +178,7 @@ Next ResultsScreen::LoadReplay(GameScreens& g) {
                             "уверены, что хотите загрузить повтор?",
                             MsgIcon::Information, MsgButtons::YesNo) != MsgAnswer::Yes)
         return Next::Stay();
+    g.loader.Open(g, LoadMode::Replays);
     return Next::To(ScreenId::LoadBrowser);
 }
 

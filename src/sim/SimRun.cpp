@@ -39,6 +39,8 @@ public:
 class SimView : public screens::ViewPort {
 public:
     void Show(screens::ScreenId s, screens::ScreenId) override { shown = s; }
+    void ShowBeside(screens::ScreenId) override {}
+    void HideBeside(screens::ScreenId) override {}
     void StartMatch(bool) override { ++matches; }
     void Quit() override {}
     screens::ScreenId shown = screens::ScreenId::None;
@@ -52,7 +54,8 @@ struct SimGame {
     SimGame(Module1& m, DialogPort& dialogs, std::uint64_t seed)
         : rng(seed),
           g(m,
-            screens::Services{dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", {}, {}, {}},
+            screens::Services{dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", {}, {}, {},
+                              nullptr, nullptr, {}},
             view) {}
     NoWeb web;
     NoPrompt prompt;

@@ -4,6 +4,7 @@
 
 #include "match/Headless.h"
 #include "match/VirtualClock.h"
+#include "persistence/Replay.h"
 #include "physics/Physics.h"
 #include "screens/GameScreens.h"
 #include "support/RecordingPorts.h"
@@ -40,6 +41,8 @@ public:
 class HeadlessView : public screens::ViewPort {
 public:
     void Show(screens::ScreenId s, screens::ScreenId) override { shown.push_back(s); }
+    void ShowBeside(screens::ScreenId s) override { beside.push_back(s); }
+    void HideBeside(screens::ScreenId s) override { hidden.push_back(s); }
     void StartMatch(bool replay) override {
         ++matches;
         if (!g || !play) return;
@@ -49,10 +52,12 @@ public:
         NullScene scene;
         NullSound sound;
         NullReplay replayPort;
-        NullSaveGame saves;
+        NullSaveGame saves(g->s.stateDir);
         NullDialogs dialogs;
-        MatchPorts ports{clock,      keyboard, display, scene,  sound,
-                         replayPort, saves,    g->flow, dialogs};
+        ReplayPort& rp = (replay || record) && g->s.replay != nullptr
+                             ? static_cast<ReplayPort&>(*g->s.replay)
+                             : static_cast<ReplayPort&>(replayPort);
+        MatchPorts ports{clock, keyboard, display, scene, sound, rp, saves, g->flow, dialogs};
         Rng rng(static_cast<std::uint64_t>(matches));
         MatchScreen screen(g->m, ports, rng);
         screen.SetReplayMode(replay);
@@ -62,8 +67,9 @@ public:
 
     screens::GameScreens* g = nullptr;
     bool play = true;
+    bool record = false; // into the state folder, as the game does
     long maxStrikes = 400;
-    std::vector<screens::ScreenId> shown;
+    std::vector<screens::ScreenId> shown, beside, hidden;
     int matches = 0;
     int quits = 0;
 };
@@ -72,6 +78,7 @@ struct ScreensRig {
     ScreensRig() {
         BuildShapes(m);
         view.g = &g;
+        g.s.replay = &replayFile;
     }
     static std::string MakeDir() {
         char tmpl[] = "/tmp/kvscreensXXXXXX";
@@ -93,9 +100,21 @@ struct ScreensRig {
     FakePrompt prompt;
     Rng rng{7};
     HeadlessView view;
+    FileReplay replayFile{m, dialogs};
     screens::GameScreens g{m,
-                           screens::Services{dialogs, web, prompt, rng, dir, KV_SOURCE_DATADIR "/",
-                                             "Kvelmar II", "maker", "updates", "club", nullptr},
+                           screens::Services{dialogs,
+                                             web,
+                                             prompt,
+                                             rng,
+                                             dir,
+                                             KV_SOURCE_DATADIR "/",
+                                             "Kvelmar II",
+                                             "maker",
+                                             "updates",
+                                             "club",
+                                             nullptr,
+                                             nullptr,
+                                             {}},
                            view};
 };
 

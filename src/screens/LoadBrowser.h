@@ -1,0 +1,62 @@
+// The load browser: saved games or replays from any folder, their
+// description, deleting one, and starting the match or the playback from it.
+#pragma once
+
+#include "screens/Flow.h"
+#include "state/Module1.h"
+
+#include <string>
+#include <vector>
+
+namespace kv::screens {
+
+class GameScreens;
+
+enum class LoadMode : i16 { Replays = 1, Games = 2 };
+
+// A place the folder list can start from.
+struct LoadPlace {
+    std::string label;
+    std::string path; // ending in '/'
+};
+
+// The "Инфо" text of a saved game or replay; false (with the message for the
+// user in *text) when the file cannot be read at all.
+bool LoadFileInfo(const std::string& path, LoadMode mode, std::string* text);
+
+class LoadBrowser {
+public:
+    LoadMode mode = LoadMode::Games;
+    std::string heading; // "Загрузка повтора" or "Загрузка сохраненной игры"
+    std::string pattern; // "*.sav" or "*.zvr"
+    std::vector<LoadPlace> places;
+    int place = 0;
+    std::string folder;               // the folder shown, ending in '/'
+    std::vector<std::string> folders; // "..", then the subfolders, as on disk
+    std::vector<std::string> files;   // matching files, as on disk
+    int selected = -1;
+
+    std::string Caption(const GameScreens& g) const;
+    bool DeleteEnabled() const { return selected >= 0; }
+
+    // Entering from the main menu or the results screen.
+    void Open(GameScreens& g, LoadMode m);
+    // The heading, the pattern and the state folder, as on opening.
+    void UpdateInfo(GameScreens& g);
+    void SetPlace(int index);
+    void EnterFolder(int index); // in `folders`
+    void SetFolder(const std::string& path);
+    void Select(int index) { selected = index >= 0 && index < int(files.size()) ? index : -1; }
+    void Refresh();
+
+    Next Load(GameScreens& g);
+    void Info(GameScreens& g);
+    void Delete(GameScreens& g);
+    Next Back(GameScreens& g);
+    Next Exit(GameScreens& g);
+
+private:
+    std::string SelectedPath() const;
+};
+
+} // namespace kv::screens

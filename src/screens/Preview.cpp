@@ -1,0 +1,41 @@
+#include "screens/Preview.h"
+
+#include "persistence/ErrorLog.h"
+#include "persistence/TextFile.h"
+#include "screens/GameScreens.h"
+
+namespace kv::screens {
+
+Next PiecePreview::Ask(GameScreens& g, int r, int bits) {
+    if (r < 0 || r >= kRows) return Next::Stay();
+    const std::string mode = "640x480x" + std::to_string(bits) + "bit";
+    if (g.s.dialogs.Message("Если этот режим (" + mode +
+                                ") не заработает, попробуйте другой. Продолжить?",
+                            MsgIcon::Information, MsgButtons::YesNo) != MsgAnswer::Yes)
+        return Next::Stay();
+    g.m.Colors = static_cast<i16>(bits);
+    const PlayerRow& p = g.quick.rows[static_cast<std::size_t>(r)];
+    row = r;
+    model = p.model >= 0 && p.model <= 3 ? p.model : 0;
+    const std::string base = g.s.dataDir + "mesh/gobla" + std::to_string(model);
+    // The mesh is looked for before anything of the display is touched.
+    if (!FileExists(base + ".x")) {
+        const std::string text = "Ошибка: не найден .х-файл Гоблы. Переустановите игру.";
+        LogError("GoblaPreview:" + text + " (" + base + ".x)");
+        g.s.dialogs.Message(text, MsgIcon::Information, MsgButtons::Ok, "Предварительный просмотр");
+        return Next::Stay();
+    }
+    meshPath = base + (g.m.Gobla(1).Gray != 0 ? "_gray.x" : ".x");
+    if (!FileExists(meshPath)) meshPath = base + ".x";
+    caption = "Игрок " + p.name + " - " + kModelNames[model];
+    angle = 0;
+    return Next::To(ScreenId::Preview);
+}
+
+Next PiecePreview::Failed(GameScreens& g, const std::string& what) const {
+    LogError("GoblaPreview:" + what);
+    g.s.dialogs.Message(what, MsgIcon::Stop, MsgButtons::Ok, "Предварительный просмотр");
+    return Escape();
+}
+
+} // namespace kv::screens
