@@ -11,6 +11,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QStorageInfo>
 #include <QTimer>
 #include <QUrl>
 
@@ -20,6 +21,31 @@ namespace kv {
 
 using screens::Next;
 using screens::ScreenId;
+
+namespace {
+
+// Windows of their own that stay up while the screens change beside them.
+bool Beside(ScreenId id) {
+    return id == ScreenId::ErrorReport;
+}
+
+std::vector<std::string> MountedVolumes() {
+    std::vector<std::string> out;
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
+        if (!v.isValid() || !v.isReady() || v.isRoot()) continue;
+        const QString root = v.rootPath();
+        // The system's own mounts are no place for saved games.
+        if (root.startsWith(QLatin1String("/proc")) || root.startsWith(QLatin1String("/sys")) ||
+            root.startsWith(QLatin1String("/dev")) || root.startsWith(QLatin1String("/run")) ||
+            root.startsWith(QLatin1String("/boot")))
+            continue;
+        out.push_back(root.toStdString());
+    }
+    out.push_back("/");
+    return out;
+}
+
+} // namespace
 
 bool QtWeb::OpenFile(const std::string& path, std::string* why) {
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString(path)))) return true;
@@ -61,7 +87,7 @@ GameApp::GameApp(const GameAppSetup& setup)
       g_(m_,
          screens::Services{dialogs_, web_, prompt_, rng_, setup.stateDir, setup.dataDir,
                            setup.appTitle, kOrvelsoftUrl, kOrvelsoftUpdateUrl, kGoblKlubUrl,
-                           &video_},
+                           &video_, &replay_, MountedVolumes},
          *this) {
     m_.HelpText = ComposeHelpText();
     // No sound card: one line in the log, and the game goes on silently.
@@ -73,6 +99,11 @@ GameApp::GameApp(const GameAppSetup& setup)
     windows_[ScreenId::QuickGame] = MakeQuickGameWindow(*this);
     windows_[ScreenId::Options] = MakeOptionsWindow(*this);
     windows_[ScreenId::Results] = MakeResultsWindow(*this);
+    windows_[ScreenId::Teams] = MakeTeamsWindow(*this);
+    windows_[ScreenId::NewTeam] = MakeNewTeamWindow(*this);
+    windows_[ScreenId::LoadBrowser] = MakeLoadBrowserWindow(*this);
+    windows_[ScreenId::ErrorReport] = MakeErrorReportWindow(*this);
+    windows_[ScreenId::Preview] = MakePreviewWindow(*this);
     for (auto& [id, w] : windows_)
         g_.available.insert(id);
 }
@@ -115,8 +146,22 @@ void GameApp::Show(ScreenId screen, ScreenId replaces) {
     w.raise();
     w.activateWindow();
     for (auto& [id, other] : windows_)
-        if (other.get() != &w) other->hide();
+        if (other.get() != &w && !Beside(id)) other->hide();
     emit Shown(static_cast<int>(screen));
+}
+
+void GameApp::ShowBeside(ScreenId screen) {
+    const auto it = windows_.find(screen);
+    if (it == windows_.end()) return;
+    it->second->Refresh();
+    it->second->showNormal();
+    it->second->raise();
+    it->second->activateWindow();
+    emit Shown(static_cast<int>(screen));
+}
+
+void GameApp::HideBeside(ScreenId screen) {
+    if (QWidget* w = Window(screen)) w->hide();
 }
 
 void GameApp::StartMatch(bool replay) {
@@ -164,10 +209,22 @@ void GameApp::Quit() {
 }
 
 void GameApp::Closed(ScreenId id) {
-    if (id == ScreenId::MainMenu)
+    switch (id) {
+    case ScreenId::MainMenu:
         Apply(g_.menu.Exit(g_), id);
-    else
+        return;
+    case ScreenId::Teams:
+        Apply(g_.teams.Exit(g_), id);
+        return;
+    case ScreenId::NewTeam:
+        Apply(Next::To(ScreenId::Teams), id);
+        return;
+    case ScreenId::Preview:
+        Apply(g_.preview.Escape(), id);
+        return;
+    default:
         Apply(Next::Quit(), id);
+    }
 }
 
 ScreenWindow::ScreenWindow(GameApp& app, ScreenId id) : app_(app), id_(id) {}

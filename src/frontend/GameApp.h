@@ -83,6 +83,8 @@ public:
 
     // ViewPort
     void Show(screens::ScreenId screen, screens::ScreenId replaces) override;
+    void ShowBeside(screens::ScreenId screen) override;
+    void HideBeside(screens::ScreenId screen) override;
     void StartMatch(bool replay) override;
     void Quit() override;
 

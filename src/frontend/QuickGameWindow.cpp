@@ -78,8 +78,10 @@ public:
         auto* mass = menu_->addAction(QStringLiteral("Изменить массу..."));
         menu_->addSeparator();
         preview_ = menu_->addMenu(QStringLiteral("Предварительный просмотр"));
-        for (const char* mode : {"640x480x8bit", "640x480x16bit", "640x480x24bit", "640x480x32bit"})
-            preview_->addAction(QString::fromUtf8(mode));
+        for (int bits : {8, 16, 24, 32})
+            connect(preview_->addAction(QStringLiteral("640x480x%1bit").arg(bits)),
+                    &QAction::triggered, this,
+                    [this, &g, &q, bits] { Apply(g.preview.Ask(g, q.SelectedRow, bits)); });
         connect(mass, &QAction::triggered, this,
                 [this, &app, &q] { RunMassEditor(app, this, q.SelectedRow); });
 

@@ -149,6 +149,10 @@ void MatchScreen::KeyDown(Key key) {
         return;
     }
 
+    if (replayMode_ && (key == Key::P || key == Key::N || key == Key::X)) {
+        ReplayKey(key);
+        return;
+    }
     const bool computer = m_.Gobla(m_.CurG).CompControl != 0;
     if (key == Key::Enter && turnPhase_ == TurnPhase::Aim && !gameOver_) {
         if (!replayMode_ && computer && m_.IsCompHOD != 0)

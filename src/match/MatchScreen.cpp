@@ -49,6 +49,10 @@ void MatchScreen::Init() {
     if (m_.CurG < 1 || m_.CurG > kMaxPlayers) m_.CurG = 1;
     m_.NewSgin = 0;
     m_.HintText.clear();
+    replayPaused_ = false;
+    replaySpeed_ = 1;
+    replayStrike_ = 0;
+    replaySteps_ = replayMode_ ? p_.replay.ReplayStepCount() : -1;
 
     if (!replayMode_) {
         m_.ReplaySlot =
@@ -100,7 +104,7 @@ void MatchScreen::GameKernel() {
     turnPhase_ = TurnPhase::Aim;
 
     if (replayMode_) {
-        m_.StatusText = kStatusReplay;
+        m_.StatusText = ReplayStatus();
         if (!ReplayStep()) {
             m_.StatusText = "Конец записи!";
             interval_[static_cast<std::size_t>(TimerId::Exit)] = kExitReplayMs;
@@ -148,16 +152,20 @@ bool MatchScreen::HasTarget(i16 p) const {
 }
 
 void MatchScreen::RunTick() {
-    if (busy_) return;
+    if (busy_ || (replayMode_ && replayPaused_)) return;
     busy_ = true;
-    if (AllStopped(m_)) {
-        EnableTimer(TimerId::Pause, true);
-        EnableTimer(TimerId::Run, false);
-        m_.StatusText = "Переход хода!";
-        return; // Busy stays set until the next strike
+    // A faster replay takes more motion steps per tick, never other steps.
+    const int steps = replayMode_ ? replaySpeed_ : 1;
+    for (int k = 0; k < steps; ++k) {
+        if (!MotionStep()) {
+            if (k > 0) {
+                for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
+                    p_.scene.PlacePiece(i);
+            }
+            StopMotion();
+            return; // Busy stays set until the next strike
+        }
     }
-    NoteLoad(PhysicsStep(m_, 1.0, this));
-    ++physicsTicks_;
     if (camFollow_ >= 1 && camGoalY_ == kCamGoalReached) {
         const GoblaRec& g = m_.Gobla(camFollow_);
         m_.TargetX = SceneX(g.Xpos);
@@ -169,7 +177,22 @@ void MatchScreen::RunTick() {
     busy_ = false;
 }
 
+bool MatchScreen::MotionStep() {
+    if (AllStopped(m_)) return false;
+    NoteLoad(PhysicsStep(m_, 1.0, this));
+    ++physicsTicks_;
+    return true;
+}
+
+void MatchScreen::StopMotion() {
+    moving_ = false;
+    EnableTimer(TimerId::Pause, true);
+    EnableTimer(TimerId::Run, false);
+    m_.StatusText = "Переход хода!";
+}
+
 void MatchScreen::PauseTick() {
+    if (replayMode_ && replayPaused_) return; // fires again once resumed
     EnableTimer(TimerId::Pause, false);
     m_.HintText.clear();
 
@@ -359,6 +382,7 @@ void MatchScreen::PlaySound(int slot, i32 volume) {
 
 void MatchScreen::StartMotion() {
     busy_ = false;
+    moving_ = true;
     EnableTimer(TimerId::Run, true);
 }
 
@@ -404,6 +428,8 @@ bool MatchScreen::ReplayStep() {
     StrikeRecord s;
     i16 pot = 0;
     if (!p_.replay.ReadReplayStep(s, pot)) return false;
+    ++replayStrike_;
+    m_.StatusText = ReplayStatus();
     m_.StrikeForce = 0;
     if (m_.IsCompHOD != 0) {
         m_.CompStrike = s;
@@ -422,8 +448,37 @@ bool MatchScreen::ReplayStep() {
     return true;
 }
 
+std::string MatchScreen::ReplayStatus() const {
+    std::string s = "Повтор: удар " + std::to_string(replayStrike_);
+    if (replaySteps_ >= 0) s += " из " + std::to_string(replaySteps_);
+    if (replayPaused_) s += " (пауза)";
+    return s;
+}
+
+void MatchScreen::ReplayKey(Key key) {
+    if (!replayMode_ || gameOver_) return;
+    if (key == Key::X) {
+        replaySpeed_ = replaySpeed_ >= 4 ? 1 : replaySpeed_ * 2;
+        return;
+    }
+    if (key == Key::P) {
+        replayPaused_ = !replayPaused_;
+    } else if (key == Key::N && moving_ && !busy_) {
+        // The pieces come to rest now, step by step as they would have.
+        while (MotionStep()) {
+        }
+        for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
+            p_.scene.PlacePiece(i);
+        busy_ = true;
+        StopMotion();
+        if (!replayPaused_) PauseTick(); // and the next strike follows at once
+        return;
+    }
+    if (moving_) m_.StatusText = ReplayStatus();
+}
+
 void MatchScreen::ExecuteLoadedStep() {
-    m_.StatusText = kStatusReplay;
+    m_.StatusText = ReplayStatus();
     if (m_.StrikeForce != 0) {
         ShowPotOverCurrent();
         GorApply();
@@ -433,7 +488,7 @@ void MatchScreen::ExecuteLoadedStep() {
 }
 
 void MatchScreen::GorTick() {
-    if (busy_) return;
+    if (busy_ || (replayMode_ && replayPaused_)) return;
     busy_ = true;
     const double F = m_.StrikeForce;
     const GoblaRec& cur = m_.Gobla(m_.CurG);

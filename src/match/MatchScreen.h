@@ -71,6 +71,11 @@ public:
     i16 CamHeight() const { return camHeight_; }
     double PotTime() const { return potTime_; }
     const std::string& BigText() const { return bigText_; }
+    // The replay viewer: paused, speed 1, 2 or 4 motion steps per tick, and
+    // the strike being played of how many.
+    bool ReplayPaused() const { return replayPaused_; }
+    int ReplaySpeed() const { return replaySpeed_; }
+    int ReplayStrike() const { return replayStrike_; }
 
     // Every text drawn over the picture this frame, names over pieces included.
     std::vector<TextItem> Overlay() const;
@@ -120,6 +125,10 @@ private:
     void ShowPotOverCurrent();
     void HideAim();
     void StartPotIfPhase(); // G
+    std::string ReplayStatus() const;
+    void ReplayKey(Key key); // P, N, X
+    void StopMotion();
+    bool MotionStep(); // false once every piece rests
 
     // Camera.
     void LookAtCenterFrame();
@@ -151,6 +160,12 @@ private:
     i16 camHeight_ = 0;
     i16 camFollow_ = 0;
     i16 camGoalX_ = 0, camGoalY_ = 0, camGoalZ_ = 0;
+
+    bool moving_ = false;
+    bool replayPaused_ = false;
+    int replaySpeed_ = 1;
+    int replayStrike_ = 0;
+    int replaySteps_ = -1;
 
     bool unloaded_ = false;
     long strikes_ = 0;

@@ -12,7 +12,6 @@ inline constexpr const char* kStatusHumanTurn =
     "Выберите точку и направление удара клавишами 1,3 и 7,9 цифровой клавиатуры.Затем жмите "
     "ПРОБЕЛ!";
 inline constexpr const char* kStatusCompBlind = "Ходит комп!!! Не глядя!!!...";
-inline constexpr const char* kStatusReplay = "Воспроизведение...";
 inline constexpr const char* kHintPauseOff = "Чтобы выключить такую паузу, нажмите F6.";
 inline constexpr const char* kHintCentre = "Камера смотрит на: центр стола";
 

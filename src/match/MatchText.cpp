@@ -22,6 +22,11 @@ std::string MatchScreen::StatusLine() const {
     s += "[F8:Звук <";
     s += m_.Sound != 0 ? "вкл>]" : "выкл>]";
     s += "  [F9/[,]:Камера]";
+    if (replayMode_) {
+        s += "  [P:Пауза <";
+        s += replayPaused_ ? "вкл>]" : "выкл>]";
+        s += "  [N:Следующий удар]  [X:Скорость x" + std::to_string(replaySpeed_) + "]";
+    }
     return s;
 }
 

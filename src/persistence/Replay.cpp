@@ -110,6 +110,12 @@ void FileReplay::LoadReplayText(std::string_view bytes, const std::string& path)
         if (lines_.Upper(i) == "[GAME]") {
             pos_ = i + 1;
             reading_ = true;
+            // Counted once, for the viewer's "удар k из n"; a damaged step ends the count.
+            steps_ = 0;
+            StrikeRecord s;
+            i16 pot = 0;
+            for (std::size_t at = pos_; ParseReplayStep(lines_, at, s, pot);)
+                ++steps_;
             dialogs_.SetBusy(false);
             return;
         }

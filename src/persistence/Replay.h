@@ -23,6 +23,7 @@ public:
     void CloseReplayRecord() override;
     bool ReadReplayStep(StrikeRecord& strike, i16& pot) override;
     void CloseReplayRead() override;
+    int ReplayStepCount() const override { return steps_; }
 
     // Reads the snapshot into the match state and stops at the first step.
     // MaxGamers is 0 afterwards when the load failed (already shown and logged).
@@ -51,6 +52,7 @@ private:
     TextLines lines_;
     std::size_t pos_ = 0;
     bool reading_ = false;
+    int steps_ = -1;
 };
 
 // The bytes a recording starts with (comment, snapshot, "[game]"), and those

@@ -32,6 +32,8 @@ enum class Key {
     BracketRight,
     Greater,
     Less,
+    P, // replay: pause
+    X, // replay: speed
 };
 
 // Device scan codes of the held-keys table (the DirectInput numbering).
@@ -135,6 +137,8 @@ public:
     // Next recorded step; false at the end of the recording.
     virtual bool ReadReplayStep(StrikeRecord& strike, i16& pot) = 0;
     virtual void CloseReplayRead() = 0;
+    // Steps of the recording being read, from its first (-1: not known).
+    virtual int ReplayStepCount() const { return -1; }
 };
 
 class SaveGamePort {

@@ -37,7 +37,7 @@ constexpr Ext kExtended[] = {
 };
 
 constexpr int kScanY = 0x15, kScanN = 0x31, kScanBracketL = 0x1A, kScanBracketR = 0x1B;
-constexpr int kScanComma = 0x33, kScanPeriod = 0x34;
+constexpr int kScanComma = 0x33, kScanPeriod = 0x34, kScanP = 0x19, kScanX = 0x2D;
 
 } // namespace
 
@@ -155,6 +155,10 @@ Key KeyOfEvent(const QKeyEvent& e) {
         return Key::Y;
     case Qt::Key_N:
         return Key::N;
+    case Qt::Key_P:
+        return Key::P;
+    case Qt::Key_X:
+        return Key::X;
     case Qt::Key_F1:
         return Key::F1;
     case Qt::Key_F3:
@@ -183,7 +187,8 @@ Key KeyOfEvent(const QKeyEvent& e) {
     const QString t = e.text();
     if (t == QStringLiteral(">")) return Key::Greater;
     if (t == QStringLiteral("<")) return Key::Less;
-    // Other layouts: the key's place decides (Н is on Y, Т on N, Х and Ъ on the brackets).
+    // Other layouts: the key's place decides (Н is on Y, Т on N, З on P, Ч on X,
+    // Х and Ъ on the brackets).
     const int scan = e.nativeScanCode() != 0 ? ScanOfX11(e.nativeScanCode()) : 0;
     const bool shift = (e.modifiers() & Qt::ShiftModifier) != 0;
     switch (scan) {
@@ -191,6 +196,10 @@ Key KeyOfEvent(const QKeyEvent& e) {
         return Key::Y;
     case kScanN:
         return Key::N;
+    case kScanP:
+        return Key::P;
+    case kScanX:
+        return Key::X;
     case kScanBracketL:
         return Key::BracketLeft;
     case kScanBracketR:
@@ -204,6 +213,8 @@ Key KeyOfEvent(const QKeyEvent& e) {
     }
     if (t.compare(QStringLiteral("н"), Qt::CaseInsensitive) == 0) return Key::Y;
     if (t.compare(QStringLiteral("т"), Qt::CaseInsensitive) == 0) return Key::N;
+    if (t.compare(QStringLiteral("з"), Qt::CaseInsensitive) == 0) return Key::P;
+    if (t.compare(QStringLiteral("ч"), Qt::CaseInsensitive) == 0) return Key::X;
     return Key::Other;
 }
 
