@@ -30,7 +30,7 @@ def main():
         shot(docs + "/main-menu.png")
         game.press("Быстрая игра")
         game.wait("ГОБЛА!!!", "push button")
-        for i in range(4):
+        for i in range(2):
             game.check("Комп", True, index=i)
         game.press("ГОБЛА!!!")
         time.sleep(8)
