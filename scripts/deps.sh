@@ -9,6 +9,8 @@ pkgs=(
   libgif-dev xvfb xauth fonts-dejavu-core qt6-translations-l10n
   # the end-to-end tests drive the game through the accessibility interface
   dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  # the Debian package and its checks
+  dpkg-dev fakeroot lintian desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -3,28 +3,29 @@
 #include "devices/display/QtDisplay.h"
 #include "frontend/GameApp.h"
 #include "frontend/MatchWindow.h"
+#include "frontend/QtDialogs.h"
+#include "persistence/ErrorLog.h"
 #include "persistence/TextFile.h"
 #include "state/Module1.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTemporaryDir>
 #include <QTranslator>
 
 #include <cstdlib>
-#include <filesystem>
+#include <memory>
 #include <string>
 
 namespace {
 
-// A build that is run where it was built finds the data in the source tree.
-std::string GameDataDir() {
-    std::string dir = kv::DataDir();
-    const char* chosen = std::getenv("KVELMAR2_DATA");
-    std::error_code ec;
-    if ((chosen == nullptr || *chosen == 0) && !std::filesystem::is_directory(dir + "mesh", ec))
-        dir = KV_SOURCE_DATADIR "/";
-    return dir;
+QIcon GameIcon() {
+    QIcon icon;
+    for (int size : {48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/kvelmar2-%1.png").arg(size));
+    return icon;
 }
 
 } // namespace
@@ -35,6 +36,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("kvelmar2"));
     const std::string title = "Kvelmar II: Zantor Билд" + std::to_string(kv::kBuild);
     QApplication::setApplicationDisplayName(QString::fromStdString(title));
+    QApplication::setDesktopFileName(QStringLiteral("org.orvelsoft.kvelmar2"));
+    QApplication::setWindowIcon(GameIcon());
     // The screens hide and show one another: only the program's own exit ends it.
     QApplication::setQuitOnLastWindowClosed(false);
     // Qt's own buttons and dialogs speak Russian too.
@@ -43,10 +46,29 @@ int main(int argc, char** argv) {
                 QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qt);
 
+    kv::QtDialogs dialogs(title);
     kv::GameAppSetup setup;
-    setup.dataDir = GameDataDir();
-    setup.stateDir = kv::StateDir();
     setup.appTitle = title;
+    setup.stateDir = kv::StateDir();
+    // An unusable state folder: the files of this run go to a folder that
+    // vanishes with it, so the match goes on and nothing is kept.
+    std::unique_ptr<QTemporaryDir> scratch;
+    if (!kv::StateDirWritable(setup.stateDir)) {
+        dialogs.Message(kv::StateDirUnusableText(setup.stateDir), kv::MsgIcon::Warning,
+                        kv::MsgButtons::Ok);
+        scratch = std::make_unique<QTemporaryDir>();
+        const std::string dir = scratch->path().toStdString();
+        ::setenv("KVELMAR2_HOME", dir.c_str(), 1);
+        setup.stateDir = kv::StateDir();
+    }
+    setup.dataDir = kv::DataDir();
+    if (!kv::HasGameData(setup.dataDir)) {
+        const std::string text = kv::MissingDataText(setup.dataDir);
+        kv::LogError(text);
+        dialogs.Message(text, kv::MsgIcon::Critical, kv::MsgButtons::Ok);
+        return 1;
+    }
+
     kv::GameApp game(setup);
     game.Start();
     return game.Quitting() ? 0 : app.exec();

@@ -1,4 +1,5 @@
 // kvelmar2-sim: plays matches of computer players and replays without a window.
+#include "persistence/TextFile.h"
 #include "sim/SimOptions.h"
 #include "sim/SimRun.h"
 
@@ -13,6 +14,10 @@ int main(int argc, char** argv) {
     if (!o) {
         std::cerr << error << "\n\n" << kv::sim::UsageText();
         return 2;
+    }
+    if (o->command != kv::sim::Command::Help && !kv::HasGameData(kv::DataDir())) {
+        std::cerr << kv::MissingDataText(kv::DataDir()) << '\n';
+        return 1;
     }
     switch (o->command) {
     case kv::sim::Command::Help:

@@ -147,3 +147,18 @@ class Game:
         except subprocess.TimeoutExpired:
             self.proc.kill()
             raise Failure("the game did not end")
+
+    def skip_splash(self, timeout=10):
+        """Skips the splash slide show with a key press when it shows first."""
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            if self.shown("Быстрая игра", "push button"):
+                return
+            if self.shown(SPLASH_TITLE):
+                pyatspi.Registry.generateKeyboardEvent(0xff0d, None, pyatspi.KEY_SYM)
+                log("заставка пропущена")
+                return
+            time.sleep(0.2)
+
+
+SPLASH_TITLE = "Добро пожаловать в игру Kvelmar II !"

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Checks a built package as it installs: unpacked into a temporary root, its
+# desktop entry and metainfo validated there, the unpacked runner plays a
+# match, and the unpacked game (under xvfb-run) reaches its main menu.
+#   tests/package/check.sh PACKAGE.deb
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+deb=$(realpath "$1")
+root=$(mktemp -d)
+trap 'rm -rf "$root"' EXIT
+dpkg-deb -x "$deb" "$root"
+id=org.orvelsoft.kvelmar2
+desktop-file-validate "$root/usr/share/applications/$id.desktop"
+appstreamcli validate --no-net "$root/usr/share/metainfo/$id.metainfo.xml"
+for size in 48x48 64x64 128x128 256x256 scalable; do
+  ls "$root/usr/share/icons/hicolor/$size/apps/$id".* >/dev/null
+done
+man -l "$root/usr/share/man/man6/kvelmar2-sim.6.gz" >/dev/null
+
+bin=$root/usr/games
+[ -x "$bin/kvelmar2" ] || bin=$root/usr/bin
+export KVELMAR2_HOME=$root/home
+KVELMAR2_DATA='' "$bin/kvelmar2-sim" series --matches 2 --players 4 --json >"$root/series.json"
+grep -q '"matches"' "$root/series.json"
+echo "kvelmar2-sim: серия из двух матчей сыграна"
+
+xvfb-run -a -s '-screen 0 1280x1024x24' \
+  "$here/../e2e/run.sh" "$here/../e2e/installed_e2e.py" "$bin/kvelmar2"
+echo "Пакет проверен: $deb"
