@@ -67,7 +67,10 @@ const char* UsageText() {
            "                                  воспроизвести повтор\n"
            "  kvelmar2-sim series --matches N [параметры play]\n"
            "                                  серия матчей с подсчётом очков, как на\n"
-           "                                  экране итогов (10 матчей)\n"
+           "                                  экране итогов (10 матчей); с --teams\n"
+           "                                  и очки команд\n"
+           "  kvelmar2-sim info ФАЙЛ          описание сохраненной игры (.zvr) или\n"
+           "                                  повтора (.sav), как в окне загрузки\n"
            "Параметры play:\n"
            "  --players N            число игроков, 2..8 (2)\n"
            "  --teams N              командная игра N на N, 1..4, вместо --players\n"
@@ -143,6 +146,15 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             error = "Не задан файл повтора.";
             return std::nullopt;
         }
+        return o;
+    }
+    if (args[0] == "info") {
+        o.command = Command::Info;
+        if (args.size() != 2 || args[1].empty() || args[1][0] == '-') {
+            error = args.size() < 2 ? "Не задан файл." : "Лишний параметр: " + args.back() + ".";
+            return std::nullopt;
+        }
+        o.file = args[1];
         return o;
     }
     if (args[0] != "play" && args[0] != "series") {

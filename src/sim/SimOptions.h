@@ -39,13 +39,14 @@ struct ReplayOptions {
     bool trace = false;
 };
 
-enum class Command { Play, Replay, Series, Help };
+enum class Command { Play, Replay, Series, Info, Help };
 
 struct Options {
     Command command = Command::Help;
     PlayOptions play;
     ReplayOptions replay;
     int matches = 10; // series
+    std::string file; // info
 };
 
 // Parses argv (without the program name). On a bad option returns nothing and

@@ -52,11 +52,21 @@ public:
 // The screens of a headless run: no files kept, the dialogs given.
 struct SimGame {
     SimGame(Module1& m, DialogPort& dialogs, std::uint64_t seed)
-        : rng(seed),
-          g(m,
-            screens::Services{dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", {}, {}, {},
-                              nullptr, nullptr, {}},
-            view) {}
+        : rng(seed), g(m,
+                       screens::Services{dialogs,
+                                         web,
+                                         prompt,
+                                         rng,
+                                         {},
+                                         DataDir(),
+                                         "kvelmar2-sim",
+                                         {},
+                                         {},
+                                         {},
+                                         nullptr,
+                                         nullptr,
+                                         {}},
+                       view) {}
     NoWeb web;
     NoPrompt prompt;
     SimView view;
@@ -317,13 +327,16 @@ int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ost
         RunMatch(m, replay, false, p.seed + static_cast<std::uint64_t>(i), p.maxStrikes, {},
                  &g.flow);
         if (i > 0) json += ", ";
-        json +=
-            "{\"turn_order\": " + turnOrder + ", \"finishing_order\": " + Places(m, m.WS) +
-            ", \"winner\": " + std::to_string(m.Winner > 0 ? m.Winner : 0) +
-            ", \"alive\": " + std::to_string(AliveCount(m)) +
-            ", \"round\": " + Scores(m, &GoblaRec::ScoreF, &GoblaRec::ScoreL, &GoblaRec::ScoreA) +
-            ", \"total\": " +
-            Scores(m, &GoblaRec::ScoreFTotal, &GoblaRec::ScoreLTotal, &GoblaRec::ScoreATotal) + "}";
+        json += "{\"turn_order\": " + turnOrder + ", \"finishing_order\": " + Places(m, m.WS) +
+                ", \"winner\": " + std::to_string(m.Winner > 0 ? m.Winner : 0) +
+                ", \"alive\": " + std::to_string(AliveCount(m)) + ", \"round\": " +
+                Scores(m, &GoblaRec::ScoreF, &GoblaRec::ScoreL, &GoblaRec::ScoreA) +
+                ", \"total\": " +
+                Scores(m, &GoblaRec::ScoreFTotal, &GoblaRec::ScoreLTotal, &GoblaRec::ScoreATotal);
+        if (m.ZI != 0)
+            json += ", \"team_scores\": [" + std::to_string(m.rc(m.N1).Score) + ", " +
+                    std::to_string(m.rc(m.N2).Score) + "]";
+        json += "}";
     }
     json += "]}";
     if (p.json) {
@@ -333,8 +346,24 @@ int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ost
         for (int s = 1; s <= m.MaxGamers; ++s)
             out << "  " << s << ". " << m.Gobla(s).RName << ": " << m.Gobla(s).ScoreFTotal << ", "
                 << m.Gobla(s).ScoreLTotal << ", " << m.Gobla(s).ScoreATotal << "\n";
+        if (m.ZI != 0)
+            out << "Очки команд (как на экране итогов): " << g.results.team1 << ": "
+                << g.results.team1Score << "; " << g.results.team2 << ": " << g.results.team2Score
+                << "\n";
     }
     return 0;
+}
+
+int InfoCommand(const std::string& file, std::ostream& out, std::ostream& err) {
+    const std::string upper = UpperCp1251(file);
+    const bool replay = upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".SAV") == 0;
+    std::string text;
+    const bool ok = screens::LoadFileInfo(
+        file, replay ? screens::LoadMode::Replays : screens::LoadMode::Games, &text);
+    for (std::size_t at; (at = text.find("\r\n")) != std::string::npos;)
+        text.replace(at, 2, "\n");
+    (ok ? out : err) << text << "\n";
+    return ok ? 0 : 1;
 }
 
 } // namespace kv::sim

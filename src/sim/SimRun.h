@@ -33,5 +33,7 @@ int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err);
 int ReplayCommand(const ReplayOptions& r, std::ostream& out, std::ostream& err);
 // A series of computer matches scored as the results screen scores it.
 int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ostream& err);
+// The load browser's description of a saved game or replay (".sav": a replay).
+int InfoCommand(const std::string& file, std::ostream& out, std::ostream& err);
 
 } // namespace kv::sim

@@ -15,7 +15,9 @@ int main(int argc, char** argv) {
         std::cerr << error << "\n\n" << kv::sim::UsageText();
         return 2;
     }
-    if (o->command != kv::sim::Command::Help && !kv::HasGameData(kv::DataDir())) {
+    const bool needsData =
+        o->command != kv::sim::Command::Help && o->command != kv::sim::Command::Info;
+    if (needsData && !kv::HasGameData(kv::DataDir())) {
         std::cerr << kv::MissingDataText(kv::DataDir()) << '\n';
         return 1;
     }
@@ -29,6 +31,8 @@ int main(int argc, char** argv) {
         return kv::sim::ReplayCommand(o->replay, std::cout, std::cerr);
     case kv::sim::Command::Series:
         return kv::sim::SeriesCommand(o->play, o->matches, std::cout, std::cerr);
+    case kv::sim::Command::Info:
+        return kv::sim::InfoCommand(o->file, std::cout, std::cerr);
     }
     return 0;
 }

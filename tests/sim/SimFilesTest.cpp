@@ -117,3 +117,39 @@ TEST(SimFiles, ARecordingCutShortIsNeverASuccess) {
     whole.record = (dir.path / "whole.sav").string();
     EXPECT_EQ(Play(whole, out), 0);
 }
+
+TEST(SimFiles, InfoDescribesAFileAsTheLoadBrowserDoes) {
+    TempDir dir;
+    kv::sim::PlayOptions p;
+    p.teams = 2;
+    p.record = (dir.path / "team.sav").string();
+    std::string live;
+    ASSERT_EQ(Play(p, live), 0);
+    std::ostringstream o, e;
+    ASSERT_EQ(kv::sim::InfoCommand(p.record, o, e), 0) << e.str();
+    EXPECT_EQ(o.str().rfind("Повтор записан Kvelmarой:\n\nKvelmar II Билд 1408\n", 0), 0U);
+    EXPECT_NE(o.str().find("\n\nКомандная игра:Да\nИгроков:4\n"), std::string::npos) << o.str();
+    std::ostringstream o2, e2;
+    EXPECT_EQ(kv::sim::InfoCommand((dir.path / "none.zvr").string(), o2, e2), 1);
+    EXPECT_EQ(e2.str(), "Указанный файл не существует!\n");
+}
+
+TEST(SimFiles, TeamSeriesKeepsTheTeamsScores) {
+    kv::sim::PlayOptions p;
+    p.teams = 1;
+    p.json = true;
+    std::ostringstream o, e;
+    ASSERT_EQ(kv::sim::SeriesCommand(p, 3, o, e), 0) << e.str();
+    const std::string s = o.str();
+    int total = 0, matches = 0;
+    for (auto at = s.find("\"team_scores\": ["); at != std::string::npos;
+         at = s.find("\"team_scores\": [", at + 1)) {
+        int a = 0, b = 0;
+        ASSERT_EQ(std::sscanf(s.c_str() + at, "\"team_scores\": [%d, %d]", &a, &b), 2);
+        EXPECT_GE(a + b, total) << "the scores run on through the series";
+        total = a + b;
+        ++matches;
+    }
+    EXPECT_EQ(matches, 3);
+    EXPECT_GT(total, 0);
+}

@@ -37,11 +37,16 @@ TEST(SimOptions, ReadsEveryOption) {
     ASSERT_TRUE(o);
     EXPECT_EQ(std::tuple(o->command, o->replay.file, o->replay.json),
               std::tuple(Command::Replay, "a.sav", true));
+    o = Parse({"info", "Партия.zvr"});
+    ASSERT_TRUE(o);
+    EXPECT_EQ(std::tuple(o->command, o->file), std::tuple(Command::Info, "Партия.zvr"));
 }
 
 TEST(SimOptions, RejectsBadValuesWithAMessage) {
     const std::vector<std::vector<std::string>> bad = {
         {"play", "--players", "9"},
+        {"info"},
+        {"info", "a.zvr", "b.zvr"},
         {"play", "--players", "x"},
         {"play", "--table", "150x400"},
         {"play", "--friction", "nan"},
