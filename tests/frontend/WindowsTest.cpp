@@ -2,18 +2,23 @@
 // says what it is to the accessibility interface, and the controls follow
 // their models (enabled states, texts).
 #include "frontend/GameApp.h"
+#include "persistence/TextFile.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QOpenGLWidget>
+#include <QPlainTextEdit>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 namespace {
 
@@ -55,8 +60,9 @@ protected:
 };
 
 TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
-    for (ScreenId id :
-         {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results}) {
+    for (ScreenId id : {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options,
+                        ScreenId::Results, ScreenId::Teams, ScreenId::NewTeam,
+                        ScreenId::LoadBrowser, ScreenId::ErrorReport, ScreenId::Preview}) {
         QWidget* w = game_->Window(id);
         ASSERT_NE(w, nullptr);
         for (auto* b : w->findChildren<QAbstractButton*>()) {
@@ -75,7 +81,7 @@ TEST_F(WindowsTest, ControlsFollowTheirModels) {
     QWidget* menu = game_->Window(ScreenId::MainMenu);
     ASSERT_TRUE(menu->isVisible());
     // Screens the front end does not have are never a button that does nothing.
-    for (const char* c : {"Командная игра", "Хроника", "Заставка"}) {
+    for (const char* c : {"Хроника", "Заставка"}) {
         QAbstractButton* b = ButtonIn(ScreenId::MainMenu, QString::fromUtf8(c));
         ASSERT_NE(b, nullptr) << c;
         EXPECT_FALSE(b->isEnabled()) << c;
@@ -96,6 +102,92 @@ TEST_F(WindowsTest, ControlsFollowTheirModels) {
     for (auto* l : quick->findChildren<QLabel*>())
         counted = counted || l->text() == QStringLiteral("Играет игроков: 1");
     EXPECT_TRUE(counted);
+}
+
+TEST_F(WindowsTest, ATeamIsMadeThroughTheTeamWindows) {
+    QTest::mouseClick(ButtonIn(ScreenId::MainMenu, QStringLiteral("Командная игра")),
+                      Qt::LeftButton);
+    QWidget* teams = game_->Window(ScreenId::Teams);
+    ASSERT_TRUE(teams->isVisible());
+    QTest::mouseClick(ButtonIn(ScreenId::Teams, QStringLiteral("Создать...")), Qt::LeftButton);
+    QWidget* make = game_->Window(ScreenId::NewTeam);
+    ASSERT_TRUE(make->isVisible());
+    EXPECT_EQ(make->windowTitle(), QStringLiteral("Создание новой команды"));
+    QLineEdit* name = make->findChild<QLineEdit*>();
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("Команда1"));
+    name->setText(QStringLiteral("Лесные"));
+    QTest::mouseClick(ButtonIn(ScreenId::NewTeam, QStringLiteral("Создать")), Qt::LeftButton);
+    ASSERT_TRUE(teams->isVisible());
+    auto* list = teams->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    ASSERT_EQ(list->count(), 1);
+    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Лесные"));
+}
+
+TEST_F(WindowsTest, TheLoadBrowserShowsNamesAsTheyAreOnDisk) {
+    std::ofstream(dir_ + "Партия у окна.zvr") << "[general]\r\n";
+    std::ofstream(dir_ + "replay1.sav") << "[general]\r\n";
+    screens::GameScreens& g = game_->Screens();
+    game_->Apply(g.menu.LoadGame(g), ScreenId::MainMenu);
+    QWidget* b = game_->Window(ScreenId::LoadBrowser);
+    ASSERT_TRUE(b->isVisible());
+    EXPECT_TRUE(b->windowTitle().endsWith(QStringLiteral(": загрузка игры")));
+    QListWidget* files = nullptr;
+    for (auto* l : b->findChildren<QListWidget*>())
+        if (l->accessibleName() == QStringLiteral("Файлы:")) files = l;
+    ASSERT_NE(files, nullptr);
+    ASSERT_EQ(files->count(), 1);
+    EXPECT_EQ(files->item(0)->text(), QStringLiteral("Партия у окна.zvr"));
+    QAbstractButton* del = ButtonIn(ScreenId::LoadBrowser, QStringLiteral("Удалить"));
+    EXPECT_FALSE(del->isEnabled());
+    files->setCurrentRow(0);
+    EXPECT_TRUE(del->isEnabled());
+}
+
+TEST_F(WindowsTest, TheErrorReportStaysBesideTheMenuAndKeepsWhatIsTyped) {
+    screens::GameScreens& g = game_->Screens();
+    game_->Apply(g.menu.Report(g), ScreenId::MainMenu);
+    QWidget* report = game_->Window(ScreenId::ErrorReport);
+    ASSERT_TRUE(report->isVisible());
+    EXPECT_TRUE(game_->Window(ScreenId::MainMenu)->isVisible());
+    QPlainTextEdit* text = nullptr;
+    for (auto* t : report->findChildren<QPlainTextEdit*>())
+        if (!t->isReadOnly()) text = t;
+    ASSERT_NE(text, nullptr);
+    text->selectAll();
+    text->insertPlainText(QStringLiteral("Стол качается"));
+    EXPECT_TRUE(g.report.changed);
+    QTest::mouseClick(
+        ButtonIn(ScreenId::ErrorReport, QStringLiteral("&Сохранить и свернуть это окно")),
+        Qt::LeftButton);
+    EXPECT_FALSE(g.report.changed);
+    std::ifstream in(dir_ + "qvreport.rpt", std::ios::binary);
+    const std::string saved((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_EQ(saved, Utf8ToCp1251("Стол качается") + "\r\n");
+}
+
+TEST_F(WindowsTest, ThePreviewDrawsThePieceAndEscapeGoesBack) {
+    screens::GameScreens& g = game_->Screens();
+    game_->Apply(g.menu.QuickGame(g), ScreenId::MainMenu);
+    g.preview.meshPath = g.s.dataDir + "mesh/gobla3.x";
+    g.preview.caption = "Игрок Ирма - Круглая Гобла";
+    game_->Apply(screens::Next::To(ScreenId::Preview), ScreenId::QuickGame);
+    QWidget* w = game_->Window(ScreenId::Preview);
+    ASSERT_TRUE(w->isVisible());
+    auto* view = w->findChild<QOpenGLWidget*>();
+    ASSERT_NE(view, nullptr);
+    QTest::qWait(200);
+    EXPECT_GT(g.preview.angle, 0.0) << "the piece turns";
+    const QImage frame = view->grabFramebuffer();
+    int lit = 0;
+    for (int y = frame.height() / 4; y < frame.height() * 3 / 4; y += 4)
+        for (int x = frame.width() / 4; x < frame.width() * 3 / 4; x += 4)
+            lit += qGray(frame.pixel(x, y)) > 20 ? 1 : 0;
+    EXPECT_GT(lit, 10) << "the piece is drawn in the middle";
+    QTest::keyClick(w, Qt::Key_Escape);
+    EXPECT_FALSE(w->isVisible());
+    EXPECT_TRUE(game_->Window(ScreenId::QuickGame)->isVisible());
 }
 
 } // namespace
