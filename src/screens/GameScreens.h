@@ -9,6 +9,10 @@
 #include "screens/Options.h"
 #include "screens/QuickGame.h"
 #include "screens/Results.h"
+// The slide show, the chronicle, the about box and the emblem window.
+#include "screens/AboutEmblem.h"
+#include "screens/Chronicle.h"
+#include "screens/Splash.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
@@ -48,6 +52,12 @@ public:
     ResultsScreen results;
     MainMenu menu;
     ScreenFlow flow;
+    // The slide show, the chronicle, the about box and the emblem window.
+    SplashScreen splash;
+    ChronicleScreen chronicle;
+    ChronicleEventsScreen events;
+    AboutScreen about;
+    EmblemScreen emblem;
 
     // The screens the front end has; a menu entry for another one is disabled.
     std::set<ScreenId> available;
