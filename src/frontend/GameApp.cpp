@@ -73,6 +73,12 @@ GameApp::GameApp(const GameAppSetup& setup)
     windows_[ScreenId::QuickGame] = MakeQuickGameWindow(*this);
     windows_[ScreenId::Options] = MakeOptionsWindow(*this);
     windows_[ScreenId::Results] = MakeResultsWindow(*this);
+    // The slide show, the chronicle, the about box and the emblem window.
+    windows_[ScreenId::Splash] = MakeSplashWindow(*this);
+    windows_[ScreenId::Chronicle] = MakeChronicleWindow(*this);
+    windows_[ScreenId::ChronicleEvents] = MakeChronicleEventsWindow(*this);
+    windows_[ScreenId::About] = MakeAboutWindow(*this);
+    windows_[ScreenId::Emblem] = MakeEmblemWindow(*this);
     for (auto& [id, w] : windows_)
         g_.available.insert(id);
 }
@@ -80,9 +86,8 @@ GameApp::GameApp(const GameAppSetup& setup)
 GameApp::~GameApp() = default;
 
 void GameApp::Start() {
-    g_.menu.StartUp(g_);
-    if (quitting_) return;
-    g_.flow.Show(ScreenId::MainMenu);
+    // The slide show comes first; its end runs the menu's start-up.
+    g_.flow.Show(ScreenId::Splash);
 }
 
 QWidget* GameApp::Window(ScreenId id) const {
@@ -103,7 +108,7 @@ void GameApp::Apply(const Next& n, ScreenId from) {
 
 void GameApp::Show(ScreenId screen, ScreenId replaces) {
     const auto it = windows_.find(screen);
-    if (it == windows_.end()) return;
+    if (it == windows_.end() || quitting_) return;
     ScreenWindow& w = *it->second;
     w.Refresh();
     QWidget* old = Window(replaces);
@@ -117,6 +122,7 @@ void GameApp::Show(ScreenId screen, ScreenId replaces) {
     for (auto& [id, other] : windows_)
         if (other.get() != &w) other->hide();
     emit Shown(static_cast<int>(screen));
+    w.Opened(replaces);
 }
 
 void GameApp::StartMatch(bool replay) {
