@@ -1,7 +1,9 @@
-"""The game from the main menu to a series of two matches and out, as a player
-goes through it: the options for a small table without sound, the quick game
-with two computer players, the results, the next match, back and exit."""
+"""The game from its slide show to a series of two matches and out, as a player
+goes through it: the slide show skipped with a key, the options for a small
+table without sound, the quick game with two computer players, the results,
+the next match, an event of the chronicle, back and exit."""
 
+import os
 import shutil
 import sys
 import tempfile
@@ -17,12 +19,45 @@ def formula1_totals(game):
     return [int(c.split("\t")[0]) for c in cells if "\t" in c]
 
 
+SPLASH = "Добро пожаловать в игру Kvelmar II !"
+GAMEDATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "gamedata")
+
+
+def first_line_of_event(period, k):
+    """The first line of event k's description, as the data file has it."""
+    with open(os.path.join(GAMEDATA, "xron", "xron%d.dat" % period), encoding="cp1251") as f:
+        lines = f.read().splitlines()
+    return lines[lines.index("[%dEvDescr]" % k) + 1]
+
+
+def chronicle(game):
+    game.press("Хроника")
+    game.wait("Подробнее...", "push button")
+    game.select("Периоды", 2)
+    game.press("Подробнее...")
+    game.wait("События", "list")
+    game.check("Показывать текст целиком", True)
+    game.select("События", 1)
+    want = first_line_of_event(3, 1)
+    end = time.monotonic() + 10
+    while not game.text_of("Описание события").startswith(want):
+        if time.monotonic() > end:
+            raise Failure("the event shows '%s'" % game.text_of("Описание события")[:80])
+        time.sleep(0.2)
+    log("описание события показано")
+    game.press("< Назад")
+    game.wait("Подробнее...", "push button")
+    game.press("< Назад")
+    game.wait("Быстрая игра", "push button")
+
+
 def main():
     binary = sys.argv[1]
     home = tempfile.mkdtemp(prefix="kv-e2e-")
     game = Game(binary, home)
     try:
         game.app()
+        game.key(SPLASH, "space")
         game.wait("Быстрая игра", "push button")
         log("главное меню за %.2f с" % (time.monotonic() - game.started))
         if game.shown("Закрыть", "push button"):
@@ -59,6 +94,7 @@ def main():
         game.wait("ГОБЛА!!!", "push button")
         game.press("< Назад")
         game.wait("Быстрая игра", "push button")
+        chronicle(game)
         game.press("Выход")
         game.wait("Выйти из игры?", None)
         game.press("OK")
