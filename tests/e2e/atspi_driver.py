@@ -123,7 +123,20 @@ class Game:
     def select(self, name, index):
         """Selects the entry of the list called name."""
         n = self.wait(name, "list")
-        n.querySelection().selectChild(index)
+        try:
+            n.querySelection().selectChild(index)
+        except NotImplementedError:
+            # Qt's lists offer no selection interface: the entry's own action.
+            items = [n.getChildAtIndex(i) for i in range(n.childCount)]
+            items = [c for c in items if c is not None and c.getRoleName() == "list item"]
+            action = items[index].queryAction()
+            names = [action.getName(i) for i in range(action.nActions)]
+            for want in ("Toggle", "toggle", "Press", "press", "click"):
+                if want in names:
+                    action.doAction(names.index(want))
+                    break
+            else:
+                action.doAction(0)
         log("выбрано в", name, ":", index)
 
     def text_of(self, name, role="text"):

@@ -36,8 +36,8 @@ def chronicle(game):
     game.select("Периоды", 2)
     game.press("Подробнее...")
     game.wait("События", "list")
-    game.check("Показывать текст целиком", True)
     game.select("События", 1)
+    game.check("Показывать текст целиком", True)
     want = first_line_of_event(3, 1)
     end = time.monotonic() + 10
     while not game.text_of("Описание события").startswith(want):
@@ -102,7 +102,7 @@ def main():
         if code != 0:
             raise Failure("the game ended with code %s" % code)
         log("игра завершилась")
-    except Failure as e:
+    except Exception as e:
         log("СБОЙ:", e)
         if game.proc.poll() is None:
             game.proc.kill()
