@@ -8,7 +8,7 @@ pkgs=(
   qt6-base-dev libqt6opengl6-dev libassimp-dev libopenal-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libgif-dev xvfb xauth fonts-dejavu-core qt6-translations-l10n
   # the end-to-end tests drive the game through the accessibility interface
-  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0
+  dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 xdotool
   # the Debian package and its checks
   dpkg-dev fakeroot lintian desktop-file-utils appstream man-db
 )

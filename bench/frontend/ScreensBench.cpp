@@ -48,6 +48,7 @@ void BM_MatchStartAndEnd(benchmark::State& st) {
     const std::string dir = std::string(mkdtemp(tmpl)) + "/";
     GameApp game(GameAppSetup{KV_SOURCE_DATADIR "/", dir, "Kvelmar II: Zantor"});
     game.Start();
+    QTest::keyClick(game.Window(ScreenId::Splash), Qt::Key_Space); // the slide show
     screens::GameScreens& g = game.Screens();
     g.menu.CloseTour();
     Module1& m = game.State();

@@ -104,6 +104,12 @@ GameApp::GameApp(const GameAppSetup& setup)
     windows_[ScreenId::LoadBrowser] = MakeLoadBrowserWindow(*this);
     windows_[ScreenId::ErrorReport] = MakeErrorReportWindow(*this);
     windows_[ScreenId::Preview] = MakePreviewWindow(*this);
+    // The slide show, the chronicle, the about box and the emblem window.
+    windows_[ScreenId::Splash] = MakeSplashWindow(*this);
+    windows_[ScreenId::Chronicle] = MakeChronicleWindow(*this);
+    windows_[ScreenId::ChronicleEvents] = MakeChronicleEventsWindow(*this);
+    windows_[ScreenId::About] = MakeAboutWindow(*this);
+    windows_[ScreenId::Emblem] = MakeEmblemWindow(*this);
     for (auto& [id, w] : windows_)
         g_.available.insert(id);
 }
@@ -111,9 +117,8 @@ GameApp::GameApp(const GameAppSetup& setup)
 GameApp::~GameApp() = default;
 
 void GameApp::Start() {
-    g_.menu.StartUp(g_);
-    if (quitting_) return;
-    g_.flow.Show(ScreenId::MainMenu);
+    // The slide show comes first; its end runs the menu's start-up.
+    g_.flow.Show(ScreenId::Splash);
 }
 
 QWidget* GameApp::Window(ScreenId id) const {
@@ -134,7 +139,7 @@ void GameApp::Apply(const Next& n, ScreenId from) {
 
 void GameApp::Show(ScreenId screen, ScreenId replaces) {
     const auto it = windows_.find(screen);
-    if (it == windows_.end()) return;
+    if (it == windows_.end() || quitting_) return;
     ScreenWindow& w = *it->second;
     w.Refresh();
     QWidget* old = Window(replaces);
@@ -148,6 +153,7 @@ void GameApp::Show(ScreenId screen, ScreenId replaces) {
     for (auto& [id, other] : windows_)
         if (other.get() != &w && !Beside(id)) other->hide();
     emit Shown(static_cast<int>(screen));
+    w.Opened(replaces);
 }
 
 void GameApp::ShowBeside(ScreenId screen) {

@@ -16,6 +16,8 @@ public:
     screens::ScreenId Id() const { return id_; }
     // Shows the model's fields, texts and enabled states.
     virtual void Refresh() = 0;
+    // Just shown in the place of `from`: the window's load, where it has one.
+    virtual void Opened(screens::ScreenId from) { (void)from; }
 
 protected:
     void Apply(const screens::Next& n);

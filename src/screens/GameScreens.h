@@ -13,6 +13,10 @@
 #include "screens/QuickGame.h"
 #include "screens/Results.h"
 #include "screens/Teams.h"
+// The slide show, the chronicle, the about box and the emblem window.
+#include "screens/AboutEmblem.h"
+#include "screens/Chronicle.h"
+#include "screens/Splash.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
@@ -66,6 +70,12 @@ public:
     ErrorReport report;
     PiecePreview preview;
     ScreenFlow flow;
+    // The slide show, the chronicle, the about box and the emblem window.
+    SplashScreen splash;
+    ChronicleScreen chronicle;
+    ChronicleEventsScreen events;
+    AboutScreen about;
+    EmblemScreen emblem;
 
     // The screens the front end has; a menu entry for another one is disabled.
     std::set<ScreenId> available;

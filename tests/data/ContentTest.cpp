@@ -1,9 +1,10 @@
 // The content the front end reads, read the way it reads it: pictures decode at
-// the sizes their windows expect, the slide show names pictures that exist, the
-// chronicle viewer finds every event of every period, and the help pages link
-// only to pages and anchors that exist.
+// the sizes their windows expect, the slide show plays through the game's own
+// reader, the chronicle viewer finds every event of every period, and the help
+// pages link only to pages and anchors that exist.
 #include "DataFiles.h"
 #include "persistence/TextFile.h"
+#include "screens/ScreensRig.h"
 
 #include <gtest/gtest.h>
 
@@ -171,6 +172,58 @@ TEST(Content, HelpPagesLinkOnlyToPagesAndAnchorsThatExist) {
         }
     }
     EXPECT_GT(links, 10);
+}
+
+// The slide show played by the game's own reader, slide after slide on its
+// timer, with every picture decoded as the window decodes it.
+TEST(Content, SlideShowPlaysToItsEndThroughTheGamesReader) {
+    struct Slides : kv::screens::SlideView {
+        bool ShowPicture(const std::string& path, std::string* why) override {
+            shown.insert(fs::path(path).filename().string());
+            if (!Picture(path).isNull()) return true;
+            *why = "not decoded";
+            return false;
+        }
+        void ProcessEvents() override {}
+        std::set<std::string> shown;
+    } slides;
+    kv::test::ScreensRig r;
+    kv::screens::SplashScreen& s = r.g.splash;
+    kv::screens::Next next = s.Load(r.g, slides);
+    int timed = 0;
+    for (int i = 0; i < 100 && next == kv::screens::Next::Stay(); ++i) {
+        ASSERT_TRUE(s.slideTimer) << "a slide that waits for a key";
+        EXPECT_GE(s.slideMs, 500);
+        ++timed;
+        next = s.TimerTick(r.g, slides);
+    }
+    EXPECT_EQ(next, kv::screens::Next::To(kv::screens::ScreenId::MainMenu));
+    EXPECT_FALSE(r.Said("SlideMedia"));
+    EXPECT_GE(timed, 6);
+    for (const auto& e : fs::directory_iterator(GameData("splash"))) {
+        if (e.path().extension() != ".gif") continue;
+        EXPECT_TRUE(slides.shown.count(e.path().filename().string())) << e.path();
+    }
+}
+
+// All twelve chronicle files through the viewer's own readers.
+TEST(Content, ChronicleReadsEveryPeriodAndItsEventsThroughTheViewer) {
+    kv::test::ScreensRig r;
+    r.g.chronicle.Load(r.g);
+    for (int p = 1; p <= 6; ++p) {
+        SCOPED_TRACE(p);
+        EXPECT_GT(r.g.chronicle.texts[static_cast<size_t>(p - 1)].size(), 400u);
+        std::vector<kv::screens::ChronicleEvent> events;
+        ASSERT_TRUE(kv::screens::ReadChronicleEvents(r.g, p, events));
+        EXPECT_GE(events.size(), 8u);
+        std::set<std::string> texts;
+        for (const auto& e : events) {
+            EXPECT_FALSE(e.title.empty());
+            EXPECT_GT(e.description.size(), 80u) << e.title;
+            EXPECT_TRUE(texts.insert(e.description).second) << e.title;
+        }
+    }
+    EXPECT_TRUE(r.dialogs.messages.empty());
 }
 
 } // namespace

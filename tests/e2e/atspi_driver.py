@@ -13,6 +13,10 @@ class Failure(Exception):
     pass
 
 
+def re_escape(s):
+    return "".join("\\" + c if c in ".^$*+?()[]{}|\\" else c for c in s)
+
+
 def log(*args):
     print(*args, flush=True)
 
@@ -104,6 +108,40 @@ class Game:
                 return
         action.doAction(0)
         log("нажато:", name)
+
+    def key(self, window, keysym="space"):
+        """A key pressed on the window with that title, which is made active first."""
+        self.wait(window)
+        ids = subprocess.run(["xdotool", "search", "--name", "^%s$" % re_escape(window)],
+                             capture_output=True, text=True).stdout.split()
+        if not ids:
+            raise Failure("no X window '%s'" % window)
+        subprocess.run(["xdotool", "windowfocus", "--sync", ids[0]], check=False)
+        subprocess.run(["xdotool", "key", "--window", ids[0], keysym], check=True)
+        log("клавиша", keysym, "в окне", window)
+
+    def select(self, name, index):
+        """Selects the entry of the list called name."""
+        n = self.wait(name, "list")
+        try:
+            n.querySelection().selectChild(index)
+        except NotImplementedError:
+            # Qt's lists offer no selection interface: the entry's own action.
+            items = [n.getChildAtIndex(i) for i in range(n.childCount)]
+            items = [c for c in items if c is not None and c.getRoleName() == "list item"]
+            action = items[index].queryAction()
+            names = [action.getName(i) for i in range(action.nActions)]
+            for want in ("Toggle", "toggle", "Press", "press", "click"):
+                if want in names:
+                    action.doAction(names.index(want))
+                    break
+            else:
+                action.doAction(0)
+        log("выбрано в", name, ":", index)
+
+    def text_of(self, name, role="text"):
+        t = self.wait(name, role).queryText()
+        return t.getText(0, -1)
 
     def check(self, name, on, index=0):
         n = self.wait(name, "check box", index=index)

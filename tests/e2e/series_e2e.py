@@ -1,8 +1,13 @@
-"""The game from the main menu to a series of two matches and out, as a player
-goes through it: the options for a small table without sound, the quick game
-with two computer players, the results, the next match, back and exit."""
+"""The game from its slide show to a series of two matches and out, as a player
+goes through it: the slide show skipped with a key, the options for a small
+table without sound, the quick game with two computer players, the results,
+the next match; a team game of two computer teams to its results and the
+replay of it opened from the load browser and played to its end, fast; an
+event of the chronicle; back and exit."""
 
+import os
 import shutil
+import subprocess
 import sys
 import tempfile
 import time
@@ -17,12 +22,97 @@ def formula1_totals(game):
     return [int(c.split("\t")[0]) for c in cells if "\t" in c]
 
 
+SPLASH = "Добро пожаловать в игру Kvelmar II !"
+GAMEDATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "gamedata")
+
+
+def first_line_of_event(period, k):
+    """The first line of event k's description, as the data file has it."""
+    with open(os.path.join(GAMEDATA, "xron", "xron%d.dat" % period), encoding="cp1251") as f:
+        lines = f.read().splitlines()
+    return lines[lines.index("[%dEvDescr]" % k) + 1]
+
+
+def chronicle(game):
+    game.press("Хроника")
+    game.wait("Подробнее...", "push button")
+    game.select("Периоды", 2)
+    game.press("Подробнее...")
+    game.wait("События", "list")
+    game.select("События", 1)
+    game.check("Показывать текст целиком", True)
+    want = first_line_of_event(3, 1)
+    end = time.monotonic() + 10
+    while not game.text_of("Описание события").startswith(want):
+        if time.monotonic() > end:
+            raise Failure("the event shows '%s'" % game.text_of("Описание события")[:80])
+        time.sleep(0.2)
+    log("описание события показано")
+    game.press("< Назад")
+    game.wait("Подробнее...", "push button")
+    game.press("< Назад")
+    game.wait("Быстрая игра", "push button")
+
+
+def list_index(game, name, item):
+    n = game.wait(name, "list")
+    for i in range(n.childCount):
+        c = n.getChildAtIndex(i)
+        if c is not None and c.name == item:
+            return i
+    raise Failure("no '%s' in the list '%s'" % (item, name))
+
+
+def make_team(game, name):
+    game.press("Создать...")
+    game.wait("Название команды:", "text")
+    game.type_into("Название команды:", name)
+    game.check("Команда управляется компьютером", True)
+    game.press("Создать")
+    game.wait("Гобла!", "push button")
+
+
+def team_game_and_its_replay(game):
+    game.press("Командная игра")
+    game.wait("Гобла!", "push button")
+    make_team(game, "Северные")
+    make_team(game, "Южные")
+    for team in ("Северные", "Южные"):
+        game.select("Команды:", list_index(game, "Команды:", team))
+        game.press("В игру >")
+    game.wait("Количество игроков", "slider").queryValue().currentValue = 1
+    game.press("Гобла!")
+    game.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=180)
+    if not game.shown("Северные") or not game.shown("Южные"):
+        raise Failure("the results do not name the teams")
+    log("командная игра сыграна")
+
+    # The match just played is the third recorded in this run.
+    game.press("Загрузить повтор...")
+    game.press("Да")
+    game.wait("Загрузка повтора")
+    game.select("Файлы:", list_index(game, "Файлы:", "replay3.sav"))
+    game.press("Инфо")
+    game.press("OK")
+    started = time.monotonic()
+    game.press("Загрузить...")
+    game.wait_gone("Загрузить...", "push button")
+    time.sleep(1)
+    # X twice: four motion steps a tick.
+    subprocess.run(["xdotool", "key", "x", "x"], check=False)
+    game.wait("Загрузить...", "push button", timeout=180)
+    log("повтор доигран за %.1f с" % (time.monotonic() - started))
+    game.press("< Назад")
+    game.wait("Быстрая игра", "push button")
+
+
 def main():
     binary = sys.argv[1]
     home = tempfile.mkdtemp(prefix="kv-e2e-")
     game = Game(binary, home)
     try:
         game.app()
+        game.key(SPLASH, "space")
         game.wait("Быстрая игра", "push button")
         log("главное меню за %.2f с" % (time.monotonic() - game.started))
         if game.shown("Закрыть", "push button"):
@@ -59,6 +149,8 @@ def main():
         game.wait("ГОБЛА!!!", "push button")
         game.press("< Назад")
         game.wait("Быстрая игра", "push button")
+        team_game_and_its_replay(game)
+        chronicle(game)
         game.press("Выход")
         game.wait("Выйти из игры?", None)
         game.press("OK")
@@ -66,7 +158,7 @@ def main():
         if code != 0:
             raise Failure("the game ended with code %s" % code)
         log("игра завершилась")
-    except Failure as e:
+    except Exception as e:
         log("СБОЙ:", e)
         if game.proc.poll() is None:
             game.proc.kill()

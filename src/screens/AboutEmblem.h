@@ -1,0 +1,37 @@
+// The about box and the emblem window: content of the game's world, the
+// maker's and the club's pages; printing is the window's own.
+#pragma once
+
+#include "screens/Flow.h"
+
+#include <string>
+
+namespace kv::screens {
+
+class GameScreens;
+
+class AboutScreen {
+public:
+    static std::string Credits();
+    std::string Caption(const GameScreens& g) const;
+    void MakerPage(GameScreens& g);
+    Next Close();
+};
+
+class EmblemScreen {
+public:
+    static constexpr const char* kPrint = "Печать...";
+    static constexpr const char* kMakerPage = "Страница Orvelsoft";
+    static constexpr const char* kClubPage = "Страница Гоблного Клуба";
+    static constexpr const char* kClose = "Закрыть";
+
+    std::string Picture(const GameScreens& g) const;
+    std::string Caption(const GameScreens& g) const;
+    void MakerPage(GameScreens& g);
+    void ClubPage(GameScreens& g);
+    // The printer could not print: said and logged.
+    void PrintFailed(GameScreens& g, const std::string& why);
+    Next Close();
+};
+
+} // namespace kv::screens

@@ -1,0 +1,67 @@
+// The slide show of the program's first window: the SlideMedia file's reader,
+// the skips, and the one hand-over to the main menu. The window shows the
+// pictures and drives the slide timer from the fields here.
+#pragma once
+
+#include "persistence/TextFile.h"
+#include "screens/Flow.h"
+
+#include <string>
+
+namespace kv::screens {
+
+class GameScreens;
+
+// What the slide show asks of its window.
+class SlideView {
+public:
+    virtual ~SlideView() = default;
+    // Shows the picture; false with the reason in *why when it cannot be loaded.
+    virtual bool ShowPicture(const std::string& path, std::string* why) = 0;
+    // Lets the window paint and take the user's clicks and keys.
+    virtual void ProcessEvents() = 0;
+};
+
+inline constexpr const char* kSplashCaption = "Добро пожаловать в игру Kvelmar II !";
+inline constexpr const char* kSplashWait = "Подождите...";
+inline constexpr const char* kSlideMediaHeader = "[OrvelsoftSlideMedia]";
+
+// A slide's time as the file writes it: a 16-bit count of milliseconds, 0 for
+// "until skipped". False with the reason when it is no such number.
+bool SlideTime(const std::string& text, int& ms, std::string& why);
+
+class SplashScreen {
+public:
+    bool running = false; // the show may go on; a skip clears it
+    bool playing = false; // the file was recognised: clicks skip
+    std::string mediaPath;
+    std::string caption;
+    std::string picture;     // the slide shown; "" when none
+    bool waiting = false;    // the "Подождите..." label over the background
+    bool slideTimer = false; // the slide's time runs
+    int slideMs = 0;
+    bool Finished() const { return started_; }
+
+    // The window's load: the show starts; the main menu when it is already over.
+    Next Load(GameScreens& g, SlideView& view);
+    Next TimerTick(GameScreens& g, SlideView& view);
+    // A click on the picture or the label.
+    Next Click(GameScreens& g, SlideView& view);
+    Next Key(GameScreens& g, SlideView& view);
+
+private:
+    void StartMedia(GameScreens& g, SlideView& view);
+    void ShowSlide(GameScreens& g, SlideView& view);
+    void SlideError(GameScreens& g, SlideView& view, const std::string& why);
+    void Start(GameScreens& g, SlideView& view);
+    Next Handed();
+
+    TextLines file_;
+    std::size_t line_ = 0;
+    bool openFailed_ = false;
+    bool started_ = false;     // Start has begun in this run
+    bool handOver_ = false;    // Start is done: the menu is due
+    bool menuStarted_ = false; // the main menu's start-up ran in this program
+};
+
+} // namespace kv::screens
