@@ -118,7 +118,8 @@ private:
     void FinishWon();
     void PassTurn();
     bool HasTarget(i16 p) const;
-    void CompStrikeNow(); // the paused computer strikes at once, without spread
+    i16 LevelOf(i16 p) const; // the computer's strength for slot p
+    void CompStrikeNow();     // the paused computer strikes at once, without spread
     bool ReplayStep();
     void ExecuteLoadedStep();
     void Execute(const StrikeRecord& s);

@@ -66,12 +66,19 @@ struct TeamRec {
     i16 Score = 0;
     i16 CompControl = 0;
     i16 RType = 0;
+    i16 Level = 2; // the computer's strength (kLevelMaster), a key of our own
 };
 
 struct PipaRec {
     double X = 0;
     double Y = 0;
 };
+
+// Strengths of a computer player; the master plays as the game always has.
+inline constexpr i16 kLevelNovice = 0;
+inline constexpr i16 kLevelAmateur = 1;
+inline constexpr i16 kLevelMaster = 2;
+inline constexpr const char* kLevelNames[3] = {"Новичок", "Любитель", "Мастер"};
 
 // Strike point angle, direction angle, force (the computer's choice and a replay step alike).
 struct StrikeRecord {
@@ -97,6 +104,10 @@ struct Module1 {
     Table1<i16, kMaxPlayers> WS;
     Table1<TeamRec, kTeams> rc;
     Table1<PipaRec, kObstacles> pipa;
+    // Strength of each player slot when the computer plays it.
+    Table1<i16, kMaxPlayers> CompLevel{{kLevelMaster, kLevelMaster, kLevelMaster, kLevelMaster,
+                                        kLevelMaster, kLevelMaster, kLevelMaster, kLevelMaster,
+                                        kLevelMaster}};
 
     // Match counters and settings.
     i16 MaxGamers = 2;
