@@ -39,6 +39,7 @@ void MatchScreen::UpdateControl() {
 }
 
 void MatchScreen::LookAtCenterFrame() {
+    lookAtPiece_ = false;
     p_.scene.PlaceCenter(m_.TargetX, m_.TargetY, m_.TargetZ);
     p_.scene.LookAt(kLookAtCenter);
 }
@@ -165,6 +166,7 @@ bool MatchScreen::CamPosKeys(const KeyStateTable& k, long dx, long dz) {
     if (moved) {
         p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
         p_.scene.LookAt(camFollow_ >= 1 ? camFollow_ : kLookAtCenter);
+        lookAtPiece_ = camFollow_ >= 1;
     }
     return true;
 }

@@ -58,7 +58,9 @@ void MatchScreen::KeyBoardTick() {
         return;
     }
 
-    const bool space = Held(k, Scan::Space);
+    const bool space =
+        Held(k, Scan::Space) ||
+        (rightHeld_ && (turnPhase_ == TurnPhase::Aim || turnPhase_ == TurnPhase::Charge));
     // 2. Pot force.
     if (space && turnPhase_ == TurnPhase::PotCharge) {
         if (m_.StrikeForce < 100) m_.StrikeForce = static_cast<i16>(m_.StrikeForce + 2);
