@@ -34,6 +34,12 @@ inline constexpr int kModelObstacle = 5;
 inline constexpr int kModelWall = 6;
 inline constexpr i16 kBuild = 1408;
 
+// Strengths of a computer player; the master plays as the game always has.
+inline constexpr i16 kLevelNovice = 0;
+inline constexpr i16 kLevelAmateur = 1;
+inline constexpr i16 kLevelMaster = 2;
+inline constexpr const char* kLevelNames[3] = {"Новичок", "Любитель", "Мастер"};
+
 // Piece record; fields in their declared order (the saved game keys follow these names).
 struct GoblaRec {
     double Xpos = 0;
@@ -66,19 +72,13 @@ struct TeamRec {
     i16 Score = 0;
     i16 CompControl = 0;
     i16 RType = 0;
-    i16 Level = 2; // the computer's strength (kLevelMaster), a key of our own
+    i16 Level = kLevelMaster; // the computer's strength, a key of our own
 };
 
 struct PipaRec {
     double X = 0;
     double Y = 0;
 };
-
-// Strengths of a computer player; the master plays as the game always has.
-inline constexpr i16 kLevelNovice = 0;
-inline constexpr i16 kLevelAmateur = 1;
-inline constexpr i16 kLevelMaster = 2;
-inline constexpr const char* kLevelNames[3] = {"Новичок", "Любитель", "Мастер"};
 
 // Strike point angle, direction angle, force (the computer's choice and a replay step alike).
 struct StrikeRecord {
