@@ -119,6 +119,19 @@ TEST(MouseAim, WheelStepsAsTheKeypadAndTheRightButtonAsSpace) {
     wheel.s->MouseUp(MouseButton::Right);
     EXPECT_EQ(std::tuple(wheel.s->Phase(), wheel.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
     EXPECT_EQ(wheel.replay.written.at(0).strike.si, 20);
+
+    // Struck with SPACE while the right button is down: the next turn starts clean.
+    Rig both(2);
+    both.Start();
+    both.s->MouseDown(MouseButton::Right, 0, 0);
+    both.Charge(5);
+    ASSERT_EQ(both.s->Strikes(), 1);
+    both.Settle();
+    ASSERT_EQ(std::tuple(both.m.CurG, both.s->Phase()), std::tuple(2, TurnPhase::Aim));
+    both.KbTicks(5);
+    both.s->MouseUp(MouseButton::Right);
+    EXPECT_EQ(std::tuple(both.s->Phase(), both.m.StrikeForce, both.s->Strikes()),
+              std::tuple(TurnPhase::Aim, 0, 1));
 }
 
 TEST(MouseAim, NothingOutsideAHumansAimPhase) {
