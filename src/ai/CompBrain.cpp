@@ -17,40 +17,41 @@ double SpreadSize(const Module1& m) {
     return v >= 0.0f && v <= 0.1f ? static_cast<double>(v) : 0.0;
 }
 
-} // namespace
+bool IsOpponent(const Module1& m, const GoblaRec& me, int p, int k) {
+    if (k == p) return false;
+    const GoblaRec& g = m.Gobla(k);
+    if (g.Life == 0) return false;
+    if (m.ZI == kTrue && g.Com == me.Com) return false;
+    if (m.ZI != kTrue && m.ZI != kFalse) return false;
+    return true;
+}
 
-StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
-    StrikeRecord out;
-    const double Pi = m.Pi;
-    if (p < 1 || p > kPieceSlots) {
-        StrikeDir = 0;
-        m.StrikeForce = 0;
-        return out;
-    }
+int Players(const Module1& m) {
+    return m.MaxGamers < kMaxPlayers ? m.MaxGamers : kMaxPlayers;
+}
+
+// The nearest opponent, its distance kept rounded; 0 when there is none.
+int NearestTarget(const Module1& m, i16 p) {
     const GoblaRec& me = m.Gobla(p);
-
-    // Target: the nearest opponent, its distance kept rounded.
     double D = RoundI32(Hypot(m.MaxX, m.MaxY));
     int target = 0;
-    const int players = m.MaxGamers < kMaxPlayers ? m.MaxGamers : kMaxPlayers;
-    for (int k = 1; k <= players; ++k) {
-        if (k == p) continue;
+    for (int k = 1; k <= Players(m); ++k) {
+        if (!IsOpponent(m, me, p, k)) continue;
         const GoblaRec& g = m.Gobla(k);
-        if (g.Life == 0) continue;
-        if (m.ZI == kTrue && g.Com == me.Com) continue;
-        if (m.ZI != kTrue && m.ZI != kFalse) continue;
         const double d = Hypot(g.Xpos - me.Xpos, g.Ypos - me.Ypos);
         if (D > d) {
             target = k;
             D = RoundI32(d);
         }
     }
-    if (target == 0) {
-        // Nobody to aim at: a harmless zero strike instead of a missing target.
-        StrikeDir = 0;
-        m.StrikeForce = 0;
-        return out;
-    }
+    return target;
+}
+
+// Straight at the target, with the force that drives it over the edge beyond.
+StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
+    StrikeRecord out;
+    const double Pi = m.Pi;
+    const GoblaRec& me = m.Gobla(p);
     const GoblaRec& t = m.Gobla(target);
 
     // Aim.
@@ -122,6 +123,75 @@ StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
     out.ba = theta;
     out.pa = StrikeDir;
     out.si = f;
+    return out;
+}
+
+// How far a weaker player strays from the master's strike.
+struct Weakness {
+    double nearestChance;       // takes the nearest opponent, else any of them
+    double turn;                // direction error up to this many radians either way
+    double forceLow, forceHigh; // force factor range
+};
+
+Weakness WeaknessOf(i16 level) {
+    if (level <= kLevelNovice) return {0.0, 0.30, 0.55, 1.15};
+    return {0.6, 0.12, 0.75, 1.10};
+}
+
+} // namespace
+
+StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
+    if (p < 1 || p > kPieceSlots) {
+        StrikeDir = 0;
+        m.StrikeForce = 0;
+        return {};
+    }
+    const int target = NearestTarget(m, p);
+    if (target == 0) {
+        // Nobody to aim at: a harmless zero strike instead of a missing target.
+        StrikeDir = 0;
+        m.StrikeForce = 0;
+        return {};
+    }
+    return StrikeAt(m, p, target, StrikeDir);
+}
+
+StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir) {
+    // The master draws nothing, so its matches stay what they always were.
+    if (level >= kLevelMaster || p < 1 || p > kPieceSlots || NearestTarget(m, p) == 0)
+        return ChooseStrike(m, p, StrikeDir);
+    const Weakness w = WeaknessOf(level);
+    const GoblaRec& me = m.Gobla(p);
+    int target = NearestTarget(m, p);
+    if (rng.Next01() >= w.nearestChance) {
+        int count = 0;
+        for (int k = 1; k <= Players(m); ++k)
+            if (IsOpponent(m, me, p, k)) ++count;
+        int pick = rng.NextInt(count);
+        for (int k = 1; k <= Players(m); ++k)
+            if (IsOpponent(m, me, p, k) && pick-- == 0) {
+                target = k;
+                break;
+            }
+    }
+    StrikeRecord out = StrikeAt(m, p, target, StrikeDir);
+    const double twoPi = 2 * m.Pi;
+    // The point turns with the direction: still a strike without spin, just off the line.
+    const double turn = (rng.Next01() - 0.5) * 2 * w.turn;
+    auto wrap = [&](double a) {
+        if (a > twoPi) a -= twoPi;
+        if (a < -twoPi) a += twoPi;
+        return a;
+    };
+    out.ba = wrap(out.ba + turn);
+    out.pa = wrap(out.pa + turn);
+    const double factor = w.forceLow + rng.Next01() * (w.forceHigh - w.forceLow);
+    double f = out.si * factor;
+    if (f > 100) f = 100;
+    out.si = RoundI16(f);
+    StrikeDir = out.pa;
+    m.StrikeForce = out.si;
+    m.HintText = "Сила удара: " + std::to_string(out.si);
     return out;
 }
 

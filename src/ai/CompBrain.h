@@ -25,6 +25,11 @@ public:
 // strike is (0, 0, 0), StrikeDir and StrikeForce become 0 and HintText stays.
 StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir);
 
+// The choice of a computer player of the given strength (kLevelNovice ..
+// kLevelMaster). The master is ChooseStrike itself and draws nothing; the weaker
+// ones draw their target and their errors from rng.
+StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir);
+
 // Strike point of piece g at rim angle a by its model's outline (unrounded),
 // after moving a by 2 pi when a and Phi differ in sign. Models without an
 // outline are struck at their centre.

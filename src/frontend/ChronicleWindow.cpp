@@ -44,12 +44,6 @@ QPushButton* Link(const QString& caption, QWidget* parent) {
     return b;
 }
 
-// The row a list's selection is on, or -1.
-int SelectedRow(QListWidget* list) {
-    const QList<QListWidgetItem*> items = list->selectedItems();
-    return items.isEmpty() ? -1 : list->row(items.first());
-}
-
 class ChronicleWindow : public ScreenWindow {
 public:
     explicit ChronicleWindow(GameApp& app) : ScreenWindow(app, ScreenId::Chronicle) {

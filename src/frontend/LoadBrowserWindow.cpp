@@ -69,8 +69,8 @@ public:
             b.EnterFolder(folders_->row(it));
             Refresh();
         });
-        connect(files_, &QListWidget::currentRowChanged, this, [this, &b](int row) {
-            b.Select(row);
+        connect(files_, &QListWidget::itemSelectionChanged, this, [this, &b] {
+            b.Select(SelectedRow(files_));
             delete_->setEnabled(b.DeleteEnabled());
         });
         connect(files_, &QListWidget::itemActivated, this,

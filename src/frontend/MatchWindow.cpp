@@ -4,10 +4,12 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
 #include <QSurfaceFormat>
 #include <QTimer>
+#include <QWheelEvent>
 
 namespace kv {
 
@@ -166,6 +168,51 @@ void MatchWindow::keyReleaseEvent(QKeyEvent* e) {
     const Key k = KeyOfEvent(*e);
     if (k != Key::Other) screen_.KeyUp(k);
     CheckEnd();
+}
+
+QPointF MatchWindow::PicturePoint(QPointF p) const {
+    const qreal dpr = devicePixelRatioF();
+    const QRect v = display_.ViewRect();
+    if (v.width() <= 0 || v.height() <= 0) return {-1, -1};
+    return {(p.x() * dpr - v.left()) * m_.ScreenW / v.width(),
+            (p.y() * dpr - v.top()) * m_.ScreenH / v.height()};
+}
+
+void MatchWindow::mousePressEvent(QMouseEvent* e) {
+    Pump();
+    if (!running_ || unloaded_) return;
+    const QPointF p = PicturePoint(e->position());
+    if (e->button() == Qt::LeftButton)
+        screen_.MouseDown(MouseButton::Left, p.x(), p.y());
+    else if (e->button() == Qt::RightButton)
+        screen_.MouseDown(MouseButton::Right, p.x(), p.y());
+    CheckEnd();
+}
+
+void MatchWindow::mouseMoveEvent(QMouseEvent* e) {
+    if (!running_ || unloaded_ || (e->buttons() & Qt::LeftButton) == 0) return;
+    const QPointF p = PicturePoint(e->position());
+    screen_.MouseMove(p.x(), p.y());
+}
+
+void MatchWindow::mouseReleaseEvent(QMouseEvent* e) {
+    Pump();
+    if (!running_ || unloaded_) return;
+    if (e->button() == Qt::LeftButton)
+        screen_.MouseUp(MouseButton::Left);
+    else if (e->button() == Qt::RightButton)
+        screen_.MouseUp(MouseButton::Right);
+    CheckEnd();
+}
+
+void MatchWindow::wheelEvent(QWheelEvent* e) {
+    e->accept();
+    if (!running_ || unloaded_) return;
+    // A notch is 120 eighths of a degree; finer wheels add up to whole notches.
+    wheelRest_ += e->angleDelta().y();
+    const int notches = wheelRest_ / 120;
+    wheelRest_ -= notches * 120;
+    if (notches != 0) screen_.MouseWheel(notches);
 }
 
 void MatchWindow::focusOutEvent(QFocusEvent* e) {

@@ -70,6 +70,10 @@ protected:
     void paintGL() override;
     void keyPressEvent(QKeyEvent* e) override;
     void keyReleaseEvent(QKeyEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     void focusOutEvent(QFocusEvent* e) override;
     void changeEvent(QEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
@@ -79,6 +83,9 @@ private:
     void OnTick(TimerId id);
     void CheckEnd();
     double RealMs() const;
+    // A window point in pixels of the match's picture, which is scaled into the
+    // window keeping its shape.
+    QPointF PicturePoint(QPointF windowPoint) const;
 
     MatchWindowSetup setup_;
     Module1& m_;
@@ -96,6 +103,7 @@ private:
     bool renderErrorLogged_ = false;
     long guardHitsLogged_ = 0;
     long frames_ = 0;
+    int wheelRest_ = 0; // eighths of a degree not yet a whole notch
 };
 
 } // namespace kv

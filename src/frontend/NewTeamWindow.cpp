@@ -3,6 +3,7 @@
 #include "frontend/Widgets.h"
 #include "frontend/Windows.h"
 
+#include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -48,6 +49,14 @@ public:
         top->addLayout(grid);
         computer_ = Check(QStringLiteral("Команда управляется компьютером"), this);
         top->addWidget(computer_);
+        auto* strength = new QHBoxLayout;
+        strength->addWidget(Label(QStringLiteral("Сила компа:"), this));
+        level_ = Named(new QComboBox(this), QStringLiteral("Сила компа:"));
+        for (const char* l : kLevelNames)
+            level_->addItem(QString::fromUtf8(l));
+        strength->addWidget(level_);
+        strength->addStretch();
+        top->addLayout(strength);
         auto* buttons = new QHBoxLayout;
         auto* back = Button(QStringLiteral("< Назад"), this);
         confirm_ = Button(QStringLiteral("Создать"), this);
@@ -57,7 +66,12 @@ public:
         top->addLayout(buttons);
 
         connect(name_, &QLineEdit::textChanged, this, [&n](const QString& s) { n.name = S(s); });
-        connect(computer_, &QCheckBox::toggled, this, [&n](bool on) { n.computer = on ? 1 : 0; });
+        connect(computer_, &QCheckBox::toggled, this, [this, &n](bool on) {
+            n.computer = on ? 1 : 0;
+            level_->setEnabled(on);
+        });
+        connect(level_, &QComboBox::activated, this,
+                [&n](int index) { n.level = static_cast<i16>(index); });
         connect(confirm_, &QPushButton::clicked, this, [this, &g, &n] {
             if (n.Confirm(g)) Apply(Next::To(ScreenId::Teams));
         });
@@ -72,6 +86,8 @@ public:
         for (std::size_t k = 0; k < 4; ++k)
             SetLine(members_[k], n.members[k]);
         computer_->setChecked(n.computer != 0);
+        level_->setCurrentIndex(n.level);
+        level_->setEnabled(n.computer != 0);
         confirm_->setText(Q(n.confirm));
         confirm_->setAccessibleName(Q(n.confirm));
     }
@@ -93,6 +109,7 @@ private:
     QLineEdit* name_ = nullptr;
     std::array<QLineEdit*, 4> members_{};
     QCheckBox* computer_ = nullptr;
+    QComboBox* level_ = nullptr;
     QPushButton* confirm_ = nullptr;
 };
 

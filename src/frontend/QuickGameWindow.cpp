@@ -31,6 +31,7 @@ public:
         grid->addWidget(Label(QStringLiteral("Играет:"), this), 0, 0);
         grid->addWidget(Label(QStringLiteral("Имя Гоблы:"), this), 0, 1);
         grid->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 0, 3);
+        grid->addWidget(Label(QStringLiteral("Сила компа:"), this), 0, 5);
         for (int r = 0; r < screens::kRows; ++r) {
             Row& w = rows_[static_cast<std::size_t>(r)];
             const QString who = QStringLiteral("Игрок %1").arg(r + 1);
@@ -42,6 +43,9 @@ public:
                 w.model->addItem(QString::fromUtf8(m));
             w.comp = Check(QStringLiteral("Комп"), this,
                            QStringLiteral("Поставьте галочку,чтобы Гобла управлялась компьютером"));
+            w.level = Named(new QComboBox(this), QStringLiteral("Сила компа:"), who);
+            for (const char* l : kLevelNames)
+                w.level->addItem(QString::fromUtf8(l));
             w.more = Button(QStringLiteral("Дополнительно..."), this, who);
             const int line = r + 1;
             grid->addWidget(w.take, line, 0);
@@ -49,7 +53,8 @@ public:
             grid->addWidget(w.pick, line, 2);
             grid->addWidget(w.model, line, 3);
             grid->addWidget(w.comp, line, 4);
-            grid->addWidget(w.more, line, 5);
+            grid->addWidget(w.level, line, 5);
+            grid->addWidget(w.more, line, 6);
 
             connect(w.take, &QCheckBox::stateChanged, this, [this, &q, r](int state) {
                 const i16 v = state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
@@ -65,8 +70,12 @@ public:
             });
             connect(w.model, &QComboBox::activated, this,
                     [&g, &q, r](int index) { q.SetModel(g, r, index); });
-            connect(w.comp, &QCheckBox::toggled, this,
-                    [&g, &q, r](bool on) { q.SetComputer(g, r, on ? 1 : 0); });
+            connect(w.comp, &QCheckBox::toggled, this, [this, &g, &q, r](bool on) {
+                q.SetComputer(g, r, on ? 1 : 0);
+                rows_[static_cast<std::size_t>(r)].level->setEnabled(on);
+            });
+            connect(w.level, &QComboBox::activated, this,
+                    [&g, &q, r](int index) { q.SetLevel(g, r, index); });
             connect(w.more, &QPushButton::clicked, this, [this, &q, r] {
                 q.SelectedRow = r;
                 menu_->popup(rows_[static_cast<std::size_t>(r)].more->mapToGlobal(QPoint(0, 0)));
@@ -125,6 +134,8 @@ public:
             if (w.name->text() != Q(p.name)) w.name->setText(Q(p.name));
             w.model->setCurrentIndex(p.model);
             w.comp->setChecked(p.computer != 0);
+            w.level->setCurrentIndex(p.level);
+            w.level->setEnabled(p.computer != 0);
             w.pick->setEnabled(q.namesAvailable);
         }
         preview_->setEnabled(g.Available(ScreenId::Preview));
@@ -139,6 +150,7 @@ private:
         QPushButton* pick = nullptr;
         QComboBox* model = nullptr;
         QCheckBox* comp = nullptr;
+        QComboBox* level = nullptr;
         QPushButton* more = nullptr;
     };
     std::array<Row, screens::kRows> rows_{};

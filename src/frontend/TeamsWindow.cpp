@@ -86,13 +86,14 @@ public:
         buttons->addWidget(go);
         top->addLayout(buttons);
 
-        connect(teams_, &QListWidget::currentRowChanged, this, [&t](int row) { t.selected = row; });
+        connect(teams_, &QListWidget::itemSelectionChanged, this,
+                [this, &t] { t.selected = SelectedRow(teams_); });
         connect(teams_, &QListWidget::itemActivated, this, [this, &g, &t](QListWidgetItem* it) {
             t.AddPlaying(g, teams_->row(it));
             Refresh();
         });
         connect(add, &QPushButton::clicked, this, [this, &g, &t] {
-            t.AddPlaying(g, teams_->currentRow());
+            t.AddPlaying(g, SelectedRow(teams_));
             Refresh();
         });
         connect(playing_, &QListWidget::itemActivated, this, [this, &t](QListWidgetItem* it) {
@@ -100,7 +101,7 @@ public:
             Refresh();
         });
         connect(remove, &QPushButton::clicked, this, [this, &t] {
-            t.RemovePlaying(playing_->currentRow());
+            t.RemovePlaying(SelectedRow(playing_));
             Refresh();
         });
         connect(create, &QPushButton::clicked, this, [this, &g, &t] { Apply(t.Create(g)); });

@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
@@ -52,6 +53,13 @@ inline QLabel* Label(const QString& text, QWidget* parent) {
     auto* l = new QLabel(text, parent);
     l->setAccessibleName(text);
     return l;
+}
+
+// The row a list's selection is on, or -1. Screen readers select entries
+// without moving the current row, so the selection is what counts.
+inline int SelectedRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> items = list->selectedItems();
+    return items.isEmpty() ? -1 : list->row(items.first());
 }
 
 } // namespace kv::ui

@@ -15,6 +15,8 @@ using namespace matchtext;
 
 void MatchScreen::ShowTarg() {
     m_.StrikeForce = 0;
+    // A button still down from the last turn does not aim or charge this one.
+    leftHeld_ = rightHeld_ = false;
     p_.scene.ShowBall(true);
     // Start along the camera's view across the table, so "forward" is away from the viewer.
     const double vx = m_.TargetX - m_.CamX;
@@ -39,6 +41,7 @@ void MatchScreen::UpdateControl() {
 }
 
 void MatchScreen::LookAtCenterFrame() {
+    lookAtPiece_ = false;
     p_.scene.PlaceCenter(m_.TargetX, m_.TargetY, m_.TargetZ);
     p_.scene.LookAt(kLookAtCenter);
 }
@@ -165,6 +168,7 @@ bool MatchScreen::CamPosKeys(const KeyStateTable& k, long dx, long dz) {
     if (moved) {
         p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
         p_.scene.LookAt(camFollow_ >= 1 ? camFollow_ : kLookAtCenter);
+        lookAtPiece_ = camFollow_ >= 1;
     }
     return true;
 }

@@ -9,6 +9,29 @@ namespace kv {
 
 using namespace matchtext;
 
+namespace {
+
+// Without a numeric keypad the letters do its work: Q/E turn the strike, Z/C move
+// the strike point, W/S/D/X/R/F move the camera. In a replay X changes the speed
+// as a key press, so held it must not turn the camera as well.
+void FoldLetterKeys(KeyStateTable& k, bool replay) {
+    struct Pair {
+        int letter, keypad;
+    };
+    static constexpr Pair kPairs[] = {{Scan::Q, Scan::Kp7},    {Scan::E, Scan::Kp9},
+                                      {Scan::Z, Scan::Kp1},    {Scan::C, Scan::Kp3},
+                                      {Scan::W, Scan::Kp8},    {Scan::S, Scan::Kp2},
+                                      {Scan::D, Scan::Kp6},    {Scan::X, Scan::Kp4},
+                                      {Scan::R, Scan::KpPlus}, {Scan::F, Scan::KpMinus}};
+    for (const Pair& p : kPairs) {
+        if (replay && p.letter == Scan::X) continue;
+        auto& pad = k[static_cast<std::size_t>(p.keypad)];
+        pad = static_cast<std::uint8_t>(pad | k[static_cast<std::size_t>(p.letter)]);
+    }
+}
+
+} // namespace
+
 // ---------------------------------------------------------------- keyboard
 
 void MatchScreen::KeyBoardTick() {
@@ -16,6 +39,7 @@ void MatchScreen::KeyBoardTick() {
     kbBusy_ = true;
     KeyStateTable k{};
     if (!p_.keyboard.ReadKeyboard(k)) k.fill(0);
+    FoldLetterKeys(k, replayMode_);
 
     const long dx = RoundI32(m_.CamX - m_.TargetX);
     const long dz = RoundI32(m_.CamZ - m_.TargetZ);
@@ -34,7 +58,9 @@ void MatchScreen::KeyBoardTick() {
         return;
     }
 
-    const bool space = Held(k, Scan::Space);
+    const bool space =
+        Held(k, Scan::Space) ||
+        (rightHeld_ && (turnPhase_ == TurnPhase::Aim || turnPhase_ == TurnPhase::Charge));
     // 2. Pot force.
     if (space && turnPhase_ == TurnPhase::PotCharge) {
         if (m_.StrikeForce < 100) m_.StrikeForce = static_cast<i16>(m_.StrikeForce + 2);

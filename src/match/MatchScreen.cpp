@@ -132,12 +132,16 @@ void MatchScreen::GameKernel() {
             EnableTimer(TimerId::Pause, true);
             return;
         }
-        m_.CompStrike = ChooseStrike(m_, m_.CurG, strikeDir_);
+        m_.CompStrike = ChooseStrikeAs(m_, m_.CurG, LevelOf(m_.CurG), rng_, strikeDir_);
         pointAngle_ = m_.CompStrike.ba;
         strikeDir_ = m_.CompStrike.pa;
         m_.StrikeForce = m_.CompStrike.si;
         PreSilaApply();
     }
+}
+
+i16 MatchScreen::LevelOf(i16 p) const {
+    return p >= 1 && p <= kMaxPlayers ? m_.CompLevel(p) : kLevelMaster;
 }
 
 bool MatchScreen::HasTarget(i16 p) const {
@@ -420,7 +424,7 @@ void MatchScreen::CompStrikeNow() {
         EnableTimer(TimerId::Pause, true);
         return;
     }
-    m_.CompStrike = ChooseStrike(m_, m_.CurG, strikeDir_);
+    m_.CompStrike = ChooseStrikeAs(m_, m_.CurG, LevelOf(m_.CurG), rng_, strikeDir_);
     Execute(m_.CompStrike);
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "ai/CompBrain.h"
+#include "match/MouseAim.h"
 #include "physics/Physics.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
@@ -45,6 +46,8 @@ inline constexpr i16 kCamGoalReached = -100;
 // camera's opening view over the table centre.
 void PrepareTable(Module1& m);
 
+enum class MouseButton { Left, Right };
+
 class MatchScreen : public StrikeHost, public PhysicsEvents {
 public:
     MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng);
@@ -55,6 +58,17 @@ public:
     void Tick(TimerId id);
     void KeyDown(Key k);
     void KeyUp(Key k);
+    // The mouse, at a pixel of the picture (ScreenW x ScreenH, origin top left).
+    // It acts only in a human's aim phase of a live match without the exit question.
+    void MouseDown(MouseButton b, double px, double py);
+    void MouseMove(double px, double py); // turns the strike while the left button is held
+    void MouseUp(MouseButton b);
+    void MouseWheel(int notches); // one notch = one keypad step of the strike point
+    // Turns the strike towards a table point; false (nothing changes) outside the
+    // table or when the mouse may not aim now.
+    bool AimAt(double tableX, double tableY);
+    // The camera as the scene shows it now.
+    CameraView View() const;
     // Shutdown display, close the replay, then results or the load browser.
     void Unload();
 
@@ -118,7 +132,9 @@ private:
     void FinishWon();
     void PassTurn();
     bool HasTarget(i16 p) const;
-    void CompStrikeNow(); // the paused computer strikes at once, without spread
+    bool MouseMayAim() const;
+    i16 LevelOf(i16 p) const; // the computer's strength for slot p
+    void CompStrikeNow();     // the paused computer strikes at once, without spread
     bool ReplayStep();
     void ExecuteLoadedStep();
     void Execute(const StrikeRecord& s);
@@ -160,6 +176,10 @@ private:
     i16 camHeight_ = 0;
     i16 camFollow_ = 0;
     i16 camGoalX_ = 0, camGoalY_ = 0, camGoalZ_ = 0;
+    bool lookAtPiece_ = false; // the scene's camera turned to the followed piece itself
+
+    bool leftHeld_ = false;
+    bool rightHeld_ = false; // charges as SPACE does
 
     bool moving_ = false;
     bool replayPaused_ = false;

@@ -5,6 +5,8 @@
 #include "match/MatchShared.h"
 #include "match/NameLabels.h"
 
+#include <algorithm>
+
 namespace kv {
 
 // ---------------------------------------------------------------- text over the picture
@@ -45,11 +47,17 @@ std::vector<TextItem> MatchScreen::Overlay() const {
     } else {
         out.push_back({20, 10, "Справка:", false});
         const std::string& t = m_.HelpText;
+        // The game's own page has 21 lines at 20 pixels; a longer one is packed
+        // closer so that it still ends above the last line.
+        int lines = 0;
+        for (std::size_t i = 0; i + 1 < t.size(); ++i)
+            if (t[i] == '\r' && t[i + 1] == '\n') ++lines;
+        const int step = lines > 21 ? std::max(12, (H - 100) / lines) : 20;
         std::size_t start = 0;
         int line = 0;
         for (std::size_t i = 0; i + 2 < t.size(); ++i) {
             if (t[i] == '\r' && t[i + 1] == '\n') {
-                out.push_back({20, 50 + 20 * line, t.substr(start, i - start), false});
+                out.push_back({20, 50 + step * line, t.substr(start, i - start), false});
                 ++line;
                 start = i + 2;
             }
@@ -58,7 +66,7 @@ std::vector<TextItem> MatchScreen::Overlay() const {
         std::string rest = start < t.size() ? t.substr(start) : std::string();
         if (rest.size() >= 2 && rest.compare(rest.size() - 2, 2, "\r\n") == 0)
             rest.resize(rest.size() - 2);
-        if (!rest.empty()) out.push_back({20, 50 + 20 * line, rest, false});
+        if (!rest.empty()) out.push_back({20, 50 + step * line, rest, false});
         out.push_back({20, H - 40, "Чтобы вернуться к игре, нажмите F1...", false});
     }
     if (exitAsk_) out.push_back({bigTextX_, bigTextY_, bigText_, true});

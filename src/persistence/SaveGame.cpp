@@ -303,8 +303,14 @@ std::string SnapshotText(const Module1& m) {
 }
 
 bool WriteSaveGame(const Module1& m, const std::string& path, std::string* err) {
-    const std::string text = ";Kvelmar II: Zantor - сохраненная игра:" + DateText() + " " +
-                             TimeText() + NL + SnapshotText(m);
+    std::string text = ";Kvelmar II: Zantor - сохраненная игра:" + DateText() + " " + TimeText() +
+                       NL + SnapshotText(m);
+    // Ours, last, so that older readers never see it: the computer's strengths.
+    // A replay needs none, it keeps the strikes themselves.
+    text += "[levels]";
+    text += NL;
+    for (int i = 1; i <= kMaxPlayers; ++i)
+        text += "Level" + std::to_string(i) + "=" + std::to_string(m.CompLevel(i)) + NL;
     return WriteFileAtomic(path, Utf8ToCp1251(text), err);
 }
 
@@ -389,7 +395,13 @@ void LoadGameText(Module1& m, std::string_view bytes, const std::string& path,
         m.SavedMass(i) = m.Gobla(i).M;
     TextLines f;
     f.SetBytes(bytes);
-    detail::ReadSnapshot(m, f, path, detail::SnapshotKind::Game, dialogs);
+    if (detail::ReadSnapshot(m, f, path, detail::SnapshotKind::Game, dialogs)) {
+        for (int i = 1; i <= kMaxPlayers; ++i) {
+            // Older games, or a value that is no strength, play the master.
+            const std::string v = GetKey("levels", "Level" + std::to_string(i), f);
+            m.CompLevel(i) = v == "0" ? kLevelNovice : v == "1" ? kLevelAmateur : kLevelMaster;
+        }
+    }
     dialogs.SetBusy(false);
 }
 

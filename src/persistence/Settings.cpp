@@ -121,6 +121,10 @@ bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, con
                 const i16 M = mass.empty() ? 1 : IntOf(mass);
                 Check(M >= 1 && M <= 1000, Nk("RM", i));
                 m.Gobla(i + 1).M = M;
+                // Ours; a file without it plays the master.
+                const std::string level = raw(Nk("RLevel", i));
+                row.level = level.empty() ? kLevelMaster : IntOf(level);
+                Check(row.level >= kLevelNovice && row.level <= kLevelMaster, Nk("RLevel", i));
             }
             if (row.name.empty()) row.name = "Гобла" + std::to_string(i + 1);
             m.KH(i + 1) = IntOf(raw(Nk("KtoHodit", i + 1)));
@@ -235,6 +239,9 @@ std::string SettingsText(const Module1& m, const SettingsControls& c) {
         num(Nk("chk", i), c.rows[static_cast<std::size_t>(i)].take);
     // Ours, last, so that older readers simply skip it: full screen or a desktop window.
     bit("Windowed", m.Windowed);
+    // Ours too: the computer's strength in each row.
+    for (int i = 0; i < kMaxPlayers; ++i)
+        num(Nk("RLevel", i), c.rows[static_cast<std::size_t>(i)].level);
     return t;
 }
 

@@ -15,10 +15,11 @@ namespace kv {
 // screen's player rows and the options screen's boxes as they stand. The rest
 // of the file is match state.
 struct SettingsRow {
-    std::string name; // as typed
-    i16 model = 0;    // 0..3
-    i16 computer = 0; // check box: 0, 1 (or 2, grayed)
-    i16 take = 0;     // takes part: 0, 1 (or 2, grayed)
+    std::string name;         // as typed
+    i16 model = 0;            // 0..3
+    i16 computer = 0;         // check box: 0, 1 (or 2, grayed)
+    i16 take = 0;             // takes part: 0, 1 (or 2, grayed)
+    i16 level = kLevelMaster; // the computer's strength, 0..2
 };
 
 struct SettingsControls {

@@ -116,6 +116,7 @@ std::string TeamsText(const Module1& m, i16 perTeam, i16 model) {
         line("R4=" + OneLine(c.R4));
         line("CompControl=" + std::to_string(c.CompControl));
         line("RType=" + std::to_string(model));
+        line("Level=" + std::to_string(c.Level)); // ours, last: older readers skip it
     }
     t += NL;
     t += NL;
@@ -178,6 +179,9 @@ void LoadComText(Module1& m, TeamsFile& out, std::string_view bytes, const std::
             c.RType = IntOf(GetKey(s, "RType", f));
             // A model outside the list would reach the physics.
             if (c.RType < 0 || c.RType > 3) c.RType = 0;
+            const std::string level = GetKey(s, "Level", f);
+            c.Level = level.empty() ? kLevelMaster : IntOf(level);
+            if (c.Level < kLevelNovice || c.Level > kLevelMaster) c.Level = kLevelMaster;
             defined = i;
         }
         m.NextTeam = static_cast<i16>(defined + 1);

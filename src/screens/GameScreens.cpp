@@ -27,7 +27,7 @@ SettingsControls Controls(const QuickGameScreen& q, const OptionsScreen& o) {
     SettingsControls c;
     for (int r = 0; r < kRows; ++r) {
         const PlayerRow& p = q.rows[static_cast<std::size_t>(r)];
-        c.rows[static_cast<std::size_t>(r)] = {p.name, p.model, p.computer, p.take};
+        c.rows[static_cast<std::size_t>(r)] = {p.name, p.model, p.computer, p.take, p.level};
     }
     c.sizeX = o.sizeX;
     c.sizeY = o.sizeY;
@@ -47,6 +47,7 @@ void FromControls(const SettingsControls& c, QuickGameScreen& q, OptionsScreen& 
         row.model = p.model;
         row.computer = p.computer;
         row.take = p.take;
+        row.level = p.level;
     }
     q.SetTake(0, q.rows[0].take); // recounts the players
     o.sizeX = c.sizeX;

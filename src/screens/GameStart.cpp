@@ -64,6 +64,7 @@ StartResult StartGame(Module1& m, QuickGameScreen& quick, const OptionsScreen& o
         if (m.ZI == 0) {
             for (int r = 0; r < kRows; ++r) {
                 m.Gobla(r + 1).CompControl = quick.rows[r].computer;
+                m.CompLevel(r + 1) = quick.rows[r].level;
                 m.Gobla(r + 1).Model = quick.rows[r].model;
             }
             int slot = 0;
@@ -75,6 +76,7 @@ StartResult StartGame(Module1& m, QuickGameScreen& quick, const OptionsScreen& o
                 g.RName = Trim(row.name);
                 g.Model = row.model;
                 g.CompControl = row.computer;
+                m.CompLevel(slot) = row.level;
                 if (g.RName.empty()) {
                     g.RName = std::to_string(slot);
                     row.name = g.RName;
@@ -139,11 +141,13 @@ StartResult StartTeamGame(Module1& m, const TeamChoice& teams, QuickGameScreen& 
         ga.Gray = kFalse;
         ga.RName = member(a, k);
         ga.CompControl = a.CompControl;
+        m.CompLevel(2 * k - 1) = a.Level;
         GoblaRec& gb = m.Gobla(2 * k);
         gb.Com = 1;
         gb.Gray = kTrue;
         gb.RName = member(b, k);
         gb.CompControl = b.CompControl;
+        m.CompLevel(2 * k) = b.Level;
     }
     for (int p = 1; p <= kMaxPlayers; ++p)
         m.KH(p) = static_cast<i16>(p);

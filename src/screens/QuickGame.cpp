@@ -40,6 +40,12 @@ void QuickGameScreen::SetComputer(GameScreens& g, int row, i16 value) {
     g.m.Gobla(row + 1).CompControl = rows[static_cast<std::size_t>(row)].computer;
 }
 
+void QuickGameScreen::SetLevel(GameScreens& g, int row, int level) {
+    if (row < 0 || row >= kRows || level < kLevelNovice || level > kLevelMaster) return;
+    rows[static_cast<std::size_t>(row)].level = static_cast<i16>(level);
+    g.m.CompLevel(row + 1) = static_cast<i16>(level);
+}
+
 void QuickGameScreen::SetModel(GameScreens& g, int row, int index) {
     if (row < 0 || row >= kRows || index < 0 || index > 3) return;
     rows[static_cast<std::size_t>(row)].model = static_cast<i16>(index);

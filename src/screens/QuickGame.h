@@ -18,10 +18,11 @@ inline constexpr const char* kModelNames[4] = {"Гобла из ZVR:KT", "Ста
 
 // One player row; row r feeds piece slot r + 1.
 struct PlayerRow {
-    i16 take = 0;     // takes part: 0 clear, 1 ticked, 2 grayed
-    std::string name; // as typed
-    i16 model = 0;    // 0..3
-    i16 computer = 0; // 0, 1
+    i16 take = 0;             // takes part: 0 clear, 1 ticked, 2 grayed
+    std::string name;         // as typed
+    i16 model = 0;            // 0..3
+    i16 computer = 0;         // 0, 1
+    i16 level = kLevelMaster; // the computer's strength, 0..2
 };
 
 class GameScreens;
@@ -43,6 +44,7 @@ public:
     void SetTake(int row, i16 value);
     void SetComputer(GameScreens& g, int row, i16 value);
     void SetModel(GameScreens& g, int row, int index);
+    void SetLevel(GameScreens& g, int row, int level); // 0 "Новичок" .. 2 "Мастер"
     void PickName(GameScreens& g, int row);
     void HowToPlay(GameScreens& g) const;
     void Help(GameScreens& g) const;

@@ -67,6 +67,7 @@ Next TeamScreen::Create(GameScreens& g) {
     for (int k = 0; k < 4; ++k)
         n.members[static_cast<std::size_t>(k)] = "Гобла" + std::to_string(k + 1);
     n.computer = 0;
+    n.level = kLevelMaster;
     return Next::To(ScreenId::NewTeam);
 }
 
@@ -88,6 +89,7 @@ Next TeamScreen::Change(GameScreens& g) {
     for (int k = 0; k < 4; ++k)
         n.members[static_cast<std::size_t>(k)] = Member(t, k);
     n.computer = t.CompControl != 0 ? 1 : 0;
+    n.level = t.Level;
     return Next::To(ScreenId::NewTeam);
 }
 
@@ -227,6 +229,7 @@ bool NewTeamScreen::Confirm(GameScreens& g) {
     for (int k = 0; k < 4; ++k)
         Member(t, k) = who[static_cast<std::size_t>(k)];
     t.CompControl = computer != 0 ? 1 : 0;
+    t.Level = level >= kLevelNovice && level <= kLevelMaster ? level : kLevelMaster;
     TeamScreen& list = g.teams;
     if (!editing) {
         t.RType = list.model;

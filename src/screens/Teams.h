@@ -59,6 +59,7 @@ public:
     std::string name;
     std::array<std::string, 4> members;
     i16 computer = 0;
+    i16 level = kLevelMaster; // the computer's strength when it plays the team
 
     void PickName(GameScreens& g, int member);
     // True when the window closes (the team was stored).

@@ -77,6 +77,8 @@ const char* UsageText() {
            "  --models a,b,...       модели фишек 0..3 по слотам (0)\n"
            "  --masses a,b,...       массы 1..1000 по слотам (1)\n"
            "  --names a,b,...        имена игроков (Омон1, Омон2, ...)\n"
+           "  --levels a,b,...       сила компьютера по слотам: 0 Новичок,\n"
+           "                         1 Любитель, 2 Мастер (2)\n"
            "  --table LxW            размеры стола, 200..1000 (600x400)\n"
            "  --friction F           трение стола, больше 0 (0.02)\n"
            "  --wall off|pos1|pos2   стенка (pos2)\n"
@@ -191,6 +193,8 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             if (!ParseIntList(v, 0, 3, p.models)) return bad(a, v);
         } else if (a == "--masses") {
             if (!ParseIntList(v, 1, 1000, p.masses)) return bad(a, v);
+        } else if (a == "--levels") {
+            if (!ParseIntList(v, 0, 2, p.levels)) return bad(a, v);
         } else if (a == "--names") {
             p.names = SplitComma(v);
         } else if (a == "--table") {
@@ -253,8 +257,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     if (p.teams > 0) p.players = 2 * p.teams;
     if (static_cast<int>(p.names.size()) > p.players ||
         static_cast<int>(p.models.size()) > p.players ||
-        static_cast<int>(p.masses.size()) > p.players) {
-        error = "Списков --names, --models, --masses больше, чем игроков.";
+        static_cast<int>(p.masses.size()) > p.players ||
+        static_cast<int>(p.levels.size()) > p.players) {
+        error = "Списков --names, --models, --masses, --levels больше, чем игроков.";
         return std::nullopt;
     }
     return o;

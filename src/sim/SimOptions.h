@@ -14,6 +14,7 @@ struct PlayOptions {
     std::vector<int> models;
     std::vector<int> masses;
     std::vector<std::string> names;
+    std::vector<int> levels; // 0 novice, 1 amateur, 2 master, per slot (2)
     int tableX = 600;
     int tableY = 400;
     double friction = 0.02;

@@ -87,8 +87,13 @@ bool SetupFromSettings(screens::GameScreens& g, const PlayOptions& p) {
         return false;
     }
     m.IsCompHOD = kFalse;
-    for (screens::PlayerRow& row : g.quick.rows)
+    int ticked = 0;
+    for (screens::PlayerRow& row : g.quick.rows) {
         row.computer = 1;
+        // Given levels go to the ticked rows in order, as the slots are filled.
+        if (row.take == 1 && static_cast<std::size_t>(ticked) < p.levels.size())
+            row.level = static_cast<i16>(p.levels[static_cast<std::size_t>(ticked++)]);
+    }
     // The mass editor writes row r's mass into slot r + 1; keep the ticked rows' masses
     // with their players.
     std::array<i16, screens::kRows> mass{};
@@ -121,6 +126,10 @@ bool Setup(screens::GameScreens& g, const PlayOptions& p) {
     auto name = [&](int slot) {
         const auto i = static_cast<std::size_t>(slot - 1);
         return i < p.names.size() ? p.names[i] : DefaultName(slot);
+    };
+    auto level = [&](int slot) {
+        const auto i = static_cast<std::size_t>(slot - 1);
+        return static_cast<i16>(i < p.levels.size() ? p.levels[i] : kLevelMaster);
     };
     auto model = [&](int slot) {
         const auto i = static_cast<std::size_t>(slot - 1);
@@ -158,6 +167,7 @@ bool Setup(screens::GameScreens& g, const PlayOptions& p) {
             r.name = name(row + 1);
             r.model = model(row + 1);
             r.computer = 1;
+            r.level = level(row + 1);
         }
         started = g.quick.Go(g).kind == screens::Next::Kind::Match;
     }
@@ -167,6 +177,7 @@ bool Setup(screens::GameScreens& g, const PlayOptions& p) {
         const auto i = static_cast<std::size_t>(slot - 1);
         m.Gobla(slot).M = static_cast<i16>(i < p.masses.size() ? p.masses[i] : 1);
         m.Gobla(slot).CompControl = 1;
+        m.CompLevel(slot) = level(slot); // a team game's slots too, whatever the teams say
     }
     return true;
 }

@@ -34,6 +34,12 @@ inline constexpr int kModelObstacle = 5;
 inline constexpr int kModelWall = 6;
 inline constexpr i16 kBuild = 1408;
 
+// Strengths of a computer player; the master plays as the game always has.
+inline constexpr i16 kLevelNovice = 0;
+inline constexpr i16 kLevelAmateur = 1;
+inline constexpr i16 kLevelMaster = 2;
+inline constexpr const char* kLevelNames[3] = {"Новичок", "Любитель", "Мастер"};
+
 // Piece record; fields in their declared order (the saved game keys follow these names).
 struct GoblaRec {
     double Xpos = 0;
@@ -66,6 +72,7 @@ struct TeamRec {
     i16 Score = 0;
     i16 CompControl = 0;
     i16 RType = 0;
+    i16 Level = kLevelMaster; // the computer's strength, a key of our own
 };
 
 struct PipaRec {
@@ -97,6 +104,10 @@ struct Module1 {
     Table1<i16, kMaxPlayers> WS;
     Table1<TeamRec, kTeams> rc;
     Table1<PipaRec, kObstacles> pipa;
+    // Strength of each player slot when the computer plays it.
+    Table1<i16, kMaxPlayers> CompLevel{{kLevelMaster, kLevelMaster, kLevelMaster, kLevelMaster,
+                                        kLevelMaster, kLevelMaster, kLevelMaster, kLevelMaster,
+                                        kLevelMaster}};
 
     // Match counters and settings.
     i16 MaxGamers = 2;

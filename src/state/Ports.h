@@ -43,6 +43,9 @@ inline constexpr int Kp7 = 0x47, Kp8 = 0x48, Kp9 = 0x49, KpMinus = 0x4A, Kp4 = 0
 inline constexpr int KpPlus = 0x4E, Kp1 = 0x4F, Kp2 = 0x50, Kp3 = 0x51;
 inline constexpr int Up = 0xC8, PageUp = 0xC9, Left = 0xCB, Right = 0xCD, Down = 0xD0,
                      PageDown = 0xD1;
+// Letters that stand in for the keypad on keyboards without one, by their place.
+inline constexpr int Q = 0x10, W = 0x11, E = 0x12, R = 0x13, S = 0x1F, D = 0x20, F = 0x21;
+inline constexpr int Z = 0x2C, X = 0x2D, C = 0x2E;
 } // namespace Scan
 
 // Text the renderer draws over the 3D picture, in pixels of the chosen mode,

@@ -11,6 +11,13 @@ inline double SceneX(double tableX) {
 inline double SceneZ(double tableY) {
     return -tableY / 10;
 }
+// And back: the table point of a scene point.
+inline double TableX(double sceneX) {
+    return sceneX * 10;
+}
+inline double TableY(double sceneZ) {
+    return -sceneZ * 10;
+}
 
 // Height over the table, in scene units, of the pot t seconds after it was
 // let go with force f: it starts 20 units up and falls.

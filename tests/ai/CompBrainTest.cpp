@@ -155,5 +155,56 @@ TEST(Spread, AngleAndForceStayInRange) {
     EXPECT_EQ(SpreadForce(m, rng, 60), 60);
 }
 
+// The weaker strengths: their strikes, drawn from the match's generator.
+TEST(Strength, MasterIsTheRuleAndDrawsNothing) {
+    Module1 m = Bare(3);
+    Put(m, 1, 300, 200);
+    Put(m, 2, 420, 260);
+    Put(m, 3, 100, 380);
+    double d1 = 0, d2 = 0;
+    const StrikeRecord rule = ChooseStrike(m, 1, d1);
+    Rng rng(7);
+    const StrikeRecord master = ChooseStrikeAs(m, 1, kLevelMaster, rng, d2);
+    EXPECT_EQ(std::tuple(master.ba, master.pa, master.si, d2),
+              std::tuple(rule.ba, rule.pa, rule.si, d1));
+    EXPECT_EQ(rng.State(), Rng(7).State());
+}
+
+TEST(Strength, WeakerPlayersStrayWithinTheirBoundsAndRepeatBySeed) {
+    Module1 m = Bare(3);
+    Put(m, 1, 300, 200);
+    Put(m, 2, 420, 260); // nearest
+    Put(m, 3, 100, 380);
+    double dir = 0;
+    const StrikeRecord at2 = ChooseStrike(m, 1, dir);
+    m.Gobla(2).Life = kFalse;
+    const StrikeRecord at3 = ChooseStrike(m, 1, dir);
+    m.Gobla(2).Life = kTrue;
+    const std::pair<i16, double> levels[] = {{kLevelAmateur, 0.12}, {kLevelNovice, 0.30}};
+    for (const auto& [level, turn] : levels) {
+        Rng rng(level + 1);
+        int nearest = 0, other = 0;
+        for (int i = 0; i < 300; ++i) {
+            Rng again = rng;
+            double d = 0, d2 = 0;
+            const StrikeRecord s = ChooseStrikeAs(m, 1, level, rng, d);
+            const StrikeRecord t = ChooseStrikeAs(m, 1, level, again, d2);
+            ASSERT_EQ(std::tuple(s.ba, s.pa, s.si), std::tuple(t.ba, t.pa, t.si));
+            EXPECT_EQ(std::tuple(d, m.StrikeForce), std::tuple(s.pa, s.si));
+            EXPECT_NEAR(s.ba - s.pa, at2.ba - at2.pa, 1e-9); // no spin
+            const StrikeRecord& base = std::fabs(s.pa - at2.pa) <= turn ? at2 : at3;
+            (&base == &at2 ? nearest : other)++;
+            EXPECT_LE(std::fabs(s.pa - base.pa), turn + 1e-12) << level;
+            EXPECT_LE(s.si, std::min(100, static_cast<int>(std::ceil(base.si * 1.15))));
+            EXPECT_GE(s.si, static_cast<int>(std::floor(base.si * 0.55)));
+        }
+        // The amateur takes the nearest more often than not; the novice either.
+        EXPECT_GT(other, 30) << level;
+        if (level == kLevelAmateur) {
+            EXPECT_GT(nearest, 2 * other);
+        }
+    }
+}
+
 } // namespace
 } // namespace kv

@@ -45,6 +45,21 @@ TEST_F(Keyboard, ScanCodesByPlace) {
     EXPECT_EQ(kv::ScanOfEvent(Ev(Qt::Key_Space, kXSpace)), Scan::Space);
 }
 
+// The keypad's letter stand-ins are read by place: the Latin letter, the Russian
+// letter on the same key, and without a native code either letter itself.
+TEST_F(Keyboard, KeypadLettersByPlaceInEitherLayout) {
+    const std::tuple<int, int, quint32, int> cases[] = {
+        {Qt::Key_Q, 0x0419, 24, Scan::Q}, {Qt::Key_W, 0x0426, 25, Scan::W},
+        {Qt::Key_E, 0x0423, 26, Scan::E}, {Qt::Key_R, 0x041A, 27, Scan::R},
+        {Qt::Key_S, 0x042B, 39, Scan::S}, {Qt::Key_D, 0x0412, 40, Scan::D},
+        {Qt::Key_F, 0x0410, 41, Scan::F}, {Qt::Key_Z, 0x042F, 52, Scan::Z},
+        {Qt::Key_X, 0x0427, 53, Scan::X}, {Qt::Key_C, 0x0421, 54, Scan::C}};
+    for (const auto& [latin, cyrillic, x, scan] : cases)
+        for (int key : {latin, cyrillic})
+            for (quint32 native : {x, 0u})
+                EXPECT_EQ(kv::ScanOfEvent(Ev(key, native)), scan) << key << " " << native;
+}
+
 TEST_F(Keyboard, TableFollowsRealPressesAndReleases) {
     kv::QtKeyboard kb;
     ASSERT_TRUE(kb.InitKeyboard());

@@ -2,6 +2,9 @@
 // smoothing of the motion ticks. No OpenGL needed.
 #include "SceneTestData.h"
 
+#include "match/MouseAim.h"
+#include "state/SceneUnits.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -248,6 +251,26 @@ TEST(SceneProjection, MatchesTheNameLabels) {
         ASSERT_TRUE(r.scene->ProjectToScreen(p, sx, sy));
         EXPECT_NEAR(sx, at[0], 1e-9);
         EXPECT_NEAR(sy, at[1], 1e-9);
+    }
+}
+
+// The mouse's ray undoes the scene's own projection.
+TEST(SceneProjection, TheMouseRayFindsTheTablePointAgain) {
+    TinyGameData data;
+    SceneRig r(data.Dir());
+    ASSERT_TRUE(r.scene->BuildScene());
+    const CameraView views[] = {{-50, 40, -20, 30, -2, -20}, {70, 12, 15, 20, 0, -25}};
+    for (const CameraView& v : views) {
+        r.scene->PlaceCamera(v.eyeX, v.eyeY, v.eyeZ);
+        r.scene->PlaceCenter(v.lookX, v.lookY, v.lookZ);
+        r.scene->LookAt(kLookAtCenter);
+        for (auto [tx, ty] : {std::pair{100.0, 50.0}, {450.0, 320.0}, {300.0, 200.0}}) {
+            double sx = 0, sy = 0, x = 0, y = 0;
+            ASSERT_TRUE(r.scene->ProjectToScreen({SceneX(tx), 0, SceneZ(ty)}, sx, sy));
+            ASSERT_TRUE(TablePointAt(v, r.m.ScreenW, r.m.ScreenH, sx, sy, x, y));
+            EXPECT_NEAR(x, tx, 1e-6);
+            EXPECT_NEAR(y, ty, 1e-6);
+        }
     }
 }
 

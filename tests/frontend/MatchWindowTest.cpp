@@ -13,10 +13,12 @@
 #include <QKeyEvent>
 #include <QSignalSpy>
 #include <QTest>
+#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <functional>
 
@@ -158,6 +160,39 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     EXPECT_EQ(r.m.CurG, 2);
     EXPECT_EQ(r.replay.written.size(), 2u);
     EXPECT_GT(s.PhysicsTicks(), 2);
+}
+
+// The mouse as a player uses it: a click on the table where the scene draws a
+// point, the wheel, the right button held and let go.
+TEST_F(MatchWindowTest, TheMouseAimsChargesAndStrikes) {
+    Rig r(false);
+    ASSERT_TRUE(r.StartAndWait());
+    MatchWindow& w = *r.window;
+    MatchScreen& s = w.Screen();
+    ASSERT_EQ(s.Phase(), kv::TurnPhase::Aim);
+    const double tx = 450, ty = 330;
+    double sx = 0, sy = 0;
+    ASSERT_TRUE(w.Scene().ProjectToScreen({tx / 10, 0, -ty / 10}, sx, sy));
+    const QRect v = w.Display().ViewRect();
+    const qreal dpr = w.devicePixelRatioF();
+    const QPoint at(qRound((v.left() + sx * v.width() / r.m.ScreenW) / dpr),
+                    qRound((v.top() + sy * v.height() / r.m.ScreenH) / dpr));
+    QTest::mouseClick(&w, Qt::LeftButton, {}, at);
+    const GoblaRec& g = r.m.Gobla(1);
+    const double want = std::atan2(tx - g.Xpos, -(ty - g.Ypos));
+    EXPECT_LT(std::fabs(std::remainder(s.StrikeDir() - want, 2 * r.m.Pi)), 0.1);
+
+    const double a0 = s.PointAngle();
+    QWheelEvent wheel(QPointF(at), w.mapToGlobal(QPointF(at)), {}, {0, 240}, Qt::NoButton, {},
+                      Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(&w, &wheel);
+    EXPECT_NEAR(s.PointAngle(), a0 + 0.2, 1e-12);
+
+    QTest::mousePress(&w, Qt::RightButton, {}, at);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return s.Phase() == kv::TurnPhase::Charge && r.m.StrikeForce >= 10; }, 5000));
+    QTest::mouseRelease(&w, Qt::RightButton, {}, at);
+    EXPECT_EQ(std::tuple(s.Phase(), s.Strikes()), std::tuple(kv::TurnPhase::Struck, 1L));
 }
 
 // The keys' meaning is the match screen's; here they travel as a player types them.

@@ -58,6 +58,50 @@ TEST(Strike, AimingKeys) {
     EXPECT_NEAR(r.s->PointAngle(), a1 + 0.3, 1e-12);
 }
 
+// What a held key leaves behind after some keyboard ticks.
+struct AfterKey {
+    double dir, point, camX, camY, camZ;
+    bool operator==(const AfterKey&) const = default;
+};
+AfterKey Hold(int scan, int ticks, bool replay = false) {
+    Rig r(2);
+    if (replay) r.Playback({{{0, 0, 10}, 0}});
+    r.Start();
+    r.kb.Hold(scan);
+    r.KbTicks(ticks);
+    return {r.s->StrikeDir(), r.s->PointAngle(), r.m.CamX, r.m.CamY, r.m.CamZ};
+}
+
+TEST(Strike, LettersDoTheKeypadsWork) {
+    const std::pair<int, int> pairs[] = {{Scan::Q, Scan::Kp7},    {Scan::E, Scan::Kp9},
+                                         {Scan::Z, Scan::Kp1},    {Scan::C, Scan::Kp3},
+                                         {Scan::W, Scan::Kp8},    {Scan::S, Scan::Kp2},
+                                         {Scan::D, Scan::Kp6},    {Scan::X, Scan::Kp4},
+                                         {Scan::R, Scan::KpPlus}, {Scan::F, Scan::KpMinus}};
+    const AfterKey still = Hold(0x3A, 3); // a key the match does not read
+    for (const auto& [letter, keypad] : pairs) {
+        const AfterKey byLetter = Hold(letter, 3), byKeypad = Hold(keypad, 3);
+        EXPECT_EQ(byLetter, byKeypad) << letter;
+        EXPECT_FALSE(byLetter == still) << letter;
+    }
+    // Held together they act once, as one key.
+    Rig r(2);
+    r.Start();
+    const double d0 = r.s->StrikeDir();
+    r.kb.Hold(Scan::E);
+    r.kb.Hold(Scan::Kp9);
+    r.KbTicks(1);
+    EXPECT_NEAR(r.s->StrikeDir(), d0 + 0.1, 1e-12);
+}
+
+TEST(Strike, InAReplayXChangesTheSpeedNotTheCamera) {
+    auto cam = [](const AfterKey& a) { return std::tuple(a.camX, a.camY, a.camZ); };
+    const int none = 0x3A; // a key the match does not read
+    EXPECT_EQ(cam(Hold(Scan::X, 3, true)), cam(Hold(none, 3, true)));
+    EXPECT_EQ(cam(Hold(Scan::Kp4, 3, true)), cam(Hold(Scan::Kp4, 3))); // the keypad still does
+    EXPECT_NE(cam(Hold(Scan::D, 3, true)), cam(Hold(none, 3, true)));
+}
+
 TEST(Strike, ShortcutsOnlyOnAHumansTurn) {
     Rig c(2, true), e(2, true), a(2), m(2);
     c.m.IsCompHOD = e.m.IsCompHOD = kTrue;

@@ -24,6 +24,7 @@ struct MatchPlan {
     int players = 2;
     int teamSize = 0; // > 0: a team game of two teams of this size
     bool human = false;
+    bool weak = false; // computers of every strength
 };
 
 // A new match the way the setup screens start one, from a seed.
@@ -51,6 +52,10 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
         m.rc(1) = TeamRec{"Синие", 0, "А", "Б", "В", "Г", 0, 1, 0};
         m.rc(2) = TeamRec{"Красные", 0, "Д", "Е", "Ж", "З", 0, 1, 0};
         m.NextTeam = 3;
+        if (s.weak) {
+            m.rc(1).Level = static_cast<i16>(seed % 3);
+            m.rc(2).Level = static_cast<i16>((seed + 1) % 3);
+        }
         screens::TeamChoice teams;
         teams.playing = {"Синие", "Красные"};
         teams.perTeam = static_cast<i16>(s.teamSize);
@@ -63,6 +68,7 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
             quick.rows[row].name = "Игрок " + std::to_string(row + 1);
             quick.rows[row].model = static_cast<i16>(g() % 4);
             quick.rows[row].computer = s.human && row == 0 ? 0 : 1;
+            if (s.weak) quick.rows[row].level = static_cast<i16>((seed + row) % 3);
         }
         r = screens::StartGame(m, quick, options, d);
     }
@@ -157,17 +163,19 @@ Outcome PlayBack(const std::string& dir, long maxStrikes) {
 }
 
 TEST(RecordPlayback, QuickTeamAndPotStrikeGamesPlayBackBitForBit) {
-    // Computer quick games, computer team games, a human seat's pot strikes.
+    // Computer quick games, computer team games, a human seat's pot strikes, and
+    // weaker computers, whose draws a playback never makes.
     const struct {
         std::uint64_t first, last;
         int kind;
-    } runs[] = {{1, 30, 0}, {100, 111, 1}, {200, 224, 2}};
+    } runs[] = {{1, 30, 0}, {100, 111, 1}, {200, 224, 2}, {300, 315, 3}, {400, 407, 4}};
     long pots = 0;
     for (const auto& run : runs)
         for (std::uint64_t seed = run.first; seed <= run.last; ++seed) {
             MatchPlan s;
-            s.players = 2 + static_cast<int>(seed % (run.kind == 0 ? 7 : 4));
-            s.teamSize = run.kind == 1 ? 1 + static_cast<int>(seed % 4) : 0;
+            s.players = 2 + static_cast<int>(seed % (run.kind == 0 || run.kind == 3 ? 7 : 4));
+            s.teamSize = run.kind == 1 || run.kind == 4 ? 1 + static_cast<int>(seed % 4) : 0;
+            s.weak = run.kind >= 3;
             s.human = run.kind == 2;
             const long maxStrikes = s.human ? 40 : 300;
             test::TempHome home;

@@ -70,6 +70,32 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
               tuple("Ёлка  Sound=0", 2, 1024));
 }
 
+// The computer's strengths: keys of our own after all the others, and a file
+// without them plays the master.
+TEST(SettingsFile, StrengthsComeLastAndDefaultToTheMaster) {
+    test::TempHome home;
+    Screens a;
+    ApplyDefaultSettings(a.m, a.c);
+    a.c.rows[0].level = kLevelNovice;
+    a.c.rows[5].level = kLevelAmateur;
+    const std::string path = home.Path("zvr2.ini");
+    ASSERT_TRUE(SaveSettings(a.m, a.c, path, a.d));
+    const std::string text = Text(path);
+    EXPECT_NE(text.find("\r\nWindowed=1\r\nRLevel0=0\r\nRLevel1=2\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=2"), std::string::npos);
+    Screens b;
+    ASSERT_TRUE(b.Load(path));
+    EXPECT_EQ(tuple(b.c.rows[0].level, b.c.rows[5].level, b.c.rows[7].level),
+              tuple(kLevelNovice, kLevelAmateur, kLevelMaster));
+
+    Put(path, Ini(""));
+    Screens old;
+    old.c.rows[1].level = kLevelNovice;
+    ASSERT_TRUE(old.Load(path));
+    for (const SettingsRow& row : old.c.rows)
+        EXPECT_EQ(row.level, kLevelMaster);
+}
+
 TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
     test::TempHome home;
     const std::string path = home.Path("zvr2.ini");
@@ -108,7 +134,10 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         {"Num=40000\r\n", "Переполнение"},
         {"Ftr=abc\r\n", "Несоответствие типов"},
         {"RM0=0\r\n", "Недопустимое значение RM0"},
-        {"RModel1=4\r\n", "Недопустимое значение RModel1"}};
+        {"RModel1=4\r\n", "Недопустимое значение RModel1"},
+        {"RLevel1=3\r\n", "Недопустимое значение RLevel1"},
+        {"RLevel0=-1\r\n", "Недопустимое значение RLevel0"},
+        {"RLevel2=40000\r\n", "Переполнение"}};
     Screens defaults;
     ApplyDefaultSettings(defaults.m, defaults.c);
     for (const auto& [extra, why] : cases) {
@@ -169,7 +198,7 @@ TEST(TeamsFile, SavedTeamsLoadBack) {
     EXPECT_NE(SaveCom(a, 3, 2, path, d).find("успешно сохранены"), std::string::npos);
     const std::string text = Text(path);
     EXPECT_NE(text.find("\r\nK=3\r\n[1]\r\nComName=Команда1\r\nR1=Один\r\nR2=Два три\r\nR3=\r\n"
-                        "R4=Четыре\r\nCompControl=0\r\nRType=2\r\n[2]\r\n"),
+                        "R4=Четыре\r\nCompControl=0\r\nRType=2\r\nLevel=2\r\n[2]\r\n"),
               std::string::npos);
     Module1 b;
     TeamsFile tb;
@@ -183,6 +212,30 @@ TEST(TeamsFile, SavedTeamsLoadBack) {
     a.NextTeam = 1;
     EXPECT_TRUE(SaveCom(a, 4, 0, path, d).empty());
     EXPECT_EQ(test::Slurp(path), "old");
+}
+
+TEST(TeamsFile, StrengthsComeLastInTheirSectionAndDefaultToTheMaster) {
+    test::TempHome home;
+    const std::string path = home.Path("zvr.cmd");
+    Module1 a;
+    a.NextTeam = 3;
+    a.rc(1).ComName = "Синие";
+    a.rc(1).Level = kLevelNovice;
+    a.rc(2).ComName = "Красные";
+    a.rc(2).Level = kLevelAmateur;
+    test::FakeDialogs d;
+    SaveCom(a, 4, 1, path, d);
+    EXPECT_NE(Text(path).find("\r\nRType=1\r\nLevel=0\r\n[2]\r\n"), std::string::npos);
+    Module1 b;
+    TeamsFile tb;
+    LoadCom(b, tb, path, d);
+    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelAmateur));
+    // Older files have none; a value out of range is the master too.
+    Put(path, "K=2\r\n[1]\r\nComName=Синие\r\nRType=1\r\n[2]\r\nComName=Красные\r\n"
+              "RType=1\r\nLevel=9\r\n");
+    LoadCom(b, tb, path, d);
+    EXPECT_TRUE(d.shown.empty());
+    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelMaster, kLevelMaster));
 }
 
 TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {

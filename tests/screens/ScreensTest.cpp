@@ -35,6 +35,12 @@ TEST(QuickGame, TickedRowsFillTheSlotsInOrderAndBlankNamesBecomeNumbers) {
     EXPECT_EQ(q.rows[3].name, "2") << "the box shows the name it got";
     EXPECT_EQ(std::tuple(r.m.Gobla(1).Model, r.m.Gobla(3).Model, r.m.Gobla(3).CompControl),
               std::tuple(1, 0, 1));
+    // The strengths travel with their rows; untouched rows play the master.
+    q.SetLevel(r.g, 4, kLevelNovice);
+    q.SetLevel(r.g, 1, 7); // not a strength: ignored
+    EXPECT_EQ(screens::StartGame(r.m, q, r.g.options, r.dialogs), screens::StartResult::Started);
+    EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3)),
+              std::tuple(kLevelMaster, kLevelMaster, kLevelNovice));
     // One row left: no start, and the count keeps its last value.
     for (int row : ticked)
         q.SetTake(row, 0);

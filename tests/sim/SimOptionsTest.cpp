@@ -21,7 +21,7 @@ TEST(SimOptions, ReadsEveryOption) {
                     "1000x200",      "--friction", "0.03",        "--wall",    "pos1",
                     "--wall-mirror", "no",         "--obstacles", "part2",     "--obstacles-mirror",
                     "yes",           "--spread",   "0.1",         "--seed",    "77",
-                    "--max-strikes", "5",          "--json"});
+                    "--max-strikes", "5",          "--json",      "--levels",  "0,1"});
     ASSERT_TRUE(o);
     EXPECT_EQ(o->command, Command::Play);
     const auto& p = o->play;
@@ -32,6 +32,7 @@ TEST(SimOptions, ReadsEveryOption) {
     EXPECT_EQ(std::tuple(p.friction, p.spread, p.seed, p.maxStrikes),
               std::tuple(0.03, 0.1, 77u, 5));
     EXPECT_TRUE(!p.wallMirror && p.obstaclesMirror && p.json);
+    EXPECT_EQ(p.levels, (std::vector<int>{0, 1}));
 
     o = Parse({"replay", "a.sav", "--json"});
     ASSERT_TRUE(o);
@@ -52,6 +53,8 @@ TEST(SimOptions, RejectsBadValuesWithAMessage) {
         {"play", "--friction", "nan"},
         {"play", "--colour", "red"},
         {"play", "--players", "3", "--teams", "2"},
+        {"play", "--levels", "2,3"},
+        {"play", "--levels", "0,1,2"},
         {"fly"},
     };
     for (const auto& args : bad) {

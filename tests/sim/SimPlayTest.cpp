@@ -60,6 +60,22 @@ PlayOptions Opts(int players, std::uint64_t seed) {
 
 } // namespace
 
+// Masters in every slot are the match that names no strengths, to the bit; a
+// weaker player changes it.
+TEST(SimPlay, MasterLevelsAreTheDefaultMatch) {
+    for (int players : {2, 4}) {
+        const Played plain = Play(Opts(players, 11));
+        PlayOptions p = Opts(players, 11);
+        p.levels.assign(static_cast<std::size_t>(players), kv::kLevelMaster);
+        const Played masters = Play(p);
+        EXPECT_EQ(Digest(masters.m, masters.r), Digest(plain.m, plain.r)) << players;
+        p.levels[0] = kv::kLevelNovice;
+        const Played novice = Play(p);
+        EXPECT_NE(Digest(novice.m, novice.r), Digest(plain.m, plain.r)) << players;
+        EXPECT_EQ(novice.m.CompLevel(1), kv::kLevelNovice);
+    }
+}
+
 TEST(SimPlay, StrikeLimitStopsAnUnfinishedMatch) {
     PlayOptions p = Opts(8, 5);
     p.maxStrikes = 1;

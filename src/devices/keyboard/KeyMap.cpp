@@ -133,8 +133,20 @@ int ScanOfQtKey(int qtKey, bool keypad) {
     case Qt::Key_N:
         return kScanN;
     default:
-        return 0;
+        break;
     }
+    // The keypad's stand-ins, Latin or the Russian letter on the same place.
+    struct Letter {
+        int latin, cyrillic, scan;
+    };
+    static constexpr Letter kLetters[] = {
+        {Qt::Key_Q, 0x0419, Scan::Q}, {Qt::Key_W, 0x0426, Scan::W}, {Qt::Key_E, 0x0423, Scan::E},
+        {Qt::Key_R, 0x041A, Scan::R}, {Qt::Key_S, 0x042B, Scan::S}, {Qt::Key_D, 0x0412, Scan::D},
+        {Qt::Key_F, 0x0410, Scan::F}, {Qt::Key_Z, 0x042F, Scan::Z}, {Qt::Key_X, 0x0427, Scan::X},
+        {Qt::Key_C, 0x0421, Scan::C}};
+    for (const Letter& l : kLetters)
+        if (qtKey == l.latin || qtKey == l.cyrillic) return l.scan;
+    return 0;
 }
 
 int ScanOfEvent(const QKeyEvent& e) {

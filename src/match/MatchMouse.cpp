@@ -1,0 +1,84 @@
+// Aiming with the mouse: the left button turns the strike towards the table point
+// under it, the wheel moves the strike point, the right button charges and strikes.
+#include "match/MatchScreen.h"
+
+#include "state/SceneUnits.h"
+
+#include <cmath>
+
+namespace kv {
+
+CameraView MatchScreen::View() const {
+    CameraView v{m_.CamX, m_.CamY, m_.CamZ, m_.TargetX, m_.TargetY, m_.TargetZ};
+    if (lookAtPiece_ && camFollow_ >= 1 && camFollow_ <= kPieceSlots) {
+        const GoblaRec& g = m_.Gobla(camFollow_);
+        v.lookX = SceneX(g.Xpos);
+        v.lookY = 0;
+        v.lookZ = SceneZ(g.Ypos);
+    }
+    return v;
+}
+
+bool MatchScreen::MouseMayAim() const {
+    return m_.RenderOn != 0 && !replayMode_ && !exitAsk_ && !gameOver_ &&
+           turnPhase_ == TurnPhase::Aim && m_.Gobla(m_.CurG).CompControl == 0;
+}
+
+bool MatchScreen::AimAt(double tableX, double tableY) {
+    if (!MouseMayAim()) return false;
+    if (!(tableX >= 0 && tableX <= m_.MaxX && tableY >= 0 && tableY <= m_.MaxY)) return false;
+    const GoblaRec& g = m_.Gobla(m_.CurG);
+    const double dx = tableX - g.Xpos, dy = tableY - g.Ypos;
+    if (dx == 0 && dy == 0) return false; // the piece's own centre has no direction
+    // The strike pushes along (sin b, -cos b).
+    strikeDir_ = std::atan2(dx, -dy);
+    p_.scene.TurnArrow(strikeDir_);
+    UpdateControl();
+    return true;
+}
+
+void MatchScreen::MouseDown(MouseButton b, double px, double py) {
+    if (!MouseMayAim()) return;
+    if (b == MouseButton::Right) {
+        rightHeld_ = true;
+        return;
+    }
+    leftHeld_ = true;
+    MouseMove(px, py);
+}
+
+void MatchScreen::MouseMove(double px, double py) {
+    if (!leftHeld_) return;
+    double x = 0, y = 0;
+    if (TablePointAt(View(), m_.ScreenW, m_.ScreenH, px, py, x, y)) AimAt(x, y);
+}
+
+void MatchScreen::MouseUp(MouseButton b) {
+    if (b == MouseButton::Left) {
+        leftHeld_ = false;
+        return;
+    }
+    if (!rightHeld_) return;
+    rightHeld_ = false;
+    if (m_.RenderOn == 0 || exitAsk_ || replayMode_) return;
+    if (turnPhase_ == TurnPhase::Charge) {
+        HideAim();
+        PreSilaApply();
+    }
+}
+
+void MatchScreen::MouseWheel(int notches) {
+    if (!MouseMayAim()) return;
+    const double twoPi = 2 * m_.Pi;
+    for (; notches > 0; --notches) { // as keypad 1
+        pointAngle_ += 0.1;
+        if (pointAngle_ > twoPi) pointAngle_ -= twoPi;
+    }
+    for (; notches < 0; ++notches) { // as keypad 3
+        pointAngle_ -= 0.1;
+        if (pointAngle_ < -twoPi) pointAngle_ += twoPi;
+    }
+    UpdateControl();
+}
+
+} // namespace kv

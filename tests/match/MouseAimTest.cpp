@@ -1,0 +1,165 @@
+// Aiming with the mouse: the ray through a pixel onto the table, and what the
+// buttons and the wheel do in which phases.
+#include "MatchRig.h"
+
+#include "match/MouseAim.h"
+#include "match/NameLabels.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace kv::test {
+namespace {
+
+// Angle between two directions, whatever turns of 2 pi lie between them.
+double Apart(double a, double b) {
+    const double twoPi = 2 * 3.14159265358979323846;
+    double d = std::fmod(std::fabs(a - b), twoPi);
+    return d > twoPi / 2 ? twoPi - d : d;
+}
+
+// The pixel of a table point as the game draws it: a name label put there, less
+// the label's offset from the piece.
+std::pair<double, double> PixelOf(const Rig& r, double x, double y) {
+    Module1 m = r.m;
+    m.MaxGamers = 1;
+    m.Gobla(1).Life = kTrue;
+    m.Gobla(1).Xpos = x;
+    m.Gobla(1).Ypos = y;
+    const std::vector<TextItem> labels = PlaceNameLabels(m);
+    EXPECT_EQ(labels.size(), 1u);
+    if (labels.empty()) return {-1, -1};
+    return {labels[0].x + 15.0, labels[0].y + 40.0};
+}
+
+double DirTowards(const Rig& r, double x, double y) {
+    const GoblaRec& g = r.m.Gobla(r.m.CurG);
+    return std::atan2(x - g.Xpos, -(y - g.Ypos));
+}
+
+TEST(MouseRay, StraightDownAndBackThroughTheProjection) {
+    // Straight above the look-at point: the middle pixel is that point.
+    CameraView down{30, 50, -20, 30, 0, -20.0001};
+    double x = 0, y = 0;
+    ASSERT_TRUE(TablePointAt(down, 640, 480, 320, 240, x, y));
+    EXPECT_NEAR(x, 300, 1e-6);
+    EXPECT_NEAR(y, 200.001, 1e-6);
+    // Looking level or up, the sky has no table under it.
+    CameraView level{-50, 40, -20, 30, 40, -20};
+    EXPECT_FALSE(TablePointAt(level, 640, 480, 320, 100, x, y));
+    EXPECT_FALSE(TablePointAt(down, 0, 480, 320, 240, x, y));
+}
+
+TEST(MouseAim, ClickAndDragTurnTheStrikeTowardsThePoint) {
+    Rig r(2);
+    r.Start();
+    for (auto [tx, ty] : {std::pair{450.0, 300.0}, {120.0, 60.0}, {500.0, 100.0}}) {
+        const auto [px, py] = PixelOf(r, tx, ty);
+        r.s->MouseDown(MouseButton::Left, px, py);
+        r.s->MouseUp(MouseButton::Left);
+        EXPECT_LT(Apart(r.s->StrikeDir(), DirTowards(r, tx, ty)), 0.1) << tx << " " << ty;
+        EXPECT_DOUBLE_EQ(r.scene.arrowAngle, r.s->StrikeDir());
+    }
+    // Dragging keeps turning it; moving without the button does not.
+    const auto [ax, ay] = PixelOf(r, 300, 350);
+    const auto [bx, by] = PixelOf(r, 550, 200);
+    r.s->MouseDown(MouseButton::Left, ax, ay);
+    r.s->MouseMove(bx, by);
+    EXPECT_LT(Apart(r.s->StrikeDir(), DirTowards(r, 550, 200)), 0.1);
+    r.s->MouseUp(MouseButton::Left);
+    r.s->MouseMove(ax, ay);
+    EXPECT_LT(Apart(r.s->StrikeDir(), DirTowards(r, 550, 200)), 0.1);
+    // From a camera turned with the keypad, and from one turned to a followed piece.
+    r.kb.Hold(Scan::Kp6);
+    r.KbTicks(20);
+    r.kb.ReleaseAll();
+    r.s->KeyDown(Key::BracketRight);
+    r.Fire(TimerId::Cam);
+    r.Press(Scan::Kp8);
+    for (auto [tx, ty] : {std::pair{400.0, 250.0}, {80.0, 330.0}}) {
+        const auto [px, py] = PixelOf(r, tx, ty);
+        r.s->MouseDown(MouseButton::Left, px, py);
+        r.s->MouseUp(MouseButton::Left);
+        EXPECT_LT(Apart(r.s->StrikeDir(), DirTowards(r, tx, ty)), 0.1) << tx << " " << ty;
+    }
+}
+
+TEST(MouseAim, AClickOffTheTableChangesNothing) {
+    Rig r(2);
+    r.Start();
+    const double d0 = r.s->StrikeDir();
+    const auto [px, py] = PixelOf(r, -80, 200);
+    r.s->MouseDown(MouseButton::Left, px, py);
+    r.s->MouseDown(MouseButton::Left, 320, 0); // the sky
+    EXPECT_DOUBLE_EQ(r.s->StrikeDir(), d0);
+    EXPECT_FALSE(r.s->AimAt(r.m.MaxX + 1.0, 100));
+    EXPECT_FALSE(r.s->AimAt(r.m.Gobla(1).Xpos, r.m.Gobla(1).Ypos));
+    EXPECT_DOUBLE_EQ(r.s->StrikeDir(), d0);
+}
+
+TEST(MouseAim, WheelStepsAsTheKeypadAndTheRightButtonAsSpace) {
+    Rig wheel(2), keys(2);
+    wheel.Start();
+    keys.Start();
+    wheel.s->MouseWheel(3);
+    keys.kb.Hold(Scan::Kp1);
+    keys.KbTicks(3);
+    keys.kb.ReleaseAll();
+    EXPECT_DOUBLE_EQ(wheel.s->PointAngle(), keys.s->PointAngle());
+    wheel.s->MouseWheel(-1);
+    keys.Press(Scan::Kp3);
+    EXPECT_DOUBLE_EQ(wheel.s->PointAngle(), keys.s->PointAngle());
+    EXPECT_EQ(wheel.scene.ball, keys.scene.ball);
+
+    wheel.s->MouseDown(MouseButton::Right, 0, 0);
+    wheel.KbTicks(10);
+    EXPECT_EQ(std::tuple(wheel.s->Phase(), wheel.m.StrikeForce), std::tuple(TurnPhase::Charge, 20));
+    wheel.s->MouseWheel(1); // charging is no longer aiming
+    EXPECT_DOUBLE_EQ(wheel.s->PointAngle(), keys.s->PointAngle());
+    wheel.s->MouseUp(MouseButton::Right);
+    EXPECT_EQ(std::tuple(wheel.s->Phase(), wheel.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
+    EXPECT_EQ(wheel.replay.written.at(0).strike.si, 20);
+
+    // Struck with SPACE while the right button is down: the next turn starts clean.
+    Rig both(2);
+    both.Start();
+    both.s->MouseDown(MouseButton::Right, 0, 0);
+    both.Charge(5);
+    ASSERT_EQ(both.s->Strikes(), 1);
+    both.Settle();
+    ASSERT_EQ(std::tuple(both.m.CurG, both.s->Phase()), std::tuple(2, TurnPhase::Aim));
+    both.KbTicks(5);
+    both.s->MouseUp(MouseButton::Right);
+    EXPECT_EQ(std::tuple(both.s->Phase(), both.m.StrikeForce, both.s->Strikes()),
+              std::tuple(TurnPhase::Aim, 0, 1));
+}
+
+TEST(MouseAim, NothingOutsideAHumansAimPhase) {
+    Rig comp(2, true), replay(2), asked(2), charging(2);
+    comp.m.IsCompHOD = kTrue; // the computer waits in its aim phase
+    replay.Playback({{{0, 0, 10}, 0}});
+    for (Rig* r : {&comp, &replay, &asked, &charging})
+        r->Start();
+    asked.s->KeyDown(Key::Escape);
+    charging.kb.Hold(Scan::Space);
+    charging.KbTicks(2);
+    for (Rig* r : {&comp, &replay, &asked, &charging}) {
+        const double d0 = r->s->StrikeDir(), a0 = r->s->PointAngle();
+        const long strikes = r->s->Strikes();
+        const i16 force = r->m.StrikeForce;
+        const auto [px, py] = PixelOf(*r, 500, 350);
+        r->s->MouseDown(MouseButton::Left, px, py);
+        r->s->MouseWheel(2);
+        r->s->MouseDown(MouseButton::Right, px, py);
+        r->s->MouseUp(MouseButton::Right);
+        EXPECT_EQ(std::tuple(r->s->StrikeDir(), r->s->PointAngle(), r->s->Strikes()),
+                  std::tuple(d0, a0, strikes));
+        if (r != &charging) { // there SPACE itself goes on charging
+            r->KbTicks(3);
+            EXPECT_EQ(r->m.StrikeForce, force);
+        }
+    }
+}
+
+} // namespace
+} // namespace kv::test
