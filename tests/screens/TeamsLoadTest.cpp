@@ -285,7 +285,7 @@ TEST(LoadBrowser, LoadChecksInOrderAndALoadedGameStartsWhereItStood) {
     for (int i = 1; i <= kMaxPlayers; ++i)
         EXPECT_EQ(r.m.Gobla(i).M, 7) << "the masses from before the load";
     EXPECT_EQ(r.m.LoadedGame, kFalse);
-    EXPECT_EQ(g.options.sizeX, "444") << "the browser's way back keeps the session's options";
+    EXPECT_EQ(g.options.sizeX, "444") << "the browser's way back keeps options typed earlier";
 }
 
 TEST(LoadBrowser, RefusedReplaysAreClosedAndAGoodOnePlaysToItsEnd) {
