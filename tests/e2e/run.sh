@@ -9,6 +9,11 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 script=$1
 shift
+# The virtual display may still be coming up when the first client connects.
+for _ in $(seq 50); do
+  xdotool getdisplaygeometry >/dev/null 2>&1 && break
+  sleep 0.2
+done
 eval "$(dbus-launch --sh-syntax)"
 trap 'kill "$DBUS_SESSION_BUS_PID" 2>/dev/null || true' EXIT
 /usr/libexec/at-spi-bus-launcher --launch-immediately >/dev/null 2>&1 &

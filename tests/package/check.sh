@@ -24,6 +24,8 @@ KVELMAR2_DATA='' "$bin/kvelmar2-sim" series --matches 2 --players 4 --json >"$ro
 grep -q '"matches"' "$root/series.json"
 echo "kvelmar2-sim: серия из двух матчей сыграна"
 
-xvfb-run -a -s '-screen 0 1280x1024x24' \
+# A display number of its own: the one the test run before has just given
+# back may still be going away.
+xvfb-run -a -n 150 -s '-screen 0 1280x1024x24' \
   "$here/../e2e/run.sh" "$here/../e2e/installed_e2e.py" "$bin/kvelmar2"
 echo "Пакет проверен: $deb"
