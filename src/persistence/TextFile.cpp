@@ -227,6 +227,18 @@ std::string Cp1251ToUtf8(std::string_view s) {
     return out;
 }
 
+bool EndsWithNoCase(std::string_view utf8, std::string_view end) {
+    if (utf8.size() < end.size()) return false;
+    return UpperCp1251(Utf8ToCp1251(utf8.substr(utf8.size() - end.size()))) ==
+           UpperCp1251(Utf8ToCp1251(end));
+}
+
+std::string Trim(std::string_view s, std::string_view blanks) {
+    const auto b = s.find_first_not_of(blanks);
+    if (b == std::string_view::npos) return {};
+    return std::string(s.substr(b, s.find_last_not_of(blanks) - b + 1));
+}
+
 std::string UpperCp1251(std::string_view s) {
     // Every file's every byte goes through here: a table, not a chain of tests.
     static const auto table = [] {

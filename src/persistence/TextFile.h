@@ -76,6 +76,10 @@ private:
 
 // Upper case of Windows-1251 text (Latin and Cyrillic letters).
 std::string UpperCp1251(std::string_view s);
+// UTF-8 text ends with `end`, letters compared without regard to case.
+bool EndsWithNoCase(std::string_view utf8, std::string_view end);
+// Without the given blanks at either end.
+std::string Trim(std::string_view s, std::string_view blanks = " ");
 
 bool FileExists(const std::string& path);
 // A plain file's bytes; false with the error description in *err.

@@ -1,18 +1,13 @@
 #include "screens/GameStart.h"
 
+#include "persistence/TextFile.h"
+
 #include <algorithm>
 #include <string>
 
 namespace kv::screens {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-    const auto b = s.find_first_not_of(' ');
-    if (b == std::string::npos) return {};
-    const auto e = s.find_last_not_of(' ');
-    return s.substr(b, e - b + 1);
-}
 
 void PlaceObstacles(Module1& m) {
     m.MaxPip = 0;

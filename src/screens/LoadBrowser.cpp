@@ -25,17 +25,6 @@ std::string WithSlash(std::string p) {
     return p;
 }
 
-bool Matches(const std::string& name, const std::string& pattern) {
-    const std::string ext = pattern.substr(1); // "*.sav" -> ".sav"
-    if (name.size() <= ext.size()) return false;
-    for (std::size_t i = 0; i < ext.size(); ++i) {
-        const char a = name[name.size() - ext.size() + i];
-        const char b = ext[i];
-        if (a != b && !(a >= 'A' && a <= 'Z' && a - 'A' + 'a' == b)) return false;
-    }
-    return true;
-}
-
 std::string ModifiedText(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return {};
@@ -145,7 +134,7 @@ void LoadBrowser::Refresh() {
         std::error_code e2;
         if (it->is_directory(e2))
             dirs.push_back(name);
-        else if (Matches(name, pattern))
+        else if (EndsWithNoCase(name, pattern.substr(1))) // "*.sav": ".sav"
             files.push_back(name);
     }
     std::sort(dirs.begin(), dirs.end());

@@ -184,12 +184,6 @@ Next ResultsScreen::LoadReplay(GameScreens& g) {
 
 namespace {
 
-bool EndsWithNoCase(const std::string& s, const std::string& end) {
-    if (s.size() < end.size()) return false;
-    return UpperCp1251(Utf8ToCp1251(s.substr(s.size() - end.size()))) ==
-           UpperCp1251(Utf8ToCp1251(end));
-}
-
 bool SameFile(const fs::path& a, const fs::path& b) {
     std::error_code ea, eb;
     const fs::path ca = fs::weakly_canonical(a, ea);

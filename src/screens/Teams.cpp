@@ -11,13 +11,6 @@ namespace kv::screens {
 
 namespace {
 
-std::string Trim(const std::string& s) {
-    const auto b = s.find_first_not_of(" \t");
-    if (b == std::string::npos) return {};
-    const auto e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
-}
-
 int Defined(const Module1& m) {
     return std::clamp<int>(m.NextTeam - 1, 0, kMostTeams);
 }
@@ -199,7 +192,7 @@ bool NewTeamScreen::Confirm(GameScreens& g) {
     Module1& m = g.m;
     DialogPort& d = g.s.dialogs;
     // Trimmed before the checks: a name of blanks would end the teams file early.
-    const std::string n = Trim(name);
+    const std::string n = Trim(name, " \t");
     if (n.empty()) {
         d.Message("Надо ввести имя команды!", MsgIcon::Warning, MsgButtons::Ok);
         return false;
@@ -215,7 +208,7 @@ bool NewTeamScreen::Confirm(GameScreens& g) {
     }
     std::array<std::string, 4> who;
     for (int k = 0; k < 4; ++k) {
-        who[static_cast<std::size_t>(k)] = Trim(members[static_cast<std::size_t>(k)]);
+        who[static_cast<std::size_t>(k)] = Trim(members[static_cast<std::size_t>(k)], " \t");
         if (who[static_cast<std::size_t>(k)].empty()) {
             d.Message("Вы не ввели некоторые имена игроков.", MsgIcon::Information, MsgButtons::Ok);
             return false;

@@ -366,8 +366,7 @@ int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ost
 }
 
 int InfoCommand(const std::string& file, std::ostream& out, std::ostream& err) {
-    const std::string upper = UpperCp1251(file);
-    const bool replay = upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".SAV") == 0;
+    const bool replay = EndsWithNoCase(file, ".sav");
     std::string text;
     const bool ok = screens::LoadFileInfo(
         file, replay ? screens::LoadMode::Replays : screens::LoadMode::Games, &text);
