@@ -186,8 +186,8 @@ private:
         const screens::MainMenu& menu = app_.Screens().menu;
         info_->setVisible(menu.tourShown);
         infoClose_->setVisible(menu.tourShown);
-        if (info_->toPlainText() != Lines(menu.typed)) {
-            info_->setPlainText(Lines(menu.typed));
+        if (info_->toPlainText() != Lines(menu.typing.typed)) {
+            info_->setPlainText(Lines(menu.typing.typed));
             info_->moveCursor(QTextCursor::End);
         }
         for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
@@ -195,8 +195,8 @@ private:
             buttons_[static_cast<std::size_t>(i)]->setStyleSheet(
                 lit ? QStringLiteral("border: 3px solid #d02020;") : QString());
         }
-        if (menu.typingTimer && !typing_.isActive()) typing_.start();
-        if (!menu.typingTimer) typing_.stop();
+        if (menu.typing.timer && !typing_.isActive()) typing_.start();
+        if (!menu.typing.timer) typing_.stop();
     }
 
     std::array<QPushButton*, 11> buttons_{};

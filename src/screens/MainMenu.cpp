@@ -41,14 +41,6 @@ const TourStep kTour[5] = {
      nullptr, 19360},
 };
 
-// Bytes of the UTF-8 character that starts at i.
-std::size_t CharBytes(const std::string& s, std::size_t i) {
-    std::size_t n = 1;
-    while (i + n < s.size() && (static_cast<unsigned char>(s[i + n]) & 0xC0) == 0x80)
-        ++n;
-    return n;
-}
-
 } // namespace
 
 int MainMenu::StepMs() const {
@@ -110,20 +102,17 @@ void MainMenu::StartTour() {
 void MainMenu::ShowStep() {
     const TourStep& s = kTour[tourStep];
     highlight = s.frame;
-    text_ = s.text;
-    if (s.more) text_ += std::string(NL2) + s.more;
-    typed.clear();
-    typedBytes_ = 0;
-    typingTimer = true;
+    std::string text = s.text;
+    if (s.more) text += std::string(NL2) + s.more;
+    typing.Type(text);
     stepTimer = true;
 }
 
 void MainMenu::CloseTour() {
     tourShown = false;
-    typed.clear();
+    typing.Clear();
     highlight.reset();
     stepTimer = false;
-    typingTimer = false;
 }
 
 void MainMenu::StepTick() {
@@ -133,14 +122,7 @@ void MainMenu::StepTick() {
 }
 
 void MainMenu::TypeTick() {
-    if (!typingTimer) return;
-    if (typedBytes_ >= text_.size()) {
-        typingTimer = false;
-        return;
-    }
-    const std::size_t n = CharBytes(text_, typedBytes_);
-    typed += text_.substr(typedBytes_, n);
-    typedBytes_ += n;
+    typing.Tick();
 }
 
 bool MainMenu::Enabled(const GameScreens& g, MenuButton b) const {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "screens/Flow.h"
+#include "screens/Typing.h"
 
 #include <optional>
 #include <string>
@@ -34,15 +35,14 @@ class GameScreens;
 
 class MainMenu {
 public:
-    static constexpr int kTypingMs = 20; // one character of the tour's text
+    static constexpr int kTypingMs = Typewriter::kTypingMs; // one character of the tour's text
 
     // The tour: its box, the button it points at, the text typed so far.
     bool tourShown = false;
     int tourStep = 0;
-    std::string typed;
+    Typewriter typing; // its timer: the next character is due
     std::optional<MenuButton> highlight;
-    bool stepTimer = false;   // the step's length runs
-    bool typingTimer = false; // the next character is due
+    bool stepTimer = false; // the step's length runs
     int StepMs() const;
 
     // The program's start-up, in its order; the tour starts on a first run.
@@ -78,8 +78,6 @@ public:
 
 private:
     void ShowStep();
-    std::string text_;
-    std::size_t typedBytes_ = 0;
 };
 
 } // namespace kv::screens

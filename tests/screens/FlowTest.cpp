@@ -154,20 +154,20 @@ TEST(Flow, TheTourTypesItsFiveStepsRoundAndRound) {
         EXPECT_EQ(menu.tourStep, step % 5);
         EXPECT_EQ(menu.StepMs(), lengths[step % 5]);
         EXPECT_EQ(menu.highlight, frames[step % 5]);
-        EXPECT_TRUE(menu.typed.empty());
+        EXPECT_TRUE(menu.typing.typed.empty());
         // One character a tick, whole Cyrillic letters, until the text is out.
         menu.TypeTick();
-        EXPECT_EQ(menu.typed.size(), 2u) << step;
-        while (menu.typingTimer)
+        EXPECT_EQ(menu.typing.typed.size(), 2u) << step;
+        while (menu.typing.timer)
             menu.TypeTick();
-        EXPECT_GT(menu.typed.size(), 50u);
+        EXPECT_GT(menu.typing.typed.size(), 50u);
         if (step == 0) {
-            EXPECT_EQ(menu.typed.rfind("Добро пожаловать", 0), 0u);
+            EXPECT_EQ(menu.typing.typed.rfind("Добро пожаловать", 0), 0u);
         }
         menu.StepTick();
     }
     menu.CloseTour();
-    EXPECT_FALSE(menu.tourShown || menu.stepTimer || menu.typingTimer || menu.highlight);
+    EXPECT_FALSE(menu.tourShown || menu.stepTimer || menu.typing.timer || menu.highlight);
 }
 
 TEST(Flow, HelpAndWebPagesSayWhatFailed) {
