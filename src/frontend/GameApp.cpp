@@ -5,7 +5,6 @@
 #include "frontend/Windows.h"
 #include "persistence/ErrorLog.h"
 #include "screens/ContentTexts.h"
-#include "screens/HelpText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -89,7 +88,6 @@ GameApp::GameApp(const GameAppSetup& setup)
                            setup.appTitle, kOrvelsoftUrl, kOrvelsoftUpdateUrl, kGoblKlubUrl,
                            &video_, &replay_, MountedVolumes},
          *this) {
-    m_.HelpText = ComposeHelpText();
     // No sound card: one line in the log, and the game goes on silently.
     if (!sound_.InitSound()) {
         LogError(sound_.Error());
