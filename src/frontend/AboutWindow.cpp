@@ -1,8 +1,8 @@
 // The about box: the title, the credits and the maker's page.
 #include "frontend/GameApp.h"
 #include "frontend/Picture.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QCloseEvent>
 #include <QHBoxLayout>

@@ -1,8 +1,8 @@
 // The chronicle's two windows: the periods with their texts, and one
 // period's events, each typed into its box on the model's typing timer.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

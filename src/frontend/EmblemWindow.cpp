@@ -2,8 +2,8 @@
 // and the maker's and the club's pages.
 #include "frontend/GameApp.h"
 #include "frontend/Picture.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>

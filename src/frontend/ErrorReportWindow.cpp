@@ -1,8 +1,8 @@
 // The error report window, beside the main menu: the report to write and
 // the error log to read.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QCloseEvent>
 #include <QGridLayout>

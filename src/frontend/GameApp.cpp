@@ -2,7 +2,7 @@
 
 #include "devices/display/QtDisplay.h"
 #include "frontend/MatchWindow.h"
-#include "frontend/Windows.h"
+#include "frontend/ScreenWindows.h"
 #include "persistence/ErrorLog.h"
 #include "screens/ContentTexts.h"
 

@@ -1,8 +1,8 @@
 // The load browser window: places, folders and files, and what to do with
 // the chosen file.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QComboBox>
 #include <QGridLayout>

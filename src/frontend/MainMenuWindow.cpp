@@ -1,8 +1,8 @@
 // The main menu window: its buttons, pop-up menus, links, emblem and the
 // guided tour's box, typed by the model's two timers.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 // The mass editor of one player row, a modal window of the quick game screen.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QDialog>
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 // The window that makes a new team or changes one.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 // The options window: its groups of controls bound to the options model.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QButtonGroup>
 #include <QComboBox>

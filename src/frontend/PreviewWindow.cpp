@@ -3,8 +3,8 @@
 #include "devices/scene/MeshLoader.h"
 #include "devices/scene/SceneRenderer.h"
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>

@@ -1,7 +1,7 @@
 // The quick game window: eight player rows and the start of the match.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,7 +1,7 @@
 // The results window: the winner, the scores of the series and the way on.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QButtonGroup>
 #include <QGridLayout>

@@ -2,8 +2,8 @@
 // "Подождите..." over the background while the main menu starts.
 #include "frontend/GameApp.h"
 #include "frontend/Picture.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

@@ -1,8 +1,8 @@
 // The team game window: the user's teams, the two that play, the players per
 // team and the piece model.
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "frontend/Windows.h"
 
 #include <QComboBox>
 #include <QGridLayout>

@@ -1,8 +1,8 @@
 // The windows around the match, shown by the real front end: every control
 // says what it is to the accessibility interface, and the controls follow
 // their models (enabled states, texts).
-#include "frontend/Windows.h"
 #include "frontend/GameApp.h"
+#include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
 #include "persistence/TextFile.h"
 
@@ -12,9 +12,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QOpenGLWidget>
 #include <QPlainTextEdit>
-#include <QMenu>
 #include <QPrinter>
 #include <QTest>
 #include <QTextEdit>
@@ -68,11 +68,11 @@ protected:
 };
 
 TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
-    for (ScreenId id : {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options,
-                        ScreenId::Results, ScreenId::Teams, ScreenId::NewTeam,
-                        ScreenId::LoadBrowser, ScreenId::ErrorReport, ScreenId::Preview,
-                        ScreenId::Splash, ScreenId::Chronicle, ScreenId::ChronicleEvents,
-                        ScreenId::About, ScreenId::Emblem}) {
+    for (ScreenId id :
+         {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
+          ScreenId::Teams, ScreenId::NewTeam, ScreenId::LoadBrowser, ScreenId::ErrorReport,
+          ScreenId::Preview, ScreenId::Splash, ScreenId::Chronicle, ScreenId::ChronicleEvents,
+          ScreenId::About, ScreenId::Emblem}) {
         QWidget* w = game_->Window(id);
         ASSERT_NE(w, nullptr);
         for (auto* b : w->findChildren<QAbstractButton*>()) {
