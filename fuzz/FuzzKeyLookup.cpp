@@ -1,6 +1,8 @@
 // The key lookup, sections and the number conversions on arbitrary bytes.
 #include "FuzzCommon.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Numbers.h"
+#include "persistence/KeyFile.h"
 
 #include <bit>
 #include <cmath>

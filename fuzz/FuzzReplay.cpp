@@ -4,6 +4,7 @@
 #include "FuzzCommon.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
+#include "persistence/KeyFile.h"
 
 #include <bit>
 #include <cmath>

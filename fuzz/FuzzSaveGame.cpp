@@ -1,5 +1,6 @@
 #include "FuzzCommon.h"
 #include "persistence/SaveGame.h"
+#include "persistence/Text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     kv::NullDialogs d;

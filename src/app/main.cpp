@@ -5,7 +5,7 @@
 #include "frontend/MatchWindow.h"
 #include "frontend/QtDialogs.h"
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/Folders.h"
 #include "state/Module1.h"
 
 #include <QApplication>

@@ -1,6 +1,8 @@
 #include "persistence/ErrorLog.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Files.h"
+#include "persistence/Folders.h"
 
 #include <cstdio>
 

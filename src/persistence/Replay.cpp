@@ -2,6 +2,10 @@
 
 #include "persistence/ErrorLog.h"
 #include "persistence/SaveGame.h"
+#include "persistence/Files.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Numbers.h"
+#include "persistence/Text.h"
 
 #include <cerrno>
 #include <cmath>

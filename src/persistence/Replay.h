@@ -2,7 +2,7 @@
 // step on disk before the strike is played.
 #pragma once
 
-#include "persistence/TextFile.h"
+#include "persistence/KeyFile.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
 

@@ -1,6 +1,11 @@
 #include "persistence/SaveGame.h"
 
 #include "persistence/ErrorLog.h"
+#include "persistence/Files.h"
+#include "persistence/Folders.h"
+#include "persistence/Numbers.h"
+#include "persistence/Text.h"
+#include "persistence/KeyFile.h"
 
 #include <cmath>
 #include <vector>

@@ -2,7 +2,7 @@
 // beginning of every replay are made of.
 #pragma once
 
-#include "persistence/TextFile.h"
+#include "persistence/KeyFile.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
 

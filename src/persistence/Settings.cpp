@@ -1,7 +1,11 @@
 #include "persistence/Settings.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Numbers.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Files.h"
+#include "persistence/Folders.h"
 
 #include <cerrno>
 #include <cmath>

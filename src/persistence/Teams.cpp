@@ -1,6 +1,10 @@
 #include "persistence/Teams.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Numbers.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Files.h"
+#include "persistence/Folders.h"
 
 #include <filesystem>
 

@@ -1,7 +1,7 @@
 #include "screens/AboutEmblem.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
 #include "screens/ContentTexts.h"
 #include "screens/GameScreens.h"
 

@@ -1,7 +1,8 @@
 #include "screens/Chronicle.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Files.h"
 #include "screens/ContentTexts.h"
 #include "screens/GameScreens.h"
 

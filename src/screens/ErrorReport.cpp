@@ -1,6 +1,7 @@
 #include "screens/ErrorReport.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Files.h"
 #include "screens/GameScreens.h"
 
 namespace kv::screens {

@@ -2,7 +2,7 @@
 
 #include "persistence/ErrorLog.h"
 #include "persistence/Settings.h"
-#include "persistence/TextFile.h"
+#include "persistence/Files.h"
 
 namespace kv::screens {
 

@@ -1,6 +1,6 @@
 #include "screens/GameStart.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
 
 #include <algorithm>
 #include <string>

@@ -1,4 +1,5 @@
 #include "screens/HelpText.h"
+#include "persistence/Text.h"
 
 namespace kv {
 

@@ -3,7 +3,10 @@
 #include "persistence/ErrorLog.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Numbers.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Files.h"
 #include "screens/GameScreens.h"
 
 #include <sys/stat.h>

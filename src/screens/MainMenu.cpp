@@ -1,7 +1,8 @@
 #include "screens/MainMenu.h"
 
 #include "persistence/Teams.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Files.h"
 #include "physics/Physics.h"
 #include "screens/GameScreens.h"
 

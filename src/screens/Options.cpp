@@ -1,7 +1,7 @@
 #include "screens/Options.h"
 
 #include "persistence/Teams.h"
-#include "persistence/TextFile.h"
+#include "persistence/Numbers.h"
 #include "screens/GameScreens.h"
 
 #include <charconv>

@@ -1,7 +1,7 @@
 #include "screens/Preview.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/Files.h"
 #include "screens/GameScreens.h"
 
 namespace kv::screens {

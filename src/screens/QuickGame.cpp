@@ -1,7 +1,6 @@
 #include "screens/QuickGame.h"
 
 #include "persistence/Teams.h"
-#include "persistence/TextFile.h"
 #include "screens/GameScreens.h"
 #include "screens/GameStart.h"
 

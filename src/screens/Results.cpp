@@ -1,7 +1,8 @@
 #include "screens/Results.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Files.h"
 #include "screens/GameScreens.h"
 #include "screens/GameStart.h"
 

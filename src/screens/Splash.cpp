@@ -3,6 +3,9 @@
 #include "persistence/ErrorLog.h"
 #include "screens/GameScreens.h"
 #include "screens/HelpText.h"
+#include "persistence/Files.h"
+#include "persistence/Numbers.h"
+#include "persistence/Text.h"
 
 namespace kv::screens {
 

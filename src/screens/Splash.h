@@ -3,7 +3,7 @@
 // pictures and drives the slide timer from the fields here.
 #pragma once
 
-#include "persistence/TextFile.h"
+#include "persistence/KeyFile.h"
 #include "screens/Flow.h"
 
 #include <string>

@@ -1,7 +1,7 @@
 #include "screens/Teams.h"
 
 #include "persistence/Teams.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
 #include "screens/GameScreens.h"
 #include "screens/GameStart.h"
 

@@ -1,6 +1,6 @@
 #include "sim/SimReport.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Numbers.h"
 
 #include <cmath>
 

@@ -1,5 +1,5 @@
 // kvelmar2-sim: plays matches of computer players and replays without a window.
-#include "persistence/TextFile.h"
+#include "persistence/Folders.h"
 #include "sim/SimOptions.h"
 #include "sim/SimRun.h"
 

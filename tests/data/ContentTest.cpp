@@ -3,7 +3,8 @@
 // reader, the chronicle viewer finds every event of every period, and the help
 // pages link only to pages and anchors that exist.
 #include "DataFiles.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/KeyFile.h"
 #include "screens/ScreensRig.h"
 
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 #include "frontend/GameApp.h"
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
 
 #include <QAbstractButton>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // a fresh state folder, whole-file reading and writing.
 #pragma once
 
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
 #include "state/Ports.h"
 
 #include <cstdlib>

@@ -1,5 +1,5 @@
 #include "FakeDialogs.h"
-#include "persistence/TextFile.h"
+#include "persistence/Folders.h"
 
 #include <gtest/gtest.h>
 

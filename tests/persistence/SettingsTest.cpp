@@ -1,7 +1,6 @@
 #include "persistence/Settings.h"
 #include "FakeDialogs.h"
 #include "persistence/Teams.h"
-#include "persistence/TextFile.h"
 
 #include <gtest/gtest.h>
 

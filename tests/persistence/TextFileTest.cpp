@@ -1,4 +1,7 @@
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Numbers.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Files.h"
 #include "FakeDialogs.h"
 #include "persistence/ErrorLog.h"
 

@@ -3,7 +3,7 @@
 // options screen's return to whoever opened it; the guided tour.
 #include "ScreensRig.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Files.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,8 @@
 // match, the mass editor, "Готово", the scoring and keeping the latest files.
 #include "ScreensRig.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
+#include "persistence/Files.h"
 #include "screens/GameStart.h"
 
 #include <gtest/gtest.h>

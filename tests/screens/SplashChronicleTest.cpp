@@ -4,7 +4,7 @@
 #include "ScreensRig.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/TextFile.h"
+#include "persistence/Text.h"
 
 #include <gtest/gtest.h>
 

@@ -4,7 +4,8 @@
 
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
-#include "persistence/TextFile.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Files.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // pinned bit for bit so that no change to the rules or to their speed goes unseen.
 #include "sim/SimRun.h"
 
-#include "persistence/TextFile.h"
+#include "persistence/Numbers.h"
 #include "physics/Physics.h"
 #include "state/NullPorts.h"
 
