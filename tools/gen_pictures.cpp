@@ -1019,7 +1019,7 @@ QImage SlideClub() {
         y += 24;
     }
     Caption(p, QStringLiteral("Гоблный Клуб приглашает"),
-            QStringLiteral("goblklub.example — новости, рейтинг и обновления Хроники"));
+            QStringLiteral("Новости, турниры и рейтинг — на странице клуба в главном меню"));
     return img;
 }
 

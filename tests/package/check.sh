@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks a built package as it installs: unpacked into a temporary root, its
-# desktop entry and metainfo validated there, the unpacked runner plays a
-# match, and the unpacked game (under xvfb-run) reaches its main menu.
+# programs in usr/games, its desktop entry and metainfo validated there, the
+# unpacked runner plays a match, and the unpacked game (under xvfb-run)
+# reaches its main menu.
 #   tests/package/check.sh PACKAGE.deb
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,8 +18,15 @@ for size in 48x48 64x64 128x128 256x256 scalable; do
 done
 man -l "$root/usr/share/man/man6/kvelmar2-sim.6.gz" >/dev/null
 
+# Debian keeps games in /usr/games, and nothing of them in /usr/bin.
 bin=$root/usr/games
-[ -x "$bin/kvelmar2" ] || bin=$root/usr/bin
+for program in kvelmar2 kvelmar2-sim; do
+  [ -x "$bin/$program" ] || { echo "usr/games/$program is missing" >&2; exit 1; }
+done
+if [ -e "$root/usr/bin" ]; then
+  echo "the package has usr/bin:" $(ls -A "$root/usr/bin") >&2
+  exit 1
+fi
 export KVELMAR2_HOME=$root/home
 KVELMAR2_DATA='' "$bin/kvelmar2-sim" series --matches 2 --players 4 --json >"$root/series.json"
 grep -q '"matches"' "$root/series.json"
