@@ -4,11 +4,11 @@
 // took, with the set-up that took them.
 //
 //   guard_survey [matches per kind, 10000] [first seed, 1]
-#include "ai/CompBrain.h"
 #include "match/Headless.h"
 #include "match/VirtualClock.h"
 #include "persistence/SaveGame.h"
 #include "physics/Physics.h"
+#include "physics/Strike.h"
 #include "sim/SimRun.h"
 #include "state/NullPorts.h"
 
@@ -83,14 +83,6 @@ std::string CommandLine(const Setup& s) {
     return buf;
 }
 
-struct QuietHost : StrikeHost {
-    void SetTurnPhase(TurnPhase) override {}
-    bool ReplayMode() const override { return false; }
-    void WriteReplayStep(const StrikeRecord&, i16) override {}
-    void PlaySound(int, i32) override {}
-    void StartMotion() override {}
-};
-
 struct Outcome {
     StepLoad busiest;
     long guardHits = 0;
@@ -116,7 +108,6 @@ struct Capture {
 Outcome RandomStrikes(Module1& m, std::uint64_t seed, Capture* cap) {
     Outcome o;
     Rng rng(seed);
-    QuietHost host;
     int turn = 0;
     for (int s = 0; s < 400 && AliveCount(m) > 1; ++s) {
         do
@@ -128,7 +119,7 @@ Outcome RandomStrikes(Module1& m, std::uint64_t seed, Capture* cap) {
         r.ba = 2 * m.Pi * rng.Next01();
         r.pa = 2 * m.Pi * rng.Next01();
         r.si = static_cast<i16>(1 + rng.NextInt(100));
-        ExecuteStrike(m, r, host, rng);
+        PushStrike(m, r);
         for (int t = 0; t < 100000 && !AllStopped(m); ++t) {
             const Module1 before = cap ? m : Module1{};
             const StepLoad l = PhysicsStep(m, 1.0, nullptr);

@@ -2,6 +2,7 @@
 #include "ai/CompBrain.h"
 #include "persistence/SaveGame.h"
 #include "physics/Physics.h"
+#include "physics/Strike.h"
 #include "state/Module1.h"
 #include "state/NullPorts.h"
 
@@ -180,14 +181,6 @@ BENCHMARK_CAPTURE(BM_SavedTick, wedge_to_the_guard, "wedge.zvr")
 namespace kv {
 namespace {
 
-struct QuietHost : StrikeHost {
-    void SetTurnPhase(TurnPhase) override {}
-    bool ReplayMode() const override { return true; }
-    void WriteReplayStep(const StrikeRecord&, i16) override {}
-    void PlaySound(int, i32) override {}
-    void StartMotion() override {}
-};
-
 // A whole match of eight computer players with mixed models on the default
 // table, turns taken in slot order, without the match screen around it.
 void BM_ComputerMatch(benchmark::State& st) {
@@ -198,7 +191,6 @@ void BM_ComputerMatch(benchmark::State& st) {
     for (auto _ : st) {
         st.PauseTiming();
         Module1 m = base;
-        QuietHost host;
         Rng rng(42);
         st.ResumeTiming();
         int turn = 0;
@@ -210,7 +202,7 @@ void BM_ComputerMatch(benchmark::State& st) {
             m.NewSgin = 0;
             double dir = 0;
             const StrikeRecord r = ChooseStrike(m, m.CurG, dir);
-            ExecuteStrike(m, r, host, rng);
+            PushStrike(m, r);
             ++strikes;
             for (int t = 0; t < 100000 && !AllStopped(m); ++t, ++ticks)
                 PhysicsStep(m, 1.0, nullptr);

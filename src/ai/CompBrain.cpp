@@ -1,21 +1,11 @@
 #include "ai/CompBrain.h"
 
-#include "physics/Physics.h"
-#include "state/SoundSlots.h"
-
 #include <cmath>
 #include <string>
 
 namespace kv {
 
 namespace {
-
-// The spread is accepted only within 0..0.1, like the settings loader does.
-double SpreadSize(const Module1& m) {
-    // Compared as a single: 0.1f itself lies just above the double 0.1.
-    const float v = m.VarK;
-    return v >= 0.0f && v <= 0.1f ? static_cast<double>(v) : 0.0;
-}
 
 bool IsOpponent(const Module1& m, const GoblaRec& me, int p, int k) {
     if (k == p) return false;
@@ -193,90 +183,6 @@ StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& Stri
     m.StrikeForce = out.si;
     m.HintText = "Сила удара: " + std::to_string(out.si);
     return out;
-}
-
-void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py) {
-    const double Pi = m.Pi;
-    const double R = m.PieceRadius;
-    const double C = m.PieceRadius2;
-    const double phi = g.Phi;
-    if (a * phi < 0) a = a - 2 * Pi * (a > 0 ? 1.0 : -1.0);
-    double d = a - phi;
-    auto reduce = [&] {
-        if (d > Pi) d -= 2 * Pi;
-        if (d < -Pi) d += 2 * Pi;
-    };
-    double rho;
-    switch (g.Model) {
-    case 0:
-        rho = std::fabs(d) <= Pi / 4 ? 2 * C * std::cos(d) : R;
-        break;
-    case 1:
-        reduce();
-        if (std::fabs(d) < Pi / 4)
-            rho = 2 * C * std::cos(d);
-        else if (std::fabs(d) < 3 * Pi / 4)
-            rho = (R / std::sqrt(2.0)) / std::fabs(std::sin(std::fabs(d)));
-        else
-            rho = (R / std::sqrt(2.0)) / std::fabs(std::cos(d));
-        break;
-    case 2:
-        reduce();
-        if (std::fabs(d) < Pi / 4 || std::fabs(d) >= 3 * Pi / 4)
-            rho = R / std::fabs(std::cos(d));
-        else
-            rho = R / std::fabs(std::sin(std::fabs(d)));
-        break;
-    case 3:
-        rho = R;
-        break;
-    default:
-        // No outline: strike at the piece's own centre (no lever arm, no spin).
-        rho = 0;
-        break;
-    }
-    px = g.Xpos + rho * std::sin(a);
-    py = g.Ypos - rho * std::cos(a);
-}
-
-void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng& rng) {
-    host.SetTurnPhase(TurnPhase::Struck);
-    const bool valid = m.CurG >= 1 && m.CurG <= kPieceSlots;
-    const double b = strike.pa;
-    const double f = strike.si;
-    Segment seg{};
-    if (valid) {
-        double px = 0, py = 0;
-        StrikePoint(m, m.Gobla(m.CurG), strike.ba, px, py);
-        const double Px = RoundI16(px);
-        const double Py = RoundI16(py);
-        seg = Segment{Px, Py, Px + f * std::sin(b), Py - f * std::cos(b)};
-    }
-    if (!host.ReplayMode()) host.WriteReplayStep(strike, 0);
-    if (m.Sound != 0 && strike.si >= 100) {
-        // The draw comes from the match's seeded generator instead of a
-        // generator re-seeded from the time of day: replays stay repeatable.
-        const double r = rng.Next01();
-        const int k = static_cast<int>(10 * r);
-        if (k >= 1 && k <= 3) host.PlaySound(sound::kFullForce + k, -10);
-    }
-    if (valid) StrikePush(m.Gobla(m.CurG), seg);
-    host.StartMotion();
-}
-
-double SpreadAngle(const Module1& m, Rng& rng, double a) {
-    const double Pi = m.Pi;
-    // Seeded generator passed in, not one re-seeded from the clock.
-    const double r = rng.Next01();
-    double out = a + (r - 0.5) * SpreadSize(m) * Pi;
-    if (out > 2 * Pi) out -= 2 * Pi;
-    if (out < -2 * Pi) out += 2 * Pi;
-    return out;
-}
-
-i16 SpreadForce(const Module1& m, Rng& rng, i16 f) {
-    const double r = rng.Next01();
-    return RoundI16((r - 0.5) * SpreadSize(m) * f + f);
 }
 
 } // namespace kv

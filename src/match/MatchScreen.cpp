@@ -352,7 +352,20 @@ void MatchScreen::Tick(TimerId id) {
 
 void MatchScreen::Execute(const StrikeRecord& s) {
     ++strikes_;
-    ExecuteStrike(m_, s, *this, rng_);
+    ExecuteStrike(s);
+}
+
+void MatchScreen::ExecuteStrike(const StrikeRecord& strike) {
+    turnPhase_ = TurnPhase::Struck;
+    if (!replayMode_) p_.replay.WriteReplayStep(strike, 0);
+    if (m_.Sound != 0 && strike.si >= 100) {
+        // The draw comes from the match's seeded generator instead of a
+        // generator re-seeded from the time of day: replays stay repeatable.
+        const int k = static_cast<int>(10 * rng_.Next01());
+        if (k >= 1 && k <= 3) p_.sound.PlaySound(sound::kFullForce + k, -10);
+    }
+    PushStrike(m_, strike);
+    StartMotion();
 }
 
 void MatchScreen::PreSilaApply() {
@@ -374,14 +387,6 @@ void MatchScreen::GorApply() {
         EnableTimer(TimerId::Gor, true);
     else
         EnableTimer(TimerId::Run, true);
-}
-
-void MatchScreen::WriteReplayStep(const StrikeRecord& strike, i16 pot) {
-    p_.replay.WriteReplayStep(strike, pot);
-}
-
-void MatchScreen::PlaySound(int slot, i32 volume) {
-    p_.sound.PlaySound(slot, volume);
 }
 
 void MatchScreen::StartMotion() {

@@ -6,6 +6,7 @@
 #include "ai/CompBrain.h"
 #include "match/MouseAim.h"
 #include "physics/Physics.h"
+#include "physics/Strike.h"
 #include "state/Module1.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
@@ -48,7 +49,7 @@ void PrepareTable(Module1& m);
 
 enum class MouseButton { Left, Right };
 
-class MatchScreen : public StrikeHost, public PhysicsEvents {
+class MatchScreen : public PhysicsEvents {
 public:
     MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng);
 
@@ -74,7 +75,7 @@ public:
 
     bool InitFailed() const { return initFailed_; }
     bool GameOver() const { return gameOver_; }
-    bool ReplayMode() const override { return replayMode_; }
+    bool ReplayMode() const { return replayMode_; }
     TurnPhase Phase() const { return turnPhase_; }
     bool HelpShown() const { return helpShown_; }
     bool ExitAsk() const { return exitAsk_; }
@@ -109,11 +110,9 @@ public:
     void PreSilaApply();
     void GorApply();
 
-    // StrikeHost
-    void SetTurnPhase(TurnPhase phase) override { turnPhase_ = phase; }
-    void WriteReplayStep(const StrikeRecord& strike, i16 pot) override;
-    void PlaySound(int slot, i32 volume) override;
-    void StartMotion() override;
+    // Every ordinary strike, the player's, the computer's or a replay's, goes
+    // through here: recorded, heard, pushed, and the pieces set moving.
+    void ExecuteStrike(const StrikeRecord& strike);
 
     // PhysicsEvents
     void KnockSound() override;
@@ -143,6 +142,7 @@ private:
     void StartPotIfPhase(); // G
     std::string ReplayStatus() const;
     void ReplayKey(Key key); // P, N, X
+    void StartMotion();
     void StopMotion();
     bool MotionStep(); // false once every piece rests
 

@@ -1,4 +1,5 @@
 #include "ai/CompBrain.h"
+#include "physics/Strike.h"
 #include "physics/Table.h"
 
 #include <gtest/gtest.h>
@@ -8,16 +9,6 @@ namespace {
 
 using test::Bare;
 using test::Put;
-
-// Keeps the sounds a strike asks for.
-struct Host : StrikeHost {
-    std::vector<int> sounds;
-    void SetTurnPhase(TurnPhase) override {}
-    bool ReplayMode() const override { return false; }
-    void WriteReplayStep(const StrikeRecord&, i16) override {}
-    void PlaySound(int slot, i32) override { sounds.push_back(slot); }
-    void StartMotion() override {}
-};
 
 double Aim(Module1& m, int p = 1) {
     double dir = 99;
@@ -84,29 +75,6 @@ TEST(Force, PieceOffTheTableOrNegativeFrictionStaysInRange) {
     m.Ftr = -1;
     Put(m, 1, 100, 200);
     EXPECT_EQ(ChooseStrike(m, 1, dir).si, 0);
-}
-
-TEST(Execute, StrongStrikeSoundOnlyAtFullForceWithSoundOn) {
-    Module1 m = Bare(2);
-    Rng rng(7);
-    Host host;
-    const int tries = 2000;
-    for (int t = 0; t < tries; ++t) {
-        Put(m, 1, 300, 200);
-        ExecuteStrike(m, StrikeRecord{0, 0, 100}, host, rng);
-    }
-    for (int slot : host.sounds)
-        EXPECT_TRUE(slot >= 4 && slot <= 6) << slot;
-    const int heard = static_cast<int>(host.sounds.size()); // three times in ten
-    EXPECT_TRUE(heard > tries / 4 && heard < tries * 35 / 100) << heard;
-    Host quiet;
-    for (int t = 0; t < 200; ++t) {
-        ExecuteStrike(m, StrikeRecord{0, 0, 99}, quiet, rng);
-        m.Sound = kFalse;
-        ExecuteStrike(m, StrikeRecord{0, 0, 100}, quiet, rng);
-        m.Sound = kTrue;
-    }
-    EXPECT_TRUE(quiet.sounds.empty());
 }
 
 TEST(Outline, StrikePointPerModel) {

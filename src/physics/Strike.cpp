@@ -1,0 +1,89 @@
+#include "physics/Strike.h"
+
+#include <cmath>
+
+namespace kv {
+
+namespace {
+
+// The spread is accepted only within 0..0.1, like the settings loader does.
+double SpreadSize(const Module1& m) {
+    // Compared as a single: 0.1f itself lies just above the double 0.1.
+    const float v = m.VarK;
+    return v >= 0.0f && v <= 0.1f ? static_cast<double>(v) : 0.0;
+}
+
+} // namespace
+
+void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py) {
+    const double Pi = m.Pi;
+    const double R = m.PieceRadius;
+    const double C = m.PieceRadius2;
+    const double phi = g.Phi;
+    if (a * phi < 0) a = a - 2 * Pi * (a > 0 ? 1.0 : -1.0);
+    double d = a - phi;
+    auto reduce = [&] {
+        if (d > Pi) d -= 2 * Pi;
+        if (d < -Pi) d += 2 * Pi;
+    };
+    double rho;
+    switch (g.Model) {
+    case 0:
+        rho = std::fabs(d) <= Pi / 4 ? 2 * C * std::cos(d) : R;
+        break;
+    case 1:
+        reduce();
+        if (std::fabs(d) < Pi / 4)
+            rho = 2 * C * std::cos(d);
+        else if (std::fabs(d) < 3 * Pi / 4)
+            rho = (R / std::sqrt(2.0)) / std::fabs(std::sin(std::fabs(d)));
+        else
+            rho = (R / std::sqrt(2.0)) / std::fabs(std::cos(d));
+        break;
+    case 2:
+        reduce();
+        if (std::fabs(d) < Pi / 4 || std::fabs(d) >= 3 * Pi / 4)
+            rho = R / std::fabs(std::cos(d));
+        else
+            rho = R / std::fabs(std::sin(std::fabs(d)));
+        break;
+    case 3:
+        rho = R;
+        break;
+    default:
+        // No outline: strike at the piece's own centre (no lever arm, no spin).
+        rho = 0;
+        break;
+    }
+    px = g.Xpos + rho * std::sin(a);
+    py = g.Ypos - rho * std::cos(a);
+}
+
+double SpreadAngle(const Module1& m, Rng& rng, double a) {
+    const double Pi = m.Pi;
+    // Seeded generator passed in, not one re-seeded from the clock.
+    const double r = rng.Next01();
+    double out = a + (r - 0.5) * SpreadSize(m) * Pi;
+    if (out > 2 * Pi) out -= 2 * Pi;
+    if (out < -2 * Pi) out += 2 * Pi;
+    return out;
+}
+
+i16 SpreadForce(const Module1& m, Rng& rng, i16 f) {
+    const double r = rng.Next01();
+    return RoundI16((r - 0.5) * SpreadSize(m) * f + f);
+}
+
+void PushStrike(Module1& m, const StrikeRecord& strike) {
+    if (m.CurG < 1 || m.CurG > kPieceSlots) return;
+    double px = 0, py = 0;
+    StrikePoint(m, m.Gobla(m.CurG), strike.ba, px, py);
+    const double Px = RoundI16(px);
+    const double Py = RoundI16(py);
+    const double b = strike.pa;
+    const double f = strike.si;
+    Segment seg{Px, Py, Px + f * std::sin(b), Py - f * std::cos(b)};
+    StrikePush(m.Gobla(m.CurG), seg);
+}
+
+} // namespace kv

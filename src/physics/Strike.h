@@ -1,0 +1,26 @@
+// How a strike comes out on the table: the point on the rim, the spread of an
+// unsteady hand and the push it gives the piece. The match executes strikes
+// through these, and a computer player that tries strikes before making one
+// plays them through the same code.
+#pragma once
+
+#include "physics/Physics.h"
+#include "state/Module1.h"
+#include "state/Rng.h"
+
+namespace kv {
+
+// Strike point of piece g at rim angle a by its model's outline (unrounded),
+// after moving a by 2 pi when a and Phi differ in sign. Models without an
+// outline are struck at their centre.
+void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py);
+
+// Each draws once from rng. VarK outside 0..0.1 spreads nothing.
+double SpreadAngle(const Module1& m, Rng& rng, double a);
+i16 SpreadForce(const Module1& m, Rng& rng, i16 f);
+
+// Gives piece CurG the velocity and spin of the strike, struck at its strike
+// point rounded to whole table units. Nothing for a CurG out of range.
+void PushStrike(Module1& m, const StrikeRecord& strike);
+
+} // namespace kv
