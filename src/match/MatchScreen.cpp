@@ -200,20 +200,11 @@ void MatchScreen::PauseTick() {
     EnableTimer(TimerId::Pause, false);
     m_.HintText.clear();
 
-    if (m_.NewSgin > 0) {
-        const int n = m_.NewSgin > 7 ? 7 : m_.NewSgin;
-        m_.Gobla(m_.CurG).Sginul = static_cast<i16>(m_.Gobla(m_.CurG).Sginul + n);
-        for (int i = 1; i <= n; ++i) {
-            int at = m_.CurSgin + i;
-            if (at >= 1 && at <= kMaxPlayers) m_.WS(at) = m_.SginList(n - i + 1);
-        }
-        m_.CurSgin = static_cast<i16>(m_.CurSgin + n);
-        if (n >= 2 && m_.UseRoom != 0 && m_.Sound != 0) {
-            double dx = m_.MaxX / 10.0 - m_.CamX;
-            double dz = 150 - m_.CamZ;
-            p_.sound.PlaySound(sound::kSeveralFell, RoundI32(-(dx * dx + dz * dz) / 200));
-        }
-        m_.NewSgin = 0;
+    const int n = RecordFallen(m_);
+    if (n >= 2 && m_.UseRoom != 0 && m_.Sound != 0) {
+        double dx = m_.MaxX / 10.0 - m_.CamX;
+        double dz = 150 - m_.CamZ;
+        p_.sound.PlaySound(sound::kSeveralFell, RoundI32(-(dx * dx + dz * dz) / 200));
     }
 
     const i16 T = AliveCount(m_);

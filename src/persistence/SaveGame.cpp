@@ -3,9 +3,9 @@
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
 #include "persistence/Folders.h"
+#include "persistence/KeyFile.h"
 #include "persistence/Numbers.h"
 #include "persistence/Text.h"
-#include "persistence/KeyFile.h"
 
 #include <cmath>
 #include <vector>
@@ -411,7 +411,8 @@ void LoadGameText(Module1& m, std::string_view bytes, const std::string& path,
 }
 
 bool CheckLoadedTable(const Module1& m, DialogPort& dialogs) {
-    if (m.MaxX > 1000 || !(m.MaxY <= 1000 && m.MaxX >= 200 && m.MaxY >= 200)) {
+    if (m.MaxX > kMaxTableSize ||
+        !(m.MaxY <= kMaxTableSize && m.MaxX >= kMinTableSize && m.MaxY >= kMinTableSize)) {
         dialogs.Message("Размеры стола сохраненного повтора заданы неверно.", MsgIcon::Information,
                         MsgButtons::Ok);
         return false;

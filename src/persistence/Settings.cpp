@@ -1,11 +1,11 @@
 #include "persistence/Settings.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/Text.h"
-#include "persistence/Numbers.h"
-#include "persistence/KeyFile.h"
 #include "persistence/Files.h"
 #include "persistence/Folders.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Numbers.h"
+#include "persistence/Text.h"
 
 #include <cerrno>
 #include <cmath>
@@ -91,9 +91,7 @@ bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, con
         i16 v = 0;
         if (regional("UseTex", v)) m.UseTex = Flag(v != 0);
         if (regional("UseRoom", v)) m.UseRoom = Flag(v != 0);
-        if (m.ScreenW == 0) m.ScreenW = 640;
-        if (m.ScreenH == 0) m.ScreenH = 480;
-        if (m.Colors == 0) m.Colors = 8;
+        FixDisplaySettings(m);
         regional("DeviceNum", m.DeviceNum);
         regional("RenderNum", m.RenderNum);
         if (regional("Windowed", v)) m.Windowed = Flag(v != 0);
@@ -149,12 +147,13 @@ bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, con
         if (m.CurG > m.MaxGamers) m.CurG = m.MaxGamers;
         Check(m.CurG >= 1, "CurG");
         const std::string ftr = raw("Ftr");
-        m.Ftr = ftr.empty() ? 0.02 : RegionalNumber(ftr);
-        if (m.Ftr != 0.01 && m.Ftr != 0.02 && m.Ftr != 0.03) m.Ftr = 0.02;
+        m.Ftr = ftr.empty() ? kDefaultFriction : RegionalNumber(ftr);
+        if (m.Ftr != kFrictions[0] && m.Ftr != kFrictions[1] && m.Ftr != kFrictions[2])
+            m.Ftr = kDefaultFriction;
         c.maxSize = box("MaxScr");
-        if (c.maxSize == 1) m.MaxX = m.MaxY = 1000;
-        if (m.MaxX == 0) m.MaxX = 600;
-        if (m.MaxY == 0) m.MaxY = 400;
+        if (c.maxSize == 1) m.MaxX = m.MaxY = kMaxTableSize;
+        if (m.MaxX == 0) m.MaxX = kDefaultTableX;
+        if (m.MaxY == 0) m.MaxY = kDefaultTableY;
         c.compPause = box("CompHOD");
         m.IsCompHOD = Flag(c.compPause != 0);
         c.border = box("Border");

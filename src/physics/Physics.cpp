@@ -653,29 +653,21 @@ void Perish(Module1& m, i16 k, PhysicsEvents* ev) {
     g.U = 0;
     if (ev) ev->PiecePerished(k);
     if (k != m.CurG) {
-        // Bounded lists: a damaged state must not write past them.
+        // Bounded list: a damaged state must not write past it.
         if (m.NewSgin < 0) m.NewSgin = 0;
-        if (m.NewSgin < 7) {
+        if (m.NewSgin < kPerishListSize) {
             ++m.NewSgin;
             m.SginList(m.NewSgin) = k;
         }
         return;
     }
+    // The striker itself: it leaves first, then the pieces it took with it.
     if (m.CurSgin < 0) m.CurSgin = 0;
     if (m.CurSgin < kMaxPlayers) {
         ++m.CurSgin;
         m.WS(m.CurSgin) = m.CurG;
     }
-    const int fallen = m.NewSgin > 0 ? (m.NewSgin < 7 ? m.NewSgin : 7) : 0;
-    int written = 0;
-    for (int i = 1; i <= fallen; ++i) {
-        if (m.CurSgin + i > kMaxPlayers) break;
-        m.WS(m.CurSgin + i) = m.SginList(fallen - i + 1);
-        ++written;
-    }
-    m.CurSgin = static_cast<i16>(m.CurSgin + written);
-    g.Sginul = static_cast<i16>(g.Sginul + fallen);
-    m.NewSgin = 0;
+    RecordFallen(m);
 }
 
 } // namespace kv

@@ -42,7 +42,8 @@ void PlaceObstacles(Module1& m) {
 StartResult StartGame(Module1& m, QuickGameScreen& quick, const OptionsScreen& options,
                       DialogPort& dialogs) {
     if (m.LoadedGame == 0) SetMatchDefaults(m);
-    if (m.MaxX > 1000 || m.MaxX < 200 || m.MaxY > 1000 || m.MaxY < 200) {
+    if (m.MaxX > kMaxTableSize || m.MaxX < kMinTableSize || m.MaxY > kMaxTableSize ||
+        m.MaxY < kMinTableSize) {
         dialogs.Message("Размеры поля заданы неверно. Задайте верные значения и повторите запуск.",
                         MsgIcon::Information, MsgButtons::Ok);
         return StartResult::BadTableSize;
@@ -92,7 +93,7 @@ StartResult StartGame(Module1& m, QuickGameScreen& quick, const OptionsScreen& o
         m.Gobla(i).Sginul = 0;
         if (m.ZI != 0 && m.N1 >= 1 && m.N1 <= kTeams) m.Gobla(i).Model = m.rc(m.N1).RType;
     }
-    for (int i = 1; i <= 7; ++i)
+    for (int i = 1; i <= kPerishListSize; ++i)
         m.SginList(i) = 0;
     m.CurG = m.KH(1);
     for (int i = 1; i <= m.MaxGamers; ++i)

@@ -1,7 +1,7 @@
 #include "screens/Options.h"
 
-#include "persistence/Teams.h"
 #include "persistence/Numbers.h"
+#include "persistence/Teams.h"
 #include "screens/GameScreens.h"
 
 #include <charconv>
@@ -52,7 +52,7 @@ std::string OptionsScreen::SpreadLabel() const {
 }
 
 double OptionsScreen::Friction() const {
-    return friction == 0 ? 0.01 : friction == 2 ? 0.03 : 0.02;
+    return kFrictions[friction >= 0 && friction <= 2 ? friction : kStandardFriction];
 }
 
 void OptionsScreen::Load(const Module1& m) {
@@ -68,7 +68,9 @@ void OptionsScreen::Load(const Module1& m) {
     pipaMirror = m.PipaSimm != 0 ? 1 : 0;
     textures = m.UseTex != 0 ? 1 : 0;
     room = m.UseRoom != 0 ? 1 : 0;
-    friction = m.Ftr == 0.01 ? 0 : m.Ftr == 0.03 ? 2 : 1;
+    friction = kStandardFriction;
+    for (int i = 0; i < 3; ++i)
+        if (m.Ftr == kFrictions[i]) friction = i;
     spread = static_cast<int>(std::lround(static_cast<double>(m.VarK) * 50));
     if (spread < 0 || spread > kSpreadSteps) spread = 0;
     mode = std::to_string(m.ScreenW) + "x" + std::to_string(m.ScreenH) + "x" +
@@ -111,9 +113,10 @@ Next OptionsScreen::Done(GameScreens& g) {
     Module1& m = g.m;
     // Nothing is applied until the mode and the size are known to be right.
     const std::optional<Mode> md = ParseMode(mode);
-    std::optional<i16> x = maxSize != 0 ? std::optional<i16>(1000) : Number16(sizeX);
-    std::optional<i16> y = maxSize != 0 ? std::optional<i16>(1000) : Number16(sizeY);
-    if (!md || !x || !y || *x < 200 || *x > 1000 || *y < 200 || *y > 1000) {
+    std::optional<i16> x = maxSize != 0 ? std::optional<i16>(kMaxTableSize) : Number16(sizeX);
+    std::optional<i16> y = maxSize != 0 ? std::optional<i16>(kMaxTableSize) : Number16(sizeY);
+    auto size = [](i16 v) { return v >= kMinTableSize && v <= kMaxTableSize; };
+    if (!md || !x || !y || !size(*x) || !size(*y)) {
         g.s.dialogs.Message(kWrongValues, MsgIcon::Information, MsgButtons::Ok);
         return Next::Stay();
     }

@@ -1,4 +1,5 @@
 #include "sim/SimOptions.h"
+#include "state/Defaults.h"
 
 #include <charconv>
 #include <cmath>
@@ -200,8 +201,9 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         } else if (a == "--table") {
             const auto x = v.find('x');
             long long l = 0, w = 0;
-            if (x == std::string::npos || !ParseInt(v.substr(0, x), 200, 1000, l) ||
-                !ParseInt(v.substr(x + 1), 200, 1000, w))
+            if (x == std::string::npos ||
+                !ParseInt(v.substr(0, x), kMinTableSize, kMaxTableSize, l) ||
+                !ParseInt(v.substr(x + 1), kMinTableSize, kMaxTableSize, w))
                 return bad(a, v);
             p.tableX = static_cast<int>(l);
             p.tableY = static_cast<int>(w);

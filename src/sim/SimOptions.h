@@ -1,6 +1,8 @@
 // Command line of the headless runner.
 #pragma once
 
+#include "state/Defaults.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,8 +17,8 @@ struct PlayOptions {
     std::vector<int> masses;
     std::vector<std::string> names;
     std::vector<int> levels; // 0 novice, 1 amateur, 2 master, per slot (2)
-    int tableX = 600;
-    int tableY = 400;
+    int tableX = kDefaultTableX;
+    int tableY = kDefaultTableY;
     double friction = 0.02;
     int wall = 2; // 0 off, 1 first position, 2 second position
     bool wallMirror = true;

@@ -1,5 +1,6 @@
 #include "state/Module1.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace kv {
@@ -88,10 +89,31 @@ void SetMatchDefaults(Module1& m) {
     PlacePieces(m);
 }
 
+void FixDisplaySettings(Module1& m) {
+    if (m.ScreenW == 0) m.ScreenW = kDefaultScreenW;
+    if (m.ScreenH == 0) m.ScreenH = kDefaultScreenH;
+    if (m.Colors == 0) m.Colors = kDefaultColors;
+}
+
+int RecordFallen(Module1& m) {
+    const int n = m.NewSgin < 0 ? 0 : std::min<int>(m.NewSgin, kPerishListSize);
+    m.NewSgin = 0;
+    if (n == 0) return 0;
+    if (m.CurG >= 1 && m.CurG <= kPieceSlots)
+        m.Gobla(m.CurG).Sginul = static_cast<i16>(m.Gobla(m.CurG).Sginul + n);
+    if (m.CurSgin < 0) m.CurSgin = 0;
+    // A damaged state may leave no room: only what fits is written and counted.
+    int written = 0;
+    for (int i = 1; i <= n && m.CurSgin + i <= kMaxPlayers; ++i, ++written)
+        m.WS(m.CurSgin + i) = m.SginList(n - i + 1);
+    m.CurSgin = static_cast<i16>(m.CurSgin + written);
+    return n;
+}
+
 void SetDefaultSettings(Module1& m) {
-    m.MaxX = 600;
-    m.MaxY = 400;
-    m.Ftr = 0.02;
+    m.MaxX = kDefaultTableX;
+    m.MaxY = kDefaultTableY;
+    m.Ftr = kDefaultFriction;
     m.Border = kTrue;
     m.BordSimm = kTrue;
     m.BordMode = 1;
@@ -101,9 +123,9 @@ void SetDefaultSettings(Module1& m) {
     m.MaxGamers = 2;
     m.CurG = 1;
     m.FirstRun = kTrue;
-    m.ScreenW = 640;
-    m.ScreenH = 480;
-    m.Colors = 8;
+    m.ScreenW = kDefaultScreenW;
+    m.ScreenH = kDefaultScreenH;
+    m.Colors = kDefaultColors;
     m.UseTex = kFalse;
     m.UseRoom = kFalse;
     m.DeviceNum = 0;

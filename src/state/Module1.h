@@ -2,6 +2,8 @@
 // runner each make one); every subsystem works on it through a reference.
 #pragma once
 
+#include "state/Defaults.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -30,6 +32,8 @@ inline constexpr int kPieceSlots = 16;
 inline constexpr int kMaxPlayers = 8;
 inline constexpr int kTeams = 8;
 inline constexpr int kObstacles = 4;
+// Other players' pieces that can fall during one strike.
+inline constexpr int kPerishListSize = kMaxPlayers - 1;
 inline constexpr int kModelObstacle = 5;
 inline constexpr int kModelWall = 6;
 inline constexpr i16 kBuild = 1408;
@@ -114,9 +118,9 @@ struct Module1 {
     i16 CurG = 1;
     i16 CurNG = 1;
     i16 CurSgin = 0;
-    i16 MaxX = 600;
-    i16 MaxY = 400;
-    double Ftr = 0.02;
+    i16 MaxX = kDefaultTableX;
+    i16 MaxY = kDefaultTableY;
+    double Ftr = kDefaultFriction;
     double GPercent = 1.0;
     float VarK = 0;
     i16 Border = kTrue;
@@ -135,7 +139,7 @@ struct Module1 {
 
     // Per-strike perish list and outcome.
     i16 NewSgin = 0;
-    Table1<i16, 7> SginList;
+    Table1<i16, kPerishListSize> SginList;
     i16 Winner = 0;
     i16 LoadedGame = kFalse;
     StrikeRecord CompStrike;
@@ -166,9 +170,9 @@ struct Module1 {
     double TargetX = 30, TargetY = -2, TargetZ = -20;
 
     // Display settings.
-    i16 ScreenW = 640;
-    i16 ScreenH = 480;
-    i16 Colors = 8;
+    i16 ScreenW = kDefaultScreenW;
+    i16 ScreenH = kDefaultScreenH;
+    i16 Colors = kDefaultColors;
     i16 UseTex = kFalse;
     i16 UseRoom = kFalse;
     i16 DeviceNum = 0;
@@ -189,8 +193,15 @@ i16 AliveCount(const Module1& m);
 bool AllStopped(const Module1& m);
 void PlacePieces(Module1& m);
 void SetMatchDefaults(Module1& m);
+// Moves the pieces of the per-strike perish list into the finishing order
+// after its last entry, the latest fallen first, and counts them to the
+// striker CurG; the list is empty afterwards. Returns how many fell.
+int RecordFallen(Module1& m);
 // The match-state part of the defaults; the screen models add their own.
 void SetDefaultSettings(Module1& m);
+
+// A display value of 0 (a hand-edited file) becomes the default mode's.
+void FixDisplaySettings(Module1& m);
 
 // Converting a real to an integer: nearest, halves to even (the banker's rounding of the rules).
 i16 RoundI16(double v);

@@ -53,12 +53,6 @@ std::string DisplayErrorMessage(const std::string& number, const std::string& de
            "При повторении этой ошибки обратитесь в службу поддержки Orvelsoft.";
 }
 
-void FixDisplaySettings(Module1& m) {
-    if (m.ScreenW == 0) m.ScreenW = 640;
-    if (m.ScreenH == 0) m.ScreenH = 480;
-    if (m.Colors == 0) m.Colors = 8;
-}
-
 bool UseSoftwareRenderer(const Module1& m) {
     return m.DeviceNum == 0 && m.RenderNum == 1;
 }

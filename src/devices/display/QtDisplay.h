@@ -26,9 +26,6 @@ inline constexpr const char* kSoftwareDevice = "Программное (Software
 std::string DisplayErrorMessage(const std::string& number, const std::string& description,
                                 const std::string& source);
 
-// The 0-valued display settings of a hand-edited file become 640 x 480 x 8.
-void FixDisplaySettings(Module1& m);
-
 // The software rasteriser is used on the first adapter when the second device
 // is chosen; another adapter always gets the hardware device.
 bool UseSoftwareRenderer(const Module1& m);
