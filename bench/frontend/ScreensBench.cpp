@@ -53,8 +53,8 @@ void BM_MatchStartAndEnd(benchmark::State& st) {
     g.menu.CloseTour();
     Module1& m = game.State();
     g.options.Load(m);
-    g.options.sizeX = g.options.sizeY = "200";
-    g.options.sound = 0;
+    g.options.settings.sizeX = g.options.settings.sizeY = "200";
+    g.options.settings.sound = 0;
     g.options.Done(g);
     for (int r = 0; r < 2; ++r)
         g.quick.rows[static_cast<std::size_t>(r)].computer = 1;

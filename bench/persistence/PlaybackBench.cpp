@@ -42,8 +42,9 @@ void BM_PlayBackEightPlayers(benchmark::State& state) {
         m.MaxY = 1000;
         for (int p = 1; p <= 8; ++p)
             m.KH(p) = static_cast<kv::i16>(p);
-        kv::screens::QuickGameScreen quick;
-        kv::screens::OptionsScreen options;
+        kv::SettingsRecord settings;
+        kv::screens::QuickGameScreen quick(settings);
+        kv::screens::OptionsScreen options(settings);
         quick.TickFirst(8);
         for (auto& row : quick.rows)
             row.computer = 1;

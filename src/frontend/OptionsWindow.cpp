@@ -155,17 +155,19 @@ public:
         });
         connect(tex_, &QCheckBox::toggled, this, [&o](bool on) { o.textures = on ? 1 : 0; });
         connect(room_, &QCheckBox::toggled, this, [&o](bool on) { o.room = on ? 1 : 0; });
-        connect(len_, &QLineEdit::textChanged, this, [&o](const QString& t) { o.sizeX = S(t); });
-        connect(wid_, &QLineEdit::textChanged, this, [&o](const QString& t) { o.sizeY = S(t); });
+        connect(len_, &QLineEdit::textChanged, this,
+                [&o](const QString& t) { o.settings.sizeX = S(t); });
+        connect(wid_, &QLineEdit::textChanged, this,
+                [&o](const QString& t) { o.settings.sizeY = S(t); });
         connect(maxSize_, &QCheckBox::toggled, this, [this, &o](bool on) {
-            o.maxSize = on ? 1 : 0;
+            o.settings.maxSize = on ? 1 : 0;
             Refresh();
         });
         connect(friction_, &QButtonGroup::idToggled, this, [&o](int i, bool on) {
             if (on) o.friction = i;
         });
         connect(border_, &QCheckBox::toggled, this, [this, &o](bool on) {
-            o.border = on ? 1 : 0;
+            o.settings.border = on ? 1 : 0;
             Refresh();
         });
         connect(bord_, &QButtonGroup::idToggled, this, [&o, &m](int i, bool on) {
@@ -174,7 +176,7 @@ public:
         connect(simm_, &QCheckBox::toggled, this,
                 [&o, &m](bool on) { o.SetBorderMirror(m, on ? 1 : 0); });
         connect(pipa_, &QCheckBox::toggled, this, [this, &o](bool on) {
-            o.pipa = on ? 1 : 0;
+            o.settings.pipa = on ? 1 : 0;
             Refresh();
         });
         connect(pipaGroup_, &QButtonGroup::idToggled, this, [&o, &m](int i, bool on) {
@@ -187,8 +189,10 @@ public:
             o.SetSpread(m, v);
             SetText(spreadLabel_, Q(o.SpreadLabel()));
         });
-        connect(compHOD_, &QCheckBox::toggled, this, [&o](bool on) { o.compPause = on ? 1 : 0; });
-        connect(sound_, &QCheckBox::toggled, this, [&o](bool on) { o.sound = on ? 1 : 0; });
+        connect(compHOD_, &QCheckBox::toggled, this,
+                [&o](bool on) { o.settings.compPause = on ? 1 : 0; });
+        connect(sound_, &QCheckBox::toggled, this,
+                [&o](bool on) { o.settings.sound = on ? 1 : 0; });
         connect(reload, &QPushButton::clicked, this, [&g, &o] { o.ReloadNames(g); });
         connect(ok, &QPushButton::clicked, this, [this, &g, &o] {
             setWindowTitle(QStringLiteral("Сохранение параметров..."));
@@ -214,21 +218,21 @@ public:
         modes_->setCurrentText(Q(o.mode));
         tex_->setChecked(o.textures != 0);
         room_->setChecked(o.room != 0);
-        len_->setText(Q(o.sizeX));
-        wid_->setText(Q(o.sizeY));
-        maxSize_->setChecked(o.maxSize != 0);
+        len_->setText(Q(o.settings.sizeX));
+        wid_->setText(Q(o.settings.sizeY));
+        maxSize_->setChecked(o.settings.maxSize != 0);
         for (QWidget* w : {static_cast<QWidget*>(len_), static_cast<QWidget*>(wid_),
                            static_cast<QWidget*>(lenLabel_), static_cast<QWidget*>(widLabel_)})
             w->setEnabled(o.SizeBoxes());
         if (QAbstractButton* b = friction_->button(o.friction)) b->setChecked(true);
-        border_->setChecked(o.border != 0);
+        border_->setChecked(o.settings.border != 0);
         bordButtons_[o.borderMode == 0 ? 0 : 1]->setChecked(true);
         simm_->setChecked(o.borderMirror != 0);
         for (QWidget* w :
              {static_cast<QWidget*>(wallLabel_), static_cast<QWidget*>(bordButtons_[0]),
               static_cast<QWidget*>(bordButtons_[1]), static_cast<QWidget*>(simm_)})
             w->setEnabled(o.WallControls());
-        pipa_->setChecked(o.pipa != 0);
+        pipa_->setChecked(o.settings.pipa != 0);
         pipaButtons_[o.pipaMode == 0 ? 0 : 1]->setChecked(true);
         pipaSimm_->setChecked(o.pipaMirror != 0);
         for (QWidget* w :
@@ -237,8 +241,8 @@ public:
             w->setEnabled(o.PipaControls());
         spread_->setValue(o.spread);
         SetText(spreadLabel_, Q(o.SpreadLabel()));
-        compHOD_->setChecked(o.compPause != 0);
-        sound_->setChecked(o.sound != 0);
+        compHOD_->setChecked(o.settings.compPause != 0);
+        sound_->setChecked(o.settings.sound != 0);
         refreshing_ = false;
     }
 

@@ -126,7 +126,7 @@ public:
         const screens::GameScreens& g = app_.Screens();
         const screens::QuickGameScreen& q = g.quick;
         for (int r = 0; r < screens::kRows; ++r) {
-            const screens::PlayerRow& p = q.rows[static_cast<std::size_t>(r)];
+            const PlayerRow& p = q.rows[static_cast<std::size_t>(r)];
             Row& w = rows_[static_cast<std::size_t>(r)];
             w.take->setCheckState(p.take == 1   ? Qt::Checked
                                   : p.take == 2 ? Qt::PartiallyChecked

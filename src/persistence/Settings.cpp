@@ -2,13 +2,12 @@
 
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
-#include "persistence/Folders.h"
 #include "persistence/KeyFile.h"
 #include "persistence/Numbers.h"
 #include "persistence/Text.h"
 
 #include <cerrno>
-#include <cmath>
+#include <iterator>
 
 namespace kv {
 
@@ -16,162 +15,315 @@ namespace {
 
 const char* kSection = "zvrset";
 
-std::string Nk(const char* k, int i) {
-    return k + std::to_string(i);
+// What a key's value is read from and written to.
+struct Ctx {
+    Module1& m;
+    SettingsRecord& s;
+    const Masses* masses; // writing only
+    int i;                // a row (0..7) or a place (1..8)
+    PlayerRow& row() { return s.rows[static_cast<std::size_t>(i < 0 ? 0 : i % kMaxPlayers)]; }
+};
+
+enum class Kind {
+    Display,    // regional 16-bit; a missing or malformed value keeps what was there
+    DisplayBit, // the same, a flag written as 1 or 0
+    Spread,     // VarK, as tolerant; outside 0..0.1 it is 0
+    Int,        // 16-bit within lo..hi, or the load fails
+    Text,       // a name, one line
+    Mass,       // a row's piece mass: the masses given to the writer; missing reads as 1
+    Level,      // a row's strength: missing reads as the master
+    TableSize,  // the box text as typed on writing; the state and the box on reading
+    Friction,   // one of the three levels, anything else the standard one
+    Box,        // a check box 0..2, written as 1 or 0
+    Bit,        // a flag written as 1 or 0
+    Take,       // a row's take-part box: read after the rest, never in a replay
+};
+enum class Scope { Once, Row, Place }; // the key alone, or + 0..7, or + 1..8
+
+struct SettingKey {
+    const char* name;
+    Kind kind;
+    Scope scope = Scope::Once;
+    i16& (*num)(Ctx&) = nullptr; // the 16-bit field, where there is one
+    i16 lo = -32768, hi = 32767;
+    bool write = true;                    // read-only keys are the rules' own
+    bool quickOnly = false;               // a team game leaves the rows as they are
+    bool (*when)(Ctx&) = nullptr;         // the key is kept only when this holds
+    void (*after)(Ctx&) = nullptr;        // what reading the key implies
+    std::string& (*text)(Ctx&) = nullptr; // Text, TableSize (the box)
+    i16 Module1::*flag = nullptr;         // Box: the state's flag it sets
+};
+
+SettingKey K(const char* name, Kind kind, i16& (*num)(Ctx&), i16 lo = -32768, i16 hi = 32767) {
+    SettingKey k{name, kind};
+    k.num = num;
+    k.lo = lo;
+    k.hi = hi;
+    return k;
+}
+SettingKey Row(SettingKey k) {
+    k.scope = Scope::Row;
+    return k;
+}
+SettingKey Place(SettingKey k) {
+    k.scope = Scope::Place;
+    k.write = false;
+    return k;
+}
+SettingKey ReadOnly(SettingKey k) {
+    k.write = false;
+    return k;
+}
+SettingKey QuickRow(SettingKey k) {
+    k.scope = Scope::Row;
+    k.quickOnly = true;
+    return k;
+}
+SettingKey When(SettingKey k, bool (*when)(Ctx&)) {
+    k.when = when;
+    return k;
+}
+SettingKey After(SettingKey k, void (*after)(Ctx&)) {
+    k.after = after;
+    return k;
+}
+SettingKey Box(const char* name, i16& (*box)(Ctx&), i16 Module1::*flag = nullptr) {
+    SettingKey k = K(name, Kind::Box, box, 0, 2);
+    k.flag = flag;
+    return k;
+}
+SettingKey Size(const char* name, i16& (*num)(Ctx&), std::string& (*box)(Ctx&)) {
+    SettingKey k = K(name, Kind::TableSize, num);
+    k.text = box;
+    return k;
+}
+
+bool BorderOn(Ctx& c) {
+    return c.s.border != 0;
+}
+bool PipaOn(Ctx& c) {
+    return c.s.pipa != 0;
+}
+
+// The file's keys, in the order they are written. Reading takes the tolerant
+// display values first, then the rest in this order (the first bad one fails
+// the whole load), then the take-part boxes.
+const SettingKey kKeys[] = {
+    K("ScreenW", Kind::Display, [](Ctx& c) -> i16& { return c.m.ScreenW; }),
+    K("ScreenH", Kind::Display, [](Ctx& c) -> i16& { return c.m.ScreenH; }),
+    After(K("Colors", Kind::Display, [](Ctx& c) -> i16& { return c.m.Colors; }),
+          [](Ctx& c) { FixDisplaySettings(c.m); }),
+    K("UseTex", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.UseTex; }),
+    K("UseRoom", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.UseRoom; }),
+    K("DeviceNum", Kind::Display, [](Ctx& c) -> i16& { return c.m.DeviceNum; }),
+    K("RenderNum", Kind::Display, [](Ctx& c) -> i16& { return c.m.RenderNum; }),
+    After(ReadOnly(K("Num", Kind::Int, [](Ctx& c) -> i16& { return c.m.MaxGamers; })),
+          [](Ctx& c) {
+              if (c.m.MaxGamers < 2) c.m.MaxGamers = 2;
+              if (c.m.MaxGamers > kMaxPlayers) c.m.MaxGamers = kMaxPlayers;
+          }),
+    [] {
+        SettingKey k = Row(K("R", Kind::Text, nullptr));
+        k.text = [](Ctx& c) -> std::string& { return c.row().name; };
+        return k;
+    }(),
+    QuickRow(K(
+        "RModel", Kind::Int, [](Ctx& c) -> i16& { return c.row().model; }, 0, 3)),
+    QuickRow(K(
+        "RComp", Kind::Int, [](Ctx& c) -> i16& { return c.row().computer; }, 0, 2)),
+    QuickRow(K("RM", Kind::Mass, nullptr, 1, 1000)),
+    Place(K(
+        "KtoHodit", Kind::Int, [](Ctx& c) -> i16& { return c.m.KH(c.i); }, 0, kMaxPlayers)),
+    Place(K(
+        "WhoSgin", Kind::Int, [](Ctx& c) -> i16& { return c.m.WS(c.i); }, 0, kMaxPlayers)),
+    Size(
+        "MaxX", [](Ctx& c) -> i16& { return c.m.MaxX; },
+        [](Ctx& c) -> std::string& { return c.s.sizeX; }),
+    Size(
+        "MaxY", [](Ctx& c) -> i16& { return c.m.MaxY; },
+        [](Ctx& c) -> std::string& { return c.s.sizeY; }),
+    ReadOnly(K(
+        "CurSgin", Kind::Int, [](Ctx& c) -> i16& { return c.m.CurSgin; }, 0, kMaxPlayers)),
+    ReadOnly(K(
+        "CurNG", Kind::Int, [](Ctx& c) -> i16& { return c.m.CurNG; }, 0, kMaxPlayers)),
+    After(ReadOnly(K("CurG", Kind::Int, [](Ctx& c) -> i16& { return c.m.CurG; })),
+          [](Ctx& c) {
+              if (c.m.CurG == 0) c.m.CurG = 1;
+              if (c.m.CurG > c.m.MaxGamers) c.m.CurG = c.m.MaxGamers;
+              if (c.m.CurG < 1) throw LoadFailure{"Недопустимое значение CurG"};
+          }),
+    K("Ftr", Kind::Friction, nullptr),
+    K("VarK", Kind::Spread, nullptr),
+    After(Box("MaxScr", [](Ctx& c) -> i16& { return c.s.maxSize; }),
+          [](Ctx& c) {
+              if (c.s.maxSize == 1) c.m.MaxX = c.m.MaxY = kMaxTableSize;
+              if (c.m.MaxX == 0) c.m.MaxX = kDefaultTableX;
+              if (c.m.MaxY == 0) c.m.MaxY = kDefaultTableY;
+          }),
+    Box(
+        "CompHOD", [](Ctx& c) -> i16& { return c.s.compPause; }, &Module1::IsCompHOD),
+    Box(
+        "Sound", [](Ctx& c) -> i16& { return c.s.sound; }, &Module1::Sound),
+    Box(
+        "Border", [](Ctx& c) -> i16& { return c.s.border; }, &Module1::Border),
+    When(K(
+             "BordMode", Kind::Int, [](Ctx& c) -> i16& { return c.m.BordMode; }, 0, 1),
+         BorderOn),
+    When(K("BordSimm", Kind::Bit, [](Ctx& c) -> i16& { return c.m.BordSimm; }), BorderOn),
+    Box(
+        "Pipa", [](Ctx& c) -> i16& { return c.s.pipa; }, &Module1::PipaOn),
+    When(K(
+             "PipaMode", Kind::Int, [](Ctx& c) -> i16& { return c.m.PipaMode; }, 0, 1),
+         PipaOn),
+    When(K("PipaSimm", Kind::Bit, [](Ctx& c) -> i16& { return c.m.PipaSimm; }), PipaOn),
+    Row(K(
+        "chk", Kind::Take, [](Ctx& c) -> i16& { return c.row().take; }, 0, 2)),
+    // Ours, after the rest, so that older readers simply skip them: full screen
+    // or a desktop window, and the computer's strength in each row.
+    K("Windowed", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.Windowed; }),
+    QuickRow(K(
+        "RLevel", Kind::Level, [](Ctx& c) -> i16& { return c.row().level; }, kLevelNovice,
+        kLevelMaster)),
+};
+
+bool Tolerant(Kind k) {
+    return k == Kind::Display || k == Kind::DisplayBit || k == Kind::Spread;
+}
+
+std::string KeyName(const SettingKey& k, int i) {
+    return k.scope == Scope::Once ? std::string(k.name) : k.name + std::to_string(i);
+}
+
+// Calls f(key, i) for every key that take() chooses, in the table's order; a
+// run of keys of the same row scope goes row by row ("R0", "RM0", "R1", ...).
+template <typename Take, typename F> void ForEachKey(Take take, F f) {
+    const std::size_t n = std::size(kKeys);
+    for (std::size_t a = 0; a < n;) {
+        std::size_t b = a + 1;
+        while (kKeys[a].scope != Scope::Once && b < n && kKeys[b].scope == kKeys[a].scope)
+            ++b;
+        if (kKeys[a].scope == Scope::Once) {
+            if (take(kKeys[a])) f(kKeys[a], 0);
+        } else {
+            for (int r = 0; r < kMaxPlayers; ++r)
+                for (std::size_t k = a; k < b; ++k)
+                    if (take(kKeys[k])) f(kKeys[k], kKeys[k].scope == Scope::Row ? r : r + 1);
+        }
+        a = b;
+    }
 }
 
 void Check(bool ok, const std::string& key) {
     if (!ok) throw LoadFailure{"Недопустимое значение " + key};
 }
 
-bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, const std::string& err,
-                  DialogPort& dialogs, bool replayMode);
-
-} // namespace
-
-std::string SettingsPath() {
-    return StateDir() + "zvr2.ini";
+// One key read from the file (raw is its value, "" when missing).
+void ReadKey(const SettingKey& k, Ctx& c, const std::string& key, const std::string& raw) {
+    switch (k.kind) {
+    case Kind::Display:
+    case Kind::DisplayBit: {
+        if (raw.empty()) break;
+        try {
+            const i16 v = ToI16(RegionalNumber(raw));
+            k.num(c) = k.kind == Kind::Display ? v : Flag(v != 0);
+        } catch (const LoadFailure&) {
+        }
+        break;
+    }
+    case Kind::Spread:
+        try {
+            if (!raw.empty()) c.m.VarK = RegionalFloat(raw);
+        } catch (const LoadFailure&) {
+        }
+        if (!(c.m.VarK >= 0 && c.m.VarK <= 0.1f)) c.m.VarK = 0;
+        break;
+    case Kind::Int:
+    case Kind::Box:
+        k.num(c) = IntOf(raw);
+        Check(k.num(c) >= k.lo && k.num(c) <= k.hi, key);
+        if (k.flag) c.m.*k.flag = Flag(k.num(c) != 0);
+        break;
+    case Kind::Bit:
+        k.num(c) = FlagOf(raw);
+        break;
+    case Kind::Text:
+        if (c.m.ZI == 0) k.text(c) = raw;
+        // A blank name gets the row's default.
+        if (k.text(c).empty()) k.text(c) = "Гобла" + std::to_string(c.i + 1);
+        break;
+    case Kind::Mass: {
+        // A missing mass is the default mass, not a piece of mass 0.
+        const i16 M = raw.empty() ? 1 : IntOf(raw);
+        Check(M >= k.lo && M <= k.hi, key);
+        c.m.Gobla(c.i + 1).M = M;
+        break;
+    }
+    case Kind::Level:
+        k.num(c) = raw.empty() ? kLevelMaster : IntOf(raw);
+        Check(k.num(c) >= k.lo && k.num(c) <= k.hi, key);
+        break;
+    case Kind::TableSize:
+        k.num(c) = IntOf(raw);
+        k.text(c) = std::to_string(k.num(c));
+        break;
+    case Kind::Friction:
+        c.m.Ftr = raw.empty() ? kDefaultFriction : RegionalNumber(raw);
+        if (c.m.Ftr != kFrictions[0] && c.m.Ftr != kFrictions[1] && c.m.Ftr != kFrictions[2])
+            c.m.Ftr = kDefaultFriction;
+        break;
+    case Kind::Take:
+        try {
+            const i16 b = IntOf(raw);
+            if (b >= k.lo && b <= k.hi) k.num(c) = b;
+        } catch (const LoadFailure&) {
+        }
+        break;
+    }
+    if (k.after) k.after(c);
 }
 
-void ApplyDefaultSettings(Module1& m, SettingsControls& c) {
-    SetDefaultSettings(m);
-    c = SettingsControls{};
-    for (int r = 0; r < kMaxPlayers; ++r) {
-        SettingsRow& row = c.rows[static_cast<std::size_t>(r)];
-        row.name = "Омон" + std::to_string(r + 1);
-        row.take = r < 2 ? 1 : 0;
+// One key's value as the file keeps it.
+std::string ValueText(const SettingKey& k, Ctx& c) {
+    auto bit = [](i16 v) { return std::string(v != 0 ? "1" : "0"); };
+    switch (k.kind) {
+    case Kind::DisplayBit:
+    case Kind::Box:
+    case Kind::Bit:
+        return bit(k.num(c));
+    case Kind::Spread:
+        return RealText(c.m.VarK);
+    case Kind::Friction:
+        return RealText(c.m.Ftr);
+    case Kind::Text:
+    case Kind::TableSize:
+        return OneLine(k.text(c));
+    case Kind::Mass:
+        return std::to_string((*c.masses)[static_cast<std::size_t>(c.i)]);
+    default:
+        return std::to_string(k.num(c));
     }
 }
-
-bool LoadSettings(Module1& m, SettingsControls& c, const std::string& path, DialogPort& dialogs,
-                  bool replayMode) {
-    if (!FileExists(path)) {
-        ApplyDefaultSettings(m, c);
-        return false;
-    }
-    std::string bytes, err;
-    const bool opened = ReadFileBytes(path, bytes, &err);
-    return ReadSettings(m, c, opened ? &bytes : nullptr, err, dialogs, replayMode);
-}
-
-bool LoadSettingsText(Module1& m, SettingsControls& c, std::string_view bytes, DialogPort& dialogs,
-                      bool replayMode) {
-    const std::string copy(bytes);
-    return ReadSettings(m, c, &copy, {}, dialogs, replayMode);
-}
-
-namespace {
 
 // The loading itself; bytes is null when the file could not be read (err says why).
-bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, const std::string& err,
+bool ReadSettings(Module1& m, SettingsRecord& s, const std::string* bytes, const std::string& err,
                   DialogPort& dialogs, bool replayMode) {
     dialogs.SetBusy(true);
     m.MaxX = 0;
     m.MaxY = 0;
     TextLines f;
-    const bool opened = bytes != nullptr;
-    if (opened) f.SetBytes(*bytes);
-    auto raw = [&](const std::string& key) { return GetKey(kSection, key, f); };
-    // Display values: a missing or malformed one keeps what was there.
-    auto regional = [&](const char* key, i16& v) {
-        try {
-            const std::string s = raw(key);
-            if (s.empty()) return false;
-            v = ToI16(RegionalNumber(s));
-            return true;
-        } catch (const LoadFailure&) {
-            return false;
-        }
+    if (bytes) f.SetBytes(*bytes);
+    auto pass = [&](auto take) {
+        ForEachKey(take, [&](const SettingKey& k, int i) {
+            Ctx c{m, s, nullptr, i};
+            if ((k.when && !k.when(c)) || (k.quickOnly && m.ZI != 0)) return;
+            const std::string key = KeyName(k, i);
+            ReadKey(k, c, key, GetKey(kSection, key, f));
+        });
     };
     try {
-        if (!opened) throw LoadFailure{err};
-        regional("ScreenW", m.ScreenW);
-        regional("ScreenH", m.ScreenH);
-        regional("Colors", m.Colors);
-        i16 v = 0;
-        if (regional("UseTex", v)) m.UseTex = Flag(v != 0);
-        if (regional("UseRoom", v)) m.UseRoom = Flag(v != 0);
-        FixDisplaySettings(m);
-        regional("DeviceNum", m.DeviceNum);
-        regional("RenderNum", m.RenderNum);
-        if (regional("Windowed", v)) m.Windowed = Flag(v != 0);
-        try {
-            const std::string s = raw("VarK");
-            if (!s.empty()) m.VarK = RegionalFloat(s);
-        } catch (const LoadFailure&) {
-        }
-        if (!(m.VarK >= 0 && m.VarK <= 0.1f)) m.VarK = 0;
-
-        // From here on any error fails the whole load.
-        auto box = [&](const char* key) {
-            const i16 b = IntOf(raw(key));
-            Check(b >= 0 && b <= 2, key);
-            return b;
-        };
-        const i16 num = IntOf(raw("Num"));
-        m.MaxGamers = num < 2 ? 2 : num > kMaxPlayers ? static_cast<i16>(kMaxPlayers) : num;
-        for (int i = 0; i < kMaxPlayers; ++i) {
-            SettingsRow& row = c.rows[static_cast<std::size_t>(i)];
-            if (m.ZI == 0) {
-                row.name = raw(Nk("R", i));
-                row.model = IntOf(raw(Nk("RModel", i)));
-                Check(row.model >= 0 && row.model <= 3, Nk("RModel", i));
-                row.computer = IntOf(raw(Nk("RComp", i)));
-                Check(row.computer >= 0 && row.computer <= 2, Nk("RComp", i));
-                // A missing mass is the default mass, not a piece of mass 0.
-                const std::string mass = raw(Nk("RM", i));
-                const i16 M = mass.empty() ? 1 : IntOf(mass);
-                Check(M >= 1 && M <= 1000, Nk("RM", i));
-                m.Gobla(i + 1).M = M;
-                // Ours; a file without it plays the master.
-                const std::string level = raw(Nk("RLevel", i));
-                row.level = level.empty() ? kLevelMaster : IntOf(level);
-                Check(row.level >= kLevelNovice && row.level <= kLevelMaster, Nk("RLevel", i));
-            }
-            if (row.name.empty()) row.name = "Гобла" + std::to_string(i + 1);
-            m.KH(i + 1) = IntOf(raw(Nk("KtoHodit", i + 1)));
-            Check(m.KH(i + 1) >= 0 && m.KH(i + 1) <= kMaxPlayers, Nk("KtoHodit", i + 1));
-            m.WS(i + 1) = IntOf(raw(Nk("WhoSgin", i + 1)));
-            Check(m.WS(i + 1) >= 0 && m.WS(i + 1) <= kMaxPlayers, Nk("WhoSgin", i + 1));
-        }
-        m.MaxX = IntOf(raw("MaxX"));
-        c.sizeX = std::to_string(m.MaxX);
-        m.MaxY = IntOf(raw("MaxY"));
-        c.sizeY = std::to_string(m.MaxY);
-        m.CurSgin = IntOf(raw("CurSgin"));
-        Check(m.CurSgin >= 0 && m.CurSgin <= kMaxPlayers, "CurSgin");
-        m.CurNG = IntOf(raw("CurNG"));
-        Check(m.CurNG >= 0 && m.CurNG <= kMaxPlayers, "CurNG");
-        m.CurG = IntOf(raw("CurG"));
-        if (m.CurG == 0) m.CurG = 1;
-        if (m.CurG > m.MaxGamers) m.CurG = m.MaxGamers;
-        Check(m.CurG >= 1, "CurG");
-        const std::string ftr = raw("Ftr");
-        m.Ftr = ftr.empty() ? kDefaultFriction : RegionalNumber(ftr);
-        if (m.Ftr != kFrictions[0] && m.Ftr != kFrictions[1] && m.Ftr != kFrictions[2])
-            m.Ftr = kDefaultFriction;
-        c.maxSize = box("MaxScr");
-        if (c.maxSize == 1) m.MaxX = m.MaxY = kMaxTableSize;
-        if (m.MaxX == 0) m.MaxX = kDefaultTableX;
-        if (m.MaxY == 0) m.MaxY = kDefaultTableY;
-        c.compPause = box("CompHOD");
-        m.IsCompHOD = Flag(c.compPause != 0);
-        c.border = box("Border");
-        m.Border = Flag(c.border != 0);
-        if (m.Border != 0) {
-            m.BordMode = IntOf(raw("BordMode"));
-            Check(m.BordMode == 0 || m.BordMode == 1, "BordMode");
-            m.BordSimm = FlagOf(raw("BordSimm"));
-        }
-        c.sound = box("Sound");
-        m.Sound = Flag(c.sound != 0);
-        c.pipa = box("Pipa");
-        m.PipaOn = Flag(c.pipa != 0);
-        if (m.PipaOn != 0) {
-            m.PipaMode = IntOf(raw("PipaMode"));
-            Check(m.PipaMode == 0 || m.PipaMode == 1, "PipaMode");
-            m.PipaSimm = FlagOf(raw("PipaSimm"));
-        }
+        if (!bytes) throw LoadFailure{err};
+        pass([](const SettingKey& k) { return Tolerant(k.kind); });
+        pass([](const SettingKey& k) { return !Tolerant(k.kind) && k.kind != Kind::Take; });
     } catch (const LoadFailure& e) {
         const std::string text = std::string("Ошибка при загрузке параметров.") + NL2 +
                                  "Описание ошибки: " + e.description + NL2 +
@@ -179,91 +331,82 @@ bool ReadSettings(Module1& m, SettingsControls& c, const std::string* bytes, con
         dialogs.SetBusy(false);
         LogError(text);
         dialogs.Message(text, MsgIcon::Stop, MsgButtons::Ok);
-        ApplyDefaultSettings(m, c);
+        ApplyDefaultSettings(m, s);
         return false;
     }
     dialogs.SetBusy(false);
-    if (!replayMode) {
-        for (int i = 0; i < kMaxPlayers; ++i) {
-            try {
-                const i16 b = IntOf(raw(Nk("chk", i)));
-                if (b >= 0 && b <= 2) c.rows[static_cast<std::size_t>(i)].take = b;
-            } catch (const LoadFailure&) {
-            }
-        }
-    }
+    if (!replayMode) pass([](const SettingKey& k) { return k.kind == Kind::Take; });
     return true;
 }
 
 } // namespace
 
-std::string SettingsText(const Module1& m, const SettingsControls& c) {
+Masses PieceMasses(const Module1& m) {
+    Masses out{};
+    for (int i = 1; i <= kMaxPlayers; ++i)
+        out[static_cast<std::size_t>(i - 1)] = m.Gobla(i).M;
+    return out;
+}
+
+void ApplyDefaultSettings(Module1& m, SettingsRecord& s) {
+    SetDefaultSettings(m);
+    s = SettingsRecord{};
+    for (int r = 0; r < kMaxPlayers; ++r) {
+        PlayerRow& row = s.rows[static_cast<std::size_t>(r)];
+        row.name = "Омон" + std::to_string(r + 1);
+        row.take = r < 2 ? 1 : 0;
+    }
+}
+
+bool LoadSettings(Module1& m, SettingsRecord& s, const std::string& path, DialogPort& dialogs,
+                  bool replayMode) {
+    if (!FileExists(path)) {
+        ApplyDefaultSettings(m, s);
+        return false;
+    }
+    std::string bytes, err;
+    const bool opened = ReadFileBytes(path, bytes, &err);
+    return ReadSettings(m, s, opened ? &bytes : nullptr, err, dialogs, replayMode);
+}
+
+bool LoadSettingsText(Module1& m, SettingsRecord& s, std::string_view bytes, DialogPort& dialogs,
+                      bool replayMode) {
+    const std::string copy(bytes);
+    return ReadSettings(m, s, &copy, {}, dialogs, replayMode);
+}
+
+std::string SettingsText(const Module1& m, const SettingsRecord& s, const Masses& masses) {
+    // The accessors serve reading too, hence the non-const view; nothing is changed.
+    Module1& mm = const_cast<Module1&>(m);
+    SettingsRecord& ss = const_cast<SettingsRecord&>(s);
     std::string t = "[zvrset]";
-    auto line = [&](const std::string& key, const std::string& value) {
-        t += NL;
-        t += key;
-        t += '=';
-        t += OneLine(value);
-    };
-    auto num = [&](const std::string& key, int v) { line(key, std::to_string(v)); };
-    auto bit = [&](const std::string& key, int v) { line(key, v != 0 ? "1" : "0"); };
-    num("ScreenW", m.ScreenW);
-    num("ScreenH", m.ScreenH);
-    num("Colors", m.Colors);
-    bit("UseTex", m.UseTex);
-    bit("UseRoom", m.UseRoom);
-    num("DeviceNum", m.DeviceNum);
-    num("RenderNum", m.RenderNum);
-    for (int i = 0; i < kMaxPlayers; ++i) {
-        const SettingsRow& row = c.rows[static_cast<std::size_t>(i)];
-        line(Nk("R", i), row.name);
-        num(Nk("RModel", i), row.model);
-        num(Nk("RComp", i), row.computer);
-        num(Nk("RM", i), m.Gobla(i + 1).M);
-    }
-    line("MaxX", c.sizeX);
-    line("MaxY", c.sizeY);
-    line("Ftr", RealText(m.Ftr));
-    line("VarK", RealText(m.VarK));
-    bit("MaxScr", c.maxSize);
-    bit("CompHOD", c.compPause);
-    bit("Sound", c.sound);
-    bit("Border", c.border);
-    if (c.border != 0) {
-        num("BordMode", m.BordMode);
-        bit("BordSimm", m.BordSimm);
-    }
-    bit("Pipa", c.pipa);
-    if (c.pipa != 0) {
-        num("PipaMode", m.PipaMode);
-        bit("PipaSimm", m.PipaSimm);
-    }
-    for (int i = 0; i < kMaxPlayers; ++i)
-        num(Nk("chk", i), c.rows[static_cast<std::size_t>(i)].take);
-    // Ours, last, so that older readers simply skip it: full screen or a desktop window.
-    bit("Windowed", m.Windowed);
-    // Ours too: the computer's strength in each row.
-    for (int i = 0; i < kMaxPlayers; ++i)
-        num(Nk("RLevel", i), c.rows[static_cast<std::size_t>(i)].level);
+    ForEachKey([](const SettingKey& k) { return k.write; },
+               [&](const SettingKey& k, int i) {
+                   Ctx c{mm, ss, &masses, i};
+                   if (k.when && !k.when(c)) return;
+                   t += NL;
+                   t += KeyName(k, i);
+                   t += '=';
+                   t += ValueText(k, c);
+               });
     return t;
 }
 
-bool SaveSettings(const Module1& m, const SettingsControls& c, const std::string& path,
-                  DialogPort& dialogs) {
+bool SaveSettings(const Module1& m, const SettingsRecord& s, const Masses& masses,
+                  const std::string& path, DialogPort& dialogs) {
     dialogs.SetBusy(true);
-    const std::string text = SettingsText(m, c);
+    const std::string text = SettingsText(m, s, masses);
     dialogs.SetBusy(false);
     return WriteTextFile(path, text, dialogs);
 }
 
-bool LoadSettingsFile(Module1& m, SettingsControls& c, const std::string& path,
-                      DialogPort& dialogs) {
+bool LoadSettingsFile(Module1& m, SettingsRecord& s, const std::string& path, DialogPort& dialogs) {
     if (!FileExists(path)) {
         dialogs.Message("Ошибка при загрузке файла:" + path + NL2 + ErrorText(ENOENT),
                         MsgIcon::Stop, MsgButtons::Ok);
         return false;
     }
-    return LoadSettings(m, c, path, dialogs, false);
+    return LoadSettings(m, s, path, dialogs, false);
 }
 
 } // namespace kv

@@ -1,8 +1,8 @@
 #include "screens/GameScreens.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/Settings.h"
 #include "persistence/Files.h"
+#include "persistence/Settings.h"
 
 namespace kv::screens {
 
@@ -11,7 +11,7 @@ std::string BrowserFailure(const std::string& why) {
 }
 
 GameScreens::GameScreens(Module1& mod, const Services& services, ViewPort& view)
-    : m(mod), s(services), flow(*this, view) {
+    : m(mod), s(services), quick(settings), options(settings), flow(*this, view) {
     available = {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
                  ScreenId::Match};
 }
@@ -20,78 +20,28 @@ std::string GameScreens::SettingsPath() const {
     return s.stateDir.empty() ? std::string() : s.stateDir + "zvr2.ini";
 }
 
-namespace {
-
-// The settings file's controls from the screens, and back.
-SettingsControls Controls(const QuickGameScreen& q, const OptionsScreen& o) {
-    SettingsControls c;
-    for (int r = 0; r < kRows; ++r) {
-        const PlayerRow& p = q.rows[static_cast<std::size_t>(r)];
-        c.rows[static_cast<std::size_t>(r)] = {p.name, p.model, p.computer, p.take, p.level};
-    }
-    c.sizeX = o.sizeX;
-    c.sizeY = o.sizeY;
-    c.maxSize = o.maxSize;
-    c.compPause = o.compPause;
-    c.sound = o.sound;
-    c.border = o.border;
-    c.pipa = o.pipa;
-    return c;
-}
-
-void FromControls(const SettingsControls& c, QuickGameScreen& q, OptionsScreen& o) {
-    for (int r = 0; r < kRows; ++r) {
-        const SettingsRow& p = c.rows[static_cast<std::size_t>(r)];
-        PlayerRow& row = q.rows[static_cast<std::size_t>(r)];
-        row.name = p.name;
-        row.model = p.model;
-        row.computer = p.computer;
-        row.take = p.take;
-        row.level = p.level;
-    }
-    q.SetTake(0, q.rows[0].take); // recounts the players
-    o.sizeX = c.sizeX;
-    o.sizeY = c.sizeY;
-    o.maxSize = c.maxSize;
-    o.compPause = c.compPause;
-    o.sound = c.sound;
-    o.border = c.border;
-    o.pipa = c.pipa;
-}
-
-} // namespace
-
 void GameScreens::LoadSettings() {
-    SettingsControls c;
     const std::string path = SettingsPath();
     if (path.empty())
-        ApplyDefaultSettings(m, c);
+        ApplyDefaultSettings(m, settings);
     else
-        kv::LoadSettings(m, c, path, s.dialogs);
-    options.Load(m);
-    FromControls(c, quick, options); // the boxes as they were typed
+        kv::LoadSettings(m, settings, path, s.dialogs);
+    options.ShowState(m);
+    quick.SetTake(0, quick.rows[0].take); // recounts the players
 }
 
 bool GameScreens::LoadSettingsFrom(const std::string& path, bool mustExist) {
-    SettingsControls c;
-    const bool ok = mustExist ? LoadSettingsFile(m, c, path, s.dialogs)
-                              : kv::LoadSettings(m, c, path, s.dialogs);
-    options.Load(m);
-    FromControls(c, quick, options);
+    const bool ok = mustExist ? LoadSettingsFile(m, settings, path, s.dialogs)
+                              : kv::LoadSettings(m, settings, path, s.dialogs);
+    options.ShowState(m);
+    quick.SetTake(0, quick.rows[0].take);
     return ok;
 }
 
 void GameScreens::SaveSettings() {
     const std::string path = SettingsPath();
     if (path.empty()) return;
-    std::array<i16, kMaxPlayers> lent{};
-    for (int i = 1; i <= kMaxPlayers && massesLent_; ++i) {
-        lent[static_cast<std::size_t>(i - 1)] = m.Gobla(i).M;
-        m.Gobla(i).M = userMasses_[static_cast<std::size_t>(i - 1)];
-    }
-    kv::SaveSettings(m, Controls(quick, options), path, s.dialogs);
-    for (int i = 1; i <= kMaxPlayers && massesLent_; ++i)
-        m.Gobla(i).M = lent[static_cast<std::size_t>(i - 1)];
+    kv::SaveSettings(m, settings, massesLent_ ? userMasses_ : PieceMasses(m), path, s.dialogs);
 }
 
 void GameScreens::LendMasses() {

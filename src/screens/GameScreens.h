@@ -59,6 +59,9 @@ public:
 
     Module1& m;
     Services s;
+    // What the settings file keeps of the controls; the quick game and options
+    // screens work on it directly.
+    SettingsRecord settings;
     QuickGameScreen quick;
     MassEditor mass;
     OptionsScreen options;
@@ -82,7 +85,6 @@ public:
     bool Available(ScreenId s) const { return available.count(s) != 0; }
 
     // The settings file, exchanged with the screens' controls.
-    std::string SettingsPath() const;
     void LoadSettings();
     // From another file; with mustExist a missing file is an error (shown) and
     // any fallback to the defaults gives false.
@@ -101,7 +103,9 @@ public:
     void OpenWebPage(const std::string& url);
 
 private:
-    std::array<i16, kMaxPlayers> userMasses_{};
+    std::string SettingsPath() const;
+
+    Masses userMasses_{};
     bool massesLent_ = false;
 };
 

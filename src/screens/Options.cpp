@@ -56,14 +56,18 @@ double OptionsScreen::Friction() const {
 }
 
 void OptionsScreen::Load(const Module1& m) {
-    sizeX = std::to_string(m.MaxX);
-    sizeY = std::to_string(m.MaxY);
-    border = m.Border != 0 ? 1 : 0;
+    settings.sizeX = std::to_string(m.MaxX);
+    settings.sizeY = std::to_string(m.MaxY);
+    settings.border = m.Border != 0 ? 1 : 0;
+    settings.sound = m.Sound != 0 ? 1 : 0;
+    settings.compPause = m.IsCompHOD != 0 ? 1 : 0;
+    settings.pipa = m.PipaOn != 0 ? 1 : 0;
+    ShowState(m);
+}
+
+void OptionsScreen::ShowState(const Module1& m) {
     borderMode = m.BordMode == 0 ? 0 : 1;
     borderMirror = m.BordSimm != 0 ? 1 : 0;
-    sound = m.Sound != 0 ? 1 : 0;
-    compPause = m.IsCompHOD != 0 ? 1 : 0;
-    pipa = m.PipaOn != 0 ? 1 : 0;
     pipaMode = m.PipaMode == 0 ? 0 : 1;
     pipaMirror = m.PipaSimm != 0 ? 1 : 0;
     textures = m.UseTex != 0 ? 1 : 0;
@@ -113,8 +117,10 @@ Next OptionsScreen::Done(GameScreens& g) {
     Module1& m = g.m;
     // Nothing is applied until the mode and the size are known to be right.
     const std::optional<Mode> md = ParseMode(mode);
-    std::optional<i16> x = maxSize != 0 ? std::optional<i16>(kMaxTableSize) : Number16(sizeX);
-    std::optional<i16> y = maxSize != 0 ? std::optional<i16>(kMaxTableSize) : Number16(sizeY);
+    std::optional<i16> x =
+        settings.maxSize != 0 ? std::optional<i16>(kMaxTableSize) : Number16(settings.sizeX);
+    std::optional<i16> y =
+        settings.maxSize != 0 ? std::optional<i16>(kMaxTableSize) : Number16(settings.sizeY);
     auto size = [](i16 v) { return v >= kMinTableSize && v <= kMaxTableSize; };
     if (!md || !x || !y || !size(*x) || !size(*y)) {
         g.s.dialogs.Message(kWrongValues, MsgIcon::Information, MsgButtons::Ok);
@@ -132,14 +138,14 @@ Next OptionsScreen::Done(GameScreens& g) {
     m.Ftr = Friction();
     m.MaxX = *x;
     m.MaxY = *y;
-    m.Border = Flag(border != 0);
+    m.Border = Flag(settings.border != 0);
     if (m.Border != 0) {
         m.BordMode = static_cast<i16>(borderMode);
         m.BordSimm = Flag(borderMirror != 0);
     }
-    m.IsCompHOD = Flag(compPause != 0);
-    m.Sound = Flag(sound != 0);
-    m.PipaOn = Flag(pipa != 0);
+    m.IsCompHOD = Flag(settings.compPause != 0);
+    m.Sound = Flag(settings.sound != 0);
+    m.PipaOn = Flag(settings.pipa != 0);
     if (m.PipaOn != 0) {
         m.PipaMode = static_cast<i16>(pipaMode);
         m.PipaSimm = Flag(pipaMirror != 0);
@@ -150,9 +156,9 @@ Next OptionsScreen::Done(GameScreens& g) {
 Next OptionsScreen::Back(GameScreens& g) {
     // A refused size must not stay in the boxes, where the settings file would
     // take it from.
-    if (maxSize == 0) {
-        sizeX = std::to_string(g.m.MaxX);
-        sizeY = std::to_string(g.m.MaxY);
+    if (settings.maxSize == 0) {
+        settings.sizeX = std::to_string(g.m.MaxX);
+        settings.sizeY = std::to_string(g.m.MaxY);
     }
     return Next::To(g.flow.OptionsOpener());
 }

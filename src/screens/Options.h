@@ -2,6 +2,7 @@
 // pause before computer strikes; it returns to whichever screen opened it.
 #pragma once
 
+#include "persistence/Settings.h"
 #include "screens/Flow.h"
 #include "state/Module1.h"
 
@@ -20,6 +21,11 @@ class GameScreens;
 
 class OptionsScreen {
 public:
+    explicit OptionsScreen(SettingsRecord& s) : settings(s) {}
+
+    // The boxes the settings file keeps: sizes, the largest table, walls and
+    // obstacles on, the computer pause and sound.
+    SettingsRecord& settings;
     // "Параметры графики"
     std::vector<std::string> adapters;  // the screens the window system reports
     std::vector<std::string> renderers; // hardware and software OpenGL
@@ -28,33 +34,28 @@ public:
     std::string mode = "640x480x8";
     i16 textures = 0;
     i16 room = 0;
-    // "Размеры стола"
-    std::string sizeX = "600";
-    std::string sizeY = "400";
-    i16 maxSize = 0;
+    // "Размеры стола": the boxes in the record
     // "Трение поля": 0.01, 0.02, 0.03
     int friction = 1;
     // "Стенка", "Пипа"
-    i16 border = 1;
     int borderMode = 1;
     i16 borderMirror = 1;
-    i16 pipa = 1;
     int pipaMode = 0;
     i16 pipaMirror = 0;
     // "Параметры отклонения", "Дополнительные настройки"
     int spread = 0;
-    i16 compPause = 0;
-    i16 sound = 1;
 
     // Enabled states.
-    bool WallControls() const { return border != 0; }
-    bool PipaControls() const { return pipa != 0; }
-    bool SizeBoxes() const { return maxSize == 0; }
+    bool WallControls() const { return settings.border != 0; }
+    bool PipaControls() const { return settings.pipa != 0; }
+    bool SizeBoxes() const { return settings.maxSize == 0; }
     std::string SpreadLabel() const;
     double Friction() const;
 
-    // Shows the state in the controls.
+    // Shows the state in the controls, the record's boxes included.
     void Load(const Module1& m);
+    // The same but for the record's boxes, which keep what was typed.
+    void ShowState(const Module1& m);
     // Handlers that write through at once.
     void SetSpread(Module1& m, int value);
     void SetBorderMirror(Module1& m, i16 v);

@@ -2,6 +2,7 @@
 // boxes, the mass editor, and the start of the match.
 #pragma once
 
+#include "persistence/Settings.h"
 #include "screens/Flow.h"
 #include "state/Module1.h"
 
@@ -16,20 +17,13 @@ inline constexpr int kRows = kMaxPlayers;
 inline constexpr const char* kModelNames[4] = {"Гобла из ZVR:KT", "Стандартная Гобла",
                                                "Квадратная Гобла", "Круглая Гобла"};
 
-// One player row; row r feeds piece slot r + 1.
-struct PlayerRow {
-    i16 take = 0;             // takes part: 0 clear, 1 ticked, 2 grayed
-    std::string name;         // as typed
-    i16 model = 0;            // 0..3
-    i16 computer = 0;         // 0, 1
-    i16 level = kLevelMaster; // the computer's strength, 0..2
-};
-
 class GameScreens;
 
 class QuickGameScreen {
 public:
-    std::array<PlayerRow, kRows> rows{};
+    explicit QuickGameScreen(SettingsRecord& s) : rows(s.rows) {}
+
+    PlayerRows& rows; // the settings record's
     i16 GamersCount = 2;
     bool namesAvailable = true; // the names file is there: the name buttons work
     int SelectedRow = 0;        // the row whose "Дополнительно..." was pressed

@@ -2,9 +2,9 @@
 
 #include "match/Headless.h"
 #include "match/VirtualClock.h"
+#include "persistence/Folders.h"
 #include "persistence/Replay.h"
 #include "persistence/Text.h"
-#include "persistence/Folders.h"
 #include "physics/Physics.h"
 #include "screens/GameScreens.h"
 #include "screens/GameStart.h"
@@ -89,7 +89,7 @@ bool SetupFromSettings(screens::GameScreens& g, const PlayOptions& p) {
     }
     m.IsCompHOD = kFalse;
     int ticked = 0;
-    for (screens::PlayerRow& row : g.quick.rows) {
+    for (PlayerRow& row : g.quick.rows) {
         row.computer = 1;
         // Given levels go to the ticked rows in order, as the slots are filled.
         if (row.take == 1 && static_cast<std::size_t>(ticked) < p.levels.size())
@@ -164,7 +164,7 @@ bool Setup(screens::GameScreens& g, const PlayOptions& p) {
     } else {
         g.quick.TickFirst(p.players);
         for (int row = 0; row < p.players; ++row) {
-            screens::PlayerRow& r = g.quick.rows[static_cast<std::size_t>(row)];
+            PlayerRow& r = g.quick.rows[static_cast<std::size_t>(row)];
             r.name = name(row + 1);
             r.model = model(row + 1);
             r.computer = 1;

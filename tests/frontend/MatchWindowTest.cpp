@@ -34,8 +34,9 @@ struct Rig {
     explicit Rig(bool computerSecond, int screenW = 640, int screenH = 480,
                  std::function<double()> clock = {}) {
         BuildShapes(m);
-        screens::QuickGameScreen quick;
-        screens::OptionsScreen options;
+        SettingsRecord settings;
+        screens::QuickGameScreen quick(settings);
+        screens::OptionsScreen options(settings);
         quick.TickFirst(2);
         quick.rows[0].name = "Вася";
         quick.rows[1].name = "Комп";

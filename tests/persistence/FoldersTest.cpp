@@ -1,5 +1,5 @@
-#include "FakeDialogs.h"
 #include "persistence/Folders.h"
+#include "FakeDialogs.h"
 
 #include <gtest/gtest.h>
 

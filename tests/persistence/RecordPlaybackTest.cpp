@@ -44,8 +44,9 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
     m.VarK = static_cast<float>(0.01 + (g() % 90) / 1000.0);
     for (int p = 1; p <= kMaxPlayers; ++p)
         m.KH(p) = static_cast<i16>(p);
-    screens::QuickGameScreen quick;
-    screens::OptionsScreen options;
+    SettingsRecord settings;
+    screens::QuickGameScreen quick(settings);
+    screens::OptionsScreen options(settings);
     options.friction = static_cast<int>(g() % 3);
     screens::StartResult r;
     if (s.teamSize > 0) {

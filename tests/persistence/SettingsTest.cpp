@@ -16,12 +16,12 @@ using test::Text;
 
 struct Screens {
     Module1 m;
-    SettingsControls c;
+    SettingsRecord c;
     test::FakeDialogs d;
     bool Load(const std::string& path, bool replay = false) {
         return LoadSettings(m, c, path, d, replay);
     }
-    std::string Saved() const { return SettingsText(m, c); }
+    std::string Saved() const { return SettingsText(m, c, PieceMasses(m)); }
 };
 
 // A settings file written by hand, with Russian decimal commas.
@@ -50,7 +50,7 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     a.m.PipaMode = 1;
     a.m.ScreenW = 1024;
     const std::string path = home.Path("zvr2.ini");
-    ASSERT_TRUE(SaveSettings(a.m, a.c, path, a.d));
+    ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
     const std::string text = Text(path);
     EXPECT_EQ(text.rfind("[zvrset]\r\nScreenW=1024\r\nScreenH=480\r\n", 0), 0u);
     for (const char* part :
@@ -78,7 +78,7 @@ TEST(SettingsFile, StrengthsComeLastAndDefaultToTheMaster) {
     a.c.rows[0].level = kLevelNovice;
     a.c.rows[5].level = kLevelAmateur;
     const std::string path = home.Path("zvr2.ini");
-    ASSERT_TRUE(SaveSettings(a.m, a.c, path, a.d));
+    ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
     const std::string text = Text(path);
     EXPECT_NE(text.find("\r\nWindowed=1\r\nRLevel0=0\r\nRLevel1=2\r\n"), std::string::npos);
     EXPECT_NE(text.find("\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=2"), std::string::npos);
@@ -91,7 +91,7 @@ TEST(SettingsFile, StrengthsComeLastAndDefaultToTheMaster) {
     Screens old;
     old.c.rows[1].level = kLevelNovice;
     ASSERT_TRUE(old.Load(path));
-    for (const SettingsRow& row : old.c.rows)
+    for (const PlayerRow& row : old.c.rows)
         EXPECT_EQ(row.level, kLevelMaster);
 }
 

@@ -1,9 +1,9 @@
-#include "persistence/Text.h"
-#include "persistence/Numbers.h"
-#include "persistence/KeyFile.h"
-#include "persistence/Files.h"
 #include "FakeDialogs.h"
 #include "persistence/ErrorLog.h"
+#include "persistence/Files.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Numbers.h"
+#include "persistence/Text.h"
 
 #include <gtest/gtest.h>
 

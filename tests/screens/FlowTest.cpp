@@ -17,7 +17,7 @@ using screens::ScreenId;
 using test::ScreensRig;
 
 void ComputersOnly(ScreensRig& r) {
-    for (screens::PlayerRow& row : r.g.quick.rows)
+    for (PlayerRow& row : r.g.quick.rows)
         row.computer = 1;
 }
 
@@ -137,7 +137,7 @@ TEST(Flow, DamagedSettingsGiveTheDefaultsAndPlayersKeepTheirNames) {
         << "[zvrset]\r\nR0=\r\nSound=5\r\nchk0=1\r\nchk1=1\r\n";
     r.StartUp();
     EXPECT_TRUE(r.Said("Параметры будут установлены по умолчанию."));
-    for (const screens::PlayerRow& row : r.g.quick.rows)
+    for (const PlayerRow& row : r.g.quick.rows)
         EXPECT_FALSE(row.name.empty());
     EXPECT_EQ(r.g.quick.rows[0].name, "Омон1");
     EXPECT_TRUE(r.g.menu.tourShown) << "the defaults mean a first run";

@@ -2,8 +2,8 @@
 // match, the mass editor, "Готово", the scoring and keeping the latest files.
 #include "ScreensRig.h"
 
-#include "persistence/Text.h"
 #include "persistence/Files.h"
+#include "persistence/Text.h"
 #include "screens/GameStart.h"
 
 #include <gtest/gtest.h>
@@ -116,8 +116,8 @@ TEST(Options, DoneAppliesEverythingOrNothing) {
     o.mode = "800x600x16";
     o.adapter = 1;
     o.renderer = 1;
-    o.maxSize = 1;
-    o.sizeX = "abc";
+    o.settings.maxSize = 1;
+    o.settings.sizeX = "abc";
     o.SetSpread(r.m, 5);
     EXPECT_EQ(o.Done(g), Next::To(ScreenId::MainMenu));
     EXPECT_EQ(std::tuple(r.m.ScreenW, r.m.ScreenH, r.m.Colors), std::tuple(800, 600, 16));
@@ -126,7 +126,7 @@ TEST(Options, DoneAppliesEverythingOrNothing) {
     EXPECT_FLOAT_EQ(r.m.VarK, 0.1f);
 
     o.Load(r.m);
-    o.maxSize = 0;
+    o.settings.maxSize = 0;
     const std::pair<const char*, const char*> wrong[] = {{"640x480x8", "150"},
                                                          {"640x480x8", "70000"},
                                                          {"640x480x8", "6оо"},
@@ -135,15 +135,15 @@ TEST(Options, DoneAppliesEverythingOrNothing) {
     for (const auto& [mode, length] : wrong) {
         r.dialogs.messages.clear();
         o.mode = mode;
-        o.sizeX = length;
-        o.sound = 0;
+        o.settings.sizeX = length;
+        o.settings.sound = 0;
         EXPECT_EQ(o.Done(g), Next::Stay()) << mode << " " << length;
         EXPECT_TRUE(r.Said("Введенные значения некорректны. Повторите ввод.")) << length;
         EXPECT_EQ(std::tuple(r.m.MaxX, r.m.Sound, r.m.ScreenW), std::tuple(1000, kTrue, 800));
     }
     // Leaving without "Готово" does not let the refused size reach the settings file.
     o.Back(g);
-    EXPECT_EQ(o.sizeX, "1000");
+    EXPECT_EQ(o.settings.sizeX, "1000");
     g.SaveSettings();
     std::string bytes;
     ASSERT_TRUE(ReadFileBytes(r.dir + "zvr2.ini", bytes));

@@ -2,10 +2,10 @@
 // preview, driven through their models as the windows drive them.
 #include "ScreensRig.h"
 
+#include "persistence/Files.h"
+#include "persistence/KeyFile.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
-#include "persistence/KeyFile.h"
-#include "persistence/Files.h"
 
 #include <gtest/gtest.h>
 
@@ -161,7 +161,7 @@ TEST(Teams, AComputerTeamGameGoesToTheResultsAndTheUsersMassesComeBack) {
 
 // A saved game of a started quick match, with the table given.
 std::string SaveQuickGame(ScreensRig& r, const std::string& name, i16 maxX, i16 maxY) {
-    for (screens::PlayerRow& row : r.g.quick.rows)
+    for (PlayerRow& row : r.g.quick.rows)
         row.computer = 1;
     r.view.play = false;
     r.g.quick.Go(r.g);
@@ -247,7 +247,7 @@ TEST(LoadBrowser, LoadChecksInOrderAndALoadedGameStartsWhereItStood) {
     const std::string edge = SaveQuickGame(r, "edge.zvr", 200, 1000);
     for (int i = 1; i <= kMaxPlayers; ++i)
         r.m.Gobla(i).M = 7;
-    g.options.sizeX = "444"; // typed on the options screen earlier, never applied
+    g.options.settings.sizeX = "444"; // typed on the options screen earlier, never applied
     g.flow.Apply(g.menu.LoadGame(g), ScreenId::MainMenu);
     screens::LoadBrowser& b = g.loader;
 
@@ -286,14 +286,15 @@ TEST(LoadBrowser, LoadChecksInOrderAndALoadedGameStartsWhereItStood) {
     for (int i = 1; i <= kMaxPlayers; ++i)
         EXPECT_EQ(r.m.Gobla(i).M, 7) << "the masses from before the load";
     EXPECT_EQ(r.m.LoadedGame, kFalse);
-    EXPECT_EQ(g.options.sizeX, "444") << "the browser's way back keeps options typed earlier";
+    EXPECT_EQ(g.options.settings.sizeX, "444")
+        << "the browser's way back keeps options typed earlier";
 }
 
 TEST(LoadBrowser, RefusedReplaysAreClosedAndAGoodOnePlaysToItsEnd) {
     ScreensRig r;
     AllScreens(r);
     screens::GameScreens& g = r.g;
-    for (screens::PlayerRow& row : g.quick.rows)
+    for (PlayerRow& row : g.quick.rows)
         row.computer = 1;
     r.view.record = true;
     g.flow.Apply(g.quick.Go(g), ScreenId::QuickGame);
