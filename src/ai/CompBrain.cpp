@@ -1,6 +1,7 @@
 #include "ai/CompBrain.h"
 
 #include "physics/Physics.h"
+#include "state/ExactMath.h"
 #include "state/SoundSlots.h"
 
 #include <cmath>
@@ -61,13 +62,14 @@ StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
     if (iy == 0)
         theta = ix > 0 ? -Pi / 2 : Pi / 2;
     else
-        theta = -std::atan(static_cast<double>(ix) / static_cast<double>(iy));
+        theta = -exact::Atan(static_cast<double>(ix) / static_cast<double>(iy));
     StrikeDir = iy >= 0 ? theta - Pi : theta;
     if (StrikeDir > 2 * Pi) StrikeDir -= 2 * Pi;
     if (StrikeDir < -2 * Pi) StrikeDir += 2 * Pi;
     const double b = StrikeDir;
-    const double sb = std::sin(b);
-    const double cb = std::cos(b);
+    const exact::SinCosPair dir = exact::SinCos(b);
+    const double sb = dir.sin;
+    const double cb = dir.cos;
 
     // March to the table edge beyond the target. The cap only matters for a
     // piece that is not on the table at all.
@@ -209,23 +211,23 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
     double rho;
     switch (g.Model) {
     case 0:
-        rho = std::fabs(d) <= Pi / 4 ? 2 * C * std::cos(d) : R;
+        rho = std::fabs(d) <= Pi / 4 ? 2 * C * exact::Cos(d) : R;
         break;
     case 1:
         reduce();
         if (std::fabs(d) < Pi / 4)
-            rho = 2 * C * std::cos(d);
+            rho = 2 * C * exact::Cos(d);
         else if (std::fabs(d) < 3 * Pi / 4)
-            rho = (R / std::sqrt(2.0)) / std::fabs(std::sin(std::fabs(d)));
+            rho = (R / std::sqrt(2.0)) / std::fabs(exact::Sin(std::fabs(d)));
         else
-            rho = (R / std::sqrt(2.0)) / std::fabs(std::cos(d));
+            rho = (R / std::sqrt(2.0)) / std::fabs(exact::Cos(d));
         break;
     case 2:
         reduce();
         if (std::fabs(d) < Pi / 4 || std::fabs(d) >= 3 * Pi / 4)
-            rho = R / std::fabs(std::cos(d));
+            rho = R / std::fabs(exact::Cos(d));
         else
-            rho = R / std::fabs(std::sin(std::fabs(d)));
+            rho = R / std::fabs(exact::Sin(std::fabs(d)));
         break;
     case 3:
         rho = R;
@@ -235,8 +237,9 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
         rho = 0;
         break;
     }
-    px = g.Xpos + rho * std::sin(a);
-    py = g.Ypos - rho * std::cos(a);
+    const exact::SinCosPair dir = exact::SinCos(a);
+    px = g.Xpos + rho * dir.sin;
+    py = g.Ypos - rho * dir.cos;
 }
 
 void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng& rng) {
@@ -250,7 +253,8 @@ void ExecuteStrike(Module1& m, const StrikeRecord& strike, StrikeHost& host, Rng
         StrikePoint(m, m.Gobla(m.CurG), strike.ba, px, py);
         const double Px = RoundI16(px);
         const double Py = RoundI16(py);
-        seg = Segment{Px, Py, Px + f * std::sin(b), Py - f * std::cos(b)};
+        const exact::SinCosPair dir = exact::SinCos(b);
+        seg = Segment{Px, Py, Px + f * dir.sin, Py - f * dir.cos};
     }
     if (!host.ReplayMode()) host.WriteReplayStep(strike, 0);
     if (m.Sound != 0 && strike.si >= 100) {
