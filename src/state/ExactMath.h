@@ -8,7 +8,7 @@
 
 namespace kv::exact {
 
-// NaN for an infinite or NaN argument; signed zeros keep their sign.
+// NaN for an infinite or NaN argument; Sin(-0) is -0.
 double Sin(double x);
 double Cos(double x);
 
@@ -19,6 +19,7 @@ struct SinCosPair {
 // Both at once, for little more than the price of one.
 SinCosPair SinCos(double x);
 
+// Atan(+-infinity) is +-pi/2 rounded; Atan(-0) is -0.
 double Atan(double x);
 // The angle of the point (x, y), in [-pi, pi], with the C library's conventions
 // for zeros and infinities: Atan2(+0, -0) is pi, Atan2(-0, +0) is -0, and so on.
