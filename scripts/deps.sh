@@ -5,6 +5,8 @@ set -euo pipefail
 pkgs=(
   cmake make g++ clang libclang-rt-14-dev pkg-config
   libgtest-dev libgmock-dev libbenchmark-dev
+  # the exactly rounded sine, cosine and arc tangent of the core
+  libmpfr-dev
   qt6-base-dev libqt6opengl6-dev libassimp-dev libopenal-dev libgl-dev libgl1-mesa-dri libglx-mesa0
   libgif-dev xvfb xauth fonts-dejavu-core qt6-translations-l10n
   # the end-to-end tests drive the game through the accessibility interface

@@ -1,5 +1,7 @@
 #include "ai/CompBrain.h"
 
+#include "state/ExactMath.h"
+
 #include <cmath>
 #include <string>
 
@@ -51,13 +53,13 @@ StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
     if (iy == 0)
         theta = ix > 0 ? -Pi / 2 : Pi / 2;
     else
-        theta = -std::atan(static_cast<double>(ix) / static_cast<double>(iy));
+        theta = -exact::Atan(static_cast<double>(ix) / static_cast<double>(iy));
     StrikeDir = iy >= 0 ? theta - Pi : theta;
     if (StrikeDir > 2 * Pi) StrikeDir -= 2 * Pi;
     if (StrikeDir < -2 * Pi) StrikeDir += 2 * Pi;
     const double b = StrikeDir;
-    const double sb = std::sin(b);
-    const double cb = std::cos(b);
+    const double sb = exact::Sin(b);
+    const double cb = exact::Cos(b);
 
     // March to the table edge beyond the target. The cap only matters for a
     // piece that is not on the table at all.

@@ -2,6 +2,7 @@
 #include "match/MatchScreen.h"
 
 #include "match/MatchShared.h"
+#include "state/ExactMath.h"
 #include "state/SceneUnits.h"
 
 #include <cmath>
@@ -10,6 +11,16 @@
 namespace kv {
 
 using namespace matchtext;
+
+namespace {
+
+// The keys turn the camera by 0.05 radians a tick.
+const exact::SinCosPair& KeyTurn() {
+    static const exact::SinCosPair turn = exact::SinCos(0.05);
+    return turn;
+}
+
+} // namespace
 
 // ---------------------------------------------------------------- aiming and camera
 
@@ -21,7 +32,7 @@ void MatchScreen::ShowTarg() {
     // Start along the camera's view across the table, so "forward" is away from the viewer.
     const double vx = m_.TargetX - m_.CamX;
     const double vz = m_.TargetZ - m_.CamZ;
-    strikeDir_ = (vx == 0 && vz == 0) ? 0.0 : std::atan2(vx, vz);
+    strikeDir_ = (vx == 0 && vz == 0) ? 0.0 : exact::Atan2(vx, vz);
     if (m_.ArrowShown != 0) {
         p_.scene.ShowArrow(true);
         p_.scene.TurnArrow(strikeDir_);
@@ -96,7 +107,7 @@ void MatchScreen::CamTick() {
 }
 
 bool MatchScreen::CamLookKeys(const KeyStateTable& k, long dx, long dz) {
-    const double c = std::cos(0.05), s = std::sin(0.05);
+    const double c = KeyTurn().cos, s = KeyTurn().sin;
     auto manual = [&](const std::string& hint) {
         camFollow_ = -1;
         LookAtCenterFrame();
@@ -137,7 +148,7 @@ bool MatchScreen::CamLookKeys(const KeyStateTable& k, long dx, long dz) {
 }
 
 bool MatchScreen::CamPosKeys(const KeyStateTable& k, long dx, long dz) {
-    const double c = std::cos(0.05), s = std::sin(0.05);
+    const double c = KeyTurn().cos, s = KeyTurn().sin;
     bool moved = true;
     if (Held(k, Scan::Kp6)) {
         m_.CamX = m_.TargetX + c * dx - s * dz;

@@ -2,6 +2,7 @@
 // under it, the wheel moves the strike point, the right button charges and strikes.
 #include "match/MatchScreen.h"
 
+#include "state/ExactMath.h"
 #include "state/SceneUnits.h"
 
 #include <cmath>
@@ -31,7 +32,7 @@ bool MatchScreen::AimAt(double tableX, double tableY) {
     const double dx = tableX - g.Xpos, dy = tableY - g.Ypos;
     if (dx == 0 && dy == 0) return false; // the piece's own centre has no direction
     // The strike pushes along (sin b, -cos b).
-    strikeDir_ = std::atan2(dx, -dy);
+    strikeDir_ = exact::Atan2(dx, -dy);
     p_.scene.TurnArrow(strikeDir_);
     UpdateControl();
     return true;

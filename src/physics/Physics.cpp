@@ -1,6 +1,7 @@
 #include "physics/Physics.h"
 
 #include "physics/RepeatedSum.h"
+#include "state/ExactMath.h"
 
 #include <cmath>
 #include <cstdint>
@@ -119,8 +120,8 @@ Circle Place(const Circle& c, double cs, double sn, double x, double y) {
 template <typename Rec> Circle WorldOf(const Module1& m, const Rec& p, int k) {
     const ShapeRec* s = ShapeOfModel(m, p.Model);
     if (!s || k < 1 || k > s->count) return Circle{p.Xpos, p.Ypos, 0};
-    return Place(s->c[static_cast<std::size_t>(k)], std::cos(p.Phi), std::sin(p.Phi), p.Xpos,
-                 p.Ypos);
+    const exact::SinCosPair turn = exact::SinCos(p.Phi);
+    return Place(s->c[static_cast<std::size_t>(k)], turn.cos, turn.sin, p.Xpos, p.Ypos);
 }
 
 // Touching exactly is no overlap.
@@ -182,8 +183,9 @@ bool Reaches(const Spot& c, double x, double y, double e) {
 const Spot* Placed(ProbeCache& pc, int i, const ShapeRec& s) {
     if (!pc.placed[i]) {
         const Body& b = pc.body[i];
-        const double cs = std::cos(b.Phi);
-        const double sn = std::sin(b.Phi);
+        const exact::SinCosPair turn = exact::SinCos(b.Phi);
+        const double cs = turn.cos;
+        const double sn = turn.sin;
         for (int k = 1; k <= s.count; ++k) {
             const Circle w = Place(s.c[static_cast<std::size_t>(k)], cs, sn, b.Xpos, b.Ypos);
             pc.world[i][k] = Spot{w.x, w.y, w.r};

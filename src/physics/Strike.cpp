@@ -1,5 +1,7 @@
 #include "physics/Strike.h"
 
+#include "state/ExactMath.h"
+
 #include <cmath>
 
 namespace kv {
@@ -29,23 +31,23 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
     double rho;
     switch (g.Model) {
     case 0:
-        rho = std::fabs(d) <= Pi / 4 ? 2 * C * std::cos(d) : R;
+        rho = std::fabs(d) <= Pi / 4 ? 2 * C * exact::Cos(d) : R;
         break;
     case 1:
         reduce();
         if (std::fabs(d) < Pi / 4)
-            rho = 2 * C * std::cos(d);
+            rho = 2 * C * exact::Cos(d);
         else if (std::fabs(d) < 3 * Pi / 4)
-            rho = (R / std::sqrt(2.0)) / std::fabs(std::sin(std::fabs(d)));
+            rho = (R / std::sqrt(2.0)) / std::fabs(exact::Sin(std::fabs(d)));
         else
-            rho = (R / std::sqrt(2.0)) / std::fabs(std::cos(d));
+            rho = (R / std::sqrt(2.0)) / std::fabs(exact::Cos(d));
         break;
     case 2:
         reduce();
         if (std::fabs(d) < Pi / 4 || std::fabs(d) >= 3 * Pi / 4)
-            rho = R / std::fabs(std::cos(d));
+            rho = R / std::fabs(exact::Cos(d));
         else
-            rho = R / std::fabs(std::sin(std::fabs(d)));
+            rho = R / std::fabs(exact::Sin(std::fabs(d)));
         break;
     case 3:
         rho = R;
@@ -55,8 +57,8 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
         rho = 0;
         break;
     }
-    px = g.Xpos + rho * std::sin(a);
-    py = g.Ypos - rho * std::cos(a);
+    px = g.Xpos + rho * exact::Sin(a);
+    py = g.Ypos - rho * exact::Cos(a);
 }
 
 double SpreadAngle(const Module1& m, Rng& rng, double a) {
@@ -82,7 +84,7 @@ void PushStrike(Module1& m, const StrikeRecord& strike) {
     const double Py = RoundI16(py);
     const double b = strike.pa;
     const double f = strike.si;
-    Segment seg{Px, Py, Px + f * std::sin(b), Py - f * std::cos(b)};
+    Segment seg{Px, Py, Px + f * exact::Sin(b), Py - f * exact::Cos(b)};
     StrikePush(m.Gobla(m.CurG), seg);
 }
 
