@@ -44,7 +44,7 @@ public:
                 n.PickName(g, k);
                 Refresh();
             });
-            pick->setEnabled(g.quick.namesAvailable);
+            pick->setEnabled(g.namesAvailable);
         }
         top->addLayout(grid);
         computer_ = Check(QStringLiteral("Команда управляется компьютером"), this);

@@ -39,7 +39,7 @@ public:
             w.name = Named(new QLineEdit(this), QStringLiteral("Имя Гоблы:"), who);
             w.pick = Button(QStringLiteral("Выбрать имя Гоблы"), this, who);
             w.model = Named(new QComboBox(this), QStringLiteral("Модель Гоблы:"), who);
-            for (const char* m : screens::kModelNames)
+            for (const char* m : kModelNames)
                 w.model->addItem(QString::fromUtf8(m));
             w.comp = Check(QStringLiteral("Комп"), this,
                            QStringLiteral("Поставьте галочку,чтобы Гобла управлялась компьютером"));
@@ -136,7 +136,7 @@ public:
             w.comp->setChecked(p.computer != 0);
             w.level->setCurrentIndex(p.level);
             w.level->setEnabled(p.computer != 0);
-            w.pick->setEnabled(q.namesAvailable);
+            w.pick->setEnabled(g.namesAvailable);
         }
         preview_->setEnabled(g.Available(ScreenId::Preview));
         SetText(count_, Q(q.PlayersLabel()));

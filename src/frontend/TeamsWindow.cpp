@@ -64,7 +64,7 @@ public:
         setup->addWidget(slider_, 0, 1);
         setup->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 1, 0);
         model_ = Named(new QComboBox(this), QStringLiteral("Модель Гоблы:"));
-        for (const char* m : screens::kTeamModelNames)
+        for (const char* m : kModelNames)
             model_->addItem(QString::fromUtf8(m));
         setup->addWidget(model_, 1, 1);
         top->addLayout(setup);

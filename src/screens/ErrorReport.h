@@ -2,11 +2,11 @@
 // kept beside the error log, and the log itself to read.
 #pragma once
 
+#include "screens/ScreenContext.h"
+
 #include <string>
 
 namespace kv::screens {
-
-class GameScreens;
 
 class ErrorReport {
 public:
@@ -16,14 +16,14 @@ public:
     bool changed = false;
     std::string log; // the error log as it stands, read-only
 
-    std::string Path(const GameScreens& g) const;
-    std::string LogPath(const GameScreens& g) const;
-    void Open(GameScreens& g);
+    std::string Path(const ScreenContext& g) const;
+    std::string LogPath(const ScreenContext& g) const;
+    void Open(ScreenContext& g);
     void Edit(const std::string& t);
     // "Сохранить и свернуть это окно": true when the window may minimise.
-    bool Save(GameScreens& g);
+    bool Save(ScreenContext& g);
     // True when the window may close (the question is asked while unsaved).
-    bool Close(GameScreens& g);
+    bool Close(ScreenContext& g);
 };
 
 } // namespace kv::screens

@@ -1,13 +1,13 @@
 #include "screens/LoadBrowser.h"
 
 #include "persistence/ErrorLog.h"
+#include "persistence/Files.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Numbers.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "persistence/Text.h"
-#include "persistence/Numbers.h"
-#include "persistence/KeyFile.h"
-#include "persistence/Files.h"
-#include "screens/GameScreens.h"
+#include "screens/ScreenContext.h"
 
 #include <sys/stat.h>
 
@@ -67,11 +67,11 @@ bool LoadFileInfo(const std::string& path, LoadMode mode, std::string* text) {
     return true;
 }
 
-std::string LoadBrowser::Caption(const GameScreens& g) const {
+std::string LoadBrowser::Caption(const ScreenContext& g) const {
     return g.s.appTitle + ": загрузка игры";
 }
 
-void LoadBrowser::Open(GameScreens& g, LoadMode m) {
+void LoadBrowser::Open(ScreenContext& g, LoadMode m) {
     // What the options screen changed so far is kept: "< Назад" reloads the file.
     g.SaveSettings();
     g.LendMasses();
@@ -79,7 +79,7 @@ void LoadBrowser::Open(GameScreens& g, LoadMode m) {
     UpdateInfo(g);
 }
 
-void LoadBrowser::UpdateInfo(GameScreens& g) {
+void LoadBrowser::UpdateInfo(ScreenContext& g) {
     if (mode == LoadMode::Replays) {
         pattern = "*.sav";
         heading = "Загрузка повтора";
@@ -149,7 +149,7 @@ std::string LoadBrowser::SelectedPath() const {
     return selected < 0 ? std::string() : folder + files[static_cast<std::size_t>(selected)];
 }
 
-Next LoadBrowser::Load(GameScreens& g) {
+Next LoadBrowser::Load(ScreenContext& g) {
     DialogPort& d = g.s.dialogs;
     if (selected < 0) {
         d.Message("Нет выбранных файлов!", MsgIcon::Information, MsgButtons::Ok);
@@ -178,7 +178,7 @@ Next LoadBrowser::Load(GameScreens& g) {
     return replay ? Next::Replay(ScreenId::LoadBrowser) : Next::Match(ScreenId::LoadBrowser);
 }
 
-void LoadBrowser::Info(GameScreens& g) {
+void LoadBrowser::Info(ScreenContext& g) {
     if (selected < 0) {
         g.s.dialogs.Message("Используйте эту кнопку для получения информации о сохраненной игре "
                             "или повторе (какой версией ZVR записано, имена игроков, размер "
@@ -196,7 +196,7 @@ void LoadBrowser::Info(GameScreens& g) {
     g.s.dialogs.Message(text, MsgIcon::Information, MsgButtons::Ok);
 }
 
-void LoadBrowser::Delete(GameScreens& g) {
+void LoadBrowser::Delete(ScreenContext& g) {
     DialogPort& d = g.s.dialogs;
     if (selected < 0) {
         d.Message("Сначала выберите файл!", MsgIcon::Information, MsgButtons::Ok);
@@ -216,14 +216,14 @@ void LoadBrowser::Delete(GameScreens& g) {
     Refresh();
 }
 
-Next LoadBrowser::Back(GameScreens& g) {
+Next LoadBrowser::Back(ScreenContext& g) {
     g.LoadSettings();
     g.RestoreMasses();
     g.m.LoadedGame = kFalse;
     return Next::To(ScreenId::MainMenu);
 }
 
-Next LoadBrowser::Exit(GameScreens&) {
+Next LoadBrowser::Exit(ScreenContext&) {
     return Next::Quit(); // the settings get the user's own masses
 }
 

@@ -2,7 +2,7 @@
 
 #include "persistence/Numbers.h"
 #include "persistence/Teams.h"
-#include "screens/GameScreens.h"
+#include "screens/ScreenContext.h"
 
 #include <charconv>
 #include <cmath>
@@ -108,12 +108,12 @@ void OptionsScreen::SetPipaMode(Module1& m, int v) {
     m.PipaMode = static_cast<i16>(pipaMode);
 }
 
-void OptionsScreen::ReloadNames(GameScreens& g) {
+void OptionsScreen::ReloadNames(ScreenContext& g) {
     const bool there = LoadNames(g.m, g.s.dialogs, g.s.dataDir + "zvr.nam");
-    g.quick.namesAvailable = there;
+    g.namesAvailable = there;
 }
 
-Next OptionsScreen::Done(GameScreens& g) {
+Next OptionsScreen::Done(ScreenContext& g) {
     Module1& m = g.m;
     // Nothing is applied until the mode and the size are known to be right.
     const std::optional<Mode> md = ParseMode(mode);
@@ -153,7 +153,7 @@ Next OptionsScreen::Done(GameScreens& g) {
     return Back(g);
 }
 
-Next OptionsScreen::Back(GameScreens& g) {
+Next OptionsScreen::Back(ScreenContext& g) {
     // A refused size must not stay in the boxes, where the settings file would
     // take it from.
     if (settings.maxSize == 0) {
@@ -163,7 +163,7 @@ Next OptionsScreen::Back(GameScreens& g) {
     return Next::To(g.flow.OptionsOpener());
 }
 
-Next OptionsScreen::Exit(GameScreens& g) {
+Next OptionsScreen::Exit(ScreenContext& g) {
     Back(g); // the boxes as the file may keep them
     return Next::Quit();
 }

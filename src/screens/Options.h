@@ -3,7 +3,7 @@
 #pragma once
 
 #include "persistence/Settings.h"
-#include "screens/Flow.h"
+#include "screens/ScreenContext.h"
 #include "state/Module1.h"
 
 #include <string>
@@ -16,8 +16,6 @@ inline constexpr const char* kScreenModes[9] = {"1024x768x32", "1024x768x16", "1
                                                 "800x600x32",  "800x600x16",  "800x600x8",
                                                 "640x480x32",  "640x480x16",  "640x480x8"};
 inline constexpr int kSpreadSteps = 5; // the spread bar: 0..5, VarK = value / 50
-
-class GameScreens;
 
 class OptionsScreen {
 public:
@@ -62,11 +60,11 @@ public:
     void SetPipaMirror(Module1& m, i16 v);
     void SetBorderMode(Module1& m, int v);
     void SetPipaMode(Module1& m, int v);
-    void ReloadNames(GameScreens& g);
+    void ReloadNames(ScreenContext& g);
     // "Готово": stays (Stay) when a value is refused.
-    Next Done(GameScreens& g);
-    Next Back(GameScreens& g);
-    Next Exit(GameScreens& g);
+    Next Done(ScreenContext& g);
+    Next Back(ScreenContext& g);
+    Next Exit(ScreenContext& g);
 };
 
 } // namespace kv::screens

@@ -2,14 +2,12 @@
 // player's name and the model's name, until Escape.
 #pragma once
 
-#include "screens/Flow.h"
+#include "screens/ScreenContext.h"
 #include "state/Module1.h"
 
 #include <string>
 
 namespace kv::screens {
-
-class GameScreens;
 
 class PiecePreview {
 public:
@@ -27,12 +25,12 @@ public:
 
     // A preview mode item of the quick game screen's row menu: the question,
     // the colour depth, the mesh check; the preview when all is well.
-    Next Ask(GameScreens& g, int row, int bits);
+    Next Ask(ScreenContext& g, int row, int bits);
     void Tick() { angle += kTurnPerTick; }
     // Escape, or the window closed: back to the quick game screen.
     Next Escape() const { return Next::To(ScreenId::QuickGame); }
     // A failure of the window's display or scene: shown, logged, and back.
-    Next Failed(GameScreens& g, const std::string& what) const;
+    Next Failed(ScreenContext& g, const std::string& what) const;
 };
 
 } // namespace kv::screens

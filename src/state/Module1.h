@@ -44,6 +44,10 @@ inline constexpr i16 kLevelAmateur = 1;
 inline constexpr i16 kLevelMaster = 2;
 inline constexpr const char* kLevelNames[3] = {"Новичок", "Любитель", "Мастер"};
 
+// The piece models as every list names them (the index is the Model).
+inline constexpr const char* kModelNames[4] = {"Гобла из ZVR:KT", "Стандартная Гобла",
+                                               "Квадратная Гобла", "Круглая Гобла"};
+
 // Piece record; fields in their declared order (the saved game keys follow these names).
 struct GoblaRec {
     double Xpos = 0;

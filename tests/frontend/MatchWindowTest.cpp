@@ -35,8 +35,8 @@ struct Rig {
                  std::function<double()> clock = {}) {
         BuildShapes(m);
         SettingsRecord settings;
-        screens::QuickGameScreen quick(settings);
         screens::OptionsScreen options(settings);
+        screens::QuickGameScreen quick(settings, options);
         quick.TickFirst(2);
         quick.rows[0].name = "Вася";
         quick.rows[1].name = "Комп";

@@ -144,7 +144,8 @@ TEST(Flow, DamagedSettingsGiveTheDefaultsAndPlayersKeepTheirNames) {
 }
 
 TEST(Flow, TheTourTypesItsFiveStepsRoundAndRound) {
-    screens::MainMenu menu;
+    ScreensRig r;
+    screens::MainMenu& menu = r.g.menu;
     menu.StartTour();
     const int lengths[] = {22720, 15640, 16240, 11680, 19360};
     const std::optional<screens::MenuButton> frames[] = {

@@ -94,7 +94,7 @@ TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {
         << Utf8ToCp1251("\r\nАня\r\n  \r\nБорис\r\n");
     r.g.s.dataDir = r.dir;
     r.g.options.ReloadNames(r.g);
-    ASSERT_TRUE(r.g.quick.namesAvailable);
+    ASSERT_TRUE(r.g.namesAvailable);
     ASSERT_EQ(r.m.NameCount, 2);
     for (int i = 0; i < 20; ++i) {
         r.g.quick.PickName(r.g, 0);
@@ -103,7 +103,7 @@ TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {
     }
     std::filesystem::remove(r.dir + "zvr.nam");
     r.g.options.ReloadNames(r.g);
-    EXPECT_FALSE(r.g.quick.namesAvailable) << "only the name buttons go";
+    EXPECT_FALSE(r.g.namesAvailable) << "only the name buttons go";
     r.g.quick.SetTake(3, 1);
     EXPECT_EQ(r.g.quick.rows[3].take, 1);
 }
