@@ -16,7 +16,7 @@ std::string AboutScreen::Caption(const ScreenContext& g) const {
 }
 
 void AboutScreen::MakerPage(ScreenContext& g) {
-    g.OpenWebPage(g.s.makerUrl);
+    g.OpenWebPage(ScreenContext::Page::Maker);
 }
 
 Next AboutScreen::Close() {
@@ -32,11 +32,11 @@ std::string EmblemScreen::Caption(const ScreenContext& g) const {
 }
 
 void EmblemScreen::MakerPage(ScreenContext& g) {
-    g.OpenWebPage(g.s.makerUrl);
+    g.OpenWebPage(ScreenContext::Page::Maker);
 }
 
 void EmblemScreen::ClubPage(ScreenContext& g) {
-    g.OpenWebPage(g.s.clubUrl);
+    g.OpenWebPage(ScreenContext::Page::Club);
 }
 
 void EmblemScreen::PrintFailed(ScreenContext& g, const std::string& why) {

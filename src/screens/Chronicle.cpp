@@ -94,12 +94,16 @@ void ChronicleScreen::Help(ScreenContext& g) {
 }
 
 void ChronicleScreen::ClubPage(ScreenContext& g) {
-    g.OpenWebPage(g.s.clubUrl);
+    g.OpenWebPage(ScreenContext::Page::Club);
 }
 
 void ChronicleScreen::Variant(ScreenContext& g, int i) {
     if (i < 0 || i > 2) return;
     g.s.dialogs.Message(kVariants[i], MsgIcon::Information, MsgButtons::Ok, kVariantCaptions[i]);
+}
+
+void ChronicleScreen::Shown(ScreenContext& g, ScreenId from) {
+    if (from != ScreenId::ChronicleEvents) Load(g);
 }
 
 Next ChronicleScreen::Back() {

@@ -40,6 +40,8 @@ public:
 
     // The window's load: the texts are read and the first period shown.
     void Load(ScreenContext& g);
+    // Shown in the place of `from`: loaded anew, unless back from the events.
+    void Shown(ScreenContext& g, ScreenId from);
     void Select(int period);
     void SetWholeText(bool on);
     // "Подробнее...": the period's events; Stay when they cannot be read.
@@ -71,6 +73,9 @@ public:
 
     // Fills the list from xron<p>.dat (p = 1 to 6); false after the warning.
     bool LoadDat(ScreenContext& g, int p);
+    // Shown in the place of `from`: a new period's list from the top when it
+    // came from the period window; as it was left otherwise.
+    static bool NewList(ScreenId from) { return from == ScreenId::Chronicle; }
     void Select(int i);
     void SetWholeText(bool on);
     void NextEvent(ScreenContext& g);

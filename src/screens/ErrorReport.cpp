@@ -15,6 +15,8 @@ std::string ErrorReport::LogPath(const ScreenContext& g) const {
 }
 
 void ErrorReport::Open(ScreenContext& g) {
+    if (shown) return;
+    shown = true;
     title = g.s.appTitle;
     version = "3.0." + std::to_string(kBuild) + " (Билд " + std::to_string(kBuild) + ")";
     text = "Введите сюда подробное описание ошибки.";
@@ -45,16 +47,25 @@ bool ErrorReport::Save(ScreenContext& g) {
 }
 
 bool ErrorReport::Close(ScreenContext& g) {
-    if (!changed) return true;
-    switch (g.s.dialogs.Message("Текст не сохранен. Сохранить его сейчас?", MsgIcon::Information,
-                                MsgButtons::YesNoCancel)) {
-    case MsgAnswer::Yes:
-        return Save(g);
-    case MsgAnswer::No:
-        return true;
-    default:
-        return false;
+    bool may = true;
+    if (changed) {
+        switch (g.s.dialogs.Message("Текст не сохранен. Сохранить его сейчас?",
+                                    MsgIcon::Information, MsgButtons::YesNoCancel)) {
+        case MsgAnswer::Yes:
+            may = Save(g);
+            break;
+        case MsgAnswer::No:
+            break;
+        default:
+            may = false;
+        }
     }
+    if (may) shown = false;
+    return may;
+}
+
+Next ErrorReport::Closing(ScreenContext& g) {
+    return Close(g) ? Next::Hide(ScreenId::ErrorReport) : Next::Stay();
 }
 
 } // namespace kv::screens

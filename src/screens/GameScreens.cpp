@@ -11,6 +11,38 @@ GameScreens::GameScreens(Module1& mod, const Services& services, ViewPort& view)
                  ScreenId::Match};
 }
 
+namespace {
+
+struct CloseRule {
+    ScreenId id;
+    Next (*close)(GameScreens& g);
+};
+
+const CloseRule kCloseRules[] = {
+    {ScreenId::MainMenu, [](GameScreens& g) { return g.menu.Exit(g); }},
+    {ScreenId::QuickGame, [](GameScreens& g) { return g.quick.Exit(g); }},
+    {ScreenId::Options, [](GameScreens& g) { return g.options.Exit(g); }},
+    {ScreenId::Results, [](GameScreens& g) { return g.results.Exit(); }},
+    {ScreenId::Teams, [](GameScreens& g) { return g.teams.Exit(g); }},
+    {ScreenId::NewTeam, [](GameScreens&) { return Next::To(ScreenId::Teams); }},
+    {ScreenId::LoadBrowser, [](GameScreens& g) { return g.loader.Exit(g); }},
+    {ScreenId::ErrorReport, [](GameScreens& g) { return g.report.Closing(g); }},
+    {ScreenId::Preview, [](GameScreens& g) { return g.preview.Escape(); }},
+    {ScreenId::Splash, [](GameScreens& g) { return g.splash.Skip(g); }},
+    {ScreenId::Chronicle, [](GameScreens& g) { return g.chronicle.Exit(); }},
+    {ScreenId::ChronicleEvents, [](GameScreens& g) { return g.events.Exit(g); }},
+    {ScreenId::About, [](GameScreens& g) { return g.about.Close(); }},
+    {ScreenId::Emblem, [](GameScreens& g) { return g.emblem.Close(); }},
+};
+
+} // namespace
+
+Next GameScreens::Closing(ScreenId id) {
+    for (const CloseRule& r : kCloseRules)
+        if (r.id == id) return r.close(*this);
+    return Next::Quit();
+}
+
 void GameScreens::LoadSettings() {
     ScreenContext::LoadSettings();
     ShowLoadedSettings();

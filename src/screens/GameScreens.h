@@ -33,14 +33,18 @@ public:
     LoadBrowser loader;
     ErrorReport report;
     PiecePreview preview;
-    ChronicleScreen chronicle;
     ChronicleEventsScreen events;
+    ChronicleScreen chronicle;
     AboutScreen about;
     EmblemScreen emblem;
     SplashScreen splash;
 
     void LoadSettings() override;
     bool LoadSettingsFrom(const std::string& path, bool mustExist) override;
+
+    // What closing a screen's window through the window manager means: what
+    // that screen's own way out does.
+    Next Closing(ScreenId id);
 
 private:
     void ShowLoadedSettings();

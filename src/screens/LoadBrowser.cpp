@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -91,14 +92,28 @@ void LoadBrowser::UpdateInfo(ScreenContext& g) {
     if (!g.s.stateDir.empty()) places.push_back({"Папка игры", WithSlash(g.s.stateDir)});
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         places.push_back({"Домашняя папка", WithSlash(home)});
-    if (g.s.volumes)
-        for (const std::string& v : g.s.volumes())
-            places.push_back({v, WithSlash(v)});
+    for (const std::string& v :
+         OfferedVolumes(g.s.volumes ? g.s.volumes() : std::vector<std::string>{}))
+        places.push_back({v, WithSlash(v)});
     if (places.empty()) places.push_back({"/", "/"});
     place = 0;
     SetFolder(places.front().path);
     for (int i = 1; i <= kMaxPlayers; ++i)
         g.m.Gobla(i).Gray = kFalse;
+}
+
+std::vector<std::string> OfferedVolumes(const std::vector<std::string>& mounted) {
+    std::vector<std::string> out;
+    for (const std::string& v : mounted) {
+        // The system's own mounts are no place for saved games.
+        bool system = v.empty() || v == "/";
+        for (const char* s : {"/proc", "/sys", "/dev", "/run", "/boot"})
+            if (v.rfind(s, 0) == 0 && (v.size() == std::strlen(s) || v[std::strlen(s)] == '/'))
+                system = true;
+        if (!system) out.push_back(v);
+    }
+    out.push_back("/");
+    return out;
 }
 
 void LoadBrowser::SetPlace(int index) {

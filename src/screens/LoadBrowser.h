@@ -22,6 +22,10 @@ struct LoadPlace {
 // user in *text) when the file cannot be read at all.
 bool LoadFileInfo(const std::string& path, LoadMode mode, std::string* text);
 
+// The places offered beside the state and home folders: the mounted volumes
+// without the system's own mounts, and the root.
+std::vector<std::string> OfferedVolumes(const std::vector<std::string>& mounted);
+
 class LoadBrowser {
 public:
     LoadMode mode = LoadMode::Games;

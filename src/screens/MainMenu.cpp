@@ -233,17 +233,17 @@ Next MainMenu::Emblem(ScreenContext& g) {
 
 void MainMenu::MakerPage(ScreenContext& g) {
     CloseTour();
-    g.OpenWebPage(g.s.makerUrl);
+    g.OpenWebPage(ScreenContext::Page::Maker);
 }
 
 void MainMenu::ClubPage(ScreenContext& g) {
     CloseTour();
-    g.OpenWebPage(g.s.clubUrl);
+    g.OpenWebPage(ScreenContext::Page::Club);
 }
 
 void MainMenu::Updates(ScreenContext& g) {
     CloseTour();
-    g.OpenWebPage(g.s.updatesUrl);
+    g.OpenWebPage(ScreenContext::Page::Updates);
 }
 
 void MainMenu::NetGame() {

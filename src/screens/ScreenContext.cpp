@@ -2,6 +2,7 @@
 
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
+#include "persistence/Text.h"
 
 namespace kv::screens {
 
@@ -19,11 +20,15 @@ void ScreenContext::LoadSettings() {
         ApplyDefaultSettings(m, settings);
     else
         kv::LoadSettings(m, settings, path, s.dialogs);
+    // The settings may say "sound on"; without a device it stays off.
+    if (soundMissing_) m.Sound = kFalse;
 }
 
 bool ScreenContext::LoadSettingsFrom(const std::string& path, bool mustExist) {
-    return mustExist ? LoadSettingsFile(m, settings, path, s.dialogs)
-                     : kv::LoadSettings(m, settings, path, s.dialogs);
+    const bool ok = mustExist ? LoadSettingsFile(m, settings, path, s.dialogs)
+                              : kv::LoadSettings(m, settings, path, s.dialogs);
+    if (soundMissing_) m.Sound = kFalse;
+    return ok;
 }
 
 void ScreenContext::SaveSettings() {
@@ -66,12 +71,31 @@ void ScreenContext::OpenHelpPage(const std::string& file, const std::string& mis
     }
 }
 
-void ScreenContext::OpenWebPage(const std::string& url) {
+void ScreenContext::OpenWebPage(Page page) {
+    static constexpr const char* kOwn[] = {"orvelsoft.htm", "updates.htm", "goblklub.htm"};
+    const std::string& url = page == Page::Maker     ? settings.makerUrl
+                             : page == Page::Updates ? settings.updatesUrl
+                                                     : settings.clubUrl;
+    if (url.empty()) {
+        OpenHelpPage(kOwn[static_cast<int>(page)],
+                     "Не найдена страница игры: help/" + std::string(kOwn[static_cast<int>(page)]));
+        return;
+    }
     std::string why;
     if (!s.web.OpenUrl(url, &why)) {
         LogError(BrowserFailure(why));
         s.dialogs.Message(BrowserFailure(why), MsgIcon::Stop, MsgButtons::Ok);
     }
+}
+
+void ScreenContext::SoundDeviceFailed(const std::string& why) {
+    LogError(why);
+    m.Sound = kFalse;
+    if (soundMissing_) return;
+    soundMissing_ = true;
+    s.dialogs.Message("Не удалось открыть звуковое устройство. Игра продолжится без звука." +
+                          std::string(NL2) + why,
+                      MsgIcon::Critical, MsgButtons::Ok);
 }
 
 } // namespace kv::screens

@@ -29,9 +29,6 @@ struct Services {
     std::string stateDir; // the user's files, ending in '/'; empty: nothing is kept
     std::string dataDir;  // the game's data, ending in '/'
     std::string appTitle;
-    std::string makerUrl;
-    std::string updatesUrl;
-    std::string clubUrl;
     VideoPort* video = nullptr;   // none: one screen, both renderers
     FileReplay* replay = nullptr; // what the load browser plays back
     // The mounted volumes the load browser offers beside the state and home folders.
@@ -70,9 +67,15 @@ public:
     bool MassesLent() const { return massesLent_; }
     // The program's one way out: the settings are saved, the view ends.
     void QuitProgram();
+    // No sound device: said once, and the game goes on without sound.
+    void SoundDeviceFailed(const std::string& why);
+    bool SoundDeviceMissing() const { return soundMissing_; }
     // Opens a page under the data folder's help/, with the message of `missing`.
     void OpenHelpPage(const std::string& file, const std::string& missing);
-    void OpenWebPage(const std::string& url);
+    // The maker's, the updates' and the club's page: the address the settings
+    // name, or the game's own page.
+    enum class Page { Maker, Updates, Club };
+    void OpenWebPage(Page page);
 
 protected:
     // The flow is a member of the assembly, made after this part.
@@ -85,6 +88,7 @@ private:
 
     Masses userMasses_{};
     bool massesLent_ = false;
+    bool soundMissing_ = false;
 };
 
 } // namespace kv::screens

@@ -26,6 +26,7 @@ bool SlideTime(const std::string& text, int& ms, std::string& why) {
 }
 
 Next SplashScreen::Load(ScreenContext& g, SlideView& view) {
+    view_ = &view;
     running = true;
     playing = false;
     openFailed_ = false;
@@ -140,7 +141,13 @@ Next SplashScreen::Click(ScreenContext& g, SlideView& view) {
     return Key(g, view);
 }
 
+Next SplashScreen::Skip(ScreenContext& g) {
+    return view_ != nullptr ? Key(g, *view_) : Next::Stay();
+}
+
 Next SplashScreen::Key(ScreenContext& g, SlideView& view) {
+    // Once the hand-over has begun, a late key changes nothing.
+    if (started_) return Next::Stay();
     running = false;
     slideTimer = false;
     Start(g, view);

@@ -51,6 +51,8 @@ public:
     // A click on the picture or the label.
     Next Click(ScreenContext& g, SlideView& view);
     Next Key(ScreenContext& g, SlideView& view);
+    // The window closed, or a key: the show ends once (the menu follows).
+    Next Skip(ScreenContext& g);
 
 private:
     void StartMedia(ScreenContext& g, SlideView& view);
@@ -60,6 +62,7 @@ private:
     Next Handed();
 
     MainMenu& menu_;
+    SlideView* view_ = nullptr; // the window of the show in progress
     TextLines file_;
     std::size_t line_ = 0;
     bool openFailed_ = false;

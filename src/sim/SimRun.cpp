@@ -53,21 +53,11 @@ public:
 // The screens of a headless run: no files kept, the dialogs given.
 struct SimGame {
     SimGame(Module1& m, DialogPort& dialogs, std::uint64_t seed)
-        : rng(seed), g(m,
-                       screens::Services{dialogs,
-                                         web,
-                                         prompt,
-                                         rng,
-                                         {},
-                                         DataDir(),
-                                         "kvelmar2-sim",
-                                         {},
-                                         {},
-                                         {},
-                                         nullptr,
-                                         nullptr,
-                                         {}},
-                       view) {}
+        : rng(seed),
+          g(m,
+            screens::Services{
+                dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", nullptr, nullptr, {}},
+            view) {}
     NoWeb web;
     NoPrompt prompt;
     SimView view;
