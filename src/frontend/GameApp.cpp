@@ -185,6 +185,13 @@ void GameApp::StartMatch(bool replay) {
     w->Start();
 }
 
+void GameApp::Update() {
+    RefreshShown();
+    for (auto& [id, w] : windows_)
+        if (w->isVisible()) w->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void GameApp::Quit() {
     if (quitting_) return;
     quitting_ = true;

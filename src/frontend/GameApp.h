@@ -87,6 +87,7 @@ public:
     void HideBeside(screens::ScreenId screen) override;
     void StartMatch(bool replay) override;
     void Quit() override;
+    void Update() override;
 
 signals:
     // A screen has just been shown (the tests and the timing figures watch it).

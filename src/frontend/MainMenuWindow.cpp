@@ -160,6 +160,8 @@ public:
     void Refresh() override {
         screens::GameScreens& g = app_.Screens();
         const screens::MainMenu& menu = g.menu;
+        setWindowTitle(menu.caption.empty() ? Q(app_.Setup().appTitle) : Q(menu.caption));
+        setEnabled(!menu.loading);
         for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
             buttons_[static_cast<std::size_t>(i)]->setEnabled(
                 menu.Enabled(g, static_cast<MenuButton>(i)));

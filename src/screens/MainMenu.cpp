@@ -161,7 +161,14 @@ Next MainMenu::TeamGame(ScreenContext& g) {
         GoblaRec& p = g.m.Gobla(i);
         p.ScoreL = p.ScoreF = p.ScoreA = p.ScoreLTotal = p.ScoreFTotal = p.ScoreATotal = 0;
     }
+    caption = "Загрузка команд...";
+    loading = true;
+    g.flow.Update();
+    g.s.dialogs.SetBusy(true);
     teams_.Open(g);
+    g.s.dialogs.SetBusy(false);
+    caption.clear();
+    loading = false;
     return Next::To(ScreenId::Teams);
 }
 

@@ -51,6 +51,9 @@ public:
     Typewriter typing; // its timer: the next character is due
     std::optional<MenuButton> highlight;
     bool stepTimer = false; // the step's length runs
+    // While the teams load: the window's caption, and the menu disabled.
+    std::string caption; // empty: the application title
+    bool loading = false;
     int StepMs() const;
 
     // The program's start-up, in its order; the tour starts on a first run.

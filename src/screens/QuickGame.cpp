@@ -1,10 +1,11 @@
 #include "screens/QuickGame.h"
 
+#include "persistence/Numbers.h"
 #include "persistence/Teams.h"
 #include "screens/GameStart.h"
 #include "screens/ScreenContext.h"
 
-#include <charconv>
+#include <optional>
 
 namespace kv::screens {
 
@@ -106,25 +107,26 @@ void MassEditor::Open(const ScreenContext& g, int r) {
 }
 
 bool MassEditor::Done(ScreenContext& g) {
-    std::string t = mass;
-    const auto b = t.find_first_not_of(' ');
-    const auto e = t.find_last_not_of(' ');
-    t = b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
-    long v = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec == std::errc::invalid_argument || end != t.data() + t.size()) {
-        g.s.dialogs.Message("Нужно ввести целое число от 1 до 1000.", MsgIcon::Exclamation,
-                            MsgButtons::Ok);
-        return false;
+    // A number is taken as the rules convert it: to the nearest 16-bit integer,
+    // halves to the even one ("2.5" is 2), then checked against the range.
+    std::optional<int> v;
+    try {
+        v = ToI16(RegionalNumber(mass));
+    } catch (const LoadFailure& f) {
+        // Too large for 16 bits is a number all the same: simply out of range.
+        if (f.description != kOverflowText) {
+            g.s.dialogs.Message("Нужно ввести целое число от 1 до 1000.", MsgIcon::Exclamation,
+                                MsgButtons::Ok);
+            return false;
+        }
     }
-    // A number beyond 16 bits is simply out of range, never a wrapped mass.
-    if (ec == std::errc::result_out_of_range || v < 1 || v > 1000) {
+    if (!v || *v < 1 || *v > 1000) {
         g.s.dialogs.Message("Вы ввели некорректное значение массы. Измените значение параметра и "
                             "повторите попытку.",
                             MsgIcon::Information, MsgButtons::Ok);
         return false;
     }
-    g.m.Gobla(row + 1).M = static_cast<i16>(v);
+    g.m.Gobla(row + 1).M = static_cast<i16>(*v);
     return true;
 }
 

@@ -76,16 +76,20 @@ TEST(QuickGame, MassEditorTakesOneToAThousandAndNothingElse) {
     const std::pair<const char*, const char*> refused[] = {
         {"abc", "Нужно ввести целое число"},      {"", "Нужно ввести целое число"},
         {"0", "некорректное значение массы"},     {"1001", "некорректное значение массы"},
-        {"70000", "некорректное значение массы"}, {"99999999999999999999", "некорректное"}};
+        {"70000", "некорректное значение массы"}, {"99999999999999999999", "некорректное"},
+        {"0.5", "некорректное значение массы"}};
     for (const auto& [text, why] : refused) {
         r.g.mass.mass = text;
         EXPECT_FALSE(r.g.mass.Done(r.g)) << text;
         EXPECT_TRUE(r.Said(why)) << text;
         EXPECT_EQ(r.m.Gobla(3).M, 1) << text;
     }
-    r.g.mass.mass = " 1000 ";
-    EXPECT_TRUE(r.g.mass.Done(r.g));
-    EXPECT_EQ(r.m.Gobla(3).M, 1000);
+    // Taken as the nearest integer, halves to the even one.
+    for (const auto& [text, mass] : {std::pair{" 1000 ", 1000}, {"2.5", 2}, {"3,5", 4}}) {
+        r.g.mass.mass = text;
+        EXPECT_TRUE(r.g.mass.Done(r.g)) << text;
+        EXPECT_EQ(r.m.Gobla(3).M, mass) << text;
+    }
 }
 
 TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {

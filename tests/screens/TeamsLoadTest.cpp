@@ -352,12 +352,19 @@ TEST(ErrorReport, SavingKeepsTheTextWholeAndClosingAsksOnlyWhenUnsaved) {
     EXPECT_TRUE(rep.Close(g));
     ASSERT_TRUE(rep.Save(g));
     for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(rep.Close(g));
         rep.Open(g);
         EXPECT_EQ(rep.text, "Гобла провалилась\r\nсквозь стол") << "no blank line grows";
         rep.Edit(rep.text + "!");
         rep.Edit(rep.text.substr(0, rep.text.size() - 1));
         ASSERT_TRUE(rep.Save(g));
     }
+
+    // Chosen again while the window is up: brought forward, the typing kept.
+    rep.Edit("ещё не сохранено");
+    EXPECT_EQ(g.menu.Report(g), Next::Beside(ScreenId::ErrorReport));
+    EXPECT_EQ(rep.text, "ещё не сохранено");
+    EXPECT_TRUE(rep.changed);
 
     // A report that cannot be written stays in the window, still unsaved.
     std::ofstream(r.dir + "not-a-folder") << "x";
