@@ -91,6 +91,15 @@ private:
         bool valid = false;
     };
 
+    struct Step;
+    // The build's steps after the frames, in order; each false when the user
+    // chose to stop after a failure.
+    void MakeFrames();
+    std::vector<Step> Steps();
+    bool LoadStep(const Step& s);
+    bool BuildRoom();
+    bool TextureTable();
+    bool LoadSounds();
     // Reports a failed step; false when the user chose to stop.
     bool Fail(const scene::LoadError& err);
     std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop);
