@@ -86,10 +86,11 @@ bool GameScene::Fail(const LoadError& err) {
     return dialogs_.Message(msg, MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes;
 }
 
-std::shared_ptr<Mesh> GameScene::LoadMesh(const std::string& relative, bool& stop) {
+std::shared_ptr<Mesh> GameScene::LoadMesh(const std::string& relative, bool& stop,
+                                          bool withTextures) {
     LoadError err;
     bool first = false;
-    auto data = loader_->LoadMesh(relative, err, first);
+    auto data = loader_->LoadMesh(relative, err, first, withTextures);
     if (!data) {
         if (first && !Fail(err)) stop = true;
         return nullptr;
@@ -121,6 +122,7 @@ struct GameScene::Step {
     Vec3 scale{1, 1, 1};
     Frame* frame = nullptr;                // shows the mesh; none: not attached here
     std::shared_ptr<Mesh>* keep = nullptr; // where the scene keeps the mesh
+    bool bare = false;                     // without the textures its materials name
     bool (GameScene::*own)() = nullptr;    // instead of a mesh
 };
 
@@ -229,7 +231,8 @@ std::vector<GameScene::Step> GameScene::Steps() {
                  .file = "mesh\\goblatable.x",
                  .scale = {tableScaleX, 0.5, tableScaleZ},
                  .frame = table_.get(),
-                 .keep = &tableMesh_});
+                 .keep = &tableMesh_,
+                 .bare = true}); // textured only with the option, by its own step
     for (int k = 1; k <= 4; ++k)
         s.push_back({.file = "mesh\\nozhka.x",
                      .scale = half,
@@ -271,7 +274,7 @@ std::vector<GameScene::Step> GameScene::Steps() {
 
 bool GameScene::LoadStep(const Step& s) {
     bool stop = false;
-    auto mesh = LoadMesh(s.file, stop);
+    auto mesh = LoadMesh(s.file, stop, !s.bare);
     if (mesh) {
         mesh->SetScale(s.scale);
         if (s.frame) s.frame->AddVisual(mesh);

@@ -102,7 +102,8 @@ private:
     bool LoadSounds();
     // Reports a failed step; false when the user chose to stop.
     bool Fail(const scene::LoadError& err);
-    std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop);
+    std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop,
+                                          bool withTextures);
     void Caption(const std::string& text);
     scene::Vec3 ParkedPosition() const;
     scene::Vec3 PieceWorld(int n) const;
