@@ -1,5 +1,6 @@
 #include "devices/scene/GameScene.h"
 
+#include "state/Renderer.h"
 #include "state/SceneUnits.h"
 #include "state/SoundSlots.h"
 
@@ -313,7 +314,7 @@ bool GameScene::TextureTable() {
     if (!tex && first && !Fail(err)) return false;
     // The device's texture option: filtered on the hardware device, nearest
     // texel on the software one; it holds for every texture, the room's too.
-    const bool linear = m_.RenderNum == 0;
+    const bool linear = !SoftwareRenderer(m_.DeviceNum, m_.RenderNum);
     loader_->SetLinearFiltering(linear);
     if (tex) tex->linear = linear;
     if (roomMesh_)
