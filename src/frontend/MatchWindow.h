@@ -101,7 +101,6 @@ private:
     bool started_ = false;
     bool unloaded_ = false;
     bool renderErrorLogged_ = false;
-    long guardHitsLogged_ = 0;
     long frames_ = 0;
     int wheelRest_ = 0; // eighths of a degree not yet a whole notch
 };

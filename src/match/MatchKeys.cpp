@@ -150,6 +150,12 @@ void MatchScreen::KeyUp(Key key) {
     }
 }
 
+void MatchScreen::Abandon() {
+    m_.RenderOn = kFalse;
+    EnableTimer(TimerId::Run, false);
+    busy_ = true;
+}
+
 void MatchScreen::KeyDown(Key key) {
     if (m_.RenderOn == 0) return;
 
@@ -168,9 +174,7 @@ void MatchScreen::KeyDown(Key key) {
         if (key == Key::N) {
             exitAsk_ = false;
         } else if (key == Key::Y) {
-            m_.RenderOn = kFalse;
-            EnableTimer(TimerId::Run, false);
-            busy_ = true;
+            Abandon();
         }
         return;
     }

@@ -398,6 +398,13 @@ void MatchScreen::NoteLoad(const StepLoad& l) {
     busiest_.checks = std::max(busiest_.checks, l.checks);
 }
 
+std::string MatchScreen::GuardReport() {
+    if (guardHits_ <= guardHitsReported_) return {};
+    guardHitsReported_ = guardHits_;
+    return "Физика: шаг прерван защитой от зацикливания (ход игрока " + m_.Gobla(m_.CurG).RName +
+           ", всего таких шагов: " + std::to_string(guardHits_) + ")";
+}
+
 void MatchScreen::PiecePerished(i16 k) {
     if (camFollow_ == k && k >= 1) TurnToCentre();
 }

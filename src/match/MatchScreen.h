@@ -72,6 +72,8 @@ public:
     CameraView View() const;
     // Shutdown display, close the replay, then results or the load browser.
     void Unload();
+    // Leaves the match unfinished, as Y to the exit question does (the window closed).
+    void Abandon();
 
     bool InitFailed() const { return initFailed_; }
     bool GameOver() const { return gameOver_; }
@@ -101,6 +103,8 @@ public:
     long PhysicsTicks() const { return physicsTicks_; } // motion ticks that took a step
     // Physics steps that a guard cut short, and the most work any one step took.
     long GuardHits() const { return guardHits_; }
+    // The log line for steps a guard cut short since the last report; empty when none.
+    std::string GuardReport();
     const StepLoad& BusiestStep() const { return busiest_; }
 
     // Operations of the screen that other parts call.
@@ -191,6 +195,7 @@ private:
     long strikes_ = 0;
     long physicsTicks_ = 0;
     long guardHits_ = 0;
+    long guardHitsReported_ = 0;
     StepLoad busiest_;
 };
 

@@ -32,9 +32,23 @@ Next PiecePreview::Ask(ScreenContext& g, int r, int bits) {
     return Next::To(ScreenId::Preview);
 }
 
-Next PiecePreview::Failed(ScreenContext& g, const std::string& what) const {
-    LogError("GoblaPreview:" + what);
-    g.s.dialogs.Message(what, MsgIcon::Stop, MsgButtons::Ok, "Предварительный просмотр");
+std::vector<TextItem> PiecePreview::Texts() const {
+    return {{20, 10, caption}, {20, 450, kHint}};
+}
+
+Next PiecePreview::DisplayFailed(ScreenContext& g, const std::string& error) const {
+    const std::string text = "OpenGL вернул ошибку: " + error +
+                             ". Для устранения неполадки попробуйте изменить параметры графики "
+                             "и/или обновить драйвер видеокарты (OpenGL 3.3 или новее).";
+    LogError(text);
+    g.s.dialogs.Message(text, MsgIcon::Exclamation, MsgButtons::Ok);
+    return Escape();
+}
+
+Next PiecePreview::SceneFailed(ScreenContext& g, int number, const std::string& description) const {
+    const std::string text = std::to_string(number) + " " + description;
+    LogError("GoblaPreview:" + text);
+    g.s.dialogs.Message(text, MsgIcon::Critical, MsgButtons::Ok, "Предварительный просмотр");
     return Escape();
 }
 

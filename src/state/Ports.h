@@ -49,12 +49,14 @@ inline constexpr int Z = 0x2C, X = 0x2D, C = 0x2E;
 } // namespace Scan
 
 // Text the renderer draws over the 3D picture, in pixels of the chosen mode,
-// in palette colour TextColour.
+// in palette colour TextColour. Lines are kept inside the picture; a label
+// stands where it falls and the picture's edge cuts it.
 struct TextItem {
     int x = 0;
     int y = 0;
     std::string text;
-    bool big = false; // the exit question: 14-point bold
+    bool big = false;   // the exit question: 14-point bold
+    bool label = false; // a name over a piece
 };
 
 // The six timers of the match screen.
