@@ -28,10 +28,11 @@ public:
         screens::QuickGameScreen& q = g.quick;
         auto* top = new QVBoxLayout(this);
         auto* grid = new QGridLayout;
-        grid->addWidget(Label(QStringLiteral("Играет:"), this), 0, 0);
-        grid->addWidget(Label(QStringLiteral("Имя Гоблы:"), this), 0, 1);
-        grid->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 0, 3);
-        grid->addWidget(Label(QStringLiteral("Сила компа:"), this), 0, 5);
+        grid->addWidget(Label(QStringLiteral("№"), this), 0, 0);
+        grid->addWidget(Label(QStringLiteral("Играет:"), this), 0, 1);
+        grid->addWidget(Label(QStringLiteral("Имя Гоблы:"), this), 0, 2);
+        grid->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 0, 4);
+        grid->addWidget(Label(QStringLiteral("Сила компа:"), this), 0, 6);
         for (int r = 0; r < screens::kRows; ++r) {
             Row& w = rows_[static_cast<std::size_t>(r)];
             const QString who = QStringLiteral("Игрок %1").arg(r + 1);
@@ -48,13 +49,14 @@ public:
                 w.level->addItem(QString::fromUtf8(l));
             w.more = Button(QStringLiteral("Дополнительно..."), this, who);
             const int line = r + 1;
-            grid->addWidget(w.take, line, 0);
-            grid->addWidget(w.name, line, 1);
-            grid->addWidget(w.pick, line, 2);
-            grid->addWidget(w.model, line, 3);
-            grid->addWidget(w.comp, line, 4);
-            grid->addWidget(w.level, line, 5);
-            grid->addWidget(w.more, line, 6);
+            grid->addWidget(Label(QString::number(r + 1), this), line, 0);
+            grid->addWidget(w.take, line, 1);
+            grid->addWidget(w.name, line, 2);
+            grid->addWidget(w.pick, line, 3);
+            grid->addWidget(w.model, line, 4);
+            grid->addWidget(w.comp, line, 5);
+            grid->addWidget(w.level, line, 6);
+            grid->addWidget(w.more, line, 7);
 
             connect(w.take, &QCheckBox::stateChanged, this, [this, &q, r](int state) {
                 const i16 v = state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;

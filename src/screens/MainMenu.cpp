@@ -9,6 +9,7 @@
 #include "screens/Options.h"
 #include "screens/ScreenContext.h"
 #include "screens/Teams.h"
+#include "state/Renderer.h"
 
 namespace kv::screens {
 
@@ -66,6 +67,8 @@ void MainMenu::StartUp(ScreenContext& g) {
     }
     SetMatchDefaults(m);
     g.LoadSettings();
+    // The renderer is taken now, once a run.
+    options_.startedSoftware = SoftwareRenderer(m.DeviceNum, m.RenderNum);
     options_.adapters = {"Экран"};
     options_.renderers = {"Аппаратное (OpenGL)", "Программное (без ускорения)"};
     if (g.s.video != nullptr &&

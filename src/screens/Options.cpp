@@ -3,6 +3,7 @@
 #include "persistence/Numbers.h"
 #include "persistence/Teams.h"
 #include "screens/ScreenContext.h"
+#include "state/Renderer.h"
 
 #include <charconv>
 #include <cmath>
@@ -49,6 +50,10 @@ const char* const kWrongValues = "Введенные значения некор
 
 std::string OptionsScreen::SpreadLabel() const {
     return "Отклонение: " + FixedText(spread / 50.0);
+}
+
+std::string OptionsScreen::RendererNote() const {
+    return RendererRestartNote(startedSoftware, adapter, renderer);
 }
 
 double OptionsScreen::Friction() const {

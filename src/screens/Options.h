@@ -29,6 +29,7 @@ public:
     std::vector<std::string> renderers; // hardware and software OpenGL
     int adapter = 0;
     int renderer = 0;
+    bool startedSoftware = false; // the renderer this run draws with
     std::string mode = "640x480x8";
     i16 textures = 0;
     i16 room = 0;
@@ -48,6 +49,8 @@ public:
     bool PipaControls() const { return settings.pipa != 0; }
     bool SizeBoxes() const { return settings.maxSize == 0; }
     std::string SpreadLabel() const;
+    // Said under the renderers while the choice waits for the next start.
+    std::string RendererNote() const;
     double Friction() const;
 
     // Shows the state in the controls, the record's boxes included.
