@@ -1,7 +1,7 @@
 // The computer player: it chooses strikes, which the match executes.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 namespace kv {

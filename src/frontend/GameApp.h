@@ -8,7 +8,7 @@
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "screens/GameScreens.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 #include <QObject>

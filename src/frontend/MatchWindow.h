@@ -10,7 +10,7 @@
 #include "match/MatchScreen.h"
 #include "match/RealTimeDriver.h"
 #include "match/VirtualClock.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 #include <QElapsedTimer>

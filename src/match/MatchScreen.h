@@ -7,7 +7,7 @@
 #include "match/MouseAim.h"
 #include "physics/Physics.h"
 #include "physics/Strike.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
 #include "state/TurnPhase.h"

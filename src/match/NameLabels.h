@@ -2,7 +2,7 @@
 // camera onto the screen, from the camera's position and look-at point alone.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <array>

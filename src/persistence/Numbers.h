@@ -2,7 +2,7 @@
 // writing them so that they read back to the same bits.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include <string>
 #include <string_view>
 

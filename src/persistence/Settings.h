@@ -2,7 +2,7 @@
 // table, friction, spread, walls, obstacles, sound and the computer pause.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <array>

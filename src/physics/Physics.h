@@ -1,7 +1,7 @@
 // Piece motion, contacts and falls on the shared piece table.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <array>
 

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "physics/Physics.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 namespace kv {

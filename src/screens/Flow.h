@@ -3,7 +3,7 @@
 // remembers who opened the options screen, and takes the match's hand-over.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "screens/ScreenContext.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <string>

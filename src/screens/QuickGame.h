@@ -4,7 +4,7 @@
 
 #include "persistence/Settings.h"
 #include "screens/ScreenContext.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <array>
 #include <string>

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "screens/ScreenContext.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <string>
 #include <vector>

@@ -6,7 +6,7 @@
 
 #include "persistence/Settings.h"
 #include "screens/Flow.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
 

@@ -3,7 +3,7 @@
 // null ones (state/NullPorts.h), tests recording ones.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <array>
 #include <cstdint>

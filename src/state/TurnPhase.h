@@ -1,7 +1,7 @@
 // Where the turn of the match screen stands.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 namespace kv {
 

@@ -4,7 +4,7 @@
 // the colour depth is only kept in the settings and shown.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <QRect>

@@ -7,7 +7,7 @@
 #include "devices/scene/MeshLoader.h"
 #include "devices/scene/SceneGraph.h"
 #include "devices/scene/SceneRenderer.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <array>

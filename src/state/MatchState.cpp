@@ -1,4 +1,4 @@
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <algorithm>
 #include <cmath>
