@@ -195,6 +195,11 @@ const SettingKey kKeys[] = {
     Page("MakerUrl", [](Ctx& c) -> std::string& { return c.s.makerUrl; }),
     Page("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
     Page("ClubUrl", [](Ctx& c) -> std::string& { return c.s.clubUrl; }),
+    // Ours: the look of the match; anything but "0" is today's look.
+    After(K("Graphics", Kind::Display, [](Ctx& c) -> i16& { return c.m.Graphics; }),
+          [](Ctx& c) {
+              if (c.m.Graphics != kGraphicsClassic) c.m.Graphics = kGraphicsModern;
+          }),
 };
 
 bool Tolerant(Kind k) {

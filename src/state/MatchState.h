@@ -38,6 +38,11 @@ inline constexpr int kModelObstacle = 5;
 inline constexpr int kModelWall = 6;
 inline constexpr i16 kBuild = 1408;
 
+// The two looks of the match.
+inline constexpr i16 kGraphicsClassic = 0;
+inline constexpr i16 kGraphicsModern = 1;
+inline constexpr const char* kGraphicsNames[2] = {"Классика", "Современная"};
+
 // Strengths of a computer player; the master plays as the game always has.
 inline constexpr i16 kLevelNovice = 0;
 inline constexpr i16 kLevelAmateur = 1;
@@ -182,6 +187,9 @@ struct Module1 {
     i16 DeviceNum = 0;
     i16 RenderNum = 0;
     i16 Windowed = kTrue; // a key of our own in the settings: the desktop window mode
+    // How the match is drawn, a key of our own: today's look, or the classic
+    // scene exactly as it always was. Only the picture differs, never a rule.
+    i16 Graphics = kGraphicsModern;
 
     // Program-wide counters.
     i16 ReplaySlot = 0;
