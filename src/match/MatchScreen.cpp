@@ -520,33 +520,9 @@ void MatchScreen::GorTick() {
     m_.CamY = camHeight_;
     p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
     EnableTimer(TimerId::Gor, false);
-    const int g = m_.CurG;
-    const double P = m_.GPercent;
-    const double gx = m_.Gobla(g).Xpos, gy = m_.Gobla(g).Ypos;
-    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
-        if (i == g) continue;
-        GoblaRec& o = m_.Gobla(i);
-        const double d = Hypot(o.Xpos - gx, o.Ypos - gy);
-        const double c = Hypot(o.Xpos - m_.MaxX / 2.0, o.Ypos - m_.MaxY / 2.0);
-        if (d == 0) {
-            // A piece exactly under the pot has no direction to fly in.
-            o.Xvec = 0;
-            o.Yvec = 0;
-            continue;
-        }
-        o.Xvec = F * P / (d * d) * c * (o.Xpos - gx) / 10;
-        o.Yvec = F * P / (d * d) * c * (o.Ypos - gy) / 10;
-    }
-    m_.Gobla(g).Xvec = 0;
-    m_.Gobla(g).Yvec = 0;
-    NoteLoad(PhysicsStep(m_, 1.0, this));
-    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
-        GoblaRec& o = m_.Gobla(i);
-        o.Xvec = 0;
-        o.Yvec = 0;
-        o.U = 0;
+    NoteLoad(PotThrow(m_, F, this));
+    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
         p_.scene.PlacePiece(i);
-    }
     busy_ = false;
     EnableTimer(TimerId::Run, true);
 }
