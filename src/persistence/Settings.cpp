@@ -183,7 +183,7 @@ const SettingKey kKeys[] = {
     K("Windowed", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.Windowed; }),
     QuickRow(K(
         "RLevel", Kind::Level, [](Ctx& c) -> i16& { return c.row().level; }, kLevelNovice,
-        kLevelMaster)),
+        kLevelChampion)),
 };
 
 bool Tolerant(Kind k) {

@@ -38,7 +38,7 @@ public:
     void SetTake(int row, i16 value);
     void SetComputer(GameScreens& g, int row, i16 value);
     void SetModel(GameScreens& g, int row, int index);
-    void SetLevel(GameScreens& g, int row, int level); // 0 "Новичок" .. 2 "Мастер"
+    void SetLevel(GameScreens& g, int row, int level); // 0 "Новичок" .. 3 "Чемпион"
     void PickName(GameScreens& g, int row);
     void HowToPlay(GameScreens& g) const;
     void Help(GameScreens& g) const;

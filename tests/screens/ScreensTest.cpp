@@ -38,10 +38,11 @@ TEST(QuickGame, TickedRowsFillTheSlotsInOrderAndBlankNamesBecomeNumbers) {
               std::tuple(1, 0, 1));
     // The strengths travel with their rows; untouched rows play the master.
     q.SetLevel(r.g, 4, kLevelNovice);
-    q.SetLevel(r.g, 1, 7); // not a strength: ignored
+    q.SetLevel(r.g, 3, kLevelChampion);
+    q.SetLevel(r.g, 1, 4); // not a strength: ignored
     EXPECT_EQ(screens::StartGame(r.m, q, r.g.options, r.dialogs), screens::StartResult::Started);
     EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3)),
-              std::tuple(kLevelMaster, kLevelMaster, kLevelNovice));
+              std::tuple(kLevelMaster, kLevelChampion, kLevelNovice));
     // One row left: no start, and the count keeps its last value.
     for (int row : ticked)
         q.SetTake(row, 0);
