@@ -22,10 +22,7 @@ namespace {
 // of a step, and one such tick took 1,084,428,392 resolutions (16 minutes).
 // Once a guard is spent, the rest of the interval is advanced without looking
 // for contacts; an overlap left behind is pushed apart by the next step.
-constexpr long long kSearchGuard = 200000000;
-constexpr long long kResolutionGuard = 200000000;
-constexpr long long kCheckGuard = 200000000;
-constexpr long long kPushGuard = 20000000000000;
+constexpr StepGuards kMatchGuards{200000000, 200000000, 200000000, 20000000000000};
 
 constexpr double kMinInterval = 0.000001;
 
@@ -36,10 +33,11 @@ struct Contact {
 };
 
 struct StepBudget {
+    const StepGuards& guards;
     StepLoad load;
     bool Spent() const {
-        return load.searches >= kSearchGuard || load.resolutions >= kResolutionGuard ||
-               load.checks >= kCheckGuard;
+        return load.searches >= guards.searches || load.resolutions >= guards.resolutions ||
+               load.checks >= guards.checks;
     }
 };
 
@@ -451,7 +449,11 @@ void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev) {
 }
 
 StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev) {
-    StepBudget b;
+    return PhysicsStep(m, dt, ev, kMatchGuards);
+}
+
+StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev, const StepGuards& guards) {
+    StepBudget b{guards, {}};
     if (!(dt > 0) || !std::isfinite(dt)) return b.load;
     Step(m, dt, ev, b);
     return b.load;
@@ -619,7 +621,7 @@ void Resolve(Module1& m, double dt, const Contact& c, PhysicsEvents* ev, StepBud
     for (;;) {
         pushPair(1);
         ++n;
-        if (b.load.pushes + n >= kPushGuard || b.load.checks >= kCheckGuard) {
+        if (b.load.pushes + n >= b.guards.pushes || b.load.checks >= b.guards.checks) {
             b.load.guarded = true;
             break;
         }
@@ -632,7 +634,8 @@ void Resolve(Module1& m, double dt, const Contact& c, PhysicsEvents* ev, StepBud
         const Circle cb = WorldOf(m, bb, l);
         if (!CirclesOverlap(ca, cb)) break;
         long long skip = SafePushes(m, dt, A, B, pa, pb, a, bb, ca, cb, offA, offB);
-        if (skip > kPushGuard - 1 - b.load.pushes - n) skip = kPushGuard - 1 - b.load.pushes - n;
+        if (skip > b.guards.pushes - 1 - b.load.pushes - n)
+            skip = b.guards.pushes - 1 - b.load.pushes - n;
         if (skip > 0) {
             pushPair(skip);
             n += skip;

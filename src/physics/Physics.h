@@ -30,6 +30,15 @@ struct StepLoad {
     bool guarded = false;      // a guard cut the step short
 };
 
+// How much work one step may take before a guard acts (see Physics.cpp for
+// the match's own guards).
+struct StepGuards {
+    long long searches;
+    long long resolutions;
+    long long checks;
+    long long pushes;
+};
+
 void BuildShapes(Module1& m);
 // Number of occupied slots: players, obstacles, walls.
 int ObjectCount(const Module1& m);
@@ -43,6 +52,9 @@ void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev);
 // the rest of dt is advanced without contact search. dt <= 0 or not finite:
 // nothing.
 StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev);
+// The same under other guards: a player trying strikes gives up on a step far
+// sooner than the match would.
+StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev, const StepGuards& guards);
 // A strike point at the centre adds no spin.
 void StrikePush(GoblaRec& p, Segment& seg);
 // Parks piece k and updates the perish lists, never writing past their ends.

@@ -88,7 +88,7 @@ void PushStrike(Module1& m, const StrikeRecord& strike) {
     StrikePush(m.Gobla(m.CurG), seg);
 }
 
-StepLoad PotThrow(Module1& m, double F, PhysicsEvents* ev) {
+StepLoad PotThrow(Module1& m, double F, PhysicsEvents* ev, const StepGuards* guards) {
     const int g = m.CurG;
     if (g < 1 || g > kPieceSlots) return {};
     const double P = m.GPercent;
@@ -109,7 +109,7 @@ StepLoad PotThrow(Module1& m, double F, PhysicsEvents* ev) {
     }
     m.Gobla(g).Xvec = 0;
     m.Gobla(g).Yvec = 0;
-    const StepLoad load = PhysicsStep(m, 1.0, ev);
+    const StepLoad load = guards ? PhysicsStep(m, 1.0, ev, *guards) : PhysicsStep(m, 1.0, ev);
     for (int i = 1; i <= m.MaxGamers && i <= kMaxPlayers; ++i) {
         GoblaRec& o = m.Gobla(i);
         o.Xvec = 0;
