@@ -39,6 +39,8 @@ int NearestTarget(const Module1& m, i16 p) {
     return target;
 }
 
+} // namespace
+
 // Straight at the target, with the force that drives it over the edge beyond.
 StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
     StrikeRecord out;
@@ -117,6 +119,8 @@ StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
     out.si = f;
     return out;
 }
+
+namespace {
 
 // How far a weaker player strays from the master's strike.
 struct Weakness {
