@@ -27,6 +27,7 @@ struct StepLoad {
     long long resolutions = 0; // contacts resolved
     long long pushes = 0;      // separation pushes (the rebound pushes not counted)
     long long checks = 0;      // separation tests actually made (pushes are skipped in bulk)
+    long long circles = 0;     // circles placed and compared by the contact searches
     bool guarded = false;      // a guard cut the step short
 };
 
@@ -37,6 +38,7 @@ struct StepGuards {
     long long resolutions;
     long long checks;
     long long pushes;
+    long long circles;
 };
 
 void BuildShapes(Module1& m);
