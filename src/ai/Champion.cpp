@@ -21,6 +21,14 @@ constexpr int kMaxTicks = 3000;
 // table is far outside play (the match's own guards lie far higher).
 constexpr long long kTryGuard = 20000;
 
+// Work of the physics in units of one contact search of one object; the
+// weights follow the time each part takes (bench/ai/ChampionBench.cpp).
+constexpr long long kCheckWork = 12;      // a separation test
+constexpr long long kCirclesPerWork = 16; // circles placed and compared
+constexpr long long kStrikeWork = 64;     // copying the table, the strike, the judging
+// Below this much left the next step might not fit: the search ends.
+constexpr long long kLastStep = 10000;
+
 // What outcomes are worth, in points.
 constexpr double kOwnLost = 2000;      // its own piece off the table
 constexpr double kFriendLost = 400;    // a team-mate's
@@ -176,6 +184,7 @@ public:
             return false;
         }
         ++stats_.strikes;
+        stats_.work += kStrikeWork;
         t.CurG = striker;
         t.NewSgin = 0;
         const long long n = std::max(1, ObjectCount(t));
@@ -193,30 +202,34 @@ public:
     }
 
 private:
-    // Guards that keep the next step within what is left of the budget.
+    // Guards that keep the next step within what is left of the budget: each
+    // kind of work may take a quarter of it, and the last search may run over
+    // a little.
     bool Guards(long long n, StepGuards& g) {
         const long long left = budget_ - stats_.work;
-        g = StepGuards{std::min(kTryGuard, left / (2 * n)), kTryGuard,
-                       std::min(kTryGuard, left / 2), 2000000000};
-        if (g.searches >= 1 && g.checks >= 1) return true;
-        stats_.spent = true;
-        out_ = true;
-        return false;
+        if (left < kLastStep) {
+            stats_.spent = true;
+            out_ = true;
+            return false;
+        }
+        g = StepGuards{std::min(kTryGuard, left / (4 * n)), kTryGuard,
+                       std::min(kTryGuard, left / (4 * kCheckWork)), 2000000000,
+                       left / 4 * kCirclesPerWork};
+        return true;
     }
 
     bool Spend(const StepLoad& l, long long n, bool& givenUp) {
-        stats_.work += 1 + l.searches * n + l.checks;
-        if (l.guarded) {
-            // Cut short by the budget: the search ends; by the guard: the table
-            // would not settle, and the strike counts as a bad one.
-            if (stats_.work >= budget_ - 1) {
-                stats_.spent = true;
-                out_ = true;
-                return false;
-            }
+        stats_.work += 1 + l.searches * n + l.checks * kCheckWork + l.circles / kCirclesPerWork;
+        if (!l.guarded) return true;
+        // Stopped by our own guard, the table would not settle: the strike
+        // counts as a bad one. Stopped by the budget: the search ends.
+        if (l.searches >= kTryGuard || l.resolutions >= kTryGuard || l.checks >= kTryGuard) {
             givenUp = true;
+            return true;
         }
-        return true;
+        stats_.spent = true;
+        out_ = true;
+        return false;
     }
 
     long long budget_;
