@@ -5,10 +5,12 @@
 #include "persistence/Files.h"
 #include "persistence/Text.h"
 #include "screens/GameStart.h"
+#include "screens/HelpText.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace kv {
 namespace {
@@ -87,6 +89,24 @@ TEST(QuickGame, MassEditorTakesOneToAThousandAndNothingElse) {
     r.g.mass.mass = " 1000 ";
     EXPECT_TRUE(r.g.mass.Done(r.g));
     EXPECT_EQ(r.m.Gobla(3).M, 1000);
+}
+
+// "Как играть?" and the help page's section on the computer name every strength.
+TEST(QuickGame, HowToPlayAndTheHelpPageDescribeEveryStrength) {
+    ScreensRig r;
+    r.m.HelpText = ComposeHelpText();
+    r.g.quick.HowToPlay(r.g);
+    ASSERT_EQ(r.dialogs.messages.size(), 1u);
+    std::stringstream page;
+    page << std::ifstream(KV_SOURCE_DATADIR "/help/index.html").rdbuf();
+    const std::string html = page.str();
+    const auto from = html.find("id=\"comp\"");
+    ASSERT_NE(from, std::string::npos);
+    const std::string section = html.substr(from, html.find("<h2", from + 1) - from);
+    for (const char* name : kLevelNames) {
+        EXPECT_NE(r.dialogs.messages[0].find(name), std::string::npos) << name;
+        EXPECT_NE(section.find(std::string("<b>") + name + "</b>"), std::string::npos) << name;
+    }
 }
 
 TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {
