@@ -15,7 +15,7 @@ namespace kv {
 // The work one choice may take: contact searches times the objects each looks
 // at, plus separation tests, over every step of every strike tried. Counted,
 // never timed, so that a position gives the same choice on every machine.
-inline constexpr long long kChampionWork = 3000000;
+inline constexpr long long kChampionWork = 2000000;
 
 struct ChampionStats {
     long long work = 0;   // spent, never above the budget
