@@ -5,26 +5,22 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace kv::test {
 namespace {
 
 // Plans come when the test says so.
-class LatePlanner : public PlannerPort {
-public:
-    void StartPlan(const Module1&, i16 p, PlanDone done) override {
+struct LatePlanner : PlannerPort {
+    void StartPlan(const Module1&, i16 p, PlanDone d) override {
         asked.push_back(p);
-        done_ = std::move(done);
+        done = std::move(d);
     }
     void DropPlan() override { ++dropped; }
-    void Answer(const PlannedStrike& plan) {
-        PlanDone d = std::move(done_);
-        if (d) d(plan);
-    }
+    void Answer(const PlannedStrike& plan) { std::exchange(done, nullptr)(plan); }
     std::vector<i16> asked;
     int dropped = 0;
-
-private:
-    PlanDone done_;
+    PlanDone done;
 };
 
 struct ChampionRig : Rig {
@@ -91,11 +87,12 @@ TEST(ChampionTurn, ThePauseWaitsForEnterAfterThePlanOrStrikesAsSoonAsItComes) {
 TEST(ChampionTurn, APlanStillComingIsDroppedWhenTheMatchCloses) {
     ChampionRig r, gone;
     r.Start();
+    const PlanDone late = r.planner.done;
     r.m.RenderOn = kFalse;
     r.s->Unload();
-    EXPECT_EQ(r.planner.dropped, 1);
-    r.planner.Answer(Strike(0, 100)); // too late: nothing is struck or recorded
-    EXPECT_EQ(std::tuple(r.s->Strikes(), r.replay.written.size()), std::tuple(0, 0u));
+    late(PlannedStrike{StrikeRecord{0, 0, 100}, 0}); // too late: nothing is struck or recorded
+    EXPECT_EQ(std::tuple(r.planner.dropped, r.s->Strikes(), r.replay.written.size()),
+              std::tuple(1, 0, 0u));
     gone.Start();
     gone.s.reset(); // the window went without unloading
     EXPECT_EQ(gone.planner.dropped, 1);
