@@ -190,7 +190,7 @@ const SettingKey kKeys[] = {
     K("Windowed", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.Windowed; }),
     QuickRow(K(
         "RLevel", Kind::Level, [](Ctx& c) -> i16& { return c.row().level; }, kLevelNovice,
-        kLevelMaster)),
+        kLevelChampion)),
     // Ours too: the web pages the menus open.
     Page("MakerUrl", [](Ctx& c) -> std::string& { return c.s.makerUrl; }),
     Page("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
