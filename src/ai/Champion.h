@@ -4,7 +4,7 @@
 // them, and makes the one that comes out best.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <atomic>

@@ -1,6 +1,6 @@
 #include "sim/SimOptions.h"
 #include "state/Defaults.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <charconv>
 #include <cmath>
