@@ -28,7 +28,7 @@ public:
     explicit MainMenuWindow(GameApp& app)
         : ScreenWindow(app, ScreenId::MainMenu), g_(app.Screens()), menu_(g_.menu) {
         setWindowTitle(Q(app.Setup().appTitle));
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         BuildHead(top);
         BuildButtons(top);
         BuildTour(top);

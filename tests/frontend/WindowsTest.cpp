@@ -90,6 +90,26 @@ TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
     }
 }
 
+TEST_F(WindowsTest, EveryWindowFitsA1024By768ScreenOnThePanelOfTheGamesStyle) {
+    ASSERT_FALSE(qApp->styleSheet().isEmpty());
+    QWidget* menu = game_->Window(ScreenId::MainMenu);
+    EXPECT_EQ(menu->geometry(), menu->screen()->availableGeometry()) << "the menu fills its screen";
+    for (ScreenId id :
+         {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
+          ScreenId::Teams, ScreenId::NewTeam, ScreenId::LoadBrowser, ScreenId::ErrorReport,
+          ScreenId::Chronicle, ScreenId::ChronicleEvents, ScreenId::About, ScreenId::Emblem}) {
+        QWidget* w = game_->Window(id);
+        QWidget* panel = w->objectName() == QStringLiteral("panel")
+                             ? w
+                             : w->findChild<QWidget*>(QStringLiteral("panel"));
+        ASSERT_NE(panel, nullptr) << static_cast<int>(id);
+        // Room for the window's frame and a desktop's panel besides.
+        const QSize need = panel->minimumSizeHint();
+        EXPECT_LE(need.width(), 1024 - 60) << static_cast<int>(id);
+        EXPECT_LE(need.height(), 768 - 90) << static_cast<int>(id);
+    }
+}
+
 TEST_F(WindowsTest, ControlsFollowTheirModels) {
     QWidget* menu = game_->Window(ScreenId::MainMenu);
     ASSERT_TRUE(menu->isVisible());
@@ -165,6 +185,10 @@ TEST_F(WindowsTest, TheErrorReportStaysBesideTheMenuAndKeepsWhatIsTyped) {
     QWidget* report = game_->Window(ScreenId::ErrorReport);
     ASSERT_TRUE(report->isVisible());
     EXPECT_TRUE(game_->Window(ScreenId::MainMenu)->isVisible());
+    const QRect room = report->screen()->availableGeometry();
+    EXPECT_LE((report->geometry().center() - room.center()).manhattanLength(), 2)
+        << "a window of its own stands in the middle of the screen";
+    EXPECT_TRUE(room.contains(report->geometry()));
     QPlainTextEdit* text = nullptr;
     for (auto* t : report->findChildren<QPlainTextEdit*>())
         if (!t->isReadOnly()) text = t;
