@@ -160,7 +160,9 @@ void GameApp::Place(QWidget& w, QWidget* old) {
     const QRect room = s != nullptr ? s->availableGeometry() : QRect(0, 0, 1024, 768);
     // Every screen window stands in one place, the whole screen at first, then
     // wherever and as large as the player leaves it.
-    if (old != nullptr && old != &w && old->isVisible()) place_ = old->geometry();
+    // The match keeps a place of its own.
+    if (old != nullptr && old != &w && old != match_.get() && old->isVisible())
+        place_ = old->geometry();
     w.setGeometry(place_.isValid() && room.intersects(place_) ? place_ : room);
 }
 
@@ -279,7 +281,7 @@ ScreenWindow::ScreenWindow(GameApp& app, ScreenId id, Frame frame)
                                          "{ background: transparent; }"));
     auto* holder = new QWidget(scroll);
     auto* centre = new QGridLayout(holder);
-    centre->setContentsMargins(24, 24, 24, 24);
+    centre->setContentsMargins(16, 16, 16, 16);
     panel_ = new QFrame(holder);
     panel_->setObjectName(QStringLiteral("panel"));
     panel_->setAttribute(Qt::WA_StyledBackground);

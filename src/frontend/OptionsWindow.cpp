@@ -35,10 +35,10 @@ public:
             cols->addLayout(c, 1);
         top->addLayout(cols);
         BuildGraphics(Group(QStringLiteral("Параметры графики"), look));
-        BuildMore(Group(QStringLiteral("Дополнительные настройки"), look));
         BuildTableSize(Group(QStringLiteral("Размеры стола"), table));
         BuildFriction(Group(QStringLiteral("Трение поля"), table));
         BuildSpread(Group(QStringLiteral("Параметры отклонения"), table));
+        BuildMore(Group(QStringLiteral("Дополнительные настройки"), table));
         BuildWall(Group(QStringLiteral("Стенка"), things));
         BuildPipa(Group(QStringLiteral("Пипа"), things));
         for (QVBoxLayout* c : {look, table, things})
@@ -114,6 +114,9 @@ private:
 
     void BuildGraphics(QVBoxLayout* gfx) {
         video_ = Captioned(new QComboBox(this), QStringLiteral("Видеоадаптер:"), gfx);
+        // An adapter's long name is cut, not the window widened.
+        video_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        video_->setMinimumContentsLength(18);
         devices_ = Captioned(new QListWidget(this), QStringLiteral("Тип 3D-ускорения:"), gfx);
         devices_->setMaximumHeight(64);
         rendererNote_ = Label(QString(), this);

@@ -53,6 +53,12 @@ public:
         box->installEventFilter(this);
     }
 
+    // Wide enough for a few words a line, not a column of single words.
+    QSize sizeHint() const override {
+        const int w = fontMetrics().averageCharWidth() * 26;
+        return {w, heightForWidth(w)};
+    }
+
 protected:
     // Greyed with its box.
     bool eventFilter(QObject* o, QEvent* e) override {
