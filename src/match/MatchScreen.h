@@ -94,6 +94,9 @@ public:
     i16 CamHeight() const { return camHeight_; }
     double PotTime() const { return potTime_; }
     const std::string& BigText() const { return bigText_; }
+    // What the modern look shows beyond the scene's objects, as last handed to
+    // the scene (every tick of a modern match).
+    const MatchLook& Look() const { return look_; }
     // The replay viewer: paused, speed 1, 2 or 4 motion steps per tick, and
     // the strike being played of how many.
     bool ReplayPaused() const { return replayPaused_; }
@@ -129,6 +132,13 @@ public:
     void PiecePerished(i16 k) override;
 
 private:
+    bool Modern() const { return m_.Graphics == kGraphicsModern; }
+    // The modern look: filled after every tick and input, handed to the scene.
+    void Present();
+    void Banner(std::string text);
+    void SnapshotPieces(); // where the physics has the pieces before a step
+    void NoteFall(i16 k);  // piece k has just left the table
+
     void EnableTimer(TimerId id, bool on);
     void NoteLoad(const StepLoad& l);
     void KeyBoardTick();
@@ -208,6 +218,19 @@ private:
     bool strikeOnPlan_ = false; // ENTER came while the plan was being made
     long planTicket_ = 0;       // answers to an older question are ignored
     PlannedStrike plan_;
+
+    // The modern look: its clock runs with the keyboard ticks, which never stop
+    // while the match is shown.
+    MatchLook look_;
+    long lookMs_ = 0;
+    struct PieceWas {
+        double x = 0, y = 0, vx = 0, vy = 0;
+    };
+    std::array<PieceWas, kPieceSlots + 1> was_{};
+    std::array<long, kPieceSlots + 1> fallMs_{}; // when it left the table; -1 never
+    std::vector<std::string> banners_;           // waiting to be shown, oldest first
+    long bannerMs_ = 0;                          // when the front one came up
+    int potHold_ = 0; // modern: ticks the pot's impact has been held so far
 
     bool unloaded_ = false;
     long strikes_ = 0;
