@@ -27,7 +27,7 @@ const exact::SinCosPair& KeyTurn() {
 void MatchScreen::ShowTarg() {
     m_.StrikeForce = 0;
     // A button still down from the last turn does not aim or charge this one.
-    leftHeld_ = rightHeld_ = false;
+    leftHeld_ = rightHeld_ = drawing_ = false;
     p_.scene.ShowBall(true);
     // Start along the camera's view across the table, so "forward" is away from the viewer.
     const double vx = m_.TargetX - m_.CamX;

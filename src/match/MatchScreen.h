@@ -66,6 +66,9 @@ public:
     void KeyUp(Key k);
     // The mouse, at a pixel of the picture (ScreenW x ScreenH, origin top left).
     // It acts only in a human's aim phase of a live match without the exit question.
+    // In the modern look the left button pressed on the striker's own piece draws
+    // back from it instead, as a cue does: the strike goes away from the mouse, with
+    // the force of the distance, when the button is let go.
     void MouseDown(MouseButton b, double px, double py);
     void MouseMove(double px, double py); // turns the strike while the left button is held
     void MouseUp(MouseButton b);
@@ -152,6 +155,7 @@ private:
     void PassTurn();
     bool HasTarget(i16 p) const;
     bool MouseMayAim() const;
+    void DrawBack(double tableX, double tableY);
     i16 LevelOf(i16 p) const; // the computer's strength for slot p
     void CompStrikeNow();     // the paused computer strikes at once, without spread
     void StartThinking();     // the champion's plan is asked for
@@ -204,6 +208,7 @@ private:
     bool lookAtPiece_ = false; // the scene's camera turned to the followed piece itself
 
     bool leftHeld_ = false;
+    bool drawing_ = false;   // modern: the left button draws back from the piece to charge
     bool rightHeld_ = false; // charges as SPACE does
 
     bool moving_ = false;
