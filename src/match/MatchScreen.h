@@ -11,6 +11,7 @@
 #include "state/MatchState.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
+#include "state/TextMetrics.h"
 #include "state/TurnPhase.h"
 
 #include <array>
@@ -59,6 +60,9 @@ public:
     // Who thinks for the champion; before Init. Without one the screen thinks
     // on its own thread. The planner must outlive the screen.
     void SetPlanner(PlannerPort& planner) { planner_ = &planner; }
+    // How the scene measures its text; the modern look lays the text out with it.
+    // Without one it estimates. The metrics must outlive the screen.
+    void SetTextMetrics(const TextMetricsPort& metrics) { metrics_ = &metrics; }
     // Start-up; returns after the first GameKernel (the driver owns the render loop).
     void Init();
     void Tick(TimerId id);
@@ -107,6 +111,7 @@ public:
     int ReplayStrike() const { return replayStrike_; }
 
     // Every text drawn over the picture this frame, names over pieces included.
+    // The modern look wraps and spaces the lines to the picture and its type.
     std::vector<TextItem> Overlay() const;
     // The status line at the top of the screen.
     std::string StatusLine() const;
@@ -138,6 +143,7 @@ private:
     bool Modern() const { return m_.Graphics == kGraphicsModern; }
     // The modern look: filled after every tick and input, handed to the scene.
     void Present();
+    std::vector<TextItem> ModernOverlay(const TextMetricsPort& tm) const;
     void Banner(std::string text);
     void SnapshotPieces(); // where the physics has the pieces before a step
     void NoteFall(i16 k);  // piece k has just left the table
@@ -219,6 +225,7 @@ private:
 
     SyncPlanner ownPlanner_;
     PlannerPort* planner_ = &ownPlanner_;
+    const TextMetricsPort* metrics_ = nullptr;
     bool thinking_ = false;
     bool strikeOnPlan_ = false; // ENTER came while the plan was being made
     long planTicket_ = 0;       // answers to an older question are ignored

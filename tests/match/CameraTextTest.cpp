@@ -2,6 +2,7 @@
 #include "MatchRig.h"
 
 #include "match/NameLabels.h"
+#include "screens/HelpText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -133,6 +134,7 @@ TEST(NameLabels, ProjectionFromAboveAndNoneOffThePictureOrBehindTheCamera) {
 
 TEST(Overlay, StatusLineShowsTheTogglesAndManualCameraTheCrosshair) {
     Rig r(2);
+    r.m.Graphics = kGraphicsClassic; // the classic look's own places
     r.Start();
     auto v = r.s->Overlay();
     EXPECT_NE(TextAt(v, 10, 10).find("[F3:Имена<вкл>]"), std::string::npos);
@@ -142,6 +144,65 @@ TEST(Overlay, StatusLineShowsTheTogglesAndManualCameraTheCrosshair) {
     EXPECT_EQ(TextAt(v, 310, 230), "<none>");
     r.Press(Scan::Left);
     EXPECT_EQ(TextAt(r.s->Overlay(), 310, 230), "><");
+}
+
+// Letters other than blanks: what a layout must neither lose nor invent.
+std::size_t Letters(const std::string& s) {
+    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+        return c != ' ' && c != '\r' && c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+TEST(Overlay, TheModernTextFitsThePictureAndNoTwoLinesMeet) {
+    for (auto [W, H] : {std::pair<i16, i16>{640, 480}, {1920, 1080}}) {
+        Rig r(8);
+        r.m.ScreenW = W;
+        r.m.ScreenH = H;
+        r.m.HelpText = ComposeHelpText();
+        for (int i = 1; i <= 8; ++i)
+            r.m.Gobla(i).RName = "Игрок с очень длинным именем " + std::to_string(i);
+        r.Start();
+        r.m.HintText = "Ошибка при сохранении игры в файл "
+                       "/home/player/.local/share/kvelmar2/очень/длинный/путь/game1.zvr";
+        const EstimatedTextMetrics tm(H); // what the screen measures with when not told
+        auto check = [&](const std::vector<TextItem>& items) {
+            std::vector<TextItem> lines;
+            std::copy_if(items.begin(), items.end(), std::back_inserter(lines),
+                         [](const TextItem& t) { return !t.label; });
+            for (std::size_t a = 0; a < lines.size(); ++a) {
+                const TextItem& p = lines[a];
+                const int pw = tm.Advance(p.text, p.big), ph = tm.LineSpacing(p.big);
+                EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + pw <= W && p.y + ph <= H)
+                    << W << ": " << p.text;
+                for (std::size_t b = a + 1; b < lines.size(); ++b) {
+                    const TextItem& q = lines[b];
+                    const int qw = tm.Advance(q.text, q.big), qh = tm.LineSpacing(q.big);
+                    EXPECT_FALSE(p.x < q.x + qw && q.x < p.x + pw && p.y < q.y + qh &&
+                                 q.y < p.y + ph)
+                        << W << ": " << p.text << " / " << q.text;
+                }
+            }
+            return lines;
+        };
+        std::string shown;
+        for (const TextItem& t : check(r.s->Overlay()))
+            shown += t.text;
+        EXPECT_EQ(Letters(shown), Letters(r.s->StatusLine() + "Ходит игрок " + r.m.Gobla(1).RName +
+                                          r.m.StatusText + r.m.HintText));
+        r.s->KeyDown(Key::F1);
+        shown.clear();
+        for (const TextItem& t : check(r.s->Overlay()))
+            shown += t.text;
+        EXPECT_EQ(Letters(shown),
+                  Letters(r.m.HelpText + "Справка:Чтобы вернуться к игре, нажмите F1..."));
+        r.s->KeyDown(Key::F1);
+        r.s->KeyDown(Key::Escape);
+        ASSERT_TRUE(r.s->ExitAsk());
+        const auto asked = r.s->Overlay();
+        EXPECT_TRUE(std::any_of(asked.begin(), asked.end(), [&](const TextItem& t) {
+            return t.big && t.x > W / 4 && t.y > H / 3 && t.y < H / 2;
+        })) << "the exit question stands in the middle";
+    }
 }
 
 } // namespace
