@@ -3,6 +3,7 @@
 
 #include "match/NameLabels.h"
 #include "screens/HelpText.h"
+#include "state/Room.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +131,44 @@ TEST(NameLabels, ProjectionFromAboveAndNoneOffThePictureOrBehindTheCamera) {
     m.CamY = m.TargetY = 0.5;
     m.TargetX = -10;
     EXPECT_TRUE(PlaceNameLabels(m).empty());
+}
+
+TEST(Camera, TheModernCameraStaysInTheRoomAndNamesHideBehindWhatStandsBetween) {
+    Rig modern(2), classic(2);
+    classic.m.Graphics = kGraphicsClassic;
+    for (Rig* r : {&modern, &classic}) {
+        r->Start();
+        r->kb.Hold(Scan::KpMinus); // backwards, out through the wall
+        r->KbTicks(60);
+    }
+    const RoomBox& b = kRoom;
+    EXPECT_TRUE(modern.m.CamX >= b.x0 && modern.m.CamX <= b.x1 && modern.m.CamZ >= b.z0 &&
+                modern.m.CamZ <= b.z1)
+        << modern.m.CamX << " " << modern.m.CamZ;
+    EXPECT_DOUBLE_EQ(modern.scene.camera[0], modern.m.CamX);
+    EXPECT_LT(classic.m.CamX, b.x0); // the classic camera goes where it is driven
+
+    auto names = [](Module1 m, double x, double y, double z, i16 graphics) {
+        m.Graphics = graphics;
+        m.CamX = x;
+        m.CamY = y;
+        m.CamZ = z;
+        m.TargetX = 30;
+        m.TargetY = 0;
+        m.TargetZ = -20;
+        return PlaceNameLabels(m).size();
+    };
+    Module1 m = modern.m;
+    EXPECT_EQ(names(m, -50, 40, -20, kGraphicsModern), 2u);
+    EXPECT_EQ(names(m, -250, 40, -20, kGraphicsModern), 0u); // outside the room
+    EXPECT_EQ(names(m, -20, -10, -20, kGraphicsModern), 0u); // under the table
+    EXPECT_GT(names(m, -20, -10, -20, kGraphicsClassic), 0u);
+    // Level with the table beyond its near edge, the ruler along it stands between.
+    m.Border = kTrue;
+    m.BordMode = 1;
+    EXPECT_EQ(names(m, 30, 0.5, 80, kGraphicsModern), 0u);
+    m.Border = kFalse;
+    EXPECT_EQ(names(m, 30, 0.5, 80, kGraphicsModern), 2u);
 }
 
 TEST(Overlay, StatusLineShowsTheTogglesAndManualCameraTheCrosshair) {
