@@ -68,7 +68,7 @@ void MatchScreen::NoteFall(i16 k) {
     p.fallDirX = static_cast<float>(dx);
     p.fallDirZ = static_cast<float>(-dy);
     fallMs_[static_cast<std::size_t>(k)] = lookMs_;
-    if (k <= kMaxPlayers) Banner("Гобла " + m_.Gobla(k).RName + " сгинула!");
+    if (k <= m_.MaxGamers && k <= kMaxPlayers) Banner("Гобла " + m_.Gobla(k).RName + " сгинула!");
 }
 
 void MatchScreen::Banner(std::string text) {
