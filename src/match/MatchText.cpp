@@ -177,21 +177,25 @@ std::vector<TextItem> MatchScreen::ModernOverlay(const TextMetricsPort& tm) cons
         block(back, margin, backTop);
         const int top = margin + ls * (static_cast<int>(title.size()) + 1);
         const int rows = std::max(1, (backTop - ls / 2 - top) / ls);
-        // As many columns as it takes to fit the page; what still does not fit
-        // in four is left out rather than drawn over.
-        const std::vector<std::string> page = HelpLines(m_.HelpText);
-        for (int cols = 1; cols <= 4; ++cols) {
+        // As many columns as it takes to fit the page, its blank lines given up
+        // before another column is; what still does not fit in four is left out
+        // rather than drawn over.
+        std::vector<std::string> page = HelpLines(m_.HelpText);
+        page.push_back(matchtext::kHelpDrawBack);
+        for (int tries = 0; tries < 8; ++tries) {
+            const int cols = 1 + tries / 2;
+            const bool gaps = tries % 2 == 0;
             const int colW = std::max(1, (room - (cols - 1) * margin) / cols);
             std::vector<std::string> lines;
             for (const std::string& l : page) {
                 if (l.empty()) {
-                    lines.emplace_back();
+                    if (gaps) lines.emplace_back();
                     continue;
                 }
                 for (std::string& w : Wrap(l, tm, false, colW))
                     lines.push_back(std::move(w));
             }
-            if (static_cast<int>(lines.size()) > rows * cols && cols < 4) continue;
+            if (static_cast<int>(lines.size()) > rows * cols && tries < 7) continue;
             int col = 0, row = 0;
             for (const std::string& l : lines) {
                 if (row == rows) {

@@ -1,6 +1,7 @@
 // Camera keys and following, and the text drawn over the picture.
 #include "MatchRig.h"
 
+#include "match/MatchShared.h"
 #include "match/NameLabels.h"
 #include "screens/HelpText.h"
 #include "state/Room.h"
@@ -232,8 +233,8 @@ TEST(Overlay, TheModernTextFitsThePictureAndNoTwoLinesMeet) {
         shown.clear();
         for (const TextItem& t : check(r.s->Overlay()))
             shown += t.text;
-        EXPECT_EQ(Letters(shown),
-                  Letters(r.m.HelpText + "Справка:Чтобы вернуться к игре, нажмите F1..."));
+        EXPECT_EQ(Letters(shown), Letters(r.m.HelpText + matchtext::kHelpDrawBack +
+                                          "Справка:Чтобы вернуться к игре, нажмите F1..."));
         r.s->KeyDown(Key::F1);
         r.s->KeyDown(Key::Escape);
         ASSERT_TRUE(r.s->ExitAsk());
