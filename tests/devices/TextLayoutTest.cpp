@@ -34,6 +34,7 @@ std::vector<TextItem> OpeningOverlay(i16 w, i16 h) {
     NullScreens screens;
     NullDialogs dialogs;
     Rng rng(1);
+    m.Graphics = kGraphicsClassic; // the classic look leaves the breaking to the scene
     MatchScreen s(m, {clock, kb, display, scene, sound, replay, saves, screens, dialogs}, rng);
     s.Init();
     m.HintText = "Ошибка при сохранении игры в файл /home/player/.local/share/kvelmar2/game1.zvr: "

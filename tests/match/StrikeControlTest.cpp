@@ -129,6 +129,7 @@ void PutAt(Rig& r, int k, double x, double y) {
 
 TEST(PotStrike, FallsOverTheStrikerThenThrowsTheOthersAwayFromIt) {
     Rig r(3);
+    r.m.Graphics = kGraphicsClassic; // the classic pot falls in the match's own time
     r.m.Ftr = 0.02;
     r.Start();
     PutAt(r, 1, 100, 100);

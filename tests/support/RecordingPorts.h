@@ -97,6 +97,7 @@ public:
     }
     void LookAt(int frame) override { lookAt.push_back(frame); }
     void ShowAmbientLight(bool s) override { ambient = s; }
+    void ShowLook(const MatchLook& l) override { looks.push_back(l); }
 
     struct Lift {
         int n;
@@ -112,6 +113,7 @@ public:
     double arrowAngle = 0;
     int cameraMoves = 0;
     std::vector<int> lookAt;
+    std::vector<MatchLook> looks;
 };
 
 struct SoundCall {
