@@ -122,21 +122,22 @@ StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
 
 namespace {
 
-// How far a weaker player strays from the master's strike.
+// A weaker player makes the master's strike, except when it slips: then it
+// may pick another target, turns well off the line and misjudges the force.
+// A slip has to cost: a player who merely holds back is safer than the master,
+// whose full strikes often take its own piece off with the target.
 struct Weakness {
-    double nearestChance;       // takes the nearest opponent, else any of them
-    double turn;                // direction error up to this many radians either way
-    double forceLow, forceHigh; // force factor range
+    double slip;                // chance of a slip on a strike
+    double otherTarget;         // chance, on a slip, of any opponent but the nearest
+    double turnLow, turnHigh;   // turn of a slip, either way, in radians
+    double forceLow, forceHigh; // force factor of a slip
 };
 
-// Tuned by two-player matches on tables of 200 to 1000 and spreads of 0 to
-// 0.1 (scripts/strengths.sh): a novice who mostly hits too hard throws its own
-// piece off far more often than a master, an amateur who mostly holds back
-// less often. The master's own first strike from the corner often throws its
-// piece off, which no tuning below it can change.
+// Tuned by two-player matches on tables of 200 to 1000 a side and spreads of
+// 0 to 0.1 (bench/ai/StrengthSurvey.cpp).
 Weakness WeaknessOf(i16 level) {
-    if (level <= kLevelNovice) return {0.0, 0.45, 0.80, 2.50};
-    return {0.6, 0.10, 0.60, 1.05};
+    if (level <= kLevelNovice) return {0.95, 0.5, 0.80, 1.30, 1.30, 2.50};
+    return {0.50, 0.5, 0.80, 1.60, 1.60, 2.50};
 }
 
 } // namespace
@@ -162,15 +163,16 @@ StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& Stri
     if (level >= kLevelMaster || p < 1 || p > kPieceSlots || NearestTarget(m, p) == 0)
         return ChooseStrike(m, p, StrikeDir);
     const Weakness w = WeaknessOf(level);
+    if (rng.Next01() >= w.slip) return ChooseStrike(m, p, StrikeDir);
     const GoblaRec& me = m.Gobla(p);
     int target = NearestTarget(m, p);
-    if (rng.Next01() >= w.nearestChance) {
-        int count = 0;
+    int others = 0;
+    for (int k = 1; k <= Players(m); ++k)
+        if (k != target && IsOpponent(m, me, p, k)) ++others;
+    if (others > 0 && rng.Next01() < w.otherTarget) {
+        int pick = rng.NextInt(others);
         for (int k = 1; k <= Players(m); ++k)
-            if (IsOpponent(m, me, p, k)) ++count;
-        int pick = rng.NextInt(count);
-        for (int k = 1; k <= Players(m); ++k)
-            if (IsOpponent(m, me, p, k) && pick-- == 0) {
+            if (k != target && IsOpponent(m, me, p, k) && pick-- == 0) {
                 target = k;
                 break;
             }
@@ -178,7 +180,8 @@ StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& Stri
     StrikeRecord out = StrikeAt(m, p, target, StrikeDir);
     const double twoPi = 2 * m.Pi;
     // The point turns with the direction: still a strike without spin, just off the line.
-    const double turn = (rng.Next01() - 0.5) * 2 * w.turn;
+    const double size = w.turnLow + rng.Next01() * (w.turnHigh - w.turnLow);
+    const double turn = rng.Next01() < 0.5 ? -size : size;
     auto wrap = [&](double a) {
         if (a > twoPi) a -= twoPi;
         if (a < -twoPi) a += twoPi;
