@@ -275,43 +275,50 @@ void main() {
 )";
 
 // The desk's wood: warped bands of early and late wood with fine pores, in
-// sRGB; 512 texels along the grain, 1024 across, no visible repeat on a desk.
-QImage WoodGrain() {
-    constexpr int w = 512, h = 1024;
-    auto hash = [](int x, int y) {
-        std::uint32_t n =
-            static_cast<std::uint32_t>(x) * 374761393u + static_cast<std::uint32_t>(y) * 668265263u;
-        n = (n ^ (n >> 13)) * 1274126177u;
-        return static_cast<double>((n ^ (n >> 16)) & 0xffff) / 65535.0;
-    };
-    // Value noise tiling with the period (px, py) in lattice cells.
-    auto noise = [&](double x, double y, int px, int py) {
-        const int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
-        const double fx = x - xi, fy = y - yi;
-        const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
-        auto at = [&](int i, int j) { return hash(((i % px) + px) % px, ((j % py) + py) % py); };
-        const double a = at(xi, yi) + sx * (at(xi + 1, yi) - at(xi, yi));
-        const double b = at(xi, yi + 1) + sx * (at(xi + 1, yi + 1) - at(xi, yi + 1));
-        return a + sy * (b - a);
-    };
-    QImage img(w, h, QImage::Format_RGBA8888);
-    for (int y = 0; y < h; ++y) {
-        auto* row = reinterpret_cast<std::uint8_t*>(img.scanLine(y));
-        for (int x = 0; x < w; ++x) {
-            const double u = x / double(w), v = y / double(h);
-            const double warp = noise(u * 4, v * 6, 4, 6) * 3 + noise(u * 16, v * 24, 16, 24) * 0.4;
-            const double band = 0.5 + 0.5 * std::sin((v * 110 + warp) * 6.2831853);
-            const double late = std::pow(band, 3.0);
-            const double pores = noise(u * 256, v * 512, 256, 512);
-            const double t = std::clamp(0.8 - 0.4 * late - 0.15 * pores, 0.0, 1.0);
-            const double dark[3] = {0.42, 0.26, 0.15}, light[3] = {0.66, 0.44, 0.26};
-            for (int k = 0; k < 3; ++k)
-                row[4 * x + k] = static_cast<std::uint8_t>(
-                    std::lround(255 * (dark[k] + t * (light[k] - dark[k]))));
-            row[4 * x + 3] = 255;
+// sRGB; 256 texels along the grain, 512 across, no visible repeat on a desk.
+// Made once a run: the start of a match waits for it.
+const QImage& WoodGrain() {
+    static const QImage wood = [] {
+        constexpr int w = 256, h = 512;
+        auto hash = [](int x, int y) {
+            std::uint32_t n = static_cast<std::uint32_t>(x) * 374761393u +
+                              static_cast<std::uint32_t>(y) * 668265263u;
+            n = (n ^ (n >> 13)) * 1274126177u;
+            return static_cast<double>((n ^ (n >> 16)) & 0xffff) / 65535.0;
+        };
+        // Value noise tiling with the period (px, py) in lattice cells.
+        auto noise = [&](double x, double y, int px, int py) {
+            const int xi = static_cast<int>(std::floor(x)), yi = static_cast<int>(std::floor(y));
+            const double fx = x - xi, fy = y - yi;
+            const double sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
+            auto at = [&](int i, int j) {
+                return hash(((i % px) + px) % px, ((j % py) + py) % py);
+            };
+            const double a = at(xi, yi) + sx * (at(xi + 1, yi) - at(xi, yi));
+            const double b = at(xi, yi + 1) + sx * (at(xi + 1, yi + 1) - at(xi, yi + 1));
+            return a + sy * (b - a);
+        };
+        QImage img(w, h, QImage::Format_RGBA8888);
+        for (int y = 0; y < h; ++y) {
+            auto* row = reinterpret_cast<std::uint8_t*>(img.scanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const double u = x / double(w), v = y / double(h);
+                const double warp =
+                    noise(u * 4, v * 6, 4, 6) * 3 + noise(u * 16, v * 24, 16, 24) * 0.4;
+                const double band = 0.5 + 0.5 * std::sin((v * 110 + warp) * 6.2831853);
+                const double late = band * band * band;
+                const double pores = hash(x, y);
+                const double t = std::clamp(0.8 - 0.4 * late - 0.15 * pores, 0.0, 1.0);
+                const double dark[3] = {0.42, 0.26, 0.15}, light[3] = {0.66, 0.44, 0.26};
+                for (int k = 0; k < 3; ++k)
+                    row[4 * x + k] = static_cast<std::uint8_t>(
+                        std::lround(255 * (dark[k] + t * (light[k] - dark[k]))));
+                row[4 * x + 3] = 255;
+            }
         }
-    }
-    return img;
+        return img;
+    }();
+    return wood;
 }
 
 struct GpuPart {
@@ -653,7 +660,7 @@ bool ModernRenderer::InitGL(std::string& error) {
         d.lit = d.depth = d.decal = d.backdrop = 0;
         return false;
     }
-    const QImage wood = WoodGrain();
+    const QImage& wood = WoodGrain();
     d.gl->glGenTextures(1, &d.wood);
     d.gl->glBindTexture(GL_TEXTURE_2D, d.wood);
     d.gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
