@@ -108,7 +108,8 @@ void BM_Frames(benchmark::State& state) {
               h = static_cast<int>(state.range(2));
     const bool busy = state.range(3) != 0;
     // One context per size and look for the whole run: building the scene is not measured.
-    static std::map<std::tuple<int, int, int>, std::unique_ptr<View>> views;
+    // Kept to the end of the process: the contexts must not outlive the application.
+    static auto& views = *new std::map<std::tuple<int, int, int>, std::unique_ptr<View>>;
     auto& slot = views[{look, w, h}];
     if (!slot) slot = std::make_unique<View>(look, w, h);
     View& v = *slot;

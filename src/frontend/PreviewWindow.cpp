@@ -57,7 +57,7 @@ protected:
         if (!(modernLook_ ? modern_.InitGL(error) : renderer_.InitGL(error)))
             return DisplayFailed(error);
         // A single piece at 640x480: every effect fits any renderer.
-        modern_.SetQuality(scene::Quality{0, 1024, true});
+        modern_.SetQuality(scene::Quality{0, 1024, true, true});
         fbo_ = std::make_unique<QOpenGLFramebufferObject>(
             scene::PreviewScene::kWidth, scene::PreviewScene::kHeight,
             QOpenGLFramebufferObject::CombinedDepthStencil);

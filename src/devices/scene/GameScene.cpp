@@ -693,6 +693,7 @@ bool GameScene::RenderModern(double nowMs, const std::vector<TextItem>& text, st
         scene::Quality q;
         q.samples = software ? 0 : 4;
         q.smoothEdges = software;
+        q.shadowSize = software ? 1024 : 2048;
         governor_ = std::make_unique<scene::QualityGovernor>(
             opt_.frameClockMs ? opt_.frameClockMs : std::function<double()>(SteadyMs), q);
     }

@@ -183,6 +183,90 @@ void main() {
 }
 )";
 
+// The last step on a slow renderer: the light per vertex, as cheap as the
+// classic look's, the materials and the tone curve still per pixel.
+const char* kVertexLitVertex = R"(#version 330 core
+layout(location = 0) in vec3 aPos;
+layout(location = 1) in vec3 aNormal;
+layout(location = 2) in vec2 aUv;
+uniform mat4 uViewProj;
+uniform mat4 uModel;
+uniform mat3 uNormalMat;
+uniform vec3 uLampPos;
+uniform vec3 uLampColour;
+uniform vec3 uAmbient;
+uniform vec3 uEye;
+out vec3 vWorld;
+out vec2 vUv;
+out vec3 vLight;
+out float vUp;
+void main() {
+    vec4 wp = uModel * vec4(aPos, 1.0);
+    vWorld = wp.xyz;
+    vUv = aUv;
+    vec3 n = normalize(uNormalMat * aNormal);
+    vec3 v = normalize(uEye - wp.xyz);
+    if (dot(n, v) < 0.0) n = -n;
+    vec3 l = uLampPos - wp.xyz;
+    float d = length(l);
+    l /= d;
+    float ndl = max(dot(n, l), 0.0);
+    float fall = 1.0 / (1.0 + d * d * 0.00006);
+    vec3 sky = mix(vec3(0.30, 0.26, 0.22), vec3(0.50, 0.52, 0.58), n.y * 0.5 + 0.5);
+    vLight = uAmbient * sky + ndl * uLampColour * fall;
+    vUp = n.y;
+    gl_Position = uViewProj * wp;
+}
+)";
+
+const char* kVertexLitFragment = R"(#version 330 core
+in vec3 vWorld;
+in vec2 vUv;
+in vec3 vLight;
+in float vUp;
+uniform sampler2D uTex;
+uniform sampler2D uWood;
+uniform int uUseTex;
+uniform int uMaterial;
+uniform vec4 uDiffuse;
+uniform vec3 uTint;
+out vec4 fragColour;
+vec3 grain(vec2 p) {
+    vec3 c = texture(uWood, p * vec2(1.0 / 128.0, 1.0 / 64.0)).rgb;
+    return c * c;
+}
+vec3 filmic(vec3 x) {
+    return clamp((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
+}
+void main() {
+    vec3 base = uDiffuse.rgb * uDiffuse.rgb;
+    if (uUseTex == 1) {
+        vec3 t = texture(uTex, vUv).rgb;
+        base *= t * t;
+    }
+    if (uMaterial == 1) {
+        base = grain(vWorld.xz);
+    } else if (uMaterial == 2) {
+        base = grain(vec2(vWorld.x + vWorld.z, vWorld.y * 4.0)) * 1.2;
+    } else if (uMaterial == 3) {
+        base = mix(vec3(0.55, 0.56, 0.6), base, 0.25);
+    } else if (uMaterial == 4 && vUp > 0.5) {
+        float plank = floor(vWorld.z / 12.0);
+        base = grain(vec2(vWorld.x + plank * 37.0, vWorld.z * 0.7)) * 0.75;
+    } else if (uMaterial == 4 && vUp < -0.5) {
+        base = vec3(0.55, 0.53, 0.5);
+    } else if (uMaterial == 5) {
+        fragColour = vec4(sqrt(filmic(base * 1.6)), 1.0);
+        return;
+    }
+    if (uTint != vec3(1.0)) {
+        float l = dot(base, vec3(0.2126, 0.7152, 0.0722));
+        base = mix(base, uTint * (0.3 + 0.7 * sqrt(l)), 0.8);
+    }
+    fragColour = vec4(sqrt(filmic(base * vLight * 1.5)), uDiffuse.a);
+}
+)";
+
 const char* kDepthVertex = R"(#version 330 core
 layout(location = 0) in vec3 aPos;
 uniform mat4 uLampViewProj;
@@ -388,7 +472,7 @@ void Collect(const Frame& f, const Mat3& parentRot, Vec3 parentPos, Collected& o
 
 struct ModernRenderer::Impl {
     QOpenGLExtraFunctions* gl = nullptr;
-    GLuint lit = 0, depth = 0, decal = 0, backdrop = 0, smooth = 0;
+    GLuint lit = 0, vertexLit = 0, depth = 0, decal = 0, backdrop = 0, smooth = 0;
     std::unordered_map<std::string, GLint> loc; // "program:name"
     GLuint emptyVao = 0, quadVao = 0, quadVbo = 0;
     GLuint shadowFbo = 0, shadowTex = 0;
@@ -510,8 +594,8 @@ struct ModernRenderer::Impl {
         gl->glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
         gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA,
                          GL_UNSIGNED_BYTE, img.constBits());
-        gl->glGenerateMipmap(GL_TEXTURE_2D);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+        // Bilinear without mipmaps: a software rasteriser pays dearly for the level of detail.
+        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
         gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
         gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
         gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -654,10 +738,11 @@ bool ModernRenderer::InitGL(std::string& error) {
     d.decal = d.depth ? d.Link(kDecalVertex, kDecalFragment, error) : 0;
     d.backdrop = d.decal ? d.Link(kScreenVertex, kBackdropFragment, error) : 0;
     d.smooth = d.backdrop ? d.Link(kScreenVertex, kSmoothFragment, error) : 0;
-    if (!d.smooth) {
-        for (GLuint p : {d.lit, d.depth, d.decal, d.backdrop})
+    d.vertexLit = d.smooth ? d.Link(kVertexLitVertex, kVertexLitFragment, error) : 0;
+    if (!d.vertexLit) {
+        for (GLuint p : {d.lit, d.depth, d.decal, d.backdrop, d.smooth})
             if (p) d.gl->glDeleteProgram(p);
-        d.lit = d.depth = d.decal = d.backdrop = 0;
+        d.lit = d.depth = d.decal = d.backdrop = d.smooth = 0;
         return false;
     }
     const QImage& wood = WoodGrain();
@@ -667,8 +752,7 @@ bool ModernRenderer::InitGL(std::string& error) {
     d.gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
     d.gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, wood.width(), wood.height(), 0, GL_RGBA,
                        GL_UNSIGNED_BYTE, wood.constBits());
-    d.gl->glGenerateMipmap(GL_TEXTURE_2D);
-    d.gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    d.gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     d.gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     d.gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     d.gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
@@ -693,7 +777,7 @@ void ModernRenderer::ReleaseGL() {
     d.FreeSceneTarget();
     if (d.wood) d.gl->glDeleteTextures(1, &d.wood);
     d.wood = 0;
-    for (GLuint* p : {&d.lit, &d.depth, &d.decal, &d.backdrop, &d.smooth}) {
+    for (GLuint* p : {&d.lit, &d.vertexLit, &d.depth, &d.decal, &d.backdrop, &d.smooth}) {
         if (*p) d.gl->glDeleteProgram(*p);
         *p = 0;
     }
@@ -775,7 +859,8 @@ void ModernRenderer::RenderScene(const Scene& scene) {
         hasRoom = hasRoom || it.mesh->material == Material::Room;
 
     // The lamp's depth picture: everything but the room and the lamp casts.
-    const Mat4 lampVp = LampViewProj(c.lampPos, 110, 4, 300);
+    // Wide enough for the desk, its legs and what stands on it; every texel counts.
+    const Mat4 lampVp = LampViewProj(c.lampPos, 84, 4, 200);
     const bool shadows = c.lamp && quality_.shadowSize > 0 && d.MakeShadow(quality_.shadowSize);
     if (shadows) {
         gl->glBindFramebuffer(GL_FRAMEBUFFER, d.shadowFbo);
@@ -819,32 +904,33 @@ void ModernRenderer::RenderScene(const Scene& scene) {
         gl->glDepthFunc(GL_LESS);
         const auto vpm = Projection::ViewProj(*scene.camera, vp);
         const Vec3 eye = scene.camera->WorldPosition();
-        gl->glUseProgram(d.lit);
-        gl->glUniformMatrix4fv(d.U(d.lit, "uViewProj"), 1, GL_FALSE, vpm.data());
-        gl->glUniformMatrix4fv(d.U(d.lit, "uLampViewProj"), 1, GL_FALSE, lampVp.data());
-        gl->glUniform3f(d.U(d.lit, "uEye"), static_cast<float>(eye.x), static_cast<float>(eye.y),
+        const GLuint prog = quality_.perPixel ? d.lit : d.vertexLit;
+        gl->glUseProgram(prog);
+        gl->glUniformMatrix4fv(d.U(prog, "uViewProj"), 1, GL_FALSE, vpm.data());
+        gl->glUniformMatrix4fv(d.U(prog, "uLampViewProj"), 1, GL_FALSE, lampVp.data());
+        gl->glUniform3f(d.U(prog, "uEye"), static_cast<float>(eye.x), static_cast<float>(eye.y),
                         static_cast<float>(eye.z));
         // The classic ambient grey becomes a soft fill; the lamp does the lighting.
         const float amb = static_cast<float>(std::min(1.0, c.ambient.x)) * 0.7f + 0.08f;
-        gl->glUniform3f(d.U(d.lit, "uAmbient"), amb, amb, amb);
-        gl->glUniform3f(d.U(d.lit, "uLampPos"), static_cast<float>(c.lampPos.x),
+        gl->glUniform3f(d.U(prog, "uAmbient"), amb, amb, amb);
+        gl->glUniform3f(d.U(prog, "uLampPos"), static_cast<float>(c.lampPos.x),
                         static_cast<float>(c.lampPos.y), static_cast<float>(c.lampPos.z));
         const float k = c.lamp ? 2.2f : 0.f;
-        gl->glUniform3f(d.U(d.lit, "uLampColour"), c.lampColour.r * k, c.lampColour.g * k * 0.95f,
+        gl->glUniform3f(d.U(prog, "uLampColour"), c.lampColour.r * k, c.lampColour.g * k * 0.95f,
                         c.lampColour.b * k * 0.85f);
-        gl->glUniform1i(d.U(d.lit, "uShadowOn"), shadows ? 1 : 0);
-        gl->glUniform1f(d.U(d.lit, "uShadowTexel"), shadows ? 1.f / d.shadowSize : 0.f);
-        gl->glUniform1i(d.U(d.lit, "uTex"), 0);
-        gl->glUniform1i(d.U(d.lit, "uShadowMap"), 1);
-        gl->glUniform1i(d.U(d.lit, "uWood"), 2);
+        gl->glUniform1i(d.U(prog, "uShadowOn"), shadows ? 1 : 0);
+        gl->glUniform1f(d.U(prog, "uShadowTexel"), shadows ? 1.f / d.shadowSize : 0.f);
+        gl->glUniform1i(d.U(prog, "uTex"), 0);
+        gl->glUniform1i(d.U(prog, "uShadowMap"), 1);
+        gl->glUniform1i(d.U(prog, "uWood"), 2);
         gl->glActiveTexture(GL_TEXTURE2);
         gl->glBindTexture(GL_TEXTURE_2D, d.wood);
         gl->glActiveTexture(GL_TEXTURE1);
         gl->glBindTexture(GL_TEXTURE_2D, shadows ? d.shadowTex : 0);
         gl->glActiveTexture(GL_TEXTURE0);
-        const GLint uModel = d.U(d.lit, "uModel"), uNormal = d.U(d.lit, "uNormalMat"),
-                    uDiffuse = d.U(d.lit, "uDiffuse"), uTint = d.U(d.lit, "uTint"),
-                    uMaterial = d.U(d.lit, "uMaterial"), uUseTex = d.U(d.lit, "uUseTex");
+        const GLint uModel = d.U(prog, "uModel"), uNormal = d.U(prog, "uNormalMat"),
+                    uDiffuse = d.U(prog, "uDiffuse"), uTint = d.U(prog, "uTint"),
+                    uMaterial = d.U(prog, "uMaterial"), uUseTex = d.U(prog, "uUseTex");
         for (const Item& it : c.items) {
             const auto& parts = d.Upload(*it.data);
             const Mesh& mesh = *it.mesh;

@@ -13,6 +13,7 @@ std::string DescribeQuality(const Quality& q) {
     else
         s += "без сглаживания";
     s += q.shadowSize > 0 ? ", тени " + std::to_string(q.shadowSize) : ", без теней";
+    if (!q.perPixel) s += ", свет по вершинам";
     return s;
 }
 
@@ -24,7 +25,7 @@ bool QualityGovernor::FrameStarted() {
     const double now = clock_();
     if (!started_) {
         started_ = true;
-        first_ = last_ = now;
+        first_ = last_ = windowStart_ = now;
         return false;
     }
     const double frame = now - last_;
@@ -34,11 +35,13 @@ bool QualityGovernor::FrameStarted() {
         return false;
     }
     slowest_[measured_++] = frame;
-    if (measured_ < kWindow) return false;
+    if (measured_ < kWindow && (measured_ < 2 || now - windowStart_ < kWindowMs)) return false;
+    const int n = measured_;
     measured_ = 0;
+    windowStart_ = now;
     // The median: a single stall (a dragged window, a loaded file) is no verdict.
-    std::nth_element(slowest_, slowest_ + kWindow / 2, slowest_ + kWindow);
-    if (slowest_[kWindow / 2] <= kSlowFrameMs) return false;
+    std::nth_element(slowest_, slowest_ + n / 2, slowest_ + n);
+    if (slowest_[n / 2] <= kSlowFrameMs) return false;
     if (!StepDown()) {
         settled_ = true;
         return false;
@@ -47,7 +50,7 @@ bool QualityGovernor::FrameStarted() {
 }
 
 // Multisampling goes first, then the edge smoothing, then the shadow map halves
-// down to its smallest size, then the shadows go.
+// down to its smallest size, then the shadows go, then the light per pixel.
 bool QualityGovernor::StepDown() {
     if (q_.samples > 0) {
         q_.samples = 0;
@@ -58,6 +61,8 @@ bool QualityGovernor::StepDown() {
         q_.shadowSize /= 2;
     } else if (q_.shadowSize > 0) {
         q_.shadowSize = 0;
+    } else if (q_.perPixel) {
+        q_.perPixel = false;
     } else {
         return false;
     }

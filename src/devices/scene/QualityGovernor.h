@@ -12,6 +12,7 @@ struct Quality {
     int samples = 4;         // multisampling, on a hardware renderer; 0 off
     int shadowSize = 2048;   // the lamp's shadow map, texels a side; 0 off
     bool smoothEdges = true; // the post-process edge smoothing where there is no multisampling
+    bool perPixel = true;    // the light per pixel; off: per vertex, the last resort
 };
 
 // What the options screen shows: "тени 2048, сглаживание ..." in words.
@@ -23,7 +24,8 @@ public:
     // room above the 30 the game must keep.
     static constexpr double kSlowFrameMs = 25;
     static constexpr double kWatchMs = 6000; // how long the match is watched
-    static constexpr int kWindow = 12;       // frames measured before each verdict
+    static constexpr int kWindow = 12;       // frames measured before each verdict,
+    static constexpr double kWindowMs = 400; // or this long, on a very slow renderer
     static constexpr int kSmallestShadow = 512;
 
     // clockMs: a steady clock in milliseconds.
@@ -40,7 +42,7 @@ private:
     std::function<double()> clock_;
     Quality q_;
     bool started_ = false, settled_ = false;
-    double first_ = 0, last_ = 0;
+    double first_ = 0, last_ = 0, windowStart_ = 0;
     int measured_ = 0;
     double slowest_[kWindow] = {};
 };
