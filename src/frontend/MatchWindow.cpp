@@ -7,9 +7,13 @@
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLFunctions>
+#include <QScreen>
 #include <QSurfaceFormat>
 #include <QTimer>
 #include <QWheelEvent>
+
+#include <algorithm>
+#include <cmath>
 
 namespace kv {
 
@@ -47,19 +51,22 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
                          *setup.saves, *setup.screens, *setup.dialogs},
               *setup.rng) {
     elapsed_.start();
+    frameClock_.start();
     pump_.setTimerType(Qt::PreciseTimer);
-    pump_.setInterval(1);
+    pump_.setSingleShot(true);
     connect(&pump_, &QTimer::timeout, this, [this] { Pump(); });
+    frameTimer_.setTimerType(Qt::PreciseTimer);
+    frameTimer_.setSingleShot(true);
+    connect(&frameTimer_, &QTimer::timeout, this, [this] {
+        if (running_ && !unloaded_) update();
+    });
     setFocusPolicy(Qt::StrongFocus);
     setWindowTitle(QString::fromStdString(setup.appTitle + ": загрузка..."));
     display_.OnShutdown([this] {
         scene_.ReleaseGL();
         keyboard_.Release();
     });
-    // Draw the next frame as soon as this one is on the screen.
-    connect(this, &QOpenGLWidget::frameSwapped, this, [this] {
-        if (running_ && !unloaded_) update();
-    });
+    connect(this, &QOpenGLWidget::frameSwapped, this, [this] { NextFrame(); });
     screen_.SetReplayMode(setup.replayMode);
     // The champion thinks off this thread: the picture and the keys go on.
     screen_.SetPlanner(planner_);
@@ -67,6 +74,7 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
 
 MatchWindow::~MatchWindow() {
     pump_.stop();
+    frameTimer_.stop();
     // A window closed without unloading still frees its GL objects.
     if (!unloaded_ && context() != nullptr) display_.ShutdownDisplay();
 }
@@ -80,6 +88,40 @@ void MatchWindow::Pump() {
     driver_.Pump(RealMs());
     if (const std::string guard = screen_.GuardReport(); !guard.empty() && setup_.logError)
         setup_.logError(guard);
+    Reschedule();
+}
+
+void MatchWindow::Reschedule() {
+    if (!running_ || unloaded_) {
+        pump_.stop();
+        return;
+    }
+    const std::optional<long long> due = clock_.NextDueMs();
+    if (!due) {
+        pump_.stop();
+        return;
+    }
+    // Whatever fell due by now has fired, so this is at least a part of a millisecond.
+    const double wait = static_cast<double>(*due) - driver_.NowMs();
+    pump_.start(static_cast<int>(std::clamp(std::ceil(wait), 0.0, 60000.0)));
+}
+
+double MatchWindow::FramePeriodMs() const {
+    const QScreen* s = screen();
+    const double hz = s != nullptr ? s->refreshRate() : 0;
+    return hz >= 20 && hz <= 500 ? 1000 / hz : 1000.0 / 60;
+}
+
+void MatchWindow::NextFrame() {
+    if (!running_ || unloaded_) return;
+    // With vertical sync the swap itself waited for the screen; without it
+    // (software rasteriser, virtual display) the frame waits here instead.
+    const double now = static_cast<double>(frameClock_.nsecsElapsed()) / 1e6;
+    const double wait = frameStartMs_ + FramePeriodMs() - now;
+    if (wait < 1)
+        update();
+    else
+        frameTimer_.start(static_cast<int>(wait));
 }
 
 void MatchWindow::Start() {
@@ -94,7 +136,7 @@ void MatchWindow::RunInit() {
     screen_.Init();
     running_ = m_.RenderOn != 0 && !screen_.InitFailed();
     if (running_) {
-        pump_.start();
+        Reschedule();
         activateWindow();
         setFocus();
         update();
@@ -109,10 +151,15 @@ void MatchWindow::OnTick(TimerId id) {
 }
 
 void MatchWindow::CheckEnd() {
-    if (!started_ || unloaded_ || m_.RenderOn != 0) return;
+    if (!started_ || unloaded_) return;
+    if (m_.RenderOn != 0) {
+        Reschedule(); // the event may have started or stopped a timer
+        return;
+    }
     unloaded_ = true;
     running_ = false;
     pump_.stop();
+    frameTimer_.stop();
     screen_.Unload();
     keyboard_.Clear();
     hide();
@@ -126,6 +173,7 @@ void MatchWindow::paintGL() {
         gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
         return;
     }
+    frameStartMs_ = static_cast<double>(frameClock_.nsecsElapsed()) / 1e6;
     if (display_.BindTarget()) {
         std::string error;
         // A failing frame is skipped; the loop goes on.
@@ -189,6 +237,7 @@ void MatchWindow::mouseMoveEvent(QMouseEvent* e) {
     if (!running_ || unloaded_ || (e->buttons() & Qt::LeftButton) == 0) return;
     const QPointF p = PicturePoint(e->position());
     screen_.MouseMove(p.x(), p.y());
+    Reschedule();
 }
 
 void MatchWindow::mouseReleaseEvent(QMouseEvent* e) {
@@ -209,6 +258,7 @@ void MatchWindow::wheelEvent(QWheelEvent* e) {
     const int notches = wheelRest_ / 120;
     wheelRest_ -= notches * 120;
     if (notches != 0) screen_.MouseWheel(notches);
+    Reschedule();
 }
 
 void MatchWindow::focusOutEvent(QFocusEvent* e) {

@@ -1,6 +1,6 @@
 // The match window: an OpenGL window that runs the match screen's timers in
-// real time, feeds it the keyboard, draws continuously in step with the
-// display, and unloads the screen when the render flag is cleared.
+// real time, feeds it the keyboard, draws at most as many frames as the screen
+// shows, and unloads the screen when the render flag is cleared.
 #pragma once
 
 #include "devices/SoundBank.h"
@@ -56,8 +56,8 @@ public:
     QtDisplay& Display() { return display_; }
     QtKeyboard& Keyboard() { return keyboard_; }
     VirtualScheduler& Timers() { return clock_; }
-    // Fires the timers that fell due by now; the window calls it on every pass
-    // of the event loop and before every key.
+    // Fires the timers that fell due by now; the window calls it when the next
+    // timer falls due and before every key.
     void Pump();
     bool Running() const { return running_; }
     bool Unloaded() const { return unloaded_; }
@@ -83,6 +83,11 @@ private:
     void RunInit();
     void OnTick(TimerId id);
     void CheckEnd();
+    // Wakes the pump when the next timer falls due, and not before.
+    void Reschedule();
+    // After a swap: the next frame now, or when the screen shows its next one.
+    void NextFrame();
+    double FramePeriodMs() const;
     double RealMs() const;
     // A window point in pixels of the match's picture, which is scaled into the
     // window keeping its shape.
@@ -94,6 +99,9 @@ private:
     VirtualScheduler clock_;
     RealTimeDriver driver_;
     QTimer pump_;
+    QTimer frameTimer_;
+    QElapsedTimer frameClock_;
+    double frameStartMs_ = 0;
     QtKeyboard keyboard_;
     QtDisplay display_;
     GameScene scene_;

@@ -1,4 +1,5 @@
 // The options window: its groups of controls bound to the options model.
+#include "devices/scene/GameScene.h"
 #include "frontend/GameApp.h"
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
@@ -60,6 +61,7 @@ public:
         ShowRendererNote();
         modes_->setCurrentText(Q(o.mode));
         graphics_->setCurrentIndex(o.graphics);
+        SetText(lookNote_, Q(ModernLookReport()));
         tex_->setChecked(o.textures != 0);
         room_->setChecked(o.room != 0);
         len_->setText(Q(o.settings.sizeX));
@@ -131,6 +133,9 @@ private:
         for (const char* name : kGraphicsNames)
             graphics_->addItem(QString::fromUtf8(name));
         connect(graphics_, &QComboBox::activated, this, [this](int i) { o_.graphics = i; });
+        lookNote_ = Label(QString(), this);
+        lookNote_->setWordWrap(true);
+        gfx->addWidget(lookNote_);
         tex_ = Check(QStringLiteral("Загрузить текстуры стола"), this);
         room_ = Check(QStringLiteral("Загрузить комнату (+ текстуры и приколы)"), this);
         gfx->addWidget(tex_);
@@ -302,6 +307,7 @@ private:
     QComboBox* video_ = nullptr;
     QListWidget* devices_ = nullptr;
     QLabel* rendererNote_ = nullptr;
+    QLabel* lookNote_ = nullptr; // the renderer in use and the modern look's effects
     QComboBox* modes_ = nullptr;
     QComboBox* graphics_ = nullptr;
     QCheckBox* tex_ = nullptr;

@@ -39,6 +39,7 @@ public:
         makeCurrent();
         fbo_.reset();
         renderer_.ReleaseGL();
+        modern_.ReleaseGL();
         doneCurrent();
     }
     // A context that cannot be made never reaches initializeGL.
@@ -52,7 +53,11 @@ public:
 protected:
     void initializeGL() override {
         std::string error;
-        if (!renderer_.InitGL(error)) return DisplayFailed(error);
+        modernLook_ = app_.State().Graphics == kGraphicsModern;
+        if (!(modernLook_ ? modern_.InitGL(error) : renderer_.InitGL(error)))
+            return DisplayFailed(error);
+        // A single piece at 640x480: every effect fits any renderer.
+        modern_.SetQuality(scene::Quality{0, 1024, true, true});
         fbo_ = std::make_unique<QOpenGLFramebufferObject>(
             scene::PreviewScene::kWidth, scene::PreviewScene::kHeight,
             QOpenGLFramebufferObject::CombinedDepthStencil);
@@ -76,7 +81,10 @@ protected:
         }
         const PiecePreview& p = app_.Screens().preview;
         fbo_->bind();
-        scene_.Render(renderer_, p.angle, p.Texts(), PiecePreview::kTextColour);
+        if (modernLook_)
+            scene_.Render(modern_, p.angle, p.Texts(), PiecePreview::kTextColour);
+        else
+            scene_.Render(renderer_, p.angle, p.Texts(), PiecePreview::kTextColour);
         const qreal dpr = devicePixelRatioF();
         const int w = qRound(width() * dpr), h = qRound(height() * dpr);
         gl->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
@@ -105,6 +113,8 @@ private:
     GameApp& app_;
     std::function<void(const Next&)> failure_;
     scene::SceneRenderer renderer_;
+    scene::ModernRenderer modern_;
+    bool modernLook_ = false;
     std::unique_ptr<QOpenGLFramebufferObject> fbo_;
     scene::PreviewScene scene_;
     bool built_ = false;

@@ -30,6 +30,12 @@ std::optional<TimerId> VirtualScheduler::NextDue() const {
     return best;
 }
 
+std::optional<long long> VirtualScheduler::NextDueMs() const {
+    const std::optional<TimerId> id = NextDue();
+    if (!id) return std::nullopt;
+    return t_[Index(*id)].due;
+}
+
 bool VirtualScheduler::FireNext() {
     std::optional<TimerId> id = NextDue();
     if (!id) return false;

@@ -23,6 +23,8 @@ public:
     bool FireNext();
     // The timer FireNext would fire now, if any.
     std::optional<TimerId> NextDue() const;
+    // When that timer falls due, in the scheduler's time.
+    std::optional<long long> NextDueMs() const;
     long long NowMs() const { return now_; }
     bool Enabled(TimerId id) const { return t_[Index(id)].enabled; }
     int Interval(TimerId id) const { return t_[Index(id)].interval; }

@@ -6,7 +6,10 @@
 
 #include <QDir>
 
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <tuple>
 
 namespace kv {
 namespace {
@@ -131,6 +134,147 @@ TEST(SceneRender, OpeningViewScreenshot) {
     EXPECT_GT(lit, (img.width() / 4) * (img.height() / 4) * 9 / 10);
     QDir().mkpath(KV_ARTIFACT_DIR);
     EXPECT_TRUE(img.save(KV_ARTIFACT_DIR "/opening-view.png"));
+}
+
+// The classic look never changes unnoticed: its opening view against the
+// picture it drew when it was made (KV_WRITE_REFERENCE=1 writes it anew).
+TEST(SceneRender, ClassicOpeningViewMatchesItsReference) {
+    const std::string dir = testing::RealGameData();
+    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    GlTarget gl(640, 480);
+    NEED_GL(gl);
+    SceneRig r(dir, 8, 640, 480);
+    ASSERT_TRUE(r.scene->BuildScene());
+    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
+    const QImage img = gl.Read().convertToFormat(QImage::Format_RGB32);
+    const QString path = KV_SOURCE_DIR "/tests/devices/data/classic-opening.png";
+    if (std::getenv("KV_WRITE_REFERENCE")) {
+        ASSERT_TRUE(img.save(path));
+    }
+    const QImage ref = QImage(path).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(ref.size(), img.size());
+    long off = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x) {
+            const QRgb a = img.pixel(x, y), b = ref.pixel(x, y);
+            off += std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                       std::abs(qBlue(a) - qBlue(b)) >
+                   48;
+        }
+    // A rasteriser's rounding may move an edge; a changed scene moves much more.
+    EXPECT_LT(off, img.width() * img.height() / 200);
+}
+
+// The modern look: the same scene, drawn lit and shadowed, never over a void.
+
+void Positions(const scene::Frame& f,
+               std::vector<std::tuple<double, double, double, size_t>>& out) {
+    const scene::Vec3 p = f.WorldPosition();
+    out.emplace_back(p.x, p.y, p.z, f.Visuals().size());
+    for (const auto& c : f.Children())
+        Positions(*c, out);
+}
+
+double Luma(QRgb c) {
+    return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
+}
+
+int BlackPercent(const QImage& img) {
+    int black = 0, all = 0;
+    for (int y = 0; y < img.height(); y += 2)
+        for (int x = 0; x < img.width(); x += 2, ++all)
+            black += IsBackground(img.pixel(x, y));
+    return black * 100 / all;
+}
+
+TEST(SceneRenderModern, SameObjectsInTheSamePlacesAsTheClassicLook) {
+    GlTarget gl(640, 480);
+    NEED_GL(gl);
+    testing::TinyGameData data;
+    SceneRig classic(data.Dir()), modern(data.Dir());
+    modern.m.Graphics = kGraphicsModern;
+    ASSERT_TRUE(classic.scene->BuildScene());
+    ASSERT_TRUE(modern.scene->BuildScene());
+    ASSERT_TRUE(classic.scene->RenderFrame(0, {}));
+    ASSERT_TRUE(modern.scene->RenderFrame(0, {}));
+    std::vector<std::tuple<double, double, double, size_t>> a, b;
+    Positions(*classic.scene->Graph().root, a);
+    Positions(*modern.scene->Graph().root, b);
+    EXPECT_EQ(a, b);
+    EXPECT_TRUE(classic.scene->Graph().decals.empty());
+    EXPECT_FALSE(modern.scene->Graph().decals.empty()); // contact shadows
+
+    // A piece shown going over the edge moves in the picture only.
+    const GoblaRec before = modern.m.Gobla(1);
+    MatchLook look;
+    look.pieces[1].fall = 0.5f;
+    look.pieces[1].fallX = 0;
+    look.pieces[1].fallDirX = -1;
+    modern.scene->ShowLook(look);
+    ASSERT_TRUE(modern.scene->RenderFrame(0, {}));
+    EXPECT_LT(modern.scene->PieceFrame(1)->Position().y, -5);
+    EXPECT_EQ(modern.m.Gobla(1).Xpos, before.Xpos);
+    EXPECT_EQ(modern.m.Gobla(1).Ypos, before.Ypos);
+    EXPECT_EQ(modern.m.Gobla(1).Life, before.Life);
+}
+
+TEST(SceneRenderModern, APiecesShadowFallsOnTheTableAwayFromTheLamp) {
+    const std::string dir = testing::RealGameData();
+    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    GlTarget gl(1024, 768);
+    NEED_GL(gl);
+    SceneRig r(dir, 2, 1024, 768);
+    r.m.Graphics = kGraphicsModern;
+    r.m.PipaOn = r.m.Border = kFalse;
+    ASSERT_TRUE(r.scene->BuildScene());
+    ASSERT_TRUE(r.scene->RenderFrame(0, {}));
+    const QImage img = gl.Read();
+    // The lamp: the one point light of the scene.
+    scene::Vec3 lamp;
+    std::function<void(const scene::Frame&)> find = [&](const scene::Frame& f) {
+        for (const auto& l : f.Lights())
+            if (l->type == scene::Light::Type::Point) lamp = f.WorldPosition();
+        for (const auto& c : f.Children())
+            find(*c);
+    };
+    find(*r.scene->Graph().root);
+    const scene::Vec3 piece = r.scene->PieceFrame(1)->WorldPosition();
+    const scene::Vec3 away = scene::Normalized({piece.x - lamp.x, 0, piece.z - lamp.z});
+    // A small patch: the grain of the wood is no shadow.
+    auto at = [&](double d) {
+        double x = 0, y = 0;
+        EXPECT_TRUE(r.scene->ProjectToScreen(piece + d * away, x, y));
+        double sum = 0;
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                sum += Luma(img.pixel(static_cast<int>(x) + dx, static_cast<int>(y) + dy));
+        return sum / 25;
+    };
+    const auto& mesh = *r.scene->PieceFrame(1)->Visuals().front();
+    const double radius = (mesh.Bounds().max.x - mesh.Bounds().min.x) * mesh.Scale().x / 2;
+    // The piece stands near the desk's corner: the lit desk lies towards the lamp.
+    const double shade = at(radius * 1.1), lit = at(-radius * 3);
+    EXPECT_LT(shade, lit * 0.8) << shade << " " << lit;
+    QDir().mkpath(KV_ARTIFACT_DIR);
+    img.save(KV_ARTIFACT_DIR "/modern-shadow.png");
+}
+
+TEST(SceneRenderModern, NoBlackVoidWithOrWithoutTheRoom) {
+    const std::string dir = testing::RealGameData();
+    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    GlTarget gl(1024, 768);
+    NEED_GL(gl);
+    for (const i16 room : {kTrue, kFalse}) {
+        SceneRig r(dir, 8, 1024, 768);
+        r.m.Graphics = kGraphicsModern;
+        r.m.UseRoom = room;
+        ASSERT_TRUE(r.scene->BuildScene());
+        ASSERT_TRUE(r.scene->RenderFrame(0, {{20, 700, "Игра началась"}}));
+        const QImage img = gl.Read();
+        EXPECT_LE(BlackPercent(img), 3) << "room " << room;
+        QDir().mkpath(KV_ARTIFACT_DIR);
+        img.save(QString(KV_ARTIFACT_DIR "/modern-opening-%1.png").arg(room));
+    }
 }
 
 } // namespace

@@ -115,6 +115,7 @@ void SetupOpeningMatch(Module1& m, int players, int width, int height) {
     m.pipa(2) = {400, 200};
     m.UseRoom = kTrue;
     m.UseTex = kTrue;
+    m.Graphics = kGraphicsClassic; // what the modern look's tests compare against
     m.ScreenW = static_cast<i16>(width);
     m.ScreenH = static_cast<i16>(height);
 }

@@ -49,6 +49,9 @@ struct Rig {
         m.ScreenH = static_cast<i16>(screenH);
         m.Windowed = m.Sound = kTrue;
         m.PipaOn = m.Border = kFalse;
+        // Keys and timers are under test: the cheaper look keeps a slow
+        // rasteriser's frames from stretching the held keys.
+        m.Graphics = kGraphicsClassic;
         EXPECT_EQ(screens::StartGame(m, quick, options, dialogs), screens::StartResult::Started);
         EXPECT_TRUE(sound.InitSound()) << sound.Error();
         window = std::make_unique<MatchWindow>(MatchWindowSetup{

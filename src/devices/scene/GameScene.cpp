@@ -4,6 +4,9 @@
 #include "state/SceneUnits.h"
 #include "state/SoundSlots.h"
 
+#include <QOpenGLContext>
+#include <QOpenGLFunctions>
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -59,7 +62,39 @@ std::shared_ptr<scene::MeshData> RoomData() {
     return data;
 }
 
+void SetMaterial(Frame* f, scene::Material material) {
+    if (!f) return;
+    for (const auto& mesh : f->Visuals())
+        mesh->material = material;
+}
+
+// A turn by angle about a unit axis (Rodrigues).
+scene::Mat3 AxisRotation(Vec3 k, double angle) {
+    const double c = std::cos(angle), s = std::sin(angle), t = 1 - c;
+    scene::Mat3 r;
+    r.m = {{{t * k.x * k.x + c, t * k.x * k.y - s * k.z, t * k.x * k.z + s * k.y},
+            {t * k.x * k.y + s * k.z, t * k.y * k.y + c, t * k.y * k.z - s * k.x},
+            {t * k.x * k.z - s * k.y, t * k.y * k.z + s * k.x, t * k.z * k.z + c}}};
+    return r;
+}
+
+std::string& LastLook() {
+    static std::string report;
+    return report;
+}
+
+double SteadyMs() {
+    using namespace std::chrono;
+    return duration<double, std::milli>(steady_clock::now().time_since_epoch()).count();
+}
+
 } // namespace
+
+std::string ModernLookReport() {
+    return LastLook().empty()
+               ? "Эффекты «Современной» графики подбираются сами в первые секунды партии."
+               : LastLook();
+}
 
 GameScene::GameScene(Module1& m, DisplayPort& display, DialogPort& dialogs, SoundBank* sounds,
                      GameSceneOptions options)
@@ -109,6 +144,9 @@ void GameScene::Reset() {
     potMesh_ = ballMesh_ = pointMesh_ = tableMesh_ = roomMesh_ = nullptr;
     ambient_ = tableLight_ = nullptr;
     motion_.fill(Motion{});
+    look_ = MatchLook{};
+    lookShown_ = false;
+    governor_.reset(); // each match watches its own first seconds
     camTrack_ = 0;
     potShown_ = ballShown_ = arrowShown_ = false;
     built_ = false;
@@ -145,6 +183,15 @@ bool GameScene::BuildScene() {
     light_->AddLight(tableLight_);
     scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
     scene_.camera->LookAt(*center_);
+    SetMaterial(table_.get(), scene::Material::TableWood);
+    SetMaterial(room_.get(), scene::Material::Room);
+    SetMaterial(lamp_.get(), scene::Material::Lamp);
+    for (const auto& f : borders_)
+        SetMaterial(f.get(), scene::Material::RailWood);
+    for (const auto& f : legs_)
+        SetMaterial(f.get(), scene::Material::RailWood);
+    for (const auto& f : pipas_)
+        SetMaterial(f.get(), scene::Material::Metal);
 
     Caption("Загрузка звуков...");
     if (!LoadSounds()) return false;
@@ -543,7 +590,138 @@ bool GameScene::ProjectToScreen(Vec3 world, double& sx, double& sy) const {
     return scene::Projection::Project(*scene_.camera, scene_.viewport, world, sx, sy);
 }
 
+void GameScene::ShowLook(const MatchLook& look) {
+    look_ = look;
+    lookShown_ = true;
+}
+
+scene::Quality GameScene::CurrentQuality() const {
+    if (governor_) return governor_->Current();
+    return modern_ ? modern_->GetQuality() : scene::Quality{};
+}
+
+double GameScene::PieceRadius(const Frame& f) const {
+    double r = 0;
+    for (const auto& mesh : f.Visuals()) {
+        const scene::Box b = mesh->Bounds();
+        if (b.empty) continue;
+        const Vec3 s = mesh->Scale();
+        r = std::max({r, (b.max.x - b.min.x) * s.x / 2, (b.max.z - b.min.z) * s.z / 2});
+    }
+    return r > 0 ? r : 2.5;
+}
+
+void GameScene::ApplyLook(double nowMs, scene::Overlay& overlay) {
+    (void)nowMs;
+    scene_.decals.clear();
+    const scene::Colour shadow{0, 0, 0, 0.6f};
+    for (int n = 1; n <= kMaxPlayers; ++n) {
+        Frame* f = PieceFrame(n);
+        if (!f) continue;
+        const PieceLook& pl = look_.pieces[static_cast<size_t>(n)];
+        for (const auto& mesh : f->Visuals())
+            mesh->tint =
+                lookShown_ ? scene::Colour{pl.tint[0], pl.tint[1], pl.tint[2], 1} : scene::Colour{};
+        const double r = PieceRadius(*f);
+        if (lookShown_ && pl.fall > 0 && pl.fall < 1) {
+            // Tipping over the edge, then dropping: a picture of what the physics decided.
+            Vec3 dir = scene::Normalized({pl.fallDirX, 0, pl.fallDirZ});
+            if (scene::Length(dir) < 0.5) dir = {1, 0, 0};
+            const double tip = std::min(1.0, pl.fall * 1.8) * 1.75;
+            const Vec3 axis{dir.z, 0, -dir.x};
+            const Vec3 at{pl.fallX, pl.fallY, pl.fallZ};
+            const double out = r * std::sin(tip) * 0.6 + pl.fall * 3;
+            const double drop = pl.fall * pl.fall * 70 + r * std::sin(tip) * 0.4;
+            f->SetPosition(at + out * dir - drop * Vec3{0, 1, 0});
+            f->SetRotation(AxisRotation(axis, tip) *
+                           scene::RotationY(motion_[static_cast<size_t>(n)].last.phi));
+            continue;
+        }
+        if (!m_.Gobla(n).Life) continue;
+        const Vec3 p = f->Position();
+        const double lift = std::clamp(p.y / 20, 0.0, 0.8);
+        scene_.decals.push_back({scene::Decal::Kind::Shadow,
+                                 {p.x, 0.02, p.z},
+                                 r * (1.4 + lift),
+                                 {0, 0, 0, shadow.a * static_cast<float>(1 - lift)}});
+        if (lookShown_ && pl.turn) {
+            auto bright = [](float c) { return std::pow(std::clamp(c, 0.f, 1.f), 1 / 2.2f); };
+            scene_.decals.push_back(
+                {scene::Decal::Kind::Ring,
+                 {p.x, 0.03, p.z},
+                 r * 1.7,
+                 {bright(pl.tint[0]), bright(pl.tint[1]), bright(pl.tint[2]), 0.95f}});
+            if (look_.force >= 0) {
+                double sx = 0, sy = 0;
+                if (ProjectToScreen(p, sx, sy)) {
+                    overlay.forceBar = true;
+                    overlay.barX = sx;
+                    overlay.barY = sy;
+                    overlay.force = look_.force;
+                }
+            }
+        }
+    }
+    for (const auto& f : pipas_) {
+        if (!f || f->Visuals().empty()) continue;
+        const Vec3 p = f->WorldPosition();
+        scene_.decals.push_back(
+            {scene::Decal::Kind::Shadow, {p.x, 0.02, p.z}, PieceRadius(*f) * 1.35, shadow});
+    }
+    if (lookShown_) {
+        overlay.banner = look_.banner;
+        overlay.bannerAlpha = look_.bannerAlpha;
+    }
+}
+
+bool GameScene::RenderModern(double nowMs, const std::vector<TextItem>& text, std::string* error) {
+    if (!modern_) modern_ = std::make_unique<scene::ModernRenderer>();
+    if (!modern_->Ready()) {
+        std::string why;
+        if (!modern_->InitGL(why)) {
+            if (error) *error = why;
+            return false;
+        }
+        const auto* name = reinterpret_cast<const char*>(
+            QOpenGLContext::currentContext()->functions()->glGetString(GL_RENDERER));
+        rendererName_ = name ? name : "";
+    }
+    if (!governor_) {
+        const bool software = rendererName_.find("llvmpipe") != std::string::npos ||
+                              rendererName_.find("softpipe") != std::string::npos ||
+                              rendererName_.find("Software") != std::string::npos;
+        scene::Quality q;
+        q.samples = software ? 0 : 4;
+        q.smoothEdges = software;
+        q.shadowSize = software ? 1024 : 2048;
+        governor_ = std::make_unique<scene::QualityGovernor>(
+            opt_.frameClockMs ? opt_.frameClockMs : std::function<double()>(SteadyMs), q);
+    }
+    const bool wasSettled = governor_->Settled();
+    const bool lowered = governor_->FrameStarted();
+    if (lowered || (governor_->Settled() && !wasSettled) || LastLook().empty())
+        LastLook() = "Рисует: " + rendererName_ +
+                     "; эффекты: " + scene::DescribeQuality(governor_->Current()) + ".";
+    modern_->SetQuality(governor_->Current());
+    if (rebuilt_) {
+        modern_->ForgetUnused(scene_);
+        if (renderer_) renderer_->ForgetUnused(scene_);
+        rebuilt_ = false;
+    }
+    UpdateDisplay(nowMs);
+    scene::Overlay overlay;
+    ApplyLook(nowMs, overlay);
+    modern_->RenderScene(scene_);
+    modern_->RenderText(text, m_.TextColour, scene_.viewport.width, scene_.viewport.height,
+                        overlay);
+    return true;
+}
+
 bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std::string* error) {
+    scene_.viewport.width = std::max<int>(1, m_.ScreenW);
+    scene_.viewport.height = std::max<int>(1, m_.ScreenH);
+    if (Modern()) return RenderModern(nowMs, text, error);
+    scene_.decals.clear();
     if (!renderer_) renderer_ = std::make_unique<scene::SceneRenderer>();
     if (!renderer_->Ready()) {
         std::string why;
@@ -556,6 +734,7 @@ bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std
     scene_.viewport.height = std::max<int>(1, m_.ScreenH);
     if (rebuilt_) {
         renderer_->ForgetUnused(scene_);
+        if (modern_) modern_->ForgetUnused(scene_);
         rebuilt_ = false;
     }
     UpdateDisplay(nowMs);
@@ -566,6 +745,7 @@ bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std
 
 void GameScene::ReleaseGL() {
     if (renderer_) renderer_->ReleaseGL();
+    if (modern_) modern_->ReleaseGL();
 }
 
 } // namespace kv

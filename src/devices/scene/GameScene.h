@@ -5,6 +5,7 @@
 
 #include "devices/SoundBank.h"
 #include "devices/scene/MeshLoader.h"
+#include "devices/scene/ModernRenderer.h"
 #include "devices/scene/SceneGraph.h"
 #include "devices/scene/SceneRenderer.h"
 #include "state/MatchState.h"
@@ -25,7 +26,13 @@ struct GameSceneOptions {
     std::function<void(const std::string&)> logError;
     // Milliseconds of a steady clock; used to smooth the motion ticks.
     std::function<double()> clockMs;
+    // Real milliseconds for the modern look's quality watch; empty: a steady clock.
+    std::function<double()> frameClockMs;
 };
+
+// What the options screen says of the modern look: the renderer the last match
+// drew with and the effects its quality watch kept.
+std::string ModernLookReport();
 
 class GameScene : public ScenePort {
 public:
@@ -50,6 +57,7 @@ public:
     void PlaceCamera(double x, double y, double z) override;
     void LookAt(int frame) override;
     void ShowAmbientLight(bool shown) override;
+    void ShowLook(const MatchLook& look) override;
 
     // Draws one frame into the currently bound framebuffer at ScreenW x ScreenH:
     // clear, scene (pieces smoothed for time nowMs), then the text items in
@@ -58,6 +66,12 @@ public:
     bool RenderFrame(double nowMs, const std::vector<TextItem>& text, std::string* error = nullptr);
     // Frees the GL objects; call with the same context current before it goes.
     void ReleaseGL();
+    bool Modern() const { return m_.Graphics == kGraphicsModern; }
+    // The modern look's effects as the quality watch has left them; the
+    // renderer's name from the context (empty before the first frame).
+    scene::Quality CurrentQuality() const;
+    bool QualitySettled() const { return governor_ && governor_->Settled(); }
+    const std::string& RendererName() const { return rendererName_; }
 
     // Where piece n is shown at time nowMs: between the last two placements,
     // one motion tick behind, so that 30 ms steps look continuous.
@@ -108,6 +122,11 @@ private:
     scene::Vec3 ParkedPosition() const;
     scene::Vec3 PieceWorld(int n) const;
     void Reset();
+    // The modern look's extras for this frame: tints, the falling piece,
+    // contact shadows and the turn ring; the overlay over the picture.
+    void ApplyLook(double nowMs, scene::Overlay& overlay);
+    double PieceRadius(const scene::Frame& f) const;
+    bool RenderModern(double nowMs, const std::vector<TextItem>& text, std::string* error);
 
     Module1& m_;
     DisplayPort& display_;
@@ -116,6 +135,11 @@ private:
     GameSceneOptions opt_;
     std::unique_ptr<scene::AssetLoader> loader_;
     std::unique_ptr<scene::SceneRenderer> renderer_;
+    std::unique_ptr<scene::ModernRenderer> modern_;
+    std::unique_ptr<scene::QualityGovernor> governor_;
+    std::string rendererName_;
+    MatchLook look_;
+    bool lookShown_ = false;
 
     scene::Scene scene_;
     std::shared_ptr<scene::Frame> light_, table_, room_, center_, ball_, point_, swin_, pot_, lamp_;

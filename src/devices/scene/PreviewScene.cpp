@@ -47,4 +47,17 @@ void PreviewScene::Render(SceneRenderer& renderer, double angle, const std::vect
     renderer.RenderText(texts, textColour, kWidth, kHeight);
 }
 
+void PreviewScene::Render(ModernRenderer& renderer, double angle,
+                          const std::vector<TextItem>& texts, int textColour) {
+    if (piece_) {
+        piece_->SetRotationY(angle);
+        const Box b = piece_->Visuals().front()->Bounds();
+        const double r = b.empty ? 5 : (b.max.x - b.min.x) * 0.25;
+        scene_.decals = {
+            {Decal::Kind::Shadow, {0, b.empty ? 0 : b.min.y * 0.5, 0}, r * 1.4, {0, 0, 0, 0.6f}}};
+    }
+    renderer.RenderScene(scene_);
+    renderer.RenderText(texts, textColour, kWidth, kHeight, Overlay{});
+}
+
 } // namespace kv::scene

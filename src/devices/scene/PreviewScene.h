@@ -3,6 +3,7 @@
 #pragma once
 
 #include "devices/scene/MeshLoader.h"
+#include "devices/scene/ModernRenderer.h"
 #include "devices/scene/SceneGraph.h"
 #include "devices/scene/SceneRenderer.h"
 #include "state/Ports.h"
@@ -23,6 +24,9 @@ public:
     // Turns the piece to angle (radians about the vertical) and draws the
     // scene and the texts into the bound framebuffer.
     void Render(SceneRenderer& renderer, double angle, const std::vector<TextItem>& texts,
+                int textColour);
+    // The same in the modern look, the piece standing in its soft shadow.
+    void Render(ModernRenderer& renderer, double angle, const std::vector<TextItem>& texts,
                 int textColour);
 
 private:

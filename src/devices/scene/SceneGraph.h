@@ -91,6 +91,10 @@ struct FlatWrap {
     bool perFace = false;
 };
 
+// What a surface is made of, for the modern look; the classic look draws every
+// material alike.
+enum class Material { Painted, TableWood, RailWood, Metal, Room, Lamp };
+
 // A visual: shared geometry, a scale, and an optional texture of its own.
 class Mesh {
 public:
@@ -103,6 +107,9 @@ public:
     // Replaces the texture of every part.
     void SetTexture(std::shared_ptr<Texture> tex);
     Box Bounds() const; // in the mesh's own units, before scale
+    // The modern look's extras: the player's colour over the model's, the material.
+    Colour tint;
+    Material material = Material::Painted;
 
 private:
     std::shared_ptr<const MeshData> data_;
@@ -179,11 +186,21 @@ struct Projection {
     static std::array<float, 16> ViewProj(const Frame& camera, const Viewport& vp);
 };
 
+// A soft mark on the table drawn by the modern look: the dark contact shadow
+// under a piece or an obstacle, or the ring under the piece whose turn it is.
+struct Decal {
+    enum class Kind { Shadow, Ring } kind = Kind::Shadow;
+    Vec3 centre;
+    double radius = 1;
+    Colour colour{0, 0, 0, 1};
+};
+
 struct Scene {
     std::shared_ptr<Frame> root = std::make_shared<Frame>();
     std::shared_ptr<Frame> camera; // a child of root
     Viewport viewport;
     Colour background{0, 0, 0, 1};
+    std::vector<Decal> decals;
 };
 
 } // namespace kv::scene

@@ -46,7 +46,7 @@ std::vector<TextLine> LayoutText(const std::vector<TextItem>& items, const QFont
     for (const TextItem& t : items) {
         const QFontMetrics fm(t.big ? big : normal);
         if (t.label) {
-            out.push_back({t.x, t.y + fm.ascent(), QString::fromStdString(t.text), t.big});
+            out.push_back({t.x, t.y + fm.ascent(), QString::fromStdString(t.text), t.big, true});
             continue;
         }
         const int x = std::clamp(t.x, 0, std::max(0, width - kMargin - 1));

@@ -18,6 +18,7 @@ struct TextLine {
     int baseline = 0;
     QString text;
     bool big = false;
+    bool label = false;
 };
 
 std::vector<TextLine> LayoutText(const std::vector<TextItem>& items, const QFont& normal,
