@@ -3,6 +3,8 @@
 #include "devices/scene/SceneRenderer.h"
 #include "devices/scene/TextLayout.h"
 
+#include "state/TextMetrics.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QOpenGLContext>
@@ -483,7 +485,7 @@ struct ModernRenderer::Impl {
     std::unordered_map<std::uint64_t, std::vector<GpuPart>> meshes;
     std::unordered_map<std::uint64_t, GLuint> textures;
     std::unique_ptr<QOpenGLPaintDevice> paintDevice;
-    QFont font, smallFont, bigFont, bannerFont;
+    QFont font, bigFont, bannerFont;
 
     GLint U(GLuint prog, const char* name) {
         const std::string key = std::to_string(prog) + ":" + name;
@@ -703,8 +705,6 @@ struct ModernRenderer::Impl {
 ModernRenderer::ModernRenderer() : d_(std::make_unique<Impl>()) {
     d_->font = QFont(QStringLiteral("DejaVu Sans"));
     d_->font.setPixelSize(14);
-    d_->smallFont = d_->font;
-    d_->smallFont.setPixelSize(12);
     d_->bigFont = d_->font;
     d_->bigFont.setPixelSize(20);
     d_->bigFont.setBold(true);
@@ -1014,13 +1014,17 @@ void ModernRenderer::RenderText(const std::vector<TextItem>& items, int textColo
     QPainter p(d.paintDevice.get());
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
-    const QFont& normal = width < 800 ? d.smallFont : d.font;
-    const std::vector<TextLine> lines = LayoutText(items, normal, d.bigFont, width, height);
+    // The type the match laid its lines out for: it grows with the picture.
+    QFont normal = d.font;
+    normal.setPixelSize(ModernTextPixels(height, false));
+    QFont bigFont = d.bigFont;
+    bigFont.setPixelSize(ModernTextPixels(height, true));
+    const std::vector<TextLine> lines = LayoutText(items, normal, bigFont, width, height);
     // One panel behind the status, hints and questions; a small backing under each name.
     QRect panel;
     std::vector<QRect> backings;
     for (const TextLine& t : lines) {
-        const QFontMetrics fm(t.big ? d.bigFont : normal);
+        const QFontMetrics fm(t.big ? bigFont : normal);
         const QRect r(t.x, t.baseline - fm.ascent(), fm.horizontalAdvance(t.text), fm.height());
         if (t.label)
             backings.push_back(r.adjusted(-5, -2, 5, 2));
@@ -1042,7 +1046,7 @@ void ModernRenderer::RenderText(const std::vector<TextItem>& items, int textColo
     for (const TextLine& t : lines) {
         if (t.big != big) {
             big = t.big;
-            p.setFont(big ? d.bigFont : normal);
+            p.setFont(big ? bigFont : normal);
         }
         p.drawText(t.x, t.baseline, t.text);
     }
@@ -1060,9 +1064,11 @@ void ModernRenderer::RenderText(const std::vector<TextItem>& items, int textColo
     }
     if (!overlay.banner.empty() && overlay.bannerAlpha > 0) {
         const float a = std::clamp(overlay.bannerAlpha, 0.f, 1.f);
-        p.setFont(d.bannerFont);
+        QFont bannerFont = d.bannerFont;
+        bannerFont.setPixelSize(ModernTextPixels(height, true) * 3 / 2);
+        p.setFont(bannerFont);
         const QString text = QString::fromStdString(overlay.banner);
-        const QFontMetrics fm(d.bannerFont);
+        const QFontMetrics fm(bannerFont);
         const int tw = std::min(width - 20, fm.horizontalAdvance(text));
         const QRect r((width - tw) / 2 - 24, height / 2 - fm.height(), tw + 48, fm.height() * 2);
         p.setPen(Qt::NoPen);
