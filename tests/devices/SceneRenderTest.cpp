@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-
-#include <filesystem>
-
 namespace kv {
 namespace {
 
@@ -101,36 +97,6 @@ TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
     EXPECT_GT(green, 50);
     EXPECT_LT(changed.top(), 16);
     EXPECT_GT(changed.bottom(), 210);
-}
-
-TEST(SceneRender, OpeningViewScreenshot) {
-    const std::string dir = testing::RealGameData();
-    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
-    GlTarget gl(1024, 768);
-    NEED_GL(gl);
-    SceneRig r(dir, 8, 1024, 768);
-    ASSERT_TRUE(r.scene->BuildScene());
-    ASSERT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
-    std::vector<TextItem> text = {
-        {10, 10,
-         "[F1:Помощь]  [F3:Имена<вкл>]  [F4:Сохранить]  [F6:Пауза <выкл>]  [F7:Стрелка "
-         "<вкл>]  [F8:Звук <вкл>]  [F9/[,]:Камера]"},
-        {20, 768 - 70, "Ходит игрок " + r.m.Gobla(1).RName},
-        {20, 768 - 40, "Игра началась"}};
-    for (int n = 1; n <= 8; ++n) {
-        const QPoint p = Projected(*r.scene, r.m.Gobla(n));
-        text.push_back({p.x() - 15, p.y() - 40, r.m.Gobla(n).RName});
-    }
-    ASSERT_TRUE(r.scene->RenderFrame(0, text));
-    const QImage img = gl.Read();
-    int lit = 0;
-    for (int y = 0; y < img.height(); y += 4)
-        for (int x = 0; x < img.width(); x += 4)
-            lit += !IsBackground(img.pixel(x, y));
-    // The room fills the whole picture.
-    EXPECT_GT(lit, (img.width() / 4) * (img.height() / 4) * 9 / 10);
-    QDir().mkpath(KV_ARTIFACT_DIR);
-    EXPECT_TRUE(img.save(KV_ARTIFACT_DIR "/opening-view.png"));
 }
 
 } // namespace
