@@ -87,11 +87,7 @@ struct ScreensRig {
     ~ScreensRig() { std::filesystem::remove_all(dir); }
     // The start-up of the main menu with the given screens and renderers.
     void StartUp() { g.menu.StartUp(g); }
-    bool Said(const std::string& part) const {
-        for (const std::string& t : dialogs.messages)
-            if (t.find(part) != std::string::npos) return true;
-        return false;
-    }
+    bool Said(const std::string& part) const { return dialogs.Said(part); }
 
     std::string dir = MakeDir();
     Module1 m;
