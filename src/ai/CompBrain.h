@@ -11,6 +11,11 @@ namespace kv {
 // strike is (0, 0, 0), StrikeDir and StrikeForce become 0 and HintText stays.
 StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir);
 
+// The master's strike of piece p at the given target: straight at it, without
+// spin, with the force that drives it over the table edge beyond. Writes
+// StrikeForce and HintText as ChooseStrike does. p and target must be pieces.
+StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir);
+
 // The choice of a computer player of the given strength (kLevelNovice ..
 // kLevelMaster). The master is ChooseStrike itself and draws nothing; the weaker
 // ones draw their target and their errors from rng.

@@ -61,6 +61,8 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
         if (running_ && !unloaded_) update();
     });
     screen_.SetReplayMode(setup.replayMode);
+    // The champion thinks off this thread: the picture and the keys go on.
+    screen_.SetPlanner(planner_);
 }
 
 MatchWindow::~MatchWindow() {

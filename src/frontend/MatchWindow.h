@@ -7,6 +7,7 @@
 #include "devices/display/QtDisplay.h"
 #include "devices/keyboard/QtKeyboard.h"
 #include "devices/scene/GameScene.h"
+#include "frontend/ThreadedPlanner.h"
 #include "match/MatchScreen.h"
 #include "match/RealTimeDriver.h"
 #include "match/VirtualClock.h"
@@ -96,6 +97,7 @@ private:
     QtKeyboard keyboard_;
     QtDisplay display_;
     GameScene scene_;
+    ThreadedPlanner planner_; // outlives the screen, which drops its plan when it goes
     MatchScreen screen_;
     bool running_ = false; // Init has returned with the render flag set
     bool started_ = false;

@@ -55,6 +55,7 @@ public:
         devices_->setCurrentRow(o.renderer);
         ShowRendererNote();
         modes_->setCurrentText(Q(o.mode));
+        graphics_->setCurrentIndex(o.graphics);
         tex_->setChecked(o.textures != 0);
         room_->setChecked(o.room != 0);
         len_->setText(Q(o.settings.sizeX));
@@ -119,6 +120,10 @@ private:
         modes_->lineEdit()->setAccessibleName(QStringLiteral("Видеорежим:"));
         for (const char* mode : screens::kScreenModes)
             modes_->addItem(QString::fromUtf8(mode));
+        graphics_ = Captioned(new QComboBox(this), QStringLiteral("Графика:"), gfx);
+        for (const char* name : kGraphicsNames)
+            graphics_->addItem(QString::fromUtf8(name));
+        connect(graphics_, &QComboBox::activated, this, [this](int i) { o_.graphics = i; });
         tex_ = Check(QStringLiteral("Загрузить текстуры стола"), this);
         room_ = Check(QStringLiteral("Загрузить комнату (+ текстуры и приколы)"), this);
         gfx->addWidget(tex_);
@@ -291,6 +296,7 @@ private:
     QListWidget* devices_ = nullptr;
     QLabel* rendererNote_ = nullptr;
     QComboBox* modes_ = nullptr;
+    QComboBox* graphics_ = nullptr;
     QCheckBox* tex_ = nullptr;
     QCheckBox* room_ = nullptr;
     QLabel* lenLabel_ = nullptr;

@@ -184,7 +184,8 @@ void MatchScreen::KeyDown(Key key) {
         return;
     }
     const bool computer = m_.Gobla(m_.CurG).CompControl != 0;
-    if (key == Key::Enter && turnPhase_ == TurnPhase::Aim && !gameOver_) {
+    const bool waits = turnPhase_ == TurnPhase::Aim || turnPhase_ == TurnPhase::Think;
+    if (key == Key::Enter && waits && !gameOver_) {
         if (!replayMode_ && computer && m_.IsCompHOD != 0)
             CompStrikeNow();
         else if (replayMode_)
@@ -210,7 +211,7 @@ void MatchScreen::KeyDown(Key key) {
         if (m_.IsCompHOD != 0) {
             m_.IsCompHOD = kFalse;
             if (!replayMode_) {
-                if (turnPhase_ == TurnPhase::Aim && computer && !gameOver_) {
+                if (waits && computer && !gameOver_) {
                     CompStrikeNow();
                     m_.HintText = "Пауза выключена.";
                 }
@@ -225,7 +226,7 @@ void MatchScreen::KeyDown(Key key) {
         break;
     case Key::F4:
         if (replayMode_) break;
-        if ((turnPhase_ == TurnPhase::None || turnPhase_ == TurnPhase::Aim)) {
+        if (turnPhase_ == TurnPhase::None || waits) {
             m_.QuickSaveNo = static_cast<i16>(m_.QuickSaveNo + 1);
             if (m_.QuickSaveNo > 100 || m_.QuickSaveNo < 1) m_.QuickSaveNo = 1;
             const std::string path =

@@ -20,6 +20,10 @@ MatchScreen::MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng)
         p_.timers.SetTimer(static_cast<TimerId>(i), false, interval_[static_cast<std::size_t>(i)]);
 }
 
+MatchScreen::~MatchScreen() {
+    DropThinking();
+}
+
 void MatchScreen::SetReplayMode(bool on) {
     replayMode_ = on;
 }
@@ -120,8 +124,11 @@ void MatchScreen::GameKernel() {
     if (g.CompControl == 0) {
         m_.StatusText = kStatusHumanTurn;
         ShowTarg();
+    } else if (LevelOf(m_.CurG) == kLevelChampion && HasTarget(m_.CurG)) {
+        // Paused (F6) or not, the champion thinks first; the pause waits after.
+        StartThinking();
     } else if (m_.IsCompHOD != 0) {
-        m_.StatusText = "Ходит комп!!! Нажмите ENTER для продолжения.";
+        m_.StatusText = kStatusCompPaused;
         m_.HintText = kHintPauseOff;
     } else {
         m_.StatusText = kStatusCompBlind;
@@ -138,6 +145,62 @@ void MatchScreen::GameKernel() {
         m_.StrikeForce = m_.CompStrike.si;
         PreSilaApply();
     }
+}
+
+void MatchScreen::StartThinking() {
+    turnPhase_ = TurnPhase::Think;
+    thinking_ = true;
+    strikeOnPlan_ = false;
+    m_.StatusText = kStatusCompThinks;
+    const long ticket = ++planTicket_;
+    planner_->StartPlan(m_, m_.CurG,
+                        [this, ticket](const PlannedStrike& plan) { PlanReady(ticket, plan); });
+}
+
+void MatchScreen::PlanReady(long ticket, const PlannedStrike& plan) {
+    // An answer to a question dropped meanwhile: a closed match, another turn.
+    if (ticket != planTicket_ || !thinking_ || unloaded_ || turnPhase_ != TurnPhase::Think) return;
+    thinking_ = false;
+    plan_ = plan;
+    if (strikeOnPlan_) {
+        StrikePlan(false);
+    } else if (m_.IsCompHOD != 0) {
+        m_.StatusText = kStatusCompPaused;
+        m_.HintText = kHintPauseOff;
+    } else {
+        StrikePlan(true);
+    }
+}
+
+void MatchScreen::DropThinking() {
+    if (!thinking_) return;
+    thinking_ = false;
+    ++planTicket_;
+    planner_->DropPlan();
+}
+
+void MatchScreen::StrikePlan(bool spread) {
+    m_.StatusText = kStatusCompBlind;
+    if (plan_.pot != 0) {
+        ComputerPot(plan_.pot);
+        return;
+    }
+    m_.CompStrike = plan_.strike;
+    pointAngle_ = plan_.strike.ba;
+    strikeDir_ = plan_.strike.pa;
+    m_.StrikeForce = plan_.strike.si;
+    m_.HintText = "Сила удара: " + std::to_string(plan_.strike.si);
+    if (spread)
+        PreSilaApply();
+    else
+        Execute(m_.CompStrike);
+}
+
+void MatchScreen::ComputerPot(i16 force) {
+    m_.StatusText = "Комп опускает ГОРШОК! Сила " + std::to_string(force);
+    m_.StrikeForce = force;
+    ShowPotOverCurrent();
+    GorApply();
 }
 
 i16 MatchScreen::LevelOf(i16 p) const {
@@ -302,6 +365,7 @@ void MatchScreen::ExitTick() {
 
 void MatchScreen::Unload() {
     m_.RenderOn = kFalse;
+    DropThinking();
     if (unloaded_) return; // the results screen must not be shown twice
     unloaded_ = true;
     for (int i = 0; i < kTimerCount; ++i)
@@ -420,6 +484,15 @@ void MatchScreen::HideAim() {
 }
 
 void MatchScreen::CompStrikeNow() {
+    if (turnPhase_ == TurnPhase::Think) {
+        // ENTER before the plan has come strikes as soon as it does; the pause
+        // switched off lets it come as an unpaused one.
+        if (thinking_)
+            strikeOnPlan_ = m_.IsCompHOD != 0;
+        else
+            StrikePlan(false);
+        return;
+    }
     m_.StatusText = kStatusCompBlind;
     if (!HasTarget(m_.CurG)) {
         turnPhase_ = TurnPhase::Struck;
@@ -527,33 +600,9 @@ void MatchScreen::GorTick() {
     m_.CamY = camHeight_;
     p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
     EnableTimer(TimerId::Gor, false);
-    const int g = m_.CurG;
-    const double P = m_.GPercent;
-    const double gx = m_.Gobla(g).Xpos, gy = m_.Gobla(g).Ypos;
-    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
-        if (i == g) continue;
-        GoblaRec& o = m_.Gobla(i);
-        const double d = Hypot(o.Xpos - gx, o.Ypos - gy);
-        const double c = Hypot(o.Xpos - m_.MaxX / 2.0, o.Ypos - m_.MaxY / 2.0);
-        if (d == 0) {
-            // A piece exactly under the pot has no direction to fly in.
-            o.Xvec = 0;
-            o.Yvec = 0;
-            continue;
-        }
-        o.Xvec = F * P / (d * d) * c * (o.Xpos - gx) / 10;
-        o.Yvec = F * P / (d * d) * c * (o.Ypos - gy) / 10;
-    }
-    m_.Gobla(g).Xvec = 0;
-    m_.Gobla(g).Yvec = 0;
-    NoteLoad(PhysicsStep(m_, 1.0, this));
-    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
-        GoblaRec& o = m_.Gobla(i);
-        o.Xvec = 0;
-        o.Yvec = 0;
-        o.U = 0;
+    NoteLoad(PotThrow(m_, F, this));
+    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
         p_.scene.PlacePiece(i);
-    }
     busy_ = false;
     EnableTimer(TimerId::Run, true);
 }

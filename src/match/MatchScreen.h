@@ -5,6 +5,7 @@
 
 #include "ai/CompBrain.h"
 #include "match/MouseAim.h"
+#include "match/Planner.h"
 #include "physics/Physics.h"
 #include "physics/Strike.h"
 #include "state/MatchState.h"
@@ -52,8 +53,12 @@ enum class MouseButton { Left, Right };
 class MatchScreen : public PhysicsEvents {
 public:
     MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng);
+    ~MatchScreen() override;
 
     void SetReplayMode(bool on); // before Init (the load browser sets it)
+    // Who thinks for the champion; before Init. Without one the screen thinks
+    // on its own thread. The planner must outlive the screen.
+    void SetPlanner(PlannerPort& planner) { planner_ = &planner; }
     // Start-up; returns after the first GameKernel (the driver owns the render loop).
     void Init();
     void Tick(TimerId id);
@@ -84,6 +89,7 @@ public:
     double PointAngle() const { return pointAngle_; }
     double StrikeDir() const { return strikeDir_; }
     bool Busy() const { return busy_; }
+    bool Thinking() const { return thinking_; } // the champion's plan has not come yet
     i16 CamFollow() const { return camFollow_; }
     i16 CamHeight() const { return camHeight_; }
     double PotTime() const { return potTime_; }
@@ -138,6 +144,11 @@ private:
     bool MouseMayAim() const;
     i16 LevelOf(i16 p) const; // the computer's strength for slot p
     void CompStrikeNow();     // the paused computer strikes at once, without spread
+    void StartThinking();     // the champion's plan is asked for
+    void PlanReady(long ticket, const PlannedStrike& plan);
+    void DropThinking();          // a plan asked for and not yet made is forgotten
+    void StrikePlan(bool spread); // the plan that came is made
+    void ComputerPot(i16 force);
     bool ReplayStep();
     void ExecuteLoadedStep();
     void Execute(const StrikeRecord& s);
@@ -190,6 +201,13 @@ private:
     int replaySpeed_ = 1;
     int replayStrike_ = 0;
     int replaySteps_ = -1;
+
+    SyncPlanner ownPlanner_;
+    PlannerPort* planner_ = &ownPlanner_;
+    bool thinking_ = false;
+    bool strikeOnPlan_ = false; // ENTER came while the plan was being made
+    long planTicket_ = 0;       // answers to an older question are ignored
+    PlannedStrike plan_;
 
     bool unloaded_ = false;
     long strikes_ = 0;

@@ -190,11 +190,16 @@ const SettingKey kKeys[] = {
     K("Windowed", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.Windowed; }),
     QuickRow(K(
         "RLevel", Kind::Level, [](Ctx& c) -> i16& { return c.row().level; }, kLevelNovice,
-        kLevelMaster)),
+        kLevelChampion)),
     // Ours too: the web pages the menus open.
     Page("MakerUrl", [](Ctx& c) -> std::string& { return c.s.makerUrl; }),
     Page("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
     Page("ClubUrl", [](Ctx& c) -> std::string& { return c.s.clubUrl; }),
+    // Ours: the look of the match; anything but "0" is today's look.
+    After(K("Graphics", Kind::Display, [](Ctx& c) -> i16& { return c.m.Graphics; }),
+          [](Ctx& c) {
+              if (c.m.Graphics != kGraphicsClassic) c.m.Graphics = kGraphicsModern;
+          }),
 };
 
 bool Tolerant(Kind k) {

@@ -77,6 +77,7 @@ void OptionsScreen::ShowState(const Module1& m) {
     pipaMirror = m.PipaSimm != 0 ? 1 : 0;
     textures = m.UseTex != 0 ? 1 : 0;
     room = m.UseRoom != 0 ? 1 : 0;
+    graphics = m.Graphics == kGraphicsClassic ? kGraphicsClassic : kGraphicsModern;
     friction = kStandardFriction;
     for (int i = 0; i < 3; ++i)
         if (m.Ftr == kFrictions[i]) friction = i;
@@ -138,6 +139,8 @@ Next OptionsScreen::Done(ScreenContext& g) {
     m.Colors = md->bits;
     m.UseTex = Flag(textures != 0);
     m.UseRoom = Flag(room != 0);
+    m.Graphics =
+        static_cast<i16>(graphics == kGraphicsClassic ? kGraphicsClassic : kGraphicsModern);
     // Another screen than the first always draws with the hardware renderer.
     if (adapter != 0) m.RenderNum = 0;
     m.Ftr = Friction();

@@ -33,6 +33,7 @@ public:
     std::string mode = "640x480x8";
     i16 textures = 0;
     i16 room = 0;
+    int graphics = kGraphicsModern; // "Графика:" Классика or Современная
     // "Размеры стола": the boxes in the record
     // "Трение поля": 0.01, 0.02, 0.03
     int friction = 1;

@@ -41,7 +41,7 @@ void QuickGameScreen::SetComputer(ScreenContext& g, int row, i16 value) {
 }
 
 void QuickGameScreen::SetLevel(ScreenContext& g, int row, int level) {
-    if (row < 0 || row >= kRows || level < kLevelNovice || level > kLevelMaster) return;
+    if (row < 0 || row >= kRows || !IsLevel(level)) return;
     rows[static_cast<std::size_t>(row)].level = static_cast<i16>(level);
     g.m.CompLevel(row + 1) = static_cast<i16>(level);
 }

@@ -34,7 +34,7 @@ public:
     void SetTake(int row, i16 value);
     void SetComputer(ScreenContext& g, int row, i16 value);
     void SetModel(ScreenContext& g, int row, int index);
-    void SetLevel(ScreenContext& g, int row, int level); // 0 "Новичок" .. 2 "Мастер"
+    void SetLevel(ScreenContext& g, int row, int level); // 0 "Новичок" .. 3 "Чемпион"
     void PickName(ScreenContext& g, int row);
     void HowToPlay(ScreenContext& g) const;
     void Help(ScreenContext& g) const;

@@ -222,7 +222,7 @@ bool NewTeamScreen::Confirm(ScreenContext& g) {
     for (int k = 0; k < 4; ++k)
         Member(t, k) = who[static_cast<std::size_t>(k)];
     t.CompControl = computer != 0 ? 1 : 0;
-    t.Level = level >= kLevelNovice && level <= kLevelMaster ? level : kLevelMaster;
+    t.Level = IsLevel(level) ? level : kLevelMaster;
     TeamScreen& list = teams_;
     if (!editing) {
         t.RType = list.model;

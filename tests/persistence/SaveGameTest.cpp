@@ -97,6 +97,7 @@ TEST(SaveGameFile, RoundTripIsBitExactWithTheStrengthsLast) {
     m.Gobla(1).RName = "Вася\r\nM=0";
     m.CompLevel(1) = kLevelNovice;
     m.CompLevel(4) = kLevelAmateur;
+    m.CompLevel(8) = kLevelChampion;
     const std::string path = home.Path("g.zvr");
     ASSERT_TRUE(WriteSaveGame(m, path, nullptr));
     // Windows-1251 with CR LF, the keys in the order older readers know; a line
@@ -111,19 +112,21 @@ TEST(SaveGameFile, RoundTripIsBitExactWithTheStrengthsLast) {
     EXPECT_EQ(text.find("[rc1]"), std::string::npos);
     EXPECT_LT(text.find("[Gobla16]"), text.find("[pipa1]"));
     EXPECT_LT(text.find("[pipa4]"), text.find("[levels]\r\nLevel1=0\r\nLevel2=2\r\n"));
-    EXPECT_EQ(text.substr(text.size() - 10), "Level8=2\r\n");
+    EXPECT_EQ(text.substr(text.size() - 10), "Level8=3\r\n");
     test::FakeDialogs d;
     Module1 b = Load(path, d);
-    EXPECT_EQ(std::tuple(b.Gobla(1).M, b.CompLevel(1), b.CompLevel(2), b.CompLevel(4)),
-              std::tuple(m.Gobla(1).M, kLevelNovice, kLevelMaster, kLevelAmateur));
+    EXPECT_EQ(
+        std::tuple(b.Gobla(1).M, b.CompLevel(1), b.CompLevel(2), b.CompLevel(4), b.CompLevel(8)),
+        std::tuple(m.Gobla(1).M, kLevelNovice, kLevelMaster, kLevelAmateur, kLevelChampion));
     // A game without them, or with a value that is none, plays the masters.
     const std::string cut = text.substr(0, text.find("[levels]"));
-    for (const std::string& old : {cut, cut + "[levels]\r\nLevel1=7\r\nLevel4=x\r\n"}) {
+    for (const std::string& old :
+         {cut, cut + "[levels]\r\nLevel1=4\r\nLevel4=-1\r\nLevel8=x\r\n"}) {
         Put(path, old);
         Module1 c = Load(path, d);
         EXPECT_TRUE(d.messages.empty());
-        EXPECT_EQ(std::tuple(c.CompLevel(1), c.CompLevel(4)),
-                  std::tuple(kLevelMaster, kLevelMaster));
+        EXPECT_EQ(std::tuple(c.CompLevel(1), c.CompLevel(4), c.CompLevel(8)),
+                  std::tuple(kLevelMaster, kLevelMaster, kLevelMaster));
     }
 }
 

@@ -51,6 +51,7 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     a.m.ScreenW = 1024;
     a.c.rows[0].level = kLevelNovice; // the strengths: keys of our own after all the others
     a.c.rows[5].level = kLevelAmateur;
+    a.c.rows[7].level = kLevelChampion;
     const std::string path = home.Path("zvr2.ini");
     ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
     const std::string text = Text(path);
@@ -58,7 +59,7 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     for (const char* part : {"\r\nR3=Ёлка  Sound=0\r\nRModel3=3\r\nRComp3=1\r\nRM3=999\r\n",
                              "\r\nSound=0\r\nBorder=0\r\nPipa=1\r\nPipaMode=1\r\n",
                              "\r\nchk7=2\r\nWindowed=1\r\nRLevel0=0\r\nRLevel1=2\r\n",
-                             "\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=2"})
+                             "\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=3"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     Screens b;
     b.m.Windowed = 0;
@@ -71,7 +72,7 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     EXPECT_EQ(tuple(b.c.rows[3].name, b.c.rows[7].take, b.m.ScreenW),
               tuple("Ёлка  Sound=0", 2, 1024));
     EXPECT_EQ(tuple(b.c.rows[0].level, b.c.rows[5].level, b.c.rows[7].level),
-              tuple(kLevelNovice, kLevelAmateur, kLevelMaster));
+              tuple(kLevelNovice, kLevelAmateur, kLevelChampion));
 }
 
 TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
@@ -111,7 +112,7 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         {"Ftr=abc\r\n", "Несоответствие типов"},
         {"RM0=0\r\n", "Недопустимое значение RM0"},
         {"RModel1=4\r\n", "Недопустимое значение RModel1"},
-        {"RLevel1=3\r\n", "Недопустимое значение RLevel1"},
+        {"RLevel1=4\r\n", "Недопустимое значение RLevel1"},
         {"RLevel0=-1\r\n", "Недопустимое значение RLevel0"},
         {"RLevel2=40000\r\n", "Переполнение"}};
     Screens defaults;
@@ -173,7 +174,7 @@ TEST(TeamsFile, SavedTeamsLoadBackAndStrengthsDefaultToTheMaster) {
         a.rc(i) = {
             "Команда" + std::to_string(i), 0, "Один", "Два\nтри", "", "Четыре", 0, i == 2, 0};
     a.rc(1).Level = kLevelNovice;
-    a.rc(2).Level = kLevelAmateur;
+    a.rc(2).Level = kLevelChampion;
     test::FakeDialogs d;
     EXPECT_NE(SaveCom(a, 3, 2, path, d).find("успешно сохранены"), std::string::npos);
     EXPECT_NE(Text(path).find("\r\nK=3\r\n[1]\r\nComName=Команда1\r\nR1=Один\r\nR2=Два три\r\n"
@@ -186,9 +187,9 @@ TEST(TeamsFile, SavedTeamsLoadBackAndStrengthsDefaultToTheMaster) {
     EXPECT_EQ(tuple(b.rc(1).ComName, b.rc(3).ComName), tuple("Команда1", "Команда3"));
     EXPECT_EQ(tuple(b.NextTeam, tb.perTeam, b.rc(1).RType, b.rc(2).CompControl, b.rc(3).R2),
               tuple(4, 3, 2, 1, "Два три"));
-    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelAmateur));
+    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelChampion));
     Put(path, "K=2\r\n[1]\r\nComName=Синие\r\nRType=1\r\n[2]\r\nComName=Красные\r\n"
-              "RType=1\r\nLevel=9\r\n");
+              "RType=1\r\nLevel=4\r\n");
     LoadCom(b, tb, path, d);
     EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelMaster, kLevelMaster));

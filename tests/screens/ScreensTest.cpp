@@ -5,10 +5,12 @@
 #include "persistence/Files.h"
 #include "persistence/Text.h"
 #include "screens/GameStart.h"
+#include "screens/HelpText.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace kv {
 namespace {
@@ -37,10 +39,11 @@ TEST(QuickGame, TickedRowsFillTheSlotsInOrderAndBlankNamesBecomeNumbers) {
               std::tuple(1, 0, 1));
     // The strengths travel with their rows; untouched rows play the master.
     q.SetLevel(r.g, 4, kLevelNovice);
-    q.SetLevel(r.g, 1, 7); // not a strength: ignored
+    q.SetLevel(r.g, 3, kLevelChampion);
+    q.SetLevel(r.g, 1, 4); // not a strength: ignored
     EXPECT_EQ(screens::StartGame(r.m, q, r.g.options, r.dialogs), screens::StartResult::Started);
     EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3)),
-              std::tuple(kLevelMaster, kLevelMaster, kLevelNovice));
+              std::tuple(kLevelMaster, kLevelChampion, kLevelNovice));
     // One row left: no start, and the count keeps its last value.
     for (int row : ticked)
         q.SetTake(row, 0);
@@ -87,6 +90,19 @@ TEST(QuickGame, MassEditorTakesOneToAThousandAndNothingElse) {
         r.g.mass.mass = text;
         EXPECT_TRUE(r.g.mass.Done(r.g)) << text;
         EXPECT_EQ(r.m.Gobla(3).M, mass) << text;
+    }
+}
+
+// "Как играть?" and the help page's section on the computer name every strength.
+TEST(QuickGame, HowToPlayAndTheHelpPageDescribeEveryStrength) {
+    std::stringstream page;
+    page << std::ifstream(KV_SOURCE_DATADIR "/help/index.html").rdbuf();
+    const std::string html = page.str(), how = ComposeHelpText();
+    const auto from = html.find("id=\"comp\"");
+    const std::string comp = html.substr(from, html.find("id=\"files\"") - from);
+    for (const char* name : kLevelNames) {
+        EXPECT_NE(how.find(name), std::string::npos) << name;
+        EXPECT_NE(comp.find(std::string("<b>") + name + "</b>"), std::string::npos) << name;
     }
 }
 

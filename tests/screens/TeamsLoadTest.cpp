@@ -124,15 +124,15 @@ TEST(Teams, AComputerTeamGameGoesToTheResultsAndTheUsersMassesComeBack) {
     g.teams.AddPlaying(g, 1);
     g.teams.SetPerTeam(2);
     g.teams.SetModel(g, 3);
-    // The second team plays as an amateur, in both its slots.
+    // The second team plays as a champion, in both its slots.
     g.teams.selected = 1;
     ASSERT_EQ(g.teams.Change(g), Next::To(ScreenId::NewTeam));
-    g.newTeam.level = kLevelAmateur;
+    g.newTeam.level = kLevelChampion;
     ASSERT_TRUE(g.newTeam.Confirm(g));
     g.flow.Apply(g.teams.Start(g), ScreenId::Teams);
     ASSERT_EQ(r.view.matches, 1);
     EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3), r.m.CompLevel(4)),
-              std::tuple(kLevelMaster, kLevelAmateur, kLevelMaster, kLevelAmateur));
+              std::tuple(kLevelMaster, kLevelChampion, kLevelMaster, kLevelChampion));
     ASSERT_EQ(g.flow.Current(), ScreenId::Results);
     EXPECT_EQ(std::tuple(g.results.team1, g.results.team2), std::tuple("Синие", "Красные"));
     EXPECT_EQ(r.m.Gobla(1).M, 1) << "team pieces weigh one";

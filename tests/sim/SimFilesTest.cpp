@@ -54,6 +54,7 @@ TEST(SimFiles, RecordedMatchesPlayBackToTheSameEnd) {
     setups[0].players = 8;
     setups[0].models = {0, 1, 2, 3, 3, 2, 1, 0};
     setups[0].spread = 0.1;
+    setups[0].levels = {3, 0, 1, 2, 3, 0, 1, 2};
     setups[1].players = 5;
     setups[1].masses = {1, 7, 1000, 2, 1};
     setups[1].wall = 1;
