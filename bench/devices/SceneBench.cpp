@@ -54,7 +54,7 @@ struct OpeningView {
     testing::GlTarget gl;
     std::unique_ptr<testing::TinyGameData> tiny;
     Module1 m;
-    testing::CaptionLog display;
+    NullDisplay display;
     RecordingDialogs dialogs;
     std::unique_ptr<GameScene> scene;
     std::vector<TextItem> text;
