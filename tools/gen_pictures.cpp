@@ -1,6 +1,7 @@
 // Writes the pictures of the front end: the splash slides and their show file
 // <gamedata>/splash, the loading background <gamedata>/zvr2.gif, the club's
-// emblem <gamedata>/pic/biggerb.gif and smallgerb.gif, and the desktop icon
+// emblem <gamedata>/pic/biggerb.gif and smallgerb.gif, the desk behind every
+// window <gamedata>/pic/deskback.jpg, and the desktop icon
 // (SVG and PNGs) into the icons folder.
 // Usage: gen_pictures <gamedata dir> <icons dir>
 //
@@ -1161,6 +1162,94 @@ std::string IconSvg() {
     return s;
 }
 
+// Behind every window of the front end: the desk "Зантор" seen from above, an
+// open exercise book with the rules copied out, pieces, a pencil and chalk.
+// Dark towards the edges, so that a panel over the middle reads well.
+QImage DeskBackground() {
+    const int W = 1600, H = 900;
+    QImage img(W, H, QImage::Format_RGB32);
+    {
+        QPainter p(&img);
+        p.drawImage(0, 0, Wood(W, H, 41, QColor(168, 114, 64), QColor(96, 58, 28)));
+    }
+    QPainter p(&img);
+    Smooth(p);
+    // The exercise book, left: squared paper, a red margin, a few lines of chalk-blue ink.
+    p.save();
+    p.translate(150, 520);
+    p.rotate(-7);
+    const QRectF page(-120, -330, 360, 560);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 90));
+    p.drawRect(page.translated(10, 12));
+    p.setBrush(QColor(246, 243, 228));
+    p.drawRect(page);
+    p.setPen(QPen(QColor(150, 180, 220, 150), 1));
+    for (double x = page.left() + 14; x < page.right(); x += 14)
+        p.drawLine(QPointF(x, page.top()), QPointF(x, page.bottom()));
+    for (double y = page.top() + 14; y < page.bottom(); y += 14)
+        p.drawLine(QPointF(page.left(), y), QPointF(page.right(), y));
+    p.setPen(QPen(QColor(205, 60, 60), 2));
+    p.drawLine(QPointF(page.left() + 46, page.top()), QPointF(page.left() + 46, page.bottom()));
+    const QFont hand = Font(gSerif, 19, false);
+    const char* lines[] = {"Правила Гоблы",  "1. Бьют по своей Гобле.", "2. Кто сгинул —",
+                           "   тот сгинул.", "3. Последний на парте —", "   победитель!"};
+    for (int k = 0; k < 6; ++k)
+        Text(p, QRectF(page.left() + 56, page.top() + 30 + 42 * k, 300, 30), Qt::AlignLeft,
+             QString::fromUtf8(lines[k]), k == 0 ? Font(gSerif, 22, true) : hand,
+             QColor(40, 60, 140), QColor(0, 0, 0, 0));
+    p.restore();
+    // A pencil across the upper right.
+    p.save();
+    p.translate(1180, 150);
+    p.rotate(-18);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 0, 0, 80));
+    p.drawRect(QRectF(8, 10, 380, 22));
+    p.setBrush(QColor(226, 176, 40));
+    p.drawRect(QRectF(0, 0, 380, 22));
+    p.setBrush(QColor(238, 206, 150));
+    p.drawPolygon(QPolygonF({QPointF(380, 0), QPointF(430, 11), QPointF(380, 22)}));
+    p.setBrush(QColor(40, 40, 40));
+    p.drawPolygon(QPolygonF({QPointF(416, 7), QPointF(430, 11), QPointF(416, 15)}));
+    p.restore();
+    // Pieces of all four models, one of the second team, resting on the desk.
+    const QTransform desk;
+    struct Piece {
+        double x, y, phi;
+        int model;
+        bool grey;
+    };
+    const Piece pieces[] = {{1230, 470, 0.4, 0, false}, {1380, 610, -0.9, 1, false},
+                            {1140, 690, 2.1, 2, false}, {1440, 380, 1.2, 3, false},
+                            {560, 170, -0.3, 0, true},  {1000, 820, 0.8, 3, false}};
+    for (const Piece& q : pieces)
+        DrawPiece(p, QTransform().scale(1.9, 1.9) * OnTable(q.x, q.y, q.phi, desk), q.model,
+                  q.grey ? kGrey : ModelColour(q.model), 9);
+    // Chalk dust and a chalk stick on the lower right.
+    for (int k = 0; k < 160; ++k) {
+        const double x = 1320 + Hash(k, 7, 9) * 220, y = 760 + Hash(k, 8, 9) * 110;
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(250, 250, 245, static_cast<int>(40 + 80 * Hash(k, 9, 9))));
+        p.drawEllipse(QPointF(x, y), 1 + 2 * Hash(k, 10, 9), 1 + 2 * Hash(k, 11, 9));
+    }
+    p.save();
+    p.translate(1420, 820);
+    p.rotate(24);
+    p.setBrush(QColor(0, 0, 0, 70));
+    p.drawRoundedRect(QRectF(4, 6, 90, 18), 6, 6);
+    p.setBrush(QColor(248, 248, 240));
+    p.drawRoundedRect(QRectF(0, 0, 90, 18), 6, 6);
+    p.restore();
+    // Darker towards the edges.
+    QRadialGradient vignette(W / 2.0, H / 2.0, W * 0.62);
+    vignette.setColorAt(0, QColor(0, 0, 0, 0));
+    vignette.setColorAt(0.7, QColor(0, 0, 0, 60));
+    vignette.setColorAt(1, QColor(0, 0, 0, 170));
+    p.fillRect(img.rect(), vignette);
+    return img;
+}
+
 struct Slide {
     const char* file;
     QImage (*draw)();
@@ -1206,6 +1295,10 @@ int main(int argc, char** argv) {
     gif(LoadingBackground(), root + "/zvr2.gif");
     gif(EmblemPicture(480, Detail::Large), root + "/pic/biggerb.gif");
     gif(EmblemPicture(128, Detail::Small), root + "/pic/smallgerb.gif");
+    if (!DeskBackground().save(QString::fromStdString(root + "/pic/deskback.jpg"), "JPG", 85)) {
+        std::fprintf(stderr, "gen_pictures: cannot write %s/pic/deskback.jpg\n", root.c_str());
+        rc = 1;
+    }
 
     for (int size : {48, 64, 128, 256}) {
         const std::string path = icons + "/kvelmar2-" + std::to_string(size) + ".png";

@@ -20,7 +20,7 @@ public:
     explicit AboutWindow(GameApp& app) : ScreenWindow(app, ScreenId::About) {
         screens::GameScreens& g = app.Screens();
         setWindowTitle(Q(g.about.Caption(g)));
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* head = new QHBoxLayout;
         auto* emblem = new Picture(this);
         emblem->SetPixmap(QPixmap(Q(app.Setup().dataDir + "pic/smallgerb.gif")));

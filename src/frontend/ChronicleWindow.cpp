@@ -49,7 +49,7 @@ public:
     explicit ChronicleWindow(GameApp& app) : ScreenWindow(app, ScreenId::Chronicle) {
         screens::GameScreens& g = app.Screens();
         screens::ChronicleScreen& c = g.chronicle;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* body = new QHBoxLayout;
         list_ = Named(new QListWidget(this), QStringLiteral("Периоды"));
         for (int p = 0; p < screens::kPeriods; ++p)
@@ -153,7 +153,7 @@ public:
     explicit ChronicleEventsWindow(GameApp& app) : ScreenWindow(app, ScreenId::ChronicleEvents) {
         screens::GameScreens& g = app.Screens();
         screens::ChronicleEventsScreen& e = g.events;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         date_ = Label(QString(), this);
         QFont f = date_->font();
         f.setBold(true);

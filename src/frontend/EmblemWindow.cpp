@@ -26,7 +26,7 @@ public:
     explicit EmblemWindow(GameApp& app) : ScreenWindow(app, ScreenId::Emblem) {
         screens::GameScreens& g = app.Screens();
         setWindowTitle(Q(g.emblem.Caption(g)));
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         picture_ = Named(new Picture(this), QStringLiteral("Эмблема Гоблного Клуба"),
                          QStringLiteral("Правая кнопка мыши: печать и страницы в сети"));
         top->addWidget(picture_, 1);

@@ -20,7 +20,11 @@ using namespace ui;
 
 class ErrorReportWindow : public ScreenWindow {
 public:
-    explicit ErrorReportWindow(GameApp& app) : ScreenWindow(app, ScreenId::ErrorReport) {
+    explicit ErrorReportWindow(GameApp& app)
+        : ScreenWindow(app, ScreenId::ErrorReport, Frame::Bare) {
+        // A window of its own beside the screens: paper all over, no desk behind.
+        setObjectName(QStringLiteral("panel"));
+        setAttribute(Qt::WA_StyledBackground);
         setWindowTitle(QStringLiteral("Отчет об ошибке"));
         screens::GameScreens& g = app.Screens();
         screens::ErrorReport& r = g.report;

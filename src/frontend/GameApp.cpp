@@ -9,11 +9,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
+#include <QGridLayout>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollArea>
 #include <QStorageInfo>
+#include <QStyle>
 #include <QTimer>
 #include <QUrl>
+#include <QVBoxLayout>
 
+#include <algorithm>
 #include <chrono>
 
 namespace kv {
@@ -79,6 +87,7 @@ GameApp::GameApp(const GameAppSetup& setup)
                            setup.appTitle, &video_, &replay_, MountedVolumes},
          *this) {
     if (!sound_.InitSound()) g_.SoundDeviceFailed(sound_.Error());
+    LoadStyle();
     windows_[ScreenId::MainMenu] = MakeMainMenuWindow(*this);
     windows_[ScreenId::QuickGame] = MakeQuickGameWindow(*this);
     windows_[ScreenId::Options] = MakeOptionsWindow(*this);
@@ -121,17 +130,65 @@ void GameApp::Apply(const Next& n, ScreenId from) {
     if (!quitting_) RefreshShown();
 }
 
+QScreen* GameApp::GameScreen() const {
+    const QList<QScreen*> all = QGuiApplication::screens();
+    if (m_.DeviceNum >= 0 && m_.DeviceNum < all.size()) return all[m_.DeviceNum];
+    return QGuiApplication::primaryScreen();
+}
+
+void GameApp::LoadStyle() {
+    const QString path = QString::fromStdString(setup_.dataDir + "style/kvelmar.qss");
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) {
+        // The windows still work in the desktop's own look.
+        LogError("Не найден файл оформления окон: " + path.toStdString());
+        return;
+    }
+    desk_ = QPixmap(QString::fromStdString(setup_.dataDir + "pic/deskback.jpg"));
+    // Type grows with the screen, so that a large screen is not read through a magnifier.
+    if (QScreen* s = GameScreen()) {
+        QFont font = QApplication::font();
+        const double scale = std::clamp(s->availableGeometry().height() / 1000.0, 1.0, 2.2);
+        font.setPointSizeF(10.5 * scale);
+        QApplication::setFont(font);
+    }
+    qApp->setStyleSheet(QString::fromUtf8(f.readAll()));
+}
+
+void GameApp::Place(QWidget& w, QWidget* old) {
+    QScreen* s = GameScreen();
+    const QRect room = s != nullptr ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    // Every screen window stands in one place, the whole screen at first, then
+    // wherever and as large as the player leaves it.
+    // The match keeps a place of its own.
+    if (old != nullptr && old != &w && old != match_.get() && old->isVisible())
+        place_ = old->geometry();
+    w.setGeometry(place_.isValid() && room.intersects(place_) ? place_ : room);
+}
+
+void GameApp::Centre(QWidget& w) {
+    QScreen* s = GameScreen();
+    const QRect room = s != nullptr ? s->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QSize size = w.sizeHint().boundedTo(room.size() * 0.9).expandedTo(QSize(480, 360));
+    w.setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, room));
+}
+
 void GameApp::Show(ScreenId screen, ScreenId replaces) {
     const auto it = windows_.find(screen);
     if (it == windows_.end() || quitting_) return;
     ScreenWindow& w = *it->second;
     w.Refresh();
-    QWidget* old = Window(replaces);
-    // A window takes over the place of the one it replaces.
-    if (old != nullptr && old != &w && old->isVisible()) w.move(old->pos());
+    if (Beside(screen))
+        Centre(w);
+    else
+        Place(w, Window(replaces));
     prompt_.parent = &w;
     dialogs_.SetParent(&w);
     w.show();
+    // The panel inside its scroll area is laid out now, not a turn of the
+    // event loop later: the window is whole the moment it shows.
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     w.raise();
     w.activateWindow();
     for (auto& [id, other] : windows_)
@@ -144,6 +201,7 @@ void GameApp::ShowBeside(ScreenId screen) {
     const auto it = windows_.find(screen);
     if (it == windows_.end()) return;
     it->second->Refresh();
+    if (!it->second->isVisible()) Centre(*it->second);
     it->second->showNormal();
     it->second->raise();
     it->second->activateWindow();
@@ -209,7 +267,49 @@ void GameApp::Closed(ScreenId id) {
     Apply(g_.Closing(id), id);
 }
 
-ScreenWindow::ScreenWindow(GameApp& app, ScreenId id) : app_(app), id_(id) {}
+ScreenWindow::ScreenWindow(GameApp& app, ScreenId id, Frame frame)
+    : app_(app), id_(id), panel_(this) {
+    if (frame == Frame::Bare) return;
+    // The panel in the middle of a scroll area that is only seen when the
+    // screen is too small for it: nothing is ever left off the screen.
+    auto* outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto* scroll = new QScrollArea(this);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea, QScrollArea > QWidget > QWidget "
+                                         "{ background: transparent; }"));
+    auto* holder = new QWidget(scroll);
+    auto* centre = new QGridLayout(holder);
+    centre->setContentsMargins(16, 16, 16, 16);
+    panel_ = new QFrame(holder);
+    panel_->setObjectName(QStringLiteral("panel"));
+    panel_->setAttribute(Qt::WA_StyledBackground);
+    centre->addWidget(panel_, 1, 1);
+    centre->setRowStretch(0, 1);
+    centre->setRowStretch(2, 1);
+    centre->setColumnStretch(0, 1);
+    centre->setColumnStretch(2, 1);
+    scroll->setWidget(holder);
+    outer->addWidget(scroll);
+}
+
+void ScreenWindow::paintEvent(QPaintEvent* e) {
+    const QPixmap& desk = app_.Backdrop();
+    if (panel_ == this || desk.isNull()) {
+        QWidget::paintEvent(e);
+        return;
+    }
+    // The desk covers the window, cut to its shape rather than stretched.
+    if (scaled_.size() != size()) {
+        const QPixmap cover =
+            desk.scaled(size(), Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        scaled_ = cover.copy((cover.width() - width()) / 2, (cover.height() - height()) / 2,
+                             width(), height());
+    }
+    QPainter p(this);
+    p.drawPixmap(0, 0, scaled_);
+}
 
 void ScreenWindow::Apply(const Next& n) {
     app_.Apply(n, id_);

@@ -12,12 +12,14 @@
 #include "state/Rng.h"
 
 #include <QObject>
+#include <QPixmap>
 
 #include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
+class QScreen;
 class QWidget;
 
 namespace kv {
@@ -80,6 +82,10 @@ public:
     QWidget* Window(screens::ScreenId id) const;
     bool Quitting() const { return quitting_; }
     MatchWindow* Match() const { return match_.get(); }
+    // The desk behind every window; null when the picture is missing.
+    const QPixmap& Backdrop() const { return desk_; }
+    // The screen the game is on: the chosen adapter's, or the first.
+    QScreen* GameScreen() const;
 
     // ViewPort
     void Show(screens::ScreenId screen, screens::ScreenId replaces) override;
@@ -94,6 +100,12 @@ signals:
     void Shown(int screen);
 
 private:
+    void LoadStyle();
+    // A screen window in the place of the one it replaces, or over the whole screen.
+    void Place(QWidget& w, QWidget* old);
+    // A window of its own, in the middle of the screen and inside it.
+    void Centre(QWidget& w);
+
     GameAppSetup setup_;
     Module1 m_;
     QtDialogs dialogs_;
@@ -108,6 +120,8 @@ private:
     std::map<screens::ScreenId, std::unique_ptr<ScreenWindow>> windows_;
     std::unique_ptr<MatchWindow> match_;
     bool quitting_ = false;
+    QPixmap desk_;
+    QRect place_; // where the screen windows stand
 };
 
 } // namespace kv

@@ -23,7 +23,7 @@ public:
     explicit LoadBrowserWindow(GameApp& app) : ScreenWindow(app, ScreenId::LoadBrowser) {
         screens::GameScreens& g = app.Screens();
         screens::LoadBrowser& b = g.loader;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         heading_ = Label(QString(), this);
         QFont f = heading_->font();
         f.setBold(true);

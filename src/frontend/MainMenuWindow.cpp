@@ -28,7 +28,7 @@ public:
     explicit MainMenuWindow(GameApp& app)
         : ScreenWindow(app, ScreenId::MainMenu), g_(app.Screens()), menu_(g_.menu) {
         setWindowTitle(Q(app.Setup().appTitle));
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         BuildHead(top);
         BuildButtons(top);
         BuildTour(top);
@@ -72,6 +72,8 @@ private:
         if (!pic.isNull()) {
             emblem_->setIcon(pic);
             emblem_->setIconSize(pic.size());
+            // Whole, not cut to the height of a button's line.
+            emblem_->setFixedSize(pic.size() + QSize(8, 8));
         }
         head->addWidget(emblem_);
         auto* title = Label(QStringLiteral("Kvelmar II: Zantor"), this);

@@ -25,7 +25,7 @@ public:
     explicit NewTeamWindow(GameApp& app) : ScreenWindow(app, ScreenId::NewTeam) {
         screens::GameScreens& g = app.Screens();
         screens::NewTeamScreen& n = g.newTeam;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* grid = new QGridLayout;
         grid->addWidget(Label(QStringLiteral("Название команды:"), this), 0, 0);
         name_ = Named(new QLineEdit(this), QStringLiteral("Название команды:"));

@@ -25,20 +25,24 @@ public:
     explicit OptionsWindow(GameApp& app)
         : ScreenWindow(app, ScreenId::Options), g_(app.Screens()), o_(g_.options), m_(app.State()) {
         setWindowTitle(QStringLiteral("Kvelmar II: Параметры"));
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* cols = new QHBoxLayout;
-        auto* left = new QVBoxLayout;
-        auto* right = new QVBoxLayout;
-        cols->addLayout(left);
-        cols->addLayout(right);
+        // Three columns, so that the window fits a 1024×768 screen.
+        auto* look = new QVBoxLayout;
+        auto* table = new QVBoxLayout;
+        auto* things = new QVBoxLayout;
+        for (QVBoxLayout* c : {look, table, things})
+            cols->addLayout(c, 1);
         top->addLayout(cols);
-        BuildGraphics(Group(QStringLiteral("Параметры графики"), left));
-        BuildTableSize(Group(QStringLiteral("Размеры стола"), left));
-        BuildFriction(Group(QStringLiteral("Трение поля"), left));
-        BuildWall(Group(QStringLiteral("Стенка"), right));
-        BuildPipa(Group(QStringLiteral("Пипа"), right));
-        BuildSpread(Group(QStringLiteral("Параметры отклонения"), right));
-        BuildMore(Group(QStringLiteral("Дополнительные настройки"), right));
+        BuildGraphics(Group(QStringLiteral("Параметры графики"), look));
+        BuildTableSize(Group(QStringLiteral("Размеры стола"), table));
+        BuildFriction(Group(QStringLiteral("Трение поля"), table));
+        BuildSpread(Group(QStringLiteral("Параметры отклонения"), table));
+        BuildMore(Group(QStringLiteral("Дополнительные настройки"), table));
+        BuildWall(Group(QStringLiteral("Стенка"), things));
+        BuildPipa(Group(QStringLiteral("Пипа"), things));
+        for (QVBoxLayout* c : {look, table, things})
+            c->addStretch();
         BuildButtons(top);
     }
 
@@ -110,6 +114,9 @@ private:
 
     void BuildGraphics(QVBoxLayout* gfx) {
         video_ = Captioned(new QComboBox(this), QStringLiteral("Видеоадаптер:"), gfx);
+        // An adapter's long name is cut, not the window widened.
+        video_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+        video_->setMinimumContentsLength(18);
         devices_ = Captioned(new QListWidget(this), QStringLiteral("Тип 3D-ускорения:"), gfx);
         devices_->setMaximumHeight(64);
         rendererNote_ = Label(QString(), this);
@@ -127,7 +134,7 @@ private:
         tex_ = Check(QStringLiteral("Загрузить текстуры стола"), this);
         room_ = Check(QStringLiteral("Загрузить комнату (+ текстуры и приколы)"), this);
         gfx->addWidget(tex_);
-        gfx->addWidget(room_);
+        gfx->addWidget(Wrapped(room_));
         connect(video_, &QComboBox::activated, this, [this](int i) {
             o_.adapter = i;
             Refresh();
@@ -198,7 +205,7 @@ private:
             bord_->addButton(bordButtons_[static_cast<std::size_t>(i)], i);
             wall->addWidget(bordButtons_[static_cast<std::size_t>(i)]);
         }
-        wall->addWidget(simm_);
+        wall->addWidget(Wrapped(simm_));
         connect(border_, &QCheckBox::toggled, this, [this](bool on) {
             o_.settings.border = on ? 1 : 0;
             Refresh();
@@ -225,7 +232,7 @@ private:
             pipaGroup_->addButton(pipaButtons_[static_cast<std::size_t>(i)], i);
             pipa->addWidget(pipaButtons_[static_cast<std::size_t>(i)]);
         }
-        pipa->addWidget(pipaSimm_);
+        pipa->addWidget(Wrapped(pipaSimm_));
         connect(pipa_, &QCheckBox::toggled, this, [this](bool on) {
             o_.settings.pipa = on ? 1 : 0;
             Refresh();
@@ -257,7 +264,7 @@ private:
                          this);
         sound_ = Check(QStringLiteral("Включить звук"), this);
         auto* reload = Button(QStringLiteral("Перезагрузить файл имен"), this);
-        more->addWidget(compHOD_);
+        more->addWidget(Wrapped(compHOD_));
         more->addWidget(sound_);
         more->addWidget(reload);
         connect(compHOD_, &QCheckBox::toggled, this,

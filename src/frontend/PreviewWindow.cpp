@@ -113,7 +113,7 @@ private:
 
 class PreviewWindow : public ScreenWindow {
 public:
-    explicit PreviewWindow(GameApp& app) : ScreenWindow(app, ScreenId::Preview) {
+    explicit PreviewWindow(GameApp& app) : ScreenWindow(app, ScreenId::Preview, Frame::Bare) {
         layout_ = new QVBoxLayout(this);
         layout_->setContentsMargins(0, 0, 0, 0);
         resize(scene::PreviewScene::kWidth, scene::PreviewScene::kHeight);

@@ -26,8 +26,9 @@ public:
         setWindowTitle(Q(app.Setup().appTitle));
         screens::GameScreens& g = app.Screens();
         screens::QuickGameScreen& q = g.quick;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* grid = new QGridLayout;
+        grid->setHorizontalSpacing(6);
         grid->addWidget(Label(QStringLiteral("№"), this), 0, 0);
         grid->addWidget(Label(QStringLiteral("Играет:"), this), 0, 1);
         grid->addWidget(Label(QStringLiteral("Имя Гоблы:"), this), 0, 2);
@@ -48,6 +49,9 @@ public:
             for (const char* l : kLevelNames)
                 w.level->addItem(QString::fromUtf8(l));
             w.more = Button(QStringLiteral("Дополнительно..."), this, who);
+            // The rows' own buttons are smaller than the window's.
+            w.pick->setObjectName(QStringLiteral("row"));
+            w.more->setObjectName(QStringLiteral("row"));
             const int line = r + 1;
             grid->addWidget(Label(QString::number(r + 1), this), line, 0);
             grid->addWidget(w.take, line, 1);

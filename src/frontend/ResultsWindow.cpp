@@ -28,7 +28,7 @@ public:
         setWindowTitle(QStringLiteral("Итоги Гоблы:"));
         screens::GameScreens& g = app.Screens();
         screens::ResultsScreen& r = g.results;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
 
         auto* head = new QGridLayout;
         status_ = Label(QString(), this);
@@ -95,6 +95,8 @@ public:
         top->addWidget(showOrder_);
         top->addWidget(order_);
 
+        // Two rows, so that the window fits a small screen: the files, then the way on.
+        auto* files = new QHBoxLayout;
         auto* buttons = new QHBoxLayout;
         continue_ = Button(QStringLiteral("ПРОДОЛЖИТЬ ГОБЛУ!"), this);
         QFont bf = continue_->font();
@@ -106,10 +108,14 @@ public:
         saveGame_ = Button(QStringLiteral("Сохранить игру как..."), this);
         saveReplay_ = Button(QStringLiteral("Сохранить повтор как..."), this);
         loadReplay_ = Button(QStringLiteral("Загрузить повтор..."), this);
-        for (QPushButton* b : {back, opts, exit, saveGame_, saveReplay_, loadReplay_})
+        for (QPushButton* b : {saveGame_, saveReplay_, loadReplay_})
+            files->addWidget(b);
+        files->addStretch();
+        for (QPushButton* b : {back, opts, exit})
             buttons->addWidget(b);
         buttons->addStretch();
         buttons->addWidget(continue_);
+        top->addLayout(files);
         top->addLayout(buttons);
 
         connect(group_, &QButtonGroup::idToggled, this, [this, &app, &r](int i, bool on) {

@@ -20,9 +20,14 @@ using namespace ui;
 
 class SplashWindow : public ScreenWindow, public screens::SlideView {
 public:
-    explicit SplashWindow(GameApp& app) : ScreenWindow(app, ScreenId::Splash) {
+    explicit SplashWindow(GameApp& app) : ScreenWindow(app, ScreenId::Splash, Frame::Bare) {
         setWindowTitle(QString::fromUtf8(screens::kSplashCaption));
         setFocusPolicy(Qt::StrongFocus);
+        // The slides fill the screen; what they leave free is dark, not the desktop's grey.
+        setAutoFillBackground(true);
+        QPalette dark = palette();
+        dark.setColor(QPalette::Window, QColor(18, 15, 12));
+        setPalette(dark);
         auto* top = new QVBoxLayout(this);
         top->setContentsMargins(0, 0, 0, 0);
         img_ = Named(new Picture(this), QStringLiteral("Заставка"));

@@ -25,7 +25,7 @@ public:
         setWindowTitle(Q(app.Setup().appTitle));
         screens::GameScreens& g = app.Screens();
         screens::TeamScreen& t = g.teams;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* lists = new QGridLayout;
         lists->addWidget(Label(QStringLiteral("Команды:"), this), 0, 0);
         lists->addWidget(Label(QStringLiteral("Играющие команды:"), this), 0, 2);

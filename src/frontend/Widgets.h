@@ -4,8 +4,10 @@
 #pragma once
 
 #include <QCheckBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QString>
@@ -40,6 +42,47 @@ inline QPushButton* Button(const QString& caption, QWidget* parent, const QStrin
 }
 inline QCheckBox* Check(const QString& caption, QWidget* parent, const QString& tip = {}) {
     return Named(new QCheckBox(caption, parent), caption, tip);
+}
+// A long caption that wraps beside its box: a click on it works the box, and
+// the box keeps the whole caption as its accessible name.
+class BoxCaption : public QLabel {
+public:
+    BoxCaption(QAbstractButton* box, QWidget* parent) : QLabel(box->text(), parent), box_(box) {
+        setWordWrap(true);
+        setBuddy(box);
+        box->installEventFilter(this);
+    }
+
+    // Wide enough for a few words a line, not a column of single words.
+    QSize sizeHint() const override {
+        const int w = fontMetrics().averageCharWidth() * 26;
+        return {w, heightForWidth(w)};
+    }
+
+protected:
+    // Greyed with its box.
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (o == box_ && e->type() == QEvent::EnabledChange) setEnabled(box_->isEnabled());
+        return false;
+    }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton && box_->isEnabled()) box_->click();
+    }
+
+private:
+    QAbstractButton* box_;
+};
+// The row to lay out in the box's place.
+inline QWidget* Wrapped(QCheckBox* box) {
+    auto* row = new QWidget(box->parentWidget());
+    auto* lay = new QHBoxLayout(row);
+    lay->setContentsMargins(0, 0, 0, 0);
+    auto* caption = new BoxCaption(box, row);
+    box->setText(QString());
+    box->setParent(row);
+    lay->addWidget(box, 0, Qt::AlignTop);
+    lay->addWidget(caption, 1);
+    return row;
 }
 inline QRadioButton* Radio(const QString& caption, QWidget* parent) {
     return Named(new QRadioButton(caption, parent), caption);

@@ -3,8 +3,10 @@
 
 #include "match/MatchShared.h"
 #include "state/ExactMath.h"
+#include "state/Room.h"
 #include "state/SceneUnits.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -27,7 +29,7 @@ const exact::SinCosPair& KeyTurn() {
 void MatchScreen::ShowTarg() {
     m_.StrikeForce = 0;
     // A button still down from the last turn does not aim or charge this one.
-    leftHeld_ = rightHeld_ = false;
+    leftHeld_ = rightHeld_ = drawing_ = false;
     p_.scene.ShowBall(true);
     // Start along the camera's view across the table, so "forward" is away from the viewer.
     const double vx = m_.TargetX - m_.CamX;
@@ -175,6 +177,13 @@ bool MatchScreen::CamPosKeys(const KeyStateTable& k, long dx, long dz) {
         UpdateControl();
     } else {
         moved = false;
+    }
+    if (moved && Modern()) { // the modern look never leaves the room
+        const double c = kRoomClearance;
+        m_.CamX = std::clamp(m_.CamX, kRoom.x0 + c, kRoom.x1 - c);
+        m_.CamY = std::clamp(m_.CamY, kRoom.y0 + c, kRoom.y1 - c);
+        m_.CamZ = std::clamp(m_.CamZ, kRoom.z0 + c, kRoom.z1 - c);
+        if (turnPhase_ != TurnPhase::PotFall) camHeight_ = RoundI16(m_.CamY);
     }
     if (moved) {
         p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);

@@ -2,6 +2,7 @@
 // under it, the wheel moves the strike point, the right button charges and strikes.
 #include "match/MatchScreen.h"
 
+#include "match/MatchShared.h"
 #include "state/ExactMath.h"
 #include "state/SceneUnits.h"
 
@@ -38,10 +39,41 @@ bool MatchScreen::AimAt(double tableX, double tableY) {
     return true;
 }
 
+namespace {
+
+// Drawn this far beyond the piece's rim (table units), the force is full.
+constexpr double kFullDraw = 200;
+
+} // namespace
+
+void MatchScreen::DrawBack(double tableX, double tableY) {
+    const GoblaRec& g = m_.Gobla(m_.CurG);
+    const double dx = tableX - g.Xpos, dy = tableY - g.Ypos;
+    const double beyond = std::hypot(dx, dy) - m_.PieceRadius;
+    i16 force = 0;
+    if (beyond > 0) {
+        strikeDir_ = exact::Atan2(-dx, dy); // away from the mouse
+        p_.scene.TurnArrow(strikeDir_);
+        // In the keyboard's steps of two.
+        force = static_cast<i16>(2 * std::lround(std::min(beyond / kFullDraw, 1.0) * 50));
+    }
+    m_.StrikeForce = force;
+    m_.StatusText = "Сила удара: " + std::to_string(force);
+}
+
 void MatchScreen::MouseDown(MouseButton b, double px, double py) {
     if (!MouseMayAim()) return;
     if (b == MouseButton::Right) {
         rightHeld_ = true;
+        return;
+    }
+    double x = 0, y = 0;
+    const bool onTable = TablePointAt(View(), m_.ScreenW, m_.ScreenH, px, py, x, y);
+    const GoblaRec& g = m_.Gobla(m_.CurG);
+    if (Modern() && onTable && std::hypot(x - g.Xpos, y - g.Ypos) <= 1.5 * m_.PieceRadius) {
+        drawing_ = true;
+        turnPhase_ = TurnPhase::Charge;
+        DrawBack(x, y);
         return;
     }
     leftHeld_ = true;
@@ -49,14 +81,28 @@ void MatchScreen::MouseDown(MouseButton b, double px, double py) {
 }
 
 void MatchScreen::MouseMove(double px, double py) {
-    if (!leftHeld_) return;
+    if (!leftHeld_ && !drawing_) return;
     double x = 0, y = 0;
-    if (TablePointAt(View(), m_.ScreenW, m_.ScreenH, px, py, x, y)) AimAt(x, y);
+    if (!TablePointAt(View(), m_.ScreenW, m_.ScreenH, px, py, x, y)) return;
+    if (!drawing_)
+        AimAt(x, y);
+    else if (turnPhase_ == TurnPhase::Charge)
+        DrawBack(x, y);
 }
 
 void MatchScreen::MouseUp(MouseButton b) {
     if (b == MouseButton::Left) {
         leftHeld_ = false;
+        if (!drawing_) return;
+        drawing_ = false;
+        if (m_.RenderOn == 0 || exitAsk_ || turnPhase_ != TurnPhase::Charge) return;
+        if (m_.StrikeForce > 0) {
+            HideAim();
+            PreSilaApply();
+        } else { // let go on the piece: no strike, aim again
+            turnPhase_ = TurnPhase::Aim;
+            m_.StatusText = matchtext::kStatusHumanTurn;
+        }
         return;
     }
     if (!rightHeld_) return;

@@ -16,6 +16,7 @@ using namespace matchtext;
 
 MatchScreen::MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng)
     : m_(m), p_(ports), rng_(rng) {
+    fallMs_.fill(-1);
     for (int i = 0; i < kTimerCount; ++i)
         p_.timers.SetTimer(static_cast<TimerId>(i), false, interval_[static_cast<std::size_t>(i)]);
 }
@@ -80,6 +81,9 @@ void MatchScreen::Init() {
     m_.ArrowShown = kTrue;
 
     PrepareTable(m_);
+    fallMs_.fill(-1);
+    banners_.clear();
+    SnapshotPieces();
     if (!p_.keyboard.InitKeyboard() || !p_.display.InitDisplay() || !p_.scene.BuildScene()) {
         initFailed_ = true;
         m_.RenderOn = kFalse;
@@ -97,6 +101,8 @@ void MatchScreen::Init() {
     pointAngle_ = 0.0;
 
     GameKernel();
+    if (!replayMode_) Banner("Ход: " + m_.Gobla(m_.CurG).RName);
+    Present();
     p_.dialogs.SetBusy(false);
 }
 
@@ -246,6 +252,7 @@ void MatchScreen::RunTick() {
 
 bool MatchScreen::MotionStep() {
     if (AllStopped(m_)) return false;
+    SnapshotPieces();
     NoteLoad(PhysicsStep(m_, 1.0, this));
     ++physicsTicks_;
     return true;
@@ -295,6 +302,7 @@ void MatchScreen::PauseTick() {
             m_.Winner = -1;
             gameOver_ = true;
             m_.StatusText = "Гобла закончена! Все сгинули...";
+            Banner("Все сгинули");
             m_.RenderOn = kFalse;
             return;
         }
@@ -303,12 +311,14 @@ void MatchScreen::PauseTick() {
         m_.Winner = team;
         gameOver_ = true;
         m_.StatusText = "Гобла закончена! Поздравления команде " + teamName(team) + "!!!";
+        Banner("Победила команда " + teamName(team) + "!");
         FinishWon();
         return;
     }
 
     if (T == 0) {
         m_.StatusText = "Вы живых не осталось никого...Все сгинули!";
+        Banner("Все сгинули");
         gameOver_ = true;
         m_.Winner = -1;
         m_.RenderOn = kFalse;
@@ -322,6 +332,7 @@ void MatchScreen::PauseTick() {
         m_.Winner = s;
         gameOver_ = true;
         m_.StatusText = "Гобла закончена! Поздравления игроку " + m_.Gobla(s).RName + "!!!";
+        Banner("Победила Гобла " + m_.Gobla(s).RName + "!");
         FinishWon();
         return;
     }
@@ -354,6 +365,7 @@ void MatchScreen::PassTurn() {
     m_.CurG = m_.KH(m_.CurNG);
     if (m_.CurG < 1 || m_.CurG > kPieceSlots) m_.CurG = 1;
     turnPhase_ = TurnPhase::Aim;
+    Banner("Ход: " + m_.Gobla(m_.CurG).RName);
     GameKernel();
 }
 
@@ -381,6 +393,7 @@ void MatchScreen::Unload() {
 }
 
 void MatchScreen::Tick(TimerId id) {
+    if (id == TimerId::KeyBoard) lookMs_ += kKeyBoardMs;
     switch (id) {
     case TimerId::KeyBoard:
         KeyBoardTick();
@@ -401,6 +414,7 @@ void MatchScreen::Tick(TimerId id) {
         ExitTick();
         break;
     }
+    Present();
 }
 
 // ---------------------------------------------------------------- strikes
@@ -438,6 +452,7 @@ void MatchScreen::GorApply() {
     if (!replayMode_) p_.replay.WriteReplayStep(StrikeRecord{}, m_.StrikeForce);
     busy_ = false;
     potTime_ = 0;
+    potHold_ = 0;
     if (m_.StrikeForce != 0)
         EnableTimer(TimerId::Gor, true);
     else
@@ -470,6 +485,7 @@ std::string MatchScreen::GuardReport() {
 }
 
 void MatchScreen::PiecePerished(i16 k) {
+    NoteFall(k);
     if (camFollow_ == k && k >= 1) TurnToCentre();
 }
 
@@ -567,6 +583,21 @@ void MatchScreen::ExecuteLoadedStep() {
     }
 }
 
+namespace {
+
+// The modern look lets the pot fall for at least this long, and holds the impact.
+constexpr double kPotFlightS = 0.8;
+constexpr int kPotHoldTicks = 8;
+
+// How much slower than the classic pot the picture lets it fall with force f.
+double PotPace(double f) {
+    const double g = 9.81 / 2;
+    const double flight = (-f + std::sqrt(f * f + 4 * g * 19.5)) / (2 * g); // down to 0.5 up
+    return std::clamp(flight / kPotFlightS, 0.1, 1.0);
+}
+
+} // namespace
+
 void MatchScreen::GorTick() {
     if (busy_ || (replayMode_ && replayPaused_)) return;
     busy_ = true;
@@ -575,11 +606,11 @@ void MatchScreen::GorTick() {
     const i16 px = RoundI16(SceneX(cur.Xpos));
     const i16 pz = RoundI16(SceneZ(cur.Ypos));
 
-    if (!(m_.CamY > camHeight_)) {
+    if (!(m_.CamY > camHeight_) && potHold_ == 0) {
         const double t = potTime_;
         const double h = PotHeight(t, F);
         if (h > 0.5) {
-            potTime_ += kGorMs / 1000.0;
+            potTime_ += kGorMs / 1000.0 * (Modern() ? PotPace(F) : 1.0);
             p_.scene.MovePot(px, pz, potTime_, m_.StrikeForce);
             busy_ = false;
             return;
@@ -590,16 +621,25 @@ void MatchScreen::GorTick() {
         for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
             if (i != m_.CurG && m_.Gobla(i).Life != 0) p_.scene.LiftPiece(i, 3 * F / 100);
         potTime_ = 0;
+        if (Modern()) potHold_ = 1;
         p_.scene.HidePot();
         p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
         busy_ = false;
         return;
     }
 
+    // The modern look holds the impact a moment so that it is seen.
+    if (Modern() && potHold_ < kPotHoldTicks) {
+        ++potHold_;
+        busy_ = false;
+        return;
+    }
     // Settling: every other piece is thrown straight away from the striker.
+    potHold_ = 0;
     m_.CamY = camHeight_;
     p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
     EnableTimer(TimerId::Gor, false);
+    SnapshotPieces();
     NoteLoad(PotThrow(m_, F, this));
     for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
         p_.scene.PlacePiece(i);

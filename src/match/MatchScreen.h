@@ -11,6 +11,7 @@
 #include "state/MatchState.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
+#include "state/TextMetrics.h"
 #include "state/TurnPhase.h"
 
 #include <array>
@@ -59,6 +60,9 @@ public:
     // Who thinks for the champion; before Init. Without one the screen thinks
     // on its own thread. The planner must outlive the screen.
     void SetPlanner(PlannerPort& planner) { planner_ = &planner; }
+    // How the scene measures its text; the modern look lays the text out with it.
+    // Without one it estimates. The metrics must outlive the screen.
+    void SetTextMetrics(const TextMetricsPort& metrics) { metrics_ = &metrics; }
     // Start-up; returns after the first GameKernel (the driver owns the render loop).
     void Init();
     void Tick(TimerId id);
@@ -66,6 +70,9 @@ public:
     void KeyUp(Key k);
     // The mouse, at a pixel of the picture (ScreenW x ScreenH, origin top left).
     // It acts only in a human's aim phase of a live match without the exit question.
+    // In the modern look the left button pressed on the striker's own piece draws
+    // back from it instead, as a cue does: the strike goes away from the mouse, with
+    // the force of the distance, when the button is let go.
     void MouseDown(MouseButton b, double px, double py);
     void MouseMove(double px, double py); // turns the strike while the left button is held
     void MouseUp(MouseButton b);
@@ -94,6 +101,9 @@ public:
     i16 CamHeight() const { return camHeight_; }
     double PotTime() const { return potTime_; }
     const std::string& BigText() const { return bigText_; }
+    // What the modern look shows beyond the scene's objects, as last handed to
+    // the scene (every tick of a modern match).
+    const MatchLook& Look() const { return look_; }
     // The replay viewer: paused, speed 1, 2 or 4 motion steps per tick, and
     // the strike being played of how many.
     bool ReplayPaused() const { return replayPaused_; }
@@ -101,6 +111,7 @@ public:
     int ReplayStrike() const { return replayStrike_; }
 
     // Every text drawn over the picture this frame, names over pieces included.
+    // The modern look wraps and spaces the lines to the picture and its type.
     std::vector<TextItem> Overlay() const;
     // The status line at the top of the screen.
     std::string StatusLine() const;
@@ -129,6 +140,14 @@ public:
     void PiecePerished(i16 k) override;
 
 private:
+    bool Modern() const { return m_.Graphics == kGraphicsModern; }
+    // The modern look: filled after every tick and input, handed to the scene.
+    void Present();
+    std::vector<TextItem> ModernOverlay(const TextMetricsPort& tm) const;
+    void Banner(std::string text);
+    void SnapshotPieces(); // where the physics has the pieces before a step
+    void NoteFall(i16 k);  // piece k has just left the table
+
     void EnableTimer(TimerId id, bool on);
     void NoteLoad(const StepLoad& l);
     void KeyBoardTick();
@@ -142,6 +161,7 @@ private:
     void PassTurn();
     bool HasTarget(i16 p) const;
     bool MouseMayAim() const;
+    void DrawBack(double tableX, double tableY);
     i16 LevelOf(i16 p) const; // the computer's strength for slot p
     void CompStrikeNow();     // the paused computer strikes at once, without spread
     void StartThinking();     // the champion's plan is asked for
@@ -194,6 +214,7 @@ private:
     bool lookAtPiece_ = false; // the scene's camera turned to the followed piece itself
 
     bool leftHeld_ = false;
+    bool drawing_ = false;   // modern: the left button draws back from the piece to charge
     bool rightHeld_ = false; // charges as SPACE does
 
     bool moving_ = false;
@@ -204,10 +225,24 @@ private:
 
     SyncPlanner ownPlanner_;
     PlannerPort* planner_ = &ownPlanner_;
+    const TextMetricsPort* metrics_ = nullptr;
     bool thinking_ = false;
     bool strikeOnPlan_ = false; // ENTER came while the plan was being made
     long planTicket_ = 0;       // answers to an older question are ignored
     PlannedStrike plan_;
+
+    // The modern look: its clock runs with the keyboard ticks, which never stop
+    // while the match is shown.
+    MatchLook look_;
+    long lookMs_ = 0;
+    struct PieceWas {
+        double x = 0, y = 0, vx = 0, vy = 0;
+    };
+    std::array<PieceWas, kPieceSlots + 1> was_{};
+    std::array<long, kPieceSlots + 1> fallMs_{}; // when it left the table; -1 never
+    std::vector<std::string> banners_;           // waiting to be shown, oldest first
+    long bannerMs_ = 0;                          // when the front one came up
+    int potHold_ = 0; // modern: ticks the pot's impact has been held so far
 
     bool unloaded_ = false;
     long strikes_ = 0;

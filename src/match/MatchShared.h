@@ -16,6 +16,10 @@ inline constexpr const char* kStatusCompThinks = "Ходит комп!!! Чем�
 inline constexpr const char* kStatusCompPaused = "Ходит комп!!! Нажмите ENTER для продолжения.";
 inline constexpr const char* kHintPauseOff = "Чтобы выключить такую паузу, нажмите F6.";
 inline constexpr const char* kHintCentre = "Камера смотрит на: центр стола";
+// The modern look's mouse strike, added to its help page.
+inline constexpr const char* kHelpDrawBack =
+    "Мышь: нажмите левой кнопкой на свою Гоблу, оттяните назад и отпустите - удар, как кием: "
+    "чем дальше оттянуть, тем он сильнее.";
 
 inline bool Held(const KeyStateTable& k, int scan) {
     return k[static_cast<std::size_t>(scan)] != 0;

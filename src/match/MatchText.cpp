@@ -33,6 +33,10 @@ std::string MatchScreen::StatusLine() const {
 }
 
 std::vector<TextItem> MatchScreen::Overlay() const {
+    if (Modern()) {
+        if (metrics_ != nullptr) return ModernOverlay(*metrics_);
+        return ModernOverlay(EstimatedTextMetrics(m_.ScreenH));
+    }
     std::vector<TextItem> out;
     const int W = m_.ScreenW;
     const int H = m_.ScreenH;
@@ -70,6 +74,150 @@ std::vector<TextItem> MatchScreen::Overlay() const {
         out.push_back({20, H - 40, "Чтобы вернуться к игре, нажмите F1...", false});
     }
     if (exitAsk_) out.push_back({bigTextX_, bigTextY_, bigText_, true});
+    return out;
+}
+
+namespace {
+
+std::size_t GlyphEnd(const std::string& s, std::size_t i) {
+    ++i;
+    while (i < s.size() && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80)
+        ++i;
+    return i;
+}
+
+// Lines no wider than room, broken at blanks (a line keeps its own spacing); a
+// word wider than the room on its own is broken between letters.
+std::vector<std::string> Wrap(const std::string& text, const TextMetricsPort& tm, bool big,
+                              int room) {
+    std::vector<std::string> lines;
+    std::string line;
+    auto fits = [&](const std::string& s) { return tm.Advance(s, big) <= room; };
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        std::string word = text.substr(start, end - start);
+        start = end + 1;
+        if (line.empty() && word.empty()) continue;
+        std::string longer = line.empty() ? word : line + " " + word;
+        if (fits(longer)) {
+            line = std::move(longer);
+            continue;
+        }
+        while (!line.empty() && line.back() == ' ')
+            line.pop_back();
+        if (!line.empty()) lines.push_back(line);
+        line = std::move(word);
+        while (!fits(line)) {
+            std::size_t cut = GlyphEnd(line, 0);
+            for (std::size_t next = GlyphEnd(line, cut);
+                 next < line.size() && fits(line.substr(0, next)); next = GlyphEnd(line, next))
+                cut = next;
+            if (cut >= line.size()) break;
+            lines.push_back(line.substr(0, cut));
+            line.erase(0, cut);
+        }
+    }
+    while (!line.empty() && line.back() == ' ')
+        line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+    return lines;
+}
+
+// The help page's lines, blank ones kept.
+std::vector<std::string> HelpLines(const std::string& t) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < t.size()) {
+        std::size_t end = t.find("\r\n", start);
+        if (end == std::string::npos) end = t.size();
+        lines.push_back(t.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+} // namespace
+
+std::vector<TextItem> MatchScreen::ModernOverlay(const TextMetricsPort& tm) const {
+    std::vector<TextItem> out;
+    const int W = m_.ScreenW;
+    const int H = m_.ScreenH;
+    const int ls = std::max(1, tm.LineSpacing(false));
+    const int margin = std::max(8, ls / 2);
+    const int room = std::max(1, W - 2 * margin);
+    auto block = [&](const std::vector<std::string>& lines, int x, int y) {
+        for (const std::string& l : lines) {
+            out.push_back({x, y, l, false});
+            y += ls;
+        }
+    };
+    auto wrapAll = [&](std::initializer_list<std::string> texts, int width) {
+        std::vector<std::string> lines;
+        for (const std::string& t : texts)
+            for (std::string& l : Wrap(t, tm, false, width))
+                lines.push_back(std::move(l));
+        return lines;
+    };
+
+    if (!helpShown_) {
+        if (m_.NamesShown != 0) out = PlaceNameLabels(m_);
+        block(Wrap(StatusLine(), tm, false, room), margin, margin);
+        const auto bottom =
+            wrapAll({"Ходит игрок " + m_.Gobla(m_.CurG).RName, m_.StatusText, m_.HintText}, room);
+        block(bottom, margin, H - margin - ls * static_cast<int>(bottom.size()));
+        if (camFollow_ == -1)
+            out.push_back({W / 2 - tm.Advance("><", false) / 2, H / 2 - ls / 2, "><", false});
+    } else {
+        const auto title = Wrap("Справка:", tm, false, room);
+        const auto back = Wrap("Чтобы вернуться к игре, нажмите F1...", tm, false, room);
+        block(title, margin, margin);
+        const int backTop = H - margin - ls * static_cast<int>(back.size());
+        block(back, margin, backTop);
+        const int top = margin + ls * (static_cast<int>(title.size()) + 1);
+        const int rows = std::max(1, (backTop - ls / 2 - top) / ls);
+        // As many columns as it takes to fit the page, its blank lines given up
+        // before another column is; what still does not fit in four is left out
+        // rather than drawn over.
+        std::vector<std::string> page = HelpLines(m_.HelpText);
+        page.push_back(matchtext::kHelpDrawBack);
+        for (int tries = 0; tries < 8; ++tries) {
+            const int cols = 1 + tries / 2;
+            const bool gaps = tries % 2 == 0;
+            const int colW = std::max(1, (room - (cols - 1) * margin) / cols);
+            std::vector<std::string> lines;
+            for (const std::string& l : page) {
+                if (l.empty()) {
+                    if (gaps) lines.emplace_back();
+                    continue;
+                }
+                for (std::string& w : Wrap(l, tm, false, colW))
+                    lines.push_back(std::move(w));
+            }
+            if (static_cast<int>(lines.size()) > rows * cols && tries < 7) continue;
+            int col = 0, row = 0;
+            for (const std::string& l : lines) {
+                if (row == rows) {
+                    row = 0;
+                    if (++col == cols) break;
+                }
+                if (row == 0 && l.empty()) continue; // a column starts with text
+                if (!l.empty()) out.push_back({margin + col * (colW + margin), top + row * ls, l});
+                ++row;
+            }
+            break;
+        }
+    }
+    if (exitAsk_) {
+        const int bls = std::max(1, tm.LineSpacing(true));
+        const auto lines = Wrap(bigText_, tm, true, room);
+        int y = H / 2 - bls * static_cast<int>(lines.size()) / 2;
+        for (const std::string& l : lines) {
+            out.push_back({std::max(margin, (W - tm.Advance(l, true)) / 2), y, l, true});
+            y += bls;
+        }
+    }
     return out;
 }
 

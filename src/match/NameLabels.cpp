@@ -1,5 +1,6 @@
 #include "match/NameLabels.h"
 
+#include "state/Room.h"
 #include "state/SceneUnits.h"
 
 #include <cmath>
@@ -30,6 +31,37 @@ bool ScaleTo(Vec3& v, double len) {
     for (double& c : v)
         c = c / l * len;
     return true;
+}
+
+// Whether something solid stands between the eye and point p on the table: the
+// room's walls (an eye outside them), the table seen from below, or a border
+// ruler along one of its edges.
+bool SightBlocked(const Module1& m, const Vec3& eye, const Vec3& p) {
+    const RoomBox& r = kRoom;
+    if (!(eye[0] > r.x0 && eye[0] < r.x1 && eye[1] > r.y0 && eye[1] < r.y1 && eye[2] > r.z0 &&
+          eye[2] < r.z1))
+        return true;
+    const double X = SceneX(m.MaxX), Z = SceneZ(m.MaxY); // the table: 0..X, Z..0
+    // Where the sight line crosses the plane a = v of axis k, if between the two.
+    auto cross = [&](int k, double v, Vec3& at) {
+        const double d = p[k] - eye[k];
+        if (d == 0) return false;
+        const double t = (v - eye[k]) / d;
+        if (!(t > 0 && t < 1)) return false;
+        for (int i = 0; i < 3; ++i)
+            at[i] = eye[i] + t * (p[i] - eye[i]);
+        return true;
+    };
+    Vec3 at{};
+    if (cross(1, 0, at) && at[0] > 0 && at[0] < X && at[2] > Z && at[2] < 0) return true;
+    if (m.Border == 0) return false;
+    auto ruler = [&](int k, double v) { // an edge at axis k = v, along the other axis
+        if (!cross(k, v, at) || at[1] > kBorderTop) return false;
+        return k == 2 ? at[0] >= 0 && at[0] <= X : at[2] >= Z && at[2] <= 0;
+    };
+    const bool along = m.BordMode == 1;
+    if (along ? ruler(2, 0) : ruler(0, 0)) return true;
+    return m.BordSimm != 0 && (along ? ruler(2, Z) : ruler(0, X));
 }
 
 } // namespace
@@ -69,6 +101,10 @@ std::vector<TextItem> PlaceNameLabels(const Module1& m) {
         const double x = W / 2 + (W / 2) * p / t;
         const double y = H / 2 - (H / 2) * q / t;
         if (!(x >= 0 && x < W && y >= 0 && y < H)) continue;
+        // The modern look draws no name over what hides its piece.
+        const Vec3 top{SceneX(g.Xpos), 0.2, SceneZ(g.Ypos)};
+        if (m.Graphics == kGraphicsModern && SightBlocked(m, {m.CamX, m.CamY, m.CamZ}, top))
+            continue;
         out.push_back({RoundI32(x - 15), RoundI32(y - 40), g.RName, false, true});
     }
     return out;

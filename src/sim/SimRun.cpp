@@ -207,8 +207,13 @@ RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_
             std::this_thread::sleep_until(start + std::chrono::milliseconds(clock.NowMs()));
     };
     const bool hooked = pace.realtime || pace.trace;
+    // Nothing is shown: the match runs in its own time, whichever look the
+    // settings name (the modern one lets the pot fall slower to be seen).
+    const i16 look = m.Graphics;
+    m.Graphics = kGraphicsClassic;
     const HeadlessResult h = RunHeadless(screen, clock, m, maxStrikes, 600000,
                                          hooked ? afterTick : std::function<void()>{});
+    m.Graphics = look;
     RunResult r;
     // A replay that runs out before its match ended also sets GameOver; only a
     // winner (or -1, nobody left) says the match itself is over.

@@ -10,6 +10,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "state/MatchLook.h"
 
 namespace kv {
 
@@ -120,6 +121,8 @@ public:
     virtual void PlaceCamera(double x, double y, double z) = 0;
     virtual void LookAt(int frame) = 0;
     virtual void ShowAmbientLight(bool shown) = 0;
+    // The modern look's extras; the classic scene has none.
+    virtual void ShowLook(const MatchLook&) {}
 };
 
 class SoundPort {

@@ -42,15 +42,17 @@ std::vector<std::string> CrLfLines(const std::string& bytes) {
 }
 
 TEST(Content, PicturesDecodeAtTheSizesTheirWindowsShow) {
-    const std::map<std::string, int> emblems = {
-        {"biggerb.gif", 480}, {"smallgerb.gif", 128}, {"mingerb.bmp", 256}};
+    const std::map<std::string, QSize> emblems = {{"biggerb.gif", {480, 480}},
+                                                  {"smallgerb.gif", {128, 128}},
+                                                  {"mingerb.bmp", {256, 256}},
+                                                  {"deskback.jpg", {1600, 900}}};
     for (const auto& e : fs::directory_iterator(GameData("pic"))) {
         SCOPED_TRACE(e.path().string());
         const auto size = emblems.find(e.path().filename().string());
         ASSERT_NE(size, emblems.end()) << "a picture of no known size";
         const QImage img = Picture(e.path());
         ASSERT_FALSE(img.isNull());
-        EXPECT_EQ(img.size(), QSize(size->second, size->second));
+        EXPECT_EQ(img.size(), size->second);
     }
     std::vector<fs::path> screens = {GameData("zvr2.gif")};
     for (const auto& e : fs::directory_iterator(GameData("splash")))
@@ -70,6 +72,24 @@ TEST(Content, PicturesDecodeAtTheSizesTheirWindowsShow) {
         EXPECT_TRUE(icon.hasAlphaChannel());
         EXPECT_EQ(qAlpha(icon.pixel(0, n - 1)), 0) << n;
     }
+}
+
+// The windows' style sheet: every rule closed, and the panel the windows
+// stand their controls on is styled (Qt drops a broken sheet silently).
+TEST(Content, TheWindowsStyleSheetIsWholeAndStylesThePanel) {
+    const std::string sheet = ReadBytes(GameData("style/kvelmar.qss"));
+    ASSERT_FALSE(sheet.empty());
+    int depth = 0;
+    for (std::size_t i = 0; i < sheet.size(); ++i) {
+        if (sheet.compare(i, 2, "/*") == 0) i = sheet.find("*/", i + 2);
+        ASSERT_NE(i, std::string::npos) << "an unclosed comment";
+        depth += sheet[i] == '{' ? 1 : sheet[i] == '}' ? -1 : 0;
+        ASSERT_GE(depth, 0);
+        ASSERT_LE(depth, 1);
+    }
+    EXPECT_EQ(depth, 0);
+    for (const char* rule : {"#panel", "QPushButton", "QPushButton:focus", "QLineEdit"})
+        EXPECT_NE(sheet.find(rule), std::string::npos) << rule;
 }
 
 // Windows-1251 with CR LF throughout: no byte that the code page lacks, so the

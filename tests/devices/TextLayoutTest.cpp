@@ -18,6 +18,7 @@ std::vector<TextItem> OpeningOverlay(i16 w, i16 h) {
     r.m.ScreenH = h;
     for (int i = 1; i <= 8; ++i)
         r.m.Gobla(i).RName = "Игрок с очень длинным именем " + std::to_string(i);
+    r.m.Graphics = kGraphicsClassic; // the classic look leaves the breaking to the scene
     r.Start();
     r.m.HintText =
         "Ошибка при сохранении игры в файл /home/player/.local/share/kvelmar2/game1.zvr: "

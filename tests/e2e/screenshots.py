@@ -1,6 +1,10 @@
-"""Takes the README's screenshots of the game: the main menu, and a match of
-four players a few seconds in."""
+"""Takes the README's screenshots of the game: the main menu, the options, the
+quick game, a match of four players a few seconds in, in each look, and the
+results."""
 
+import glob
+import os
+import re
 import shutil
 import subprocess
 import sys
@@ -16,25 +20,63 @@ def shot(path):
     print("снимок:", path, flush=True)
 
 
+def to_menu(game):
+    game.app(timeout=60)
+    game.skip_splash()
+    game.wait("Быстрая игра", "push button", timeout=60)
+    if game.shown("Закрыть", "push button"):
+        game.press("Закрыть")  # the tour of a first run
+    time.sleep(1)
+
+
+def start_match(game, docs, name):
+    game.press("Быстрая игра")
+    game.wait("ГОБЛА!!!", "push button")
+    for i in range(4):
+        game.check("Играет:", True, index=i)
+        game.check("Комп", True, index=i)
+    if docs:
+        shot(docs + "/quick-game.png")
+    game.press("ГОБЛА!!!")
+    time.sleep(8)
+    shot(docs_path(name))
+
+
+def docs_path(name):
+    return DOCS + "/" + name
+
+
 def main():
-    binary, docs = sys.argv[1], sys.argv[2]
+    global DOCS
+    binary, DOCS = sys.argv[1], sys.argv[2]
     home = tempfile.mkdtemp(prefix="kv-shots-")
     game = Game(binary, home)
     try:
-        game.app(timeout=60)
-        game.skip_splash()
-        game.wait("Быстрая игра", "push button", timeout=60)
-        if game.shown("Закрыть", "push button"):
-            game.press("Закрыть")  # the tour of a first run
+        to_menu(game)
+        shot(docs_path("main-menu.png"))
+        game.press("Параметры")
+        game.wait("Готово", "push button")
         time.sleep(1)
-        shot(docs + "/main-menu.png")
-        game.press("Быстрая игра")
-        game.wait("ГОБЛА!!!", "push button")
-        for i in range(2):
-            game.check("Комп", True, index=i)
-        game.press("ГОБЛА!!!")
-        time.sleep(8)
-        shot(docs + "/match.png")
+        shot(docs_path("options.png"))
+        game.press("Готово")
+        game.wait("Быстрая игра", "push button")
+        start_match(game, DOCS, "match-modern.png")
+        game.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=300)
+        time.sleep(1)
+        shot(docs_path("results.png"))
+    finally:
+        game.proc.kill()
+        game.proc.wait()
+    # The same match in the classic look: the settings file says so.
+    for ini in glob.glob(home + "/**/zvr2.ini", recursive=True):
+        with open(ini, "rb") as f:
+            text = f.read()
+        with open(ini, "wb") as f:
+            f.write(re.sub(rb"Graphics=\d", b"Graphics=0", text))
+    game = Game(binary, home)
+    try:
+        to_menu(game)
+        start_match(game, None, "match-classic.png")
     finally:
         game.proc.kill()
         game.proc.wait()

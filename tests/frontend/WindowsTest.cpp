@@ -14,6 +14,8 @@
 #include <QOpenGLWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 
@@ -86,12 +88,45 @@ TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
     }
 }
 
+TEST_F(WindowsTest, EveryWindowFitsA1024By768ScreenOnThePanelOfTheGamesStyle) {
+    ASSERT_FALSE(qApp->styleSheet().isEmpty());
+    QWidget* menu = game_->Window(ScreenId::MainMenu);
+    EXPECT_EQ(menu->geometry(), menu->screen()->availableGeometry()) << "the menu fills its screen";
+    for (ScreenId id :
+         {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
+          ScreenId::Teams, ScreenId::NewTeam, ScreenId::LoadBrowser, ScreenId::ErrorReport,
+          ScreenId::Chronicle, ScreenId::ChronicleEvents, ScreenId::About, ScreenId::Emblem}) {
+        QWidget* w = game_->Window(id);
+        QWidget* panel = w->objectName() == QStringLiteral("panel")
+                             ? w
+                             : w->findChild<QWidget*>(QStringLiteral("panel"));
+        ASSERT_NE(panel, nullptr) << static_cast<int>(id);
+        // On a 1024×768 screen, less a desktop's panel: nothing scrolls or is cut.
+        w->setGeometry(0, 0, 1024, 740);
+        w->show();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        for (auto* bar : w->findChildren<QScrollBar*>())
+            if (bar->parentWidget() != nullptr &&
+                qobject_cast<QScrollArea*>(bar->parentWidget()->parentWidget()) != nullptr &&
+                bar->parentWidget()->parentWidget()->parentWidget() == w)
+                EXPECT_FALSE(bar->isVisible()) << static_cast<int>(id);
+        EXPECT_TRUE(w->rect().contains(QRect(panel->mapTo(w, QPoint()), panel->size())))
+            << static_cast<int>(id);
+        w->hide();
+    }
+}
+
 TEST_F(WindowsTest, TheErrorReportStaysBesideTheMenuAndKeepsWhatIsTyped) {
     screens::GameScreens& g = game_->Screens();
     game_->Apply(g.menu.Report(g), ScreenId::MainMenu);
     QWidget* report = game_->Window(ScreenId::ErrorReport);
     ASSERT_TRUE(report->isVisible());
     EXPECT_TRUE(game_->Window(ScreenId::MainMenu)->isVisible());
+    const QRect room = report->screen()->availableGeometry();
+    EXPECT_LE((report->geometry().center() - room.center()).manhattanLength(), 2)
+        << "a window of its own stands in the middle of the screen";
+    EXPECT_TRUE(room.contains(report->geometry()));
     QPlainTextEdit* text = nullptr;
     for (auto* t : report->findChildren<QPlainTextEdit*>())
         if (!t->isReadOnly()) text = t;

@@ -1,7 +1,10 @@
 // Camera keys and following, and the text drawn over the picture.
 #include "MatchRig.h"
 
+#include "match/MatchShared.h"
 #include "match/NameLabels.h"
+#include "screens/HelpText.h"
+#include "state/Room.h"
 
 #include <algorithm>
 #include <cmath>
@@ -119,8 +122,47 @@ TEST(NameLabels, ProjectionFromAboveAndNoneOffThePictureOrBehindTheCamera) {
     EXPECT_TRUE(PlaceNameLabels(m).empty());
 }
 
+TEST(Camera, TheModernCameraStaysInTheRoomAndNamesHideBehindWhatStandsBetween) {
+    Rig modern(2), classic(2);
+    classic.m.Graphics = kGraphicsClassic;
+    for (Rig* r : {&modern, &classic}) {
+        r->Start();
+        r->kb.Hold(Scan::KpMinus); // backwards, out through the wall
+        r->KbTicks(60);
+    }
+    const RoomBox& b = kRoom;
+    EXPECT_TRUE(modern.m.CamX >= b.x0 && modern.m.CamX <= b.x1 && modern.m.CamZ >= b.z0 &&
+                modern.m.CamZ <= b.z1)
+        << modern.m.CamX << " " << modern.m.CamZ;
+    EXPECT_DOUBLE_EQ(modern.scene.camera[0], modern.m.CamX);
+    EXPECT_LT(classic.m.CamX, b.x0); // the classic camera goes where it is driven
+
+    auto names = [](Module1 m, double x, double y, double z, i16 graphics) {
+        m.Graphics = graphics;
+        m.CamX = x;
+        m.CamY = y;
+        m.CamZ = z;
+        m.TargetX = 30;
+        m.TargetY = 0;
+        m.TargetZ = -20;
+        return PlaceNameLabels(m).size();
+    };
+    Module1 m = modern.m;
+    EXPECT_EQ(names(m, -50, 40, -20, kGraphicsModern), 2u);
+    EXPECT_EQ(names(m, -250, 40, -20, kGraphicsModern), 0u); // outside the room
+    EXPECT_EQ(names(m, -20, -10, -20, kGraphicsModern), 0u); // under the table
+    EXPECT_GT(names(m, -20, -10, -20, kGraphicsClassic), 0u);
+    // Level with the table beyond its near edge, the ruler along it stands between.
+    m.Border = kTrue;
+    m.BordMode = 1;
+    EXPECT_EQ(names(m, 30, 0.5, 80, kGraphicsModern), 0u);
+    m.Border = kFalse;
+    EXPECT_EQ(names(m, 30, 0.5, 80, kGraphicsModern), 2u);
+}
+
 TEST(Overlay, StatusLineShowsTheTogglesAndManualCameraTheCrosshair) {
     Rig r(2);
+    r.m.Graphics = kGraphicsClassic; // the classic look's own places
     r.Start();
     auto v = r.s->Overlay();
     EXPECT_NE(TextAt(v, 10, 10).find("[F3:Имена<вкл>]"), std::string::npos);
@@ -130,6 +172,65 @@ TEST(Overlay, StatusLineShowsTheTogglesAndManualCameraTheCrosshair) {
     EXPECT_EQ(TextAt(v, 310, 230), "<none>");
     r.Press(Scan::Left);
     EXPECT_EQ(TextAt(r.s->Overlay(), 310, 230), "><");
+}
+
+// Letters other than blanks: what a layout must neither lose nor invent.
+std::size_t Letters(const std::string& s) {
+    return static_cast<std::size_t>(std::count_if(s.begin(), s.end(), [](char c) {
+        return c != ' ' && c != '\r' && c != '\n' && (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
+TEST(Overlay, TheModernTextFitsThePictureAndNoTwoLinesMeet) {
+    for (auto [W, H] : {std::pair<i16, i16>{640, 480}, {1920, 1080}}) {
+        Rig r(8);
+        r.m.ScreenW = W;
+        r.m.ScreenH = H;
+        r.m.HelpText = ComposeHelpText();
+        for (int i = 1; i <= 8; ++i)
+            r.m.Gobla(i).RName = "Игрок с очень длинным именем " + std::to_string(i);
+        r.Start();
+        r.m.HintText = "Ошибка при сохранении игры в файл "
+                       "/home/player/.local/share/kvelmar2/очень/длинный/путь/game1.zvr";
+        const EstimatedTextMetrics tm(H); // what the screen measures with when not told
+        auto check = [&](const std::vector<TextItem>& items) {
+            std::vector<TextItem> lines;
+            std::copy_if(items.begin(), items.end(), std::back_inserter(lines),
+                         [](const TextItem& t) { return !t.label; });
+            for (std::size_t a = 0; a < lines.size(); ++a) {
+                const TextItem& p = lines[a];
+                const int pw = tm.Advance(p.text, p.big), ph = tm.LineSpacing(p.big);
+                EXPECT_TRUE(p.x >= 0 && p.y >= 0 && p.x + pw <= W && p.y + ph <= H)
+                    << W << ": " << p.text;
+                for (std::size_t b = a + 1; b < lines.size(); ++b) {
+                    const TextItem& q = lines[b];
+                    const int qw = tm.Advance(q.text, q.big), qh = tm.LineSpacing(q.big);
+                    EXPECT_FALSE(p.x < q.x + qw && q.x < p.x + pw && p.y < q.y + qh &&
+                                 q.y < p.y + ph)
+                        << W << ": " << p.text << " / " << q.text;
+                }
+            }
+            return lines;
+        };
+        std::string shown;
+        for (const TextItem& t : check(r.s->Overlay()))
+            shown += t.text;
+        EXPECT_EQ(Letters(shown), Letters(r.s->StatusLine() + "Ходит игрок " + r.m.Gobla(1).RName +
+                                          r.m.StatusText + r.m.HintText));
+        r.s->KeyDown(Key::F1);
+        shown.clear();
+        for (const TextItem& t : check(r.s->Overlay()))
+            shown += t.text;
+        EXPECT_EQ(Letters(shown), Letters(r.m.HelpText + matchtext::kHelpDrawBack +
+                                          "Справка:Чтобы вернуться к игре, нажмите F1..."));
+        r.s->KeyDown(Key::F1);
+        r.s->KeyDown(Key::Escape);
+        ASSERT_TRUE(r.s->ExitAsk());
+        const auto asked = r.s->Overlay();
+        EXPECT_TRUE(std::any_of(asked.begin(), asked.end(), [&](const TextItem& t) {
+            return t.big && t.x > W / 4 && t.y > H / 3 && t.y < H / 2;
+        })) << "the exit question stands in the middle";
+    }
 }
 
 } // namespace

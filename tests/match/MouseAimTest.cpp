@@ -147,5 +147,38 @@ TEST(MouseAim, NothingOutsideAHumansAimPhase) {
     }
 }
 
+TEST(MouseAim, DrawingBackFromThePieceChargesAndStrikesAwayFromTheMouse) {
+    Rig modern(2), classic(2);
+    classic.m.Graphics = kGraphicsClassic;
+    for (Rig* r : {&modern, &classic}) {
+        r->Start();
+        const GoblaRec g = r->m.Gobla(1);
+        const auto [px, py] = PixelOf(*r, g.Xpos, g.Ypos);
+        r->s->MouseDown(MouseButton::Left, px, py);
+        const auto [bx, by] = PixelOf(*r, g.Xpos - 60, g.Ypos - 80); // 100 back
+        r->s->MouseMove(bx, by);
+    }
+    // Half the full draw beyond the rim: the force of 40, the bar a fifth short of half.
+    EXPECT_EQ(std::tuple(modern.s->Phase(), modern.m.StrikeForce),
+              std::tuple(TurnPhase::Charge, 40));
+    EXPECT_NEAR(Apart(modern.s->StrikeDir(), std::atan2(60.0, -80.0)), 0, 0.05);
+    modern.KbTicks(1);
+    EXPECT_FLOAT_EQ(modern.s->Look().force, 0.4f);
+    modern.s->MouseUp(MouseButton::Left);
+    EXPECT_EQ(std::tuple(modern.s->Phase(), modern.replay.written.at(0).strike.si),
+              std::tuple(TurnPhase::Struck, 40));
+    // The classic look only aims: towards the mouse, and nothing is struck.
+    classic.s->MouseUp(MouseButton::Left);
+    EXPECT_EQ(std::tuple(classic.s->Phase(), classic.s->Strikes()), std::tuple(TurnPhase::Aim, 0));
+
+    // Let go on the piece itself, nothing is struck.
+    Rig r(2);
+    r.Start();
+    const auto [px, py] = PixelOf(r, r.m.Gobla(1).Xpos, r.m.Gobla(1).Ypos);
+    r.s->MouseDown(MouseButton::Left, px, py);
+    r.s->MouseUp(MouseButton::Left);
+    EXPECT_EQ(std::tuple(r.s->Phase(), r.s->Strikes()), std::tuple(TurnPhase::Aim, 0));
+}
+
 } // namespace
 } // namespace kv::test

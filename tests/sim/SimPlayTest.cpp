@@ -5,6 +5,7 @@
 #include "persistence/Numbers.h"
 #include "physics/Physics.h"
 #include "state/NullPorts.h"
+#include "support/RecordingPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -81,6 +82,25 @@ TEST(SimPlay, StrikeLimitStopsAnUnfinishedMatch) {
     p.maxStrikes = 1;
     const Played g = Play(p);
     EXPECT_EQ(std::tuple(g.r.strikes, g.r.finished, g.r.winner), std::tuple(1, false, 0));
+}
+
+// The modern look's slower pot is a picture; the headless match keeps its time.
+TEST(SimPlay, TheLookNeverChangesAHeadlessMatchsTime) {
+    auto run = [](kv::i16 look) {
+        kv::Module1 m;
+        kv::SetDefaultSettings(m);
+        kv::SetMatchDefaults(m);
+        kv::BuildShapes(m);
+        kv::PlacePieces(m);
+        m.Graphics = look;
+        m.IsCompHOD = kv::kFalse;
+        kv::RecordingReplay replay;
+        replay.toRead = {{{}, 100}, {{0, 0, 30}, 0}};
+        const kv::sim::RunResult r = kv::sim::RunMatch(m, replay, true, 1, 0);
+        EXPECT_EQ(m.Graphics, look); // the setting is left as it was
+        return std::tuple(r.virtualMs, r.strikes);
+    };
+    EXPECT_EQ(run(kv::kGraphicsModern), run(kv::kGraphicsClassic));
 }
 
 // Replays are compared through this output: every real in it is printed in the

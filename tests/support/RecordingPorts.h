@@ -48,6 +48,7 @@ public:
     void PlaceCamera(double x, double y, double z) override { camera = {x, y, z}; }
     void LookAt(int frame) override { lookAt.push_back(frame); }
     void ShowAmbientLight(bool s) override { ambient = s; }
+    void ShowLook(const MatchLook& l) override { looks.push_back(l); }
 
     struct Lift {
         int n;
@@ -60,6 +61,7 @@ public:
     std::array<double, 3> ball{}, camera{};
     double arrowAngle = 0;
     std::vector<int> lookAt;
+    std::vector<MatchLook> looks;
 };
 
 struct SoundCall {
