@@ -84,7 +84,7 @@ struct View {
     int width, height;
     std::unique_ptr<testing::TinyGameData> tiny;
     Module1 m;
-    testing::CaptionLog display;
+    NullDisplay display;
     RecordingDialogs dialogs;
     std::unique_ptr<GameScene> scene;
     std::vector<TextItem> text;

@@ -40,14 +40,6 @@ std::string RealGameData();
 // room and textures, at the given screen size.
 void SetupOpeningMatch(Module1& m, int players, int width, int height);
 
-class CaptionLog : public DisplayPort {
-public:
-    bool InitDisplay() override { return true; }
-    void ShutdownDisplay() override {}
-    void SetCaption(const std::string& c) override { captions.push_back(c); }
-    std::vector<std::string> captions;
-};
-
 // Records the sounds loaded, failing the one whose name contains failName.
 class LoadLog : public SoundBank {
 public:
@@ -64,7 +56,7 @@ struct SceneRig {
     explicit SceneRig(const std::string& dir, int players = 4, int width = 640, int height = 480);
     ~SceneRig() { scene->ReleaseGL(); }
     Module1 m;
-    CaptionLog display;
+    NullDisplay display;
     RecordingDialogs dialogs;
     LoadLog bank;
     std::vector<std::string> log;

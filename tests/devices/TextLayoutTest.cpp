@@ -2,10 +2,7 @@
 // the function keys at 640 by 480 among it; the names over the pieces stand
 // where they fall.
 #include "devices/scene/TextLayout.h"
-#include "match/MatchScreen.h"
-#include "match/VirtualClock.h"
-#include "physics/Physics.h"
-#include "state/NullPorts.h"
+#include "match/MatchRig.h"
 
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -16,30 +13,17 @@ namespace kv {
 namespace {
 
 std::vector<TextItem> OpeningOverlay(i16 w, i16 h) {
-    Module1 m;
-    BuildShapes(m);
-    m.MaxGamers = 8;
-    m.ScreenW = w;
-    m.ScreenH = h;
-    PlacePieces(m);
+    test::Rig r(8);
+    r.m.ScreenW = w;
+    r.m.ScreenH = h;
     for (int i = 1; i <= 8; ++i)
-        m.Gobla(i).RName = "Игрок с очень длинным именем " + std::to_string(i);
-    VirtualScheduler clock;
-    NullKeyboard kb;
-    NullDisplay display;
-    NullScene scene;
-    NullSound sound;
-    NullReplay replay;
-    NullSaveGame saves;
-    NullScreens screens;
-    NullDialogs dialogs;
-    Rng rng(1);
-    m.Graphics = kGraphicsClassic; // the classic look leaves the breaking to the scene
-    MatchScreen s(m, {clock, kb, display, scene, sound, replay, saves, screens, dialogs}, rng);
-    s.Init();
-    m.HintText = "Ошибка при сохранении игры в файл /home/player/.local/share/kvelmar2/game1.zvr: "
-                 "Недостаточно места на диске";
-    return s.Overlay();
+        r.m.Gobla(i).RName = "Игрок с очень длинным именем " + std::to_string(i);
+    r.m.Graphics = kGraphicsClassic; // the classic look leaves the breaking to the scene
+    r.Start();
+    r.m.HintText =
+        "Ошибка при сохранении игры в файл /home/player/.local/share/kvelmar2/game1.zvr: "
+        "Недостаточно места на диске";
+    return r.s->Overlay();
 }
 
 TEST(TextLayout, EveryLineFitsThePictureInEveryMode) {

@@ -28,7 +28,7 @@ namespace {
 using namespace kv;
 
 // X key codes (evdev + 8).
-constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXG = 42, kXY = 29, kXN = 57;
+constexpr quint32 kXSpace = 65, kXG = 42;
 
 // A two-player match (the second one the computer's, if asked) in its window.
 struct Rig {
@@ -63,17 +63,6 @@ struct Rig {
              const QString& text = {}, bool repeat = false) {
         QKeyEvent e(t, key, mods, x, 0, 0, text, repeat);
         QCoreApplication::sendEvent(window.get(), &e);
-    }
-    void Tap(int key, quint32 x, const QString& text) {
-        Key(QEvent::KeyPress, key, x, {}, text);
-        Key(QEvent::KeyRelease, key, x, {}, text);
-    }
-    // Holds the keypad key until `done`, then lets it go.
-    bool HoldUntil(int key, quint32 x, const std::function<bool()>& done) {
-        Key(QEvent::KeyPress, key, x, Qt::KeypadModifier);
-        const bool ok = QTest::qWaitFor(done, 5000);
-        Key(QEvent::KeyRelease, key, x, Qt::KeypadModifier);
-        return ok;
     }
     bool StartAndWait() {
         window->Start();
@@ -114,12 +103,11 @@ bool HasText(const std::vector<TextItem>& items, const std::string& s) {
                        [&](const TextItem& t) { return t.text.find(s) != std::string::npos; });
 }
 
-TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes) {
+TEST_F(MatchWindowTest, HumanStrikesWithSpaceThenTheComputerStrikes) {
     Rig r(true);
     ASSERT_TRUE(r.StartAndWait());
     MatchWindow& w = *r.window;
     MatchScreen& s = w.Screen();
-    EXPECT_EQ(w.windowTitle().toStdString(), "Kvelmar II: Zantor Билд1408");
     EXPECT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
     EXPECT_TRUE(r.log.empty()) << r.log.front();
     ASSERT_EQ(r.replay.started.size(), 1u);
@@ -135,15 +123,7 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
             lit += qGray(shot.pixel(x, y)) > 24;
     EXPECT_GT(lit, 160L * 120 / 5);
 
-    ASSERT_EQ(r.m.CurG, 1);
-    ASSERT_EQ(s.Phase(), kv::TurnPhase::Aim);
-    // A held keypad key acts on every keyboard tick, and stops when let go.
-    const double dir0 = s.StrikeDir();
-    EXPECT_TRUE(r.HoldUntil(Qt::Key_9, kXKp9, [&] { return s.StrikeDir() > dir0 + 0.25; }));
-    const double dir1 = s.StrikeDir();
-    QTest::qWait(50);
-    EXPECT_EQ(s.StrikeDir(), dir1);
-
+    ASSERT_EQ(std::tuple(r.m.CurG, s.Phase()), std::tuple(1, kv::TurnPhase::Aim));
     // Charge with SPACE (auto-repeat pairs while held), then release.
     const double x0 = r.m.Gobla(1).Xpos, y0 = r.m.Gobla(1).Ypos;
     r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ");
@@ -235,32 +215,6 @@ TEST_F(MatchWindowTest, TheMouseAimsChargesAndStrikes) {
         [&] { return s.Phase() == kv::TurnPhase::Charge && r.m.StrikeForce >= 10; }, 5000));
     QTest::mouseRelease(&w, Qt::RightButton, {}, at);
     EXPECT_EQ(std::tuple(s.Phase(), s.Strikes()), std::tuple(kv::TurnPhase::Struck, 1L));
-}
-
-// The keys' meaning is the match screen's; here they travel as a player types them.
-TEST_F(MatchWindowTest, TheExitQuestionInEitherLayout) {
-    Rig r(false);
-    ASSERT_TRUE(r.StartAndWait());
-    MatchWindow& w = *r.window;
-    MatchScreen& s = w.Screen();
-    QSignalSpy finished(&w, &MatchWindow::Finished);
-    r.Tap(Qt::Key_Escape, kXEsc, "\x1b");
-    EXPECT_TRUE(s.ExitAsk());
-    const auto items = s.Overlay();
-    EXPECT_TRUE(std::any_of(items.begin(), items.end(), [](const TextItem& t) {
-        return t.big && t.text.find("Выйти из игры?") != std::string::npos;
-    }));
-    r.Tap(0x0422, kXN, QStringLiteral("т")); // N in a Russian layout takes it back
-    EXPECT_FALSE(s.ExitAsk());
-    EXPECT_FALSE(HasText(s.Overlay(), "Выйти из игры?"));
-    EXPECT_TRUE(w.Running());
-
-    r.Tap(Qt::Key_Escape, kXEsc, "\x1b");
-    r.Tap(Qt::Key_Y, kXY, "y");
-    EXPECT_TRUE(w.Unloaded());
-    EXPECT_EQ(finished.count(), 1);
-    EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 0"});
-    EXPECT_EQ(std::tuple(r.replay.recordClosed, r.m.RenderOn), std::tuple(1, 0));
 }
 
 TEST_F(MatchWindowTest, HeldKeysAreForgottenWhenTheWindowLosesTheFocus) {

@@ -1,6 +1,6 @@
 // The windows around the match, shown by the real front end: every control
-// says what it is to the accessibility interface, and the controls follow
-// their models (enabled states, texts).
+// says what it is to the accessibility interface (the end-to-end tests find
+// them by it), and what the windows do beyond their models.
 #include "frontend/GameApp.h"
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
@@ -9,10 +9,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QMessageBox>
 #include <QOpenGLWidget>
 #include <QPlainTextEdit>
@@ -20,7 +17,6 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTest>
-#include <QTextEdit>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -121,75 +117,6 @@ TEST_F(WindowsTest, EveryWindowFitsA1024By768ScreenOnThePanelOfTheGamesStyle) {
     }
 }
 
-TEST_F(WindowsTest, ControlsFollowTheirModels) {
-    QWidget* menu = game_->Window(ScreenId::MainMenu);
-    ASSERT_TRUE(menu->isVisible());
-    // Every screen exists: no button of the menu is left disabled.
-    for (const char* c : {"Быстрая игра", "Командная игра", "Загрузить", "Параметры", "Хроника",
-                          "Заставка", "Справка"}) {
-        QAbstractButton* b = ButtonIn(ScreenId::MainMenu, QString::fromUtf8(c));
-        ASSERT_NE(b, nullptr) << c;
-        EXPECT_TRUE(b->isEnabled()) << c;
-    }
-    QTest::mouseClick(ButtonIn(ScreenId::MainMenu, QStringLiteral("Быстрая игра")), Qt::LeftButton);
-    QWidget* quick = game_->Window(ScreenId::QuickGame);
-    ASSERT_TRUE(quick->isVisible());
-    EXPECT_FALSE(menu->isVisible()) << "the quick game takes the menu's place";
-    QAbstractButton* go = ButtonIn(ScreenId::QuickGame, QStringLiteral("ГОБЛА!!!"));
-    ASSERT_NE(go, nullptr);
-    EXPECT_TRUE(go->isEnabled());
-    // Untick the second player: one is no match.
-    int takes = 0;
-    for (auto* b : quick->findChildren<QAbstractButton*>())
-        if (b->text() == QStringLiteral("Играет:") && ++takes == 2) b->click();
-    EXPECT_FALSE(go->isEnabled());
-    bool counted = false;
-    for (auto* l : quick->findChildren<QLabel*>())
-        counted = counted || l->text() == QStringLiteral("Играет игроков: 1");
-    EXPECT_TRUE(counted);
-}
-
-TEST_F(WindowsTest, ATeamIsMadeThroughTheTeamWindows) {
-    QTest::mouseClick(ButtonIn(ScreenId::MainMenu, QStringLiteral("Командная игра")),
-                      Qt::LeftButton);
-    QWidget* teams = game_->Window(ScreenId::Teams);
-    ASSERT_TRUE(teams->isVisible());
-    QTest::mouseClick(ButtonIn(ScreenId::Teams, QStringLiteral("Создать...")), Qt::LeftButton);
-    QWidget* make = game_->Window(ScreenId::NewTeam);
-    ASSERT_TRUE(make->isVisible());
-    EXPECT_EQ(make->windowTitle(), QStringLiteral("Создание новой команды"));
-    QLineEdit* name = make->findChild<QLineEdit*>();
-    ASSERT_NE(name, nullptr);
-    EXPECT_EQ(name->text(), QStringLiteral("Команда1"));
-    name->setText(QStringLiteral("Лесные"));
-    QTest::mouseClick(ButtonIn(ScreenId::NewTeam, QStringLiteral("Создать")), Qt::LeftButton);
-    ASSERT_TRUE(teams->isVisible());
-    auto* list = teams->findChild<QListWidget*>();
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), 1);
-    EXPECT_EQ(list->item(0)->text(), QStringLiteral("Лесные"));
-}
-
-TEST_F(WindowsTest, TheLoadBrowserShowsNamesAsTheyAreOnDisk) {
-    std::ofstream(dir_ + "Партия у окна.zvr") << "[general]\r\n";
-    std::ofstream(dir_ + "replay1.sav") << "[general]\r\n";
-    screens::GameScreens& g = game_->Screens();
-    game_->Apply(g.menu.LoadGame(g), ScreenId::MainMenu);
-    QWidget* b = game_->Window(ScreenId::LoadBrowser);
-    ASSERT_TRUE(b->isVisible());
-    EXPECT_TRUE(b->windowTitle().endsWith(QStringLiteral(": загрузка игры")));
-    QListWidget* files = nullptr;
-    for (auto* l : b->findChildren<QListWidget*>())
-        if (l->accessibleName() == QStringLiteral("Файлы:")) files = l;
-    ASSERT_NE(files, nullptr);
-    ASSERT_EQ(files->count(), 1);
-    EXPECT_EQ(files->item(0)->text(), QStringLiteral("Партия у окна.zvr"));
-    QAbstractButton* del = ButtonIn(ScreenId::LoadBrowser, QStringLiteral("Удалить"));
-    EXPECT_FALSE(del->isEnabled());
-    files->setCurrentRow(0);
-    EXPECT_TRUE(del->isEnabled());
-}
-
 TEST_F(WindowsTest, TheErrorReportStaysBesideTheMenuAndKeepsWhatIsTyped) {
     screens::GameScreens& g = game_->Screens();
     game_->Apply(g.menu.Report(g), ScreenId::MainMenu);
@@ -271,13 +198,11 @@ TEST_F(WindowsTest, TheSlideShowComesFirstAndHandsOverOnce) {
     QWidget* menu = game_->Window(ScreenId::MainMenu);
     EXPECT_FALSE(splash->isVisible());
     EXPECT_TRUE(menu->isVisible());
-    EXPECT_FALSE(game_->State().HelpText.empty());
     int menus = 0;
     QObject::connect(game_.get(), &GameApp::Shown,
                      [&menus](int s) { menus += s == static_cast<int>(ScreenId::MainMenu); });
     QTest::mouseClick(ButtonIn(ScreenId::MainMenu, QStringLiteral("Заставка")), Qt::LeftButton);
     ASSERT_TRUE(splash->isVisible());
-    EXPECT_EQ(splash->windowTitle(), QStringLiteral("Добро пожаловать в игру Kvelmar II !"));
     EXPECT_FALSE(menu->isVisible());
     QTest::keyClick(splash, Qt::Key_Escape);
     QTest::keyClick(splash, Qt::Key_Space);
@@ -286,85 +211,16 @@ TEST_F(WindowsTest, TheSlideShowComesFirstAndHandsOverOnce) {
     EXPECT_EQ(menus, 1);
 }
 
-QListWidget* ListNamed(QWidget* w, const QString& name) {
-    for (auto* l : w->findChildren<QListWidget*>())
-        if (l->accessibleName() == name) return l;
-    return nullptr;
-}
-QTextEdit* BoxNamed(QWidget* w, const QString& name) {
-    for (auto* t : w->findChildren<QTextEdit*>())
-        if (t->accessibleName() == name) return t;
-    return nullptr;
-}
-
-TEST_F(WindowsTest, TheChronicleShowsAPeriodsEventWithItsOwnDescription) {
-    QTest::mouseClick(ButtonIn(ScreenId::MainMenu, QStringLiteral("Хроника")), Qt::LeftButton);
-    QWidget* periods = game_->Window(ScreenId::Chronicle);
-    ASSERT_TRUE(periods->isVisible());
-    EXPECT_TRUE(periods->windowTitle().endsWith(QStringLiteral(": Хроника Гоблы")));
-    QListWidget* list = ListNamed(periods, QStringLiteral("Периоды"));
-    ASSERT_NE(list, nullptr);
-    ASSERT_EQ(list->count(), 6);
-    list->item(2)->setSelected(true);
-    EXPECT_TRUE(QTest::qWaitFor(
-        [&] {
-            return BoxNamed(periods, QStringLiteral("Текст периода"))->toPlainText().size() > 20;
-        },
-        5000))
-        << "the period's text is typed";
-    QTest::mouseClick(ButtonIn(ScreenId::Chronicle, QStringLiteral("Подробнее...")),
-                      Qt::LeftButton);
-    QWidget* events = game_->Window(ScreenId::ChronicleEvents);
-    ASSERT_TRUE(events->isVisible());
-    EXPECT_FALSE(periods->isVisible());
-    EXPECT_EQ(events->windowTitle(), QStringLiteral("Хроника Гоблы: Годы турниров (1973–1987)"));
-    QListWidget* entries = ListNamed(events, QStringLiteral("События"));
-    ASSERT_NE(entries, nullptr);
-    ASSERT_GE(entries->count(), 8);
-    for (auto* c : events->findChildren<QCheckBox*>())
-        c->setChecked(true); // the whole text at once
-    const auto& model = game_->Screens().events;
-    QTextEdit* box = BoxNamed(events, QStringLiteral("Описание события"));
-    for (int i : {5, 1}) {
-        entries->item(i)->setSelected(true);
-        EXPECT_FALSE(entries->isVisible());
-        EXPECT_TRUE(box->isVisible());
-        EXPECT_EQ(box->toPlainText(),
-                  ui::Lines(model.events[static_cast<std::size_t>(i)].description));
-        EXPECT_FALSE(box->toPlainText().isEmpty());
-        QTest::mouseClick(ButtonIn(ScreenId::ChronicleEvents, QStringLiteral("К списку")),
-                          Qt::LeftButton);
-        EXPECT_TRUE(entries->isVisible());
-    }
-    QTest::mouseClick(ButtonIn(ScreenId::ChronicleEvents, QStringLiteral("< Назад")),
-                      Qt::LeftButton);
-    EXPECT_TRUE(periods->isVisible()) << "back to the periods, not to the menu";
-    EXPECT_EQ(ListNamed(periods, QStringLiteral("Периоды"))->currentRow(), 2);
-    QTest::mouseClick(ButtonIn(ScreenId::Chronicle, QStringLiteral("< Назад")), Qt::LeftButton);
-    EXPECT_TRUE(game_->Window(ScreenId::MainMenu)->isVisible());
-}
-
 TEST_F(WindowsTest, AboutBoxAndEmblemWindowOpenAndCloseToTheMenuAndTheEmblemPrints) {
     screens::GameScreens& g = game_->Screens();
     game_->Apply(g.menu.About(g), ScreenId::MainMenu);
-    QWidget* about = game_->Window(ScreenId::About);
-    ASSERT_TRUE(about->isVisible());
-    QTextEdit* credits = BoxNamed(about, QStringLiteral("Авторы"));
-    ASSERT_NE(credits, nullptr);
-    EXPECT_TRUE(credits->toPlainText().contains(QStringLiteral("Orvelsoft")));
+    ASSERT_TRUE(game_->Window(ScreenId::About)->isVisible());
     QTest::mouseClick(ButtonIn(ScreenId::About, QStringLiteral("Закрыть")), Qt::LeftButton);
     EXPECT_TRUE(game_->Window(ScreenId::MainMenu)->isVisible());
 
     game_->Apply(g.menu.Emblem(g), ScreenId::MainMenu);
     QWidget* emblem = game_->Window(ScreenId::Emblem);
     ASSERT_TRUE(emblem->isVisible());
-    QStringList items;
-    for (auto* m : emblem->findChildren<QMenu*>())
-        for (QAction* a : m->actions())
-            items << a->text();
-    EXPECT_TRUE(items.contains(QStringLiteral("Печать...")));
-    EXPECT_GE(items.size(), 3);
-
     const QString pdf = QString::fromStdString(dir_ + "emblem.pdf");
     QPrinter printer(QPrinter::HighResolution);
     printer.setOutputFormat(QPrinter::PdfFormat);

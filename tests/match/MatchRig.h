@@ -17,11 +17,11 @@ struct Rig {
     Rng rng{12345};
     VirtualScheduler clock;
     RecordingKeyboard kb;
-    RecordingDisplay display;
+    NullDisplay display;
     RecordingScene scene;
     RecordingSound sound;
     RecordingReplay replay;
-    RecordingSaveGame saves;
+    RecordingSaveGame saves{"/state/"};
     RecordingScreens screens;
     RecordingDialogs dialogs;
     MatchPorts ports{clock, kb, display, scene, sound, replay, saves, screens, dialogs};
@@ -85,13 +85,6 @@ struct Rig {
         std::vector<int> v;
         for (int i = 1; i <= m.MaxGamers; ++i)
             v.push_back(m.WS(i));
-        return v;
-    }
-    // Sound calls as (slot, volume); a stop gives its rewind flag as the volume.
-    std::vector<std::pair<int, int>> Sounds() const {
-        std::vector<std::pair<int, int>> v;
-        for (const SoundCall& c : sound.calls)
-            v.emplace_back(c.slot, c.volume);
         return v;
     }
     // Closes the current turn as if the strike had just come to rest.

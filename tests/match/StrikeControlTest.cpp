@@ -7,13 +7,14 @@
 namespace kv::test {
 namespace {
 
-TEST(Strike, SpaceChargesToOneHundredAndReleaseFires) {
-    Rig r(2);
+// SPACE charges to a hundred at most and its release fires: full force along the
+// view drives piece 1 off the table, a gentle strike passes the turn.
+TEST(Strike, SpaceChargesAndReleaseFires) {
+    Rig r(2), g(2);
     r.Start();
     r.kb.Hold(Scan::Space);
     r.KbTicks(60);
-    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->Phase(), r.m.StatusText),
-              std::tuple(100, TurnPhase::Charge, "Сила удара: 100"));
+    EXPECT_EQ(std::tuple(r.m.StrikeForce, r.s->Phase()), std::tuple(100, TurnPhase::Charge));
     r.kb.ReleaseAll();
     r.s->KeyUp(Key::Space);
     EXPECT_EQ(std::tuple(r.s->Phase(), r.s->Strikes()), std::tuple(TurnPhase::Struck, 1));
@@ -21,20 +22,15 @@ TEST(Strike, SpaceChargesToOneHundredAndReleaseFires) {
     ASSERT_EQ(r.replay.written.size(), 1u);
     const ReplayStepRec& w = r.replay.written[0];
     EXPECT_EQ(std::tuple(w.strike.si, w.pot, w.strike.pa), std::tuple(100, 0, r.s->StrikeDir()));
-    r.Settle(); // full force along the view (+x) drives piece 1 off the table
-    EXPECT_TRUE(r.s->GameOver() && r.m.Winner == 2);
-}
-
-TEST(Strike, AGentleStrikePassesTheTurn) {
-    Rig r(2);
-    r.Start();
-    r.Charge(10);
-    EXPECT_EQ(r.replay.written.at(0).strike.si, 20);
-    const double x0 = r.m.Gobla(1).Xpos;
     r.Settle();
-    EXPECT_GT(r.m.Gobla(1).Xpos, x0 + 100);
-    EXPECT_EQ(std::tuple(r.m.CurG, r.s->Phase()), std::tuple(2, TurnPhase::Aim));
-    EXPECT_FALSE(r.clock.Enabled(TimerId::Run));
+    EXPECT_TRUE(r.s->GameOver() && r.m.Winner == 2);
+
+    g.Start();
+    g.Charge(10);
+    EXPECT_EQ(g.replay.written.at(0).strike.si, 20);
+    g.Settle();
+    EXPECT_EQ(std::tuple(g.m.CurG, g.s->Phase(), g.clock.Enabled(TimerId::Run)),
+              std::tuple(2, TurnPhase::Aim, false));
 }
 
 TEST(Strike, AimingKeys) {
@@ -127,10 +123,12 @@ void PutAt(Rig& r, int k, double x, double y) {
     r.m.Gobla(k).Ypos = y;
 }
 
+// The pot falls over the striker, the others jump and the camera jolts, then
+// each is thrown away from the striker by F * P / d^2 * c / 10 (c: its distance
+// from the table centre), and one physics step with friction settles them.
 TEST(PotStrike, FallsOverTheStrikerThenThrowsTheOthersAwayFromIt) {
-    Rig r(3);
+    Rig r(3), c(2), z(2);
     r.m.Graphics = kGraphicsClassic; // the classic pot falls in the match's own time
-    r.m.Ftr = 0.02;
     r.Start();
     PutAt(r, 1, 100, 100);
     PutAt(r, 2, 200, 100); // right of the striker
@@ -141,53 +139,34 @@ TEST(PotStrike, FallsOverTheStrikerThenThrowsTheOthersAwayFromIt) {
     EXPECT_EQ(r.s->Phase(), TurnPhase::PotFall);
     EXPECT_EQ(std::tuple(r.replay.written.at(0).pot, r.replay.written[0].strike.si),
               std::tuple(20, 0));
-    ASSERT_EQ(r.scene.pot.size(), 1u);
-    EXPECT_EQ(std::tuple(r.scene.pot[0].op, r.scene.pot[0].x, r.scene.pot[0].z),
-              std::tuple("show", 10, -10));
     while (r.scene.pot.back().op != "hide" && r.scene.pot.size() < 1000)
         r.Fire(TimerId::Gor);
-    ASSERT_GT(r.scene.pot.size(), 2u); // the scene lets it fall as fast as the match does
-    EXPECT_EQ(std::tuple(r.scene.pot[1].op, r.scene.pot[1].v), std::tuple("move", 20));
-    EXPECT_GT(r.scene.pot[1].t, 0);
-    // Impact: the others jump and the camera jolts up, then comes back.
     ASSERT_EQ(r.scene.lifts.size(), 2u);
     EXPECT_TRUE(r.scene.lifts[0].n == 2 && r.scene.lifts[0].h > 0);
     EXPECT_GT(r.m.CamY, 40);
     r.Fire(TimerId::Gor);
     EXPECT_DOUBLE_EQ(r.m.CamY, 40);
     EXPECT_TRUE(!r.clock.Enabled(TimerId::Gor) && r.clock.Enabled(TimerId::Run));
-    // Settling: v = F*P/d^2 * c * (dx, dy) / 10, one physics step with friction.
     const double v = 20.0 / (100.0 * 100.0) * std::hypot(100.0, 100.0) * 100 / 10;
-    EXPECT_NEAR(r.m.Gobla(2).Xpos, 200 + v - 2 * 0.02, 1e-9);
-    EXPECT_NEAR(r.m.Gobla(2).Ypos, 100, 1e-12);
-    EXPECT_EQ(std::tuple(r.m.Gobla(1).Xpos, r.m.Gobla(3).Xpos, r.m.Gobla(3).Ypos),
-              std::tuple(100.0, 300.0, 200.0));
-    for (int i = 1; i <= 3; ++i)
-        EXPECT_EQ(r.m.Gobla(i).Xvec, 0.0);
+    EXPECT_NEAR(r.m.Gobla(2).Xpos, 200 + v - 2 * r.m.Ftr, 1e-9);
+    EXPECT_EQ(std::tuple(r.m.Gobla(2).Ypos, r.m.Gobla(1).Xpos, r.m.Gobla(3).Xpos),
+              std::tuple(100.0, 100.0, 300.0));
     r.Settle();
     EXPECT_EQ(std::tuple(r.m.CurG, r.s->Strikes()), std::tuple(2, 1));
-}
 
-TEST(PotStrike, StrikerInTheCentreStillMovesOthersZeroForceThrowsNothing) {
-    Rig c(2), z(2);
+    // A striker in the centre still moves the others (c = d); no force throws nothing.
     c.Start();
     PutAt(c, 1, 300, 200);
     PutAt(c, 2, 300, 300);
     c.Press(Scan::G);
     c.Press(Scan::M); // full pot force
-    EXPECT_EQ(c.m.StrikeForce, 100);
     while (c.clock.Enabled(TimerId::Gor))
         c.Fire(TimerId::Gor);
-    // c = d = 100: v = 100/10000 * 100 * 100/10 = 10 along +y.
     EXPECT_NEAR(c.m.Gobla(2).Ypos, 300 + 10 - 2 * c.m.Ftr, 1e-9);
-    EXPECT_DOUBLE_EQ(c.m.Gobla(2).Xpos, 300);
-
     z.Start();
     z.Press(Scan::G);
     z.s->KeyUp(Key::Space);
     EXPECT_TRUE(!z.clock.Enabled(TimerId::Gor) && z.clock.Enabled(TimerId::Run));
-    z.Settle();
-    EXPECT_EQ(z.m.CurG, 2);
 }
 
 TEST(Commands, QuickSaveRefusedWhilePiecesMove) {
@@ -204,28 +183,13 @@ TEST(Commands, QuickSaveRefusedWhilePiecesMove) {
     EXPECT_NE(r.m.HintText.find("не сохранена"), std::string::npos);
 }
 
-TEST(Commands, ExitQuestion) {
-    Rig r(2);
-    r.Start();
-    r.s->KeyDown(Key::Escape);
-    EXPECT_TRUE(r.s->ExitAsk());
-    r.s->KeyDown(Key::N);
-    EXPECT_FALSE(r.s->ExitAsk());
-    r.s->KeyDown(Key::Escape);
-    r.s->KeyDown(Key::Y);
-    EXPECT_TRUE(r.m.RenderOn == 0 && r.s->Busy());
-    r.s->Unload();
-    EXPECT_EQ(r.screens.log, std::vector<std::string>{"results 0"});
-}
-
-TEST(Commands, TogglesOfArrowNamesSoundAndHelp) {
-    Rig r(2);
+TEST(Commands, TogglesAndTheExitQuestion) {
+    Rig r(2), e(2);
     r.Start();
     r.s->KeyDown(Key::F7);
     EXPECT_FALSE(r.m.ArrowShown || r.scene.arrowShown);
     r.s->KeyDown(Key::F3);
     EXPECT_EQ(r.m.NamesShown, 0);
-    EXPECT_NE(r.m.HintText.find("F3"), std::string::npos);
     r.sound.calls.clear(); // switching the sound off stops and rewinds every slot
     r.s->KeyDown(Key::F8);
     EXPECT_EQ(r.m.Sound, 0);
@@ -236,6 +200,17 @@ TEST(Commands, TogglesOfArrowNamesSoundAndHelp) {
             << k;
     r.s->KeyDown(Key::F1);
     EXPECT_TRUE(r.s->HelpShown() && !r.scene.ambient);
+
+    e.Start();
+    e.s->KeyDown(Key::Escape);
+    EXPECT_TRUE(e.s->ExitAsk());
+    e.s->KeyDown(Key::N);
+    EXPECT_FALSE(e.s->ExitAsk());
+    e.s->KeyDown(Key::Escape);
+    e.s->KeyDown(Key::Y);
+    EXPECT_TRUE(e.m.RenderOn == 0 && e.s->Busy());
+    e.s->Unload();
+    EXPECT_EQ(e.screens.log, std::vector<std::string>{"results 0"});
 }
 
 } // namespace

@@ -6,8 +6,6 @@
 namespace kv::test {
 namespace {
 
-using Sounds = std::vector<std::pair<int, int>>;
-
 bool Says(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
 }
@@ -145,7 +143,8 @@ TEST(EndOfMatch, TwoFallenWithTheRoomPlayTheCrashFadingWithDistance) {
     r.m.SginList(2) = 3;
     r.sound.calls.clear();
     r.CloseTurn();
-    EXPECT_EQ(r.Sounds(), (Sounds{{7, -50}}));
+    ASSERT_EQ(r.sound.calls.size(), 1u);
+    EXPECT_EQ(std::pair(r.sound.calls[0].slot, r.sound.calls[0].volume), std::pair(7, -50));
     EXPECT_EQ(r.m.CurG, 4);
 }
 

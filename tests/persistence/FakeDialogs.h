@@ -1,40 +1,18 @@
-// Test helpers: a dialog port that records messages and answers from a queue,
-// a fresh state folder, whole-file reading and writing.
+// Test helpers: a fresh state folder, whole-file reading and writing, and the
+// recording dialogs.
 #pragma once
 
 #include "persistence/Text.h"
-#include "state/Ports.h"
+#include "support/RecordingPorts.h"
 
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <vector>
 
 namespace kv::test {
 
-struct ShownMessage {
-    std::string text;
-    MsgIcon icon;
-    MsgButtons buttons;
-};
-
-class FakeDialogs : public DialogPort {
-public:
-    std::vector<ShownMessage> shown;
-    std::deque<MsgAnswer> answers;
-
-    MsgAnswer Message(const std::string& text, MsgIcon icon, MsgButtons buttons,
-                      const std::string& = {}) override {
-        shown.push_back({text, icon, buttons});
-        if (answers.empty()) return buttons == MsgButtons::Ok ? MsgAnswer::Ok : MsgAnswer::Yes;
-        const MsgAnswer a = answers.front();
-        answers.pop_front();
-        return a;
-    }
-    void SetBusy(bool) override {}
-};
+using FakeDialogs = RecordingDialogs;
 
 // A fresh state folder for one test; KVELMAR2_HOME points at it.
 struct TempHome {

@@ -6,9 +6,8 @@
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "physics/Physics.h"
-#include "screens/GameStart.h"
+#include "sim/SimRun.h"
 #include "state/NullPorts.h"
-#include "support/RecordingPorts.h"
 
 #include <gtest/gtest.h>
 
@@ -27,55 +26,30 @@ struct MatchPlan {
     bool weak = false; // computers of every strength
 };
 
-// A new match the way the setup screens start one, from a seed.
-bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDialogs& d) {
+// A new match the way the runner sets one up (through the setup screens), from a seed.
+bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s) {
     std::mt19937_64 g(seed);
-    SetDefaultSettings(m);
-    BuildShapes(m);
-    m.Sound = m.IsCompHOD = kFalse;
-    m.MaxX = static_cast<i16>(500 + g() % 501);
-    m.MaxY = static_cast<i16>(400 + g() % 601);
-    m.Border = Flag(g() % 3 != 0);
-    m.BordMode = static_cast<i16>(g() % 2);
-    m.BordSimm = Flag(g() % 2);
-    m.PipaOn = Flag(g() % 2);
-    m.PipaMode = static_cast<i16>(g() % 2);
-    m.PipaSimm = Flag(g() % 2);
-    m.VarK = static_cast<float>(0.01 + (g() % 90) / 1000.0);
-    for (int p = 1; p <= kMaxPlayers; ++p)
-        m.KH(p) = static_cast<i16>(p);
-    SettingsRecord settings;
-    screens::OptionsScreen options(settings);
-    screens::QuickGameScreen quick(settings, options);
-    options.friction = static_cast<int>(g() % 3);
-    screens::StartResult r;
-    if (s.teamSize > 0) {
-        m.rc(1) = TeamRec{"Синие", 0, "А", "Б", "В", "Г", 0, 1, 0};
-        m.rc(2) = TeamRec{"Красные", 0, "Д", "Е", "Ж", "З", 0, 1, 0};
-        m.NextTeam = 3;
-        if (s.weak) {
-            m.rc(1).Level = static_cast<i16>(seed % 3);
-            m.rc(2).Level = static_cast<i16>((seed + 1) % 3);
-        }
-        screens::TeamChoice teams;
-        teams.playing = {"Синие", "Красные"};
-        teams.perTeam = static_cast<i16>(s.teamSize);
-        teams.model = static_cast<i16>(g() % 4);
-        r = screens::StartTeamGame(m, teams, quick, options, d);
-    } else {
-        m.ZI = kFalse;
-        quick.TickFirst(s.players);
-        for (int row = 0; row < s.players; ++row) {
-            quick.rows[row].name = "Игрок " + std::to_string(row + 1);
-            quick.rows[row].model = static_cast<i16>(g() % 4);
-            quick.rows[row].computer = s.human && row == 0 ? 0 : 1;
-            if (s.weak) quick.rows[row].level = static_cast<i16>((seed + row) % 3);
-        }
-        r = screens::StartGame(m, quick, options, d);
+    sim::PlayOptions p;
+    p.teams = s.teamSize;
+    p.players = s.teamSize > 0 ? 2 * s.teamSize : s.players;
+    p.tableX = static_cast<int>(500 + g() % 501);
+    p.tableY = static_cast<int>(400 + g() % 601);
+    p.wall = static_cast<int>(g() % 3);
+    p.wallMirror = g() % 2 != 0;
+    p.obstacles = static_cast<int>(g() % 3);
+    p.obstaclesMirror = g() % 2 != 0;
+    p.spread = 0.01 + static_cast<double>(g() % 90) / 1000.0;
+    p.friction = 0.01 * static_cast<double>(1 + g() % 3);
+    for (int i = 0; i < p.players; ++i) {
+        p.models.push_back(static_cast<int>(g() % 4));
+        p.masses.push_back(static_cast<int>(g() % 4 == 0 ? 1 + g() % 1000 : 1 + g() % 5));
+        if (s.weak) p.levels.push_back(static_cast<int>((seed + static_cast<unsigned>(i)) % 3));
     }
-    if (r != screens::StartResult::Started) return false;
-    for (int p = 1; p <= m.MaxGamers; ++p)
-        m.Gobla(p).M = static_cast<i16>(g() % 4 == 0 ? 1 + g() % 1000 : 1 + g() % 5);
+    BuildShapes(m);
+    NullDialogs d;
+    if (!sim::SetupPlay(m, p, d)) return false;
+    if (s.human) m.Gobla(1).CompControl = 0;
+    m.Sound = kFalse;
     return true;
 }
 
@@ -159,7 +133,7 @@ Outcome PlayBack(const std::string& dir, long maxStrikes) {
     BuildShapes(back);
     FileReplay play(back, d);
     EXPECT_TRUE(LoadReplayFile(back, dir + "replay1.sav", d, play));
-    EXPECT_TRUE(d.shown.empty()) << d.shown[0].text;
+    EXPECT_TRUE(d.messages.empty()) << d.messages[0];
     return PlayMatch(back, play, true, 12345, maxStrikes, dir);
 }
 
@@ -182,7 +156,7 @@ TEST(RecordPlayback, QuickTeamAndPotStrikeGamesPlayBackBitForBit) {
             test::TempHome home;
             test::FakeDialogs d;
             Module1 live;
-            ASSERT_TRUE(StartMatch(live, seed, s, d)) << seed;
+            ASSERT_TRUE(StartMatch(live, seed, s)) << seed;
             FileReplay rec(live, d);
             const Outcome a = PlayMatch(live, rec, false, seed, maxStrikes, home.Dir());
             ASSERT_GT(a.strikes, 0);
@@ -198,13 +172,13 @@ TEST(RecordPlayback, QuickTeamAndPotStrikeGamesPlayBackBitForBit) {
 
 TEST(RecordPlayback, AKilledRecordingPlaysBackEveryStrikeBeforeTheKill) {
     test::TempHome home;
-    const long killAt = 9;
+    const long killAt = 5;
     const pid_t child = ::fork();
     ASSERT_GE(child, 0);
     test::FakeDialogs d;
     Module1 live;
     if (child == 0) {
-        if (!StartMatch(live, 5, {6}, d)) ::_exit(2);
+        if (!StartMatch(live, 5, {6})) ::_exit(2);
         FileReplay rec(live, d);
         PlayMatch(live, rec, false, 5, 0, home.Dir(), killAt);
         ::_exit(3); // the match ended before the kill
@@ -213,7 +187,7 @@ TEST(RecordPlayback, AKilledRecordingPlaysBackEveryStrikeBeforeTheKill) {
     ::waitpid(child, &status, 0);
     ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
     // The same match, live, up to the turn of the killed strike.
-    ASSERT_TRUE(StartMatch(live, 5, {6}, d));
+    ASSERT_TRUE(StartMatch(live, 5, {6}));
     NullReplay none;
     const Outcome a = PlayMatch(live, none, false, 5, killAt, home.Path("other"));
     const Outcome b = PlayBack(home.Dir(), killAt);

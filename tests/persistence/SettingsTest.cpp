@@ -49,51 +49,30 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     a.c.sound = a.c.border = 0;
     a.m.PipaMode = 1;
     a.m.ScreenW = 1024;
+    a.c.rows[0].level = kLevelNovice; // the strengths: keys of our own after all the others
+    a.c.rows[5].level = kLevelAmateur;
+    a.c.rows[7].level = kLevelChampion;
     const std::string path = home.Path("zvr2.ini");
     ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
     const std::string text = Text(path);
     EXPECT_EQ(text.rfind("[zvrset]\r\nScreenW=1024\r\nScreenH=480\r\n", 0), 0u);
-    for (const char* part :
-         {"\r\nR3=Ёлка  Sound=0\r\nRModel3=3\r\nRComp3=1\r\nRM3=999\r\n",
-          "\r\nSound=0\r\nBorder=0\r\nPipa=1\r\nPipaMode=1\r\n", "\r\nchk7=2\r\nWindowed=1\r\n"})
+    for (const char* part : {"\r\nR3=Ёлка  Sound=0\r\nRModel3=3\r\nRComp3=1\r\nRM3=999\r\n",
+                             "\r\nSound=0\r\nBorder=0\r\nPipa=1\r\nPipaMode=1\r\n",
+                             "\r\nchk7=2\r\nWindowed=1\r\nRLevel0=0\r\nRLevel1=2\r\n",
+                             "\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=3"})
         EXPECT_NE(text.find(part), std::string::npos) << part;
     Screens b;
     b.m.Windowed = 0;
     ASSERT_TRUE(b.Load(path));
-    EXPECT_TRUE(b.d.shown.empty());
+    EXPECT_TRUE(b.d.messages.empty());
     // Every control and value the file holds comes back.
     EXPECT_EQ(b.Saved() + "\r\n", text);
     EXPECT_EQ(tuple(b.m.MaxX, b.m.Ftr, b.m.VarK, b.m.Sound, b.m.Border, b.m.PipaOn),
               tuple(750, 0.01, a.m.VarK, kFalse, kFalse, kTrue));
     EXPECT_EQ(tuple(b.c.rows[3].name, b.c.rows[7].take, b.m.ScreenW),
               tuple("Ёлка  Sound=0", 2, 1024));
-}
-
-// The computer's strengths: keys of our own after all the others, and a file
-// without them plays the master.
-TEST(SettingsFile, StrengthsComeLastAndDefaultToTheMaster) {
-    test::TempHome home;
-    Screens a;
-    ApplyDefaultSettings(a.m, a.c);
-    a.c.rows[0].level = kLevelNovice;
-    a.c.rows[5].level = kLevelAmateur;
-    a.c.rows[7].level = kLevelChampion;
-    const std::string path = home.Path("zvr2.ini");
-    ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
-    const std::string text = Text(path);
-    EXPECT_NE(text.find("\r\nWindowed=1\r\nRLevel0=0\r\nRLevel1=2\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=3"), std::string::npos);
-    Screens b;
-    ASSERT_TRUE(b.Load(path));
     EXPECT_EQ(tuple(b.c.rows[0].level, b.c.rows[5].level, b.c.rows[7].level),
               tuple(kLevelNovice, kLevelAmateur, kLevelChampion));
-
-    Put(path, Ini(""));
-    Screens old;
-    old.c.rows[1].level = kLevelNovice;
-    ASSERT_TRUE(old.Load(path));
-    for (const PlayerRow& row : old.c.rows)
-        EXPECT_EQ(row.level, kLevelMaster);
 }
 
 TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
@@ -102,8 +81,9 @@ TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
     Put(path, Ini("R3=\r\nFtr=0,025\r\nNum=12\r\n"));
     Screens s;
     s.m.BordMode = 1;
+    s.c.rows[1].level = kLevelNovice; // no strengths in the file: the masters
     ASSERT_TRUE(s.Load(path));
-    EXPECT_TRUE(s.d.shown.empty());
+    EXPECT_TRUE(s.d.messages.empty());
     EXPECT_EQ(
         tuple(s.m.ScreenW, s.m.UseTex, s.m.MaxX, s.m.Ftr, s.m.VarK, s.m.BordMode, s.m.PipaSimm),
         tuple(800, kTrue, 700, 0.02, 0.05f, 0, kTrue));
@@ -114,15 +94,12 @@ TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
     // Num above 8 is capped; no CurG or KtoHodit lines.
     EXPECT_EQ(tuple(s.m.MaxGamers, s.m.CurG, s.m.KH(1)), tuple(8, 1, 0));
     EXPECT_EQ(tuple(s.c.sizeX, s.c.rows[2].take, s.c.rows[4].take), tuple("700", 1, 0));
-}
-
-TEST(SettingsFile, EdgeValuesOfTheRules) {
-    test::TempHome home;
-    const std::string path = home.Path("zvr2.ini");
+    for (const PlayerRow& row : s.c.rows)
+        EXPECT_EQ(row.level, kLevelMaster);
+    // A malformed ScreenW keeps the state's own value; VarK past its range is none.
     Put(path, Ini("VarK=0,15\r\nScreenW=abc\r\nColors=0\r\nCurG=7\r\n"));
     Screens b;
     b.Load(path);
-    // A malformed ScreenW keeps the state's own value.
     EXPECT_EQ(tuple(b.m.VarK, b.m.ScreenW, b.m.Colors, b.m.CurG), tuple(0, 640, 8, 2));
 }
 
@@ -145,8 +122,8 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         Screens s;
         s.m.MaxX = 900;
         EXPECT_FALSE(s.Load(path)) << why;
-        ASSERT_EQ(s.d.shown.size(), 1u) << why;
-        const std::string text = s.d.shown[0].text;
+        ASSERT_EQ(s.d.messages.size(), 1u) << why;
+        const std::string text = s.d.messages[0];
         EXPECT_NE(text.find("параметров.\r\n\r\nОписание ошибки: " + std::string(why)),
                   std::string::npos);
         EXPECT_NE(Text(home.Path("zvrerror.log")).find(text), std::string::npos);
@@ -155,7 +132,7 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
     }
     Screens none;
     EXPECT_FALSE(none.Load(home.Path("missing.ini")));
-    EXPECT_TRUE(none.d.shown.empty());
+    EXPECT_TRUE(none.d.messages.empty());
     EXPECT_EQ(none.Saved(), defaults.Saved());
 }
 
@@ -179,14 +156,16 @@ TEST(NamesFile, CountsNonBlankLinesAndPicksAmongThem) {
     m.NameCount = 30; // the file shrank since it was counted
     while (PickName(m, rng, box, d, path)) {
     }
-    EXPECT_NE(d.shown.back().text.find("конец файла"), std::string::npos);
+    EXPECT_NE(d.messages.back().find("конец файла"), std::string::npos);
     // A missing file disables the name buttons.
     EXPECT_FALSE(LoadNames(m, d, home.Path("none.nam")));
     EXPECT_EQ(m.NameCount, 0);
-    EXPECT_NE(d.shown.back().text.find("Файл с именами не найден."), std::string::npos);
+    EXPECT_NE(d.messages.back().find("Файл с именами не найден."), std::string::npos);
 }
 
-TEST(TeamsFile, SavedTeamsLoadBack) {
+// The strengths come last in their sections; older files have none, and a
+// value out of range is the master too.
+TEST(TeamsFile, SavedTeamsLoadBackAndStrengthsDefaultToTheMaster) {
     test::TempHome home;
     const std::string path = home.Path("zvr.cmd");
     Module1 a;
@@ -194,48 +173,31 @@ TEST(TeamsFile, SavedTeamsLoadBack) {
     for (i16 i = 1; i <= 3; ++i)
         a.rc(i) = {
             "Команда" + std::to_string(i), 0, "Один", "Два\nтри", "", "Четыре", 0, i == 2, 0};
+    a.rc(1).Level = kLevelNovice;
+    a.rc(2).Level = kLevelChampion;
     test::FakeDialogs d;
     EXPECT_NE(SaveCom(a, 3, 2, path, d).find("успешно сохранены"), std::string::npos);
-    const std::string text = Text(path);
-    EXPECT_NE(text.find("\r\nK=3\r\n[1]\r\nComName=Команда1\r\nR1=Один\r\nR2=Два три\r\nR3=\r\n"
-                        "R4=Четыре\r\nCompControl=0\r\nRType=2\r\nLevel=2\r\n[2]\r\n"),
+    EXPECT_NE(Text(path).find("\r\nK=3\r\n[1]\r\nComName=Команда1\r\nR1=Один\r\nR2=Два три\r\n"
+                              "R3=\r\nR4=Четыре\r\nCompControl=0\r\nRType=2\r\nLevel=0\r\n[2]\r\n"),
               std::string::npos);
     Module1 b;
     TeamsFile tb;
     LoadCom(b, tb, path, d);
-    EXPECT_TRUE(d.shown.empty());
+    EXPECT_TRUE(d.messages.empty());
     EXPECT_EQ(tuple(b.rc(1).ComName, b.rc(3).ComName), tuple("Команда1", "Команда3"));
     EXPECT_EQ(tuple(b.NextTeam, tb.perTeam, b.rc(1).RType, b.rc(2).CompControl, b.rc(3).R2),
               tuple(4, 3, 2, 1, "Два три"));
+    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelChampion));
+    Put(path, "K=2\r\n[1]\r\nComName=Синие\r\nRType=1\r\n[2]\r\nComName=Красные\r\n"
+              "RType=1\r\nLevel=4\r\n");
+    LoadCom(b, tb, path, d);
+    EXPECT_TRUE(d.messages.empty());
+    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelMaster, kLevelMaster));
     // With no team defined the file is left alone.
     Put(path, "old");
     a.NextTeam = 1;
     EXPECT_TRUE(SaveCom(a, 4, 0, path, d).empty());
     EXPECT_EQ(test::Slurp(path), "old");
-}
-
-TEST(TeamsFile, StrengthsComeLastInTheirSectionAndDefaultToTheMaster) {
-    test::TempHome home;
-    const std::string path = home.Path("zvr.cmd");
-    Module1 a;
-    a.NextTeam = 3;
-    a.rc(1).ComName = "Синие";
-    a.rc(1).Level = kLevelNovice;
-    a.rc(2).ComName = "Красные";
-    a.rc(2).Level = kLevelChampion;
-    test::FakeDialogs d;
-    SaveCom(a, 4, 1, path, d);
-    EXPECT_NE(Text(path).find("\r\nRType=1\r\nLevel=0\r\n[2]\r\n"), std::string::npos);
-    Module1 b;
-    TeamsFile tb;
-    LoadCom(b, tb, path, d);
-    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelChampion));
-    // Older files have none; a value out of range is the master too.
-    Put(path, "K=2\r\n[1]\r\nComName=Синие\r\nRType=1\r\n[2]\r\nComName=Красные\r\n"
-              "RType=1\r\nLevel=4\r\n");
-    LoadCom(b, tb, path, d);
-    EXPECT_TRUE(d.shown.empty());
-    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelMaster, kLevelMaster));
 }
 
 TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {
@@ -247,14 +209,14 @@ TEST(TeamsFile, HandWrittenFilesLoadAsTheRulesSay) {
     TeamsFile t;
     test::FakeDialogs d;
     LoadCom(m, t, path, d);
-    ASSERT_EQ(d.shown.size(), 1u); // RType=7
-    EXPECT_NE(d.shown[0].text.find(path), std::string::npos);
+    ASSERT_EQ(d.messages.size(), 1u); // RType=7
+    EXPECT_NE(d.messages[0].find(path), std::string::npos);
     EXPECT_EQ(tuple(m.rc(1).ComName, m.rc(2).ComName), tuple("Синие", "Красные"));
     // CompControl is taken from the later section, as every lookup is.
     EXPECT_EQ(tuple(t.perTeam, m.rc(1).CompControl, m.rc(1).RType, m.NextTeam), tuple(4, -1, 0, 3));
     Put(path, "K=99999\r\n");
     LoadCom(m, t, path, d);
-    EXPECT_NE(d.shown.back().text.find("Переполнение"), std::string::npos);
+    EXPECT_NE(d.messages.back().find("Переполнение"), std::string::npos);
     LoadCom(m, t, home.Path("none.cmd"), d);
     EXPECT_EQ(m.NextTeam, 1);
 }

@@ -11,7 +11,7 @@ using test::Events;
 using test::Put;
 using test::State;
 
-// Friction itself is pinned by the scenarios; here only its edge.
+// The ordinary motion is pinned by the scenarios; here its edges.
 TEST(Motion, SpeedAndSpinAtTheFrictionLimitStopBeforeMoving) {
     Module1 m = Bare(2);
     GoblaRec& g = m.Gobla(1);
@@ -19,20 +19,6 @@ TEST(Motion, SpeedAndSpinAtTheFrictionLimitStopBeforeMoving) {
     g.U = 3 * m.Ftr;
     MovePiece(m, g, 1.0, nullptr);
     EXPECT_EQ(State(g), std::tuple(100.0, 100.0, 0.0, 0.0, 0.0));
-}
-
-TEST(Motion, HeadingWrapsOnceEachWay) {
-    Module1 m = Bare(2);
-    GoblaRec& g = m.Gobla(1);
-    const double P2 = 2 * m.Pi;
-    const double cases[][3] = {{-6.3, 0, -6.3 + P2}, {6.0, -0.5, 6.0 + 0.44 - P2}};
-    for (const auto& c : cases) {
-        g.Phi = c[0];
-        g.U = c[1];
-        MovePiece(m, g, 1.0, nullptr);
-        EXPECT_NEAR(g.Phi, c[2], 1e-12) << c[0] << " " << c[1];
-    }
-    EXPECT_NEAR(g.U, -0.44, 1e-12);
 }
 
 TEST(Motion, CentreOnTheEdgeStaysBeyondItPerishes) {
@@ -68,14 +54,10 @@ TEST(Motion, ObstaclesAndWallsNeverMove) {
 
 TEST(Strike, OffCentreGivesSpinAndAStrikeAtTheCentreStaysFinite) {
     Module1 m = Bare(2);
-    GoblaRec& g = m.Gobla(1);
     Put(m, 1, 100, 100);
-    Segment s{100, 80, 100, 30}; // through the centre: speed along it, no spin
-    StrikePush(g, s);
-    EXPECT_TRUE(g.Xvec == 0 && g.Yvec < 0 && g.U == 0);
     Segment l{80, 100, 80, 50}; // on the left rim, pushed towards -y
-    StrikePush(g, l);
-    EXPECT_LT(g.U, 0);
+    StrikePush(m.Gobla(1), l);
+    EXPECT_TRUE(m.Gobla(1).Yvec < 0 && m.Gobla(1).U < 0);
     GoblaRec& h = m.Gobla(2); // no lever arm at all
     Segment c{h.Xpos, h.Ypos, h.Xpos + 10, h.Ypos};
     StrikePush(h, c);
@@ -122,22 +104,21 @@ TEST(Overlap, TouchingIsNoContactPerishedTouchNothingTurnedShapesDo) {
     }
 }
 
+// The lighter piece takes the larger push; a mass that is none counts as one.
 TEST(Resolve, PushesScaleWithMassAndBadMassCountsAsOne) {
-    // A hair of overlap: one push parts them, then two more: three pushes of
-    // 0.2 divided by the mass, less the friction of the rest of the step.
-    const double cases[][4] = {{1, 1, -0.6, 0.6}, {1, 2, -0.6, 0.3}, {0, -5, -0.6, 0.6}};
-    for (const auto& c : cases) {
+    auto apart = [](i16 m1, i16 m2) {
         Module1 m = Bare(2);
         Put(m, 1, 100, 100);
-        Put(m, 2, 140 - 1e-7, 100);
-        m.Gobla(1).M = static_cast<i16>(c[0]);
-        m.Gobla(2).M = static_cast<i16>(c[1]);
-        const StepLoad load = PhysicsStep(m, 1.0, nullptr);
-        EXPECT_EQ(std::tuple(load.resolutions, load.pushes), std::tuple(1, 1));
-        EXPECT_NEAR(m.Gobla(1).Xvec, c[2] + 2 * m.Ftr, 1e-5) << c[0] << " " << c[1];
-        EXPECT_NEAR(m.Gobla(2).Xvec, c[3] - 2 * m.Ftr, 1e-5) << c[0] << " " << c[1];
-        EXPECT_EQ(std::tuple(m.Gobla(1).U, m.Gobla(2).Yvec), std::tuple(0.0, 0.0));
-    }
+        Put(m, 2, 140 - 1e-7, 100); // a hair of overlap
+        m.Gobla(1).M = m1;
+        m.Gobla(2).M = m2;
+        PhysicsStep(m, 1.0, nullptr);
+        return std::pair(m.Gobla(1).Xvec, m.Gobla(2).Xvec);
+    };
+    const auto [a1, a2] = apart(1, 1);
+    const auto [b1, b2] = apart(1, 2);
+    EXPECT_TRUE(a1 < 0 && a2 == -a1 && b1 == a1 && b2 > 0 && b2 < a2);
+    EXPECT_EQ(apart(0, -5), apart(1, 1));
 }
 
 // Deep overlaps fly apart at millions of units a step; a step of a millionth
@@ -159,43 +140,17 @@ TEST(Resolve, ConcentricCirclesAndZeroLeverArmStayFinite) {
     EXPECT_TRUE(test::Finite(m) && test::Finite(k));
 }
 
-TEST(Contact, ObstacleBouncesFixedObjectsMayOverlapWallPositionDecidesFall) {
-    Module1 m = Bare(2);
-    Put(m, 1, 100, 200, 3, 0);
-    Put(m, 2, 500, 380);
-    test::AddObstacle(m, 160, 200); // in piece 1's way
-    test::AddObstacle(m, 300, 5);   // overlaps the wall along y = 0
-    test::AddObstacle(m, 300, 12);  // and the first obstacle
-    test::AddWalls(m, 1, true);
-    EXPECT_GT(test::RunToRest(m, nullptr), 0);
-    EXPECT_LT(m.Gobla(1).Xpos, 130);
-    EXPECT_EQ(State(m.Gobla(3)), std::tuple(160.0, 200.0, 0.0, 0.0, 0.0));
-    EXPECT_EQ(m.Gobla(2).Xpos, 500);
-    for (i16 mode : {i16{0}, i16{1}}) {
-        Module1 w = Bare(2);
-        Put(w, 1, 40, 200, -5, 0);
-        Put(w, 2, 500, 200);
-        test::AddWalls(w, mode, true);
-        Events ev;
-        test::RunToRest(w, &ev);
-        EXPECT_EQ(w.Gobla(1).Life != 0, mode == 0);
-        EXPECT_EQ(ev.perished.size(), mode == 0 ? 0u : 1u);
-        EXPECT_TRUE(mode != 0 || w.Gobla(1).Xpos > 20);
-    }
-}
-
+// The striker falling last writes the order of the strike's fallen; the lists
+// never overflow, and numbers off the table's slots are ignored.
 TEST(Perish, StrikerFallingLastWritesTheOrderAndListsNeverOverflow) {
     Module1 m = Bare(6);
     Events ev;
     Perish(m, 3, &ev);
     Perish(m, 5, &ev);
-    EXPECT_EQ(std::tuple(m.NewSgin, m.SginList(1), m.SginList(2)), std::tuple(2, 3, 5));
     Perish(m, 1, &ev);
     EXPECT_EQ(std::tuple(m.CurSgin, m.WS(1), m.WS(2), m.WS(3)), std::tuple(3, 1, 5, 3));
     EXPECT_EQ(std::tuple(m.Gobla(1).Sginul, m.NewSgin), std::tuple(2, 0));
     EXPECT_EQ(ev.perished, (std::vector<i16>{3, 5, 1}));
-    Perish(m, 4, &ev); // later in the same strike: a new list
-    EXPECT_EQ(std::tuple(m.NewSgin, m.SginList(1)), std::tuple(1, 4));
 
     Module1 f = Bare(8);
     f.NewSgin = f.CurSgin = 7;
@@ -220,15 +175,16 @@ TEST(Perish, ProbeOffTheTableKillsBeforeAMidStepHit) {
     EXPECT_EQ(m.Gobla(2).Xvec, 0); // it met nothing
 }
 
+// Heavy pieces on one spot, and eight overlapping on the smallest table of each
+// model, part and come to rest instead of pushing each other for ever.
 TEST(Bounds, StuckAndOverlappingPiecesComeToRest) {
     Module1 m = Bare(2);
     Put(m, 1, 300, 200);
     Put(m, 2, 300, 200);
     m.Gobla(1).M = m.Gobla(2).M = 1000;
-    PhysicsStep(m, 1.0, nullptr);
-    EXPECT_TRUE(test::Finite(m));
     EXPECT_GE(test::RunToRest(m, nullptr, 100000), 0);
-    for (i16 model = 0; model < 4; ++model) { // eight overlapping on the smallest table
+    EXPECT_TRUE(test::Finite(m));
+    for (i16 model = 0; model < 4; ++model) {
         Module1 s = Bare(8, model, 200, 200);
         s.LoadedGame = kTrue;
         PlacePieces(s);

@@ -30,19 +30,15 @@ public:
 
 class FakePrompt : public screens::PromptPort {
 public:
-    std::string AskSavePath(const screens::SavePrompt& p) override {
-        asked.push_back(p);
-        return answer;
-    }
-    std::vector<screens::SavePrompt> asked;
+    std::string AskSavePath(const screens::SavePrompt&) override { return answer; }
     std::string answer;
 };
 
 class HeadlessView : public screens::ViewPort {
 public:
-    void Show(screens::ScreenId s, screens::ScreenId) override { shown.push_back(s); }
-    void ShowBeside(screens::ScreenId s) override { beside.push_back(s); }
-    void HideBeside(screens::ScreenId s) override { hidden.push_back(s); }
+    void Show(screens::ScreenId, screens::ScreenId) override {}
+    void ShowBeside(screens::ScreenId) override {}
+    void HideBeside(screens::ScreenId) override {}
     void StartMatch(bool replay) override {
         ++matches;
         if (!g || !play) return;
@@ -69,7 +65,6 @@ public:
     bool play = true;
     bool record = false; // into the state folder, as the game does
     long maxStrikes = 400;
-    std::vector<screens::ScreenId> shown, beside, hidden;
     int matches = 0;
     int quits = 0;
 };
@@ -87,11 +82,7 @@ struct ScreensRig {
     ~ScreensRig() { std::filesystem::remove_all(dir); }
     // The start-up of the main menu with the given screens and renderers.
     void StartUp() { g.menu.StartUp(g); }
-    bool Said(const std::string& part) const {
-        for (const std::string& t : dialogs.messages)
-            if (t.find(part) != std::string::npos) return true;
-        return false;
-    }
+    bool Said(const std::string& part) const { return dialogs.Said(part); }
 
     std::string dir = MakeDir();
     Module1 m;

@@ -43,18 +43,13 @@ TEST(Teams, ListEditsKeepNamesUniqueAndThePlayingListTrue) {
     screens::GameScreens& g = r.g;
     g.flow.Apply(g.menu.TeamGame(g), ScreenId::MainMenu);
     ASSERT_EQ(g.flow.Current(), ScreenId::Teams);
-    EXPECT_EQ(g.teams.perTeam, 4);
-    EXPECT_TRUE(g.teams.teams.empty());
-
     ASSERT_EQ(g.teams.Create(g), Next::To(ScreenId::NewTeam));
-    EXPECT_EQ(g.newTeam.name, "Команда1");
-    EXPECT_EQ(g.newTeam.members[3], "Гобла4");
     g.newTeam.name = "   ";
     EXPECT_FALSE(g.newTeam.Confirm(g)) << "a name of blanks is no name";
     EXPECT_TRUE(r.Said("Надо ввести имя команды!"));
     g.newTeam.name = "  Синие  ";
     g.newTeam.members[1] = " ";
-    EXPECT_FALSE(g.newTeam.Confirm(g));
+    EXPECT_FALSE(g.newTeam.Confirm(g)) << "nor is a member's name";
     EXPECT_TRUE(r.Said("Вы не ввели некоторые имена игроков."));
     g.newTeam.members[1] = "Тирс";
     ASSERT_TRUE(g.newTeam.Confirm(g));
@@ -97,12 +92,12 @@ TEST(Teams, ListEditsKeepNamesUniqueAndThePlayingListTrue) {
     EXPECT_EQ(r.m.NextTeam, 4);
     EXPECT_EQ(g.teams.playing, (std::vector<std::string>{"Изумрудные"}));
 
-    EXPECT_EQ(g.teams.Start(g), Next::Stay());
+    EXPECT_EQ(g.teams.Start(g), Next::Stay()) << "one team cannot play";
     EXPECT_TRUE(r.Said("Выберите 2 команды для игры!"));
 
     while (r.m.NextTeam <= screens::kMostTeams)
         ASSERT_TRUE(MakeTeam(r, "Команда" + std::to_string(r.m.NextTeam)));
-    EXPECT_EQ(g.teams.Create(g), Next::Stay());
+    EXPECT_EQ(g.teams.Create(g), Next::Stay()) << "seven teams at most";
     EXPECT_TRUE(r.Said("Больше 7 команд создавать нельзя!"));
 
     // "< Назад" keeps the teams in the teams file.
@@ -132,7 +127,6 @@ TEST(Teams, AComputerTeamGameGoesToTheResultsAndTheUsersMassesComeBack) {
     // The second team plays as a champion, in both its slots.
     g.teams.selected = 1;
     ASSERT_EQ(g.teams.Change(g), Next::To(ScreenId::NewTeam));
-    EXPECT_EQ(g.newTeam.level, kLevelMaster);
     g.newTeam.level = kLevelChampion;
     ASSERT_TRUE(g.newTeam.Confirm(g));
     g.flow.Apply(g.teams.Start(g), ScreenId::Teams);
@@ -140,10 +134,7 @@ TEST(Teams, AComputerTeamGameGoesToTheResultsAndTheUsersMassesComeBack) {
     EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3), r.m.CompLevel(4)),
               std::tuple(kLevelMaster, kLevelChampion, kLevelMaster, kLevelChampion));
     ASSERT_EQ(g.flow.Current(), ScreenId::Results);
-    EXPECT_EQ(r.m.MaxGamers, 4);
-    EXPECT_TRUE(g.results.teamGame);
-    EXPECT_EQ(g.results.team1, "Синие");
-    EXPECT_EQ(g.results.team2, "Красные");
+    EXPECT_EQ(std::tuple(g.results.team1, g.results.team2), std::tuple("Синие", "Красные"));
     EXPECT_EQ(r.m.Gobla(1).M, 1) << "team pieces weigh one";
 
     // The settings written in between carry the user's own masses.
@@ -191,7 +182,6 @@ TEST(LoadBrowser, ListsInfoAndDeleteOnTheFilesOfTheStateFolder) {
     std::filesystem::create_directory(r.dir + "старые");
     g.flow.Apply(g.menu.LoadGame(g), ScreenId::MainMenu);
     screens::LoadBrowser& b = g.loader;
-    EXPECT_EQ(b.heading, "Загрузка сохраненной игры");
     EXPECT_EQ(b.folder, r.dir);
     ASSERT_EQ(b.files.size(), 2U) << "saved games only, any case of the extension";
     EXPECT_GE(FileIndex(b, "Партия у окна.zvr"), 0) << "names as they are on disk";
@@ -202,17 +192,6 @@ TEST(LoadBrowser, ListsInfoAndDeleteOnTheFilesOfTheStateFolder) {
     EXPECT_TRUE(b.files.empty());
     b.EnterFolder(0);
     EXPECT_EQ(b.folder, r.dir);
-
-    b.Info(g);
-    EXPECT_TRUE(r.Said("Используйте эту кнопку"));
-    b.Select(FileIndex(b, "Партия у окна.zvr"));
-    r.dialogs.messages.clear();
-    b.Info(g);
-    ASSERT_EQ(r.dialogs.messages.size(), 1U);
-    const std::string& info = r.dialogs.messages[0];
-    EXPECT_EQ(info.rfind("Игра записана Kvelmarой:\r\n\r\nKvelmar II Билд 1408\r\n", 0), 0U)
-        << info;
-    EXPECT_NE(info.find("\r\n\r\nКомандная игра:Нет\r\nИгроков:2"), std::string::npos) << info;
 
     // A damaged file tells what it still holds; a vanished one says so.
     std::ofstream(r.dir + "game2.ZVR", std::ios::trunc) << "[general]\r\nZI=-1\r\nMaxGamers=x";
@@ -228,6 +207,7 @@ TEST(LoadBrowser, ListsInfoAndDeleteOnTheFilesOfTheStateFolder) {
 
     b.Select(-1);
     b.Delete(g);
+    EXPECT_EQ(b.files.size(), 1U) << "nothing chosen, nothing deleted";
     EXPECT_TRUE(r.Said("Сначала выберите файл!"));
     b.Select(0);
     r.dialogs.answers = {MsgAnswer::No, MsgAnswer::Yes};

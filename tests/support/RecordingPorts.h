@@ -1,5 +1,5 @@
-// Ports that remember what was asked of them, for tests of the match screen and of
-// whatever drives it.
+// Ports that remember what was asked of them, for tests of the match screen, of
+// whatever drives it, and of the files that report through dialogs.
 #pragma once
 
 #include "state/MatchState.h"
@@ -12,56 +12,17 @@
 
 namespace kv {
 
-struct TimerCall {
-    TimerId id;
-    bool enabled;
-    int intervalMs;
-};
-
-class RecordingTimers : public TimerPort {
-public:
-    void SetTimer(TimerId id, bool enabled, int intervalMs) override {
-        calls.push_back({id, enabled, intervalMs});
-        state[static_cast<std::size_t>(id)] = enabled;
-        interval[static_cast<std::size_t>(id)] = intervalMs;
-    }
-    bool Enabled(TimerId id) const { return state[static_cast<std::size_t>(id)]; }
-    int Interval(TimerId id) const { return interval[static_cast<std::size_t>(id)]; }
-    std::vector<TimerCall> calls;
-    std::array<bool, kTimerCount> state{};
-    std::array<int, kTimerCount> interval{};
-};
-
 // Keys are held by scan code until released.
 class RecordingKeyboard : public KeyboardPort {
 public:
-    bool InitKeyboard() override {
-        ++inits;
-        return initOk;
-    }
+    bool InitKeyboard() override { return initOk; }
     bool ReadKeyboard(KeyStateTable& s) override {
-        ++reads;
         s = held;
         return true;
     }
     void Hold(int scan) { held[static_cast<std::size_t>(scan)] = 0x80; }
-    void Release(int scan) { held[static_cast<std::size_t>(scan)] = 0; }
     void ReleaseAll() { held.fill(0); }
     KeyStateTable held{};
-    bool initOk = true;
-    int inits = 0;
-    long reads = 0;
-};
-
-class RecordingDisplay : public DisplayPort {
-public:
-    bool InitDisplay() override {
-        log.push_back("InitDisplay");
-        return initOk;
-    }
-    void ShutdownDisplay() override { log.push_back("ShutdownDisplay"); }
-    void SetCaption(const std::string& c) override { log.push_back("Caption " + c); }
-    std::vector<std::string> log;
     bool initOk = true;
 };
 
@@ -72,15 +33,10 @@ struct PotCall {
     i16 v = 0;
 };
 
-// Keeps the last position of everything, plus an ordered log of the pot and lifts.
+// Keeps the last position of the aim and the camera, and the pot's and lifts' calls.
 class RecordingScene : public NullScene {
 public:
-    RecordingScene() = default;
-    bool BuildScene() override {
-        ++builds;
-        return buildOk && NullScene::BuildScene();
-    }
-    void PlacePiece(int n) override { ++placed[static_cast<std::size_t>(n & 15)]; }
+    bool BuildScene() override { return buildOk; }
     void LiftPiece(int n, double h) override { lifts.push_back({n, h}); }
     void ShowPot(i16 x, i16 z) override { pot.push_back({"show", x, z, 0, 0}); }
     void MovePot(i16 x, i16 z, double t, i16 v) override { pot.push_back({"move", x, z, t, v}); }
@@ -88,13 +44,8 @@ public:
     void ShowBall(bool s) override { ballShown = s; }
     void ShowArrow(bool s) override { arrowShown = s; }
     void PlaceBall(double x, double y, double z) override { ball = {x, y, z}; }
-    void PlaceArrow(double x, double y, double z) override { arrow = {x, y, z}; }
     void TurnArrow(double a) override { arrowAngle = a; }
-    void PlaceCenter(double x, double y, double z) override { center = {x, y, z}; }
-    void PlaceCamera(double x, double y, double z) override {
-        camera = {x, y, z};
-        ++cameraMoves;
-    }
+    void PlaceCamera(double x, double y, double z) override { camera = {x, y, z}; }
     void LookAt(int frame) override { lookAt.push_back(frame); }
     void ShowAmbientLight(bool s) override { ambient = s; }
     void ShowLook(const MatchLook& l) override { looks.push_back(l); }
@@ -104,14 +55,11 @@ public:
         double h;
     };
     bool buildOk = true;
-    int builds = 0;
-    std::array<int, 16> placed{};
     std::vector<Lift> lifts;
     std::vector<PotCall> pot;
     bool ballShown = false, arrowShown = false, ambient = true;
-    std::array<double, 3> ball{}, arrow{}, center{}, camera{};
+    std::array<double, 3> ball{}, camera{};
     double arrowAngle = 0;
-    int cameraMoves = 0;
     std::vector<int> lookAt;
     std::vector<MatchLook> looks;
 };
@@ -161,15 +109,11 @@ public:
     int readClosed = 0;
 };
 
-class RecordingSaveGame : public SaveGamePort {
+class RecordingSaveGame : public NullSaveGame {
 public:
-    explicit RecordingSaveGame(std::string dir = "/state/") : dir_(std::move(dir)) {}
+    using NullSaveGame::NullSaveGame;
     void SaveGame(const std::string& path) override { saved.push_back(path); }
-    std::string StateDir() const override { return dir_; }
     std::vector<std::string> saved;
-
-private:
-    std::string dir_;
 };
 
 class RecordingScreens : public ScreensPort {
@@ -181,22 +125,27 @@ public:
     std::vector<std::string> log;
 };
 
-// Answers from the queue, then with the default answer.
+// Answers from the queue, then Yes.
 class RecordingDialogs : public DialogPort {
 public:
-    MsgAnswer Message(const std::string& text, MsgIcon, MsgButtons,
+    MsgAnswer Message(const std::string& text, MsgIcon, MsgButtons b,
                       const std::string& = {}) override {
         messages.push_back(text);
-        if (answers.empty()) return defaultAnswer;
+        buttons.push_back(b);
+        if (answers.empty()) return MsgAnswer::Yes;
         MsgAnswer a = answers.front();
         answers.pop_front();
         return a;
     }
-    void SetBusy(bool b) override { busy.push_back(b); }
+    void SetBusy(bool) override {}
+    bool Said(const std::string& part) const {
+        for (const std::string& t : messages)
+            if (t.find(part) != std::string::npos) return true;
+        return false;
+    }
     std::vector<std::string> messages;
+    std::vector<MsgButtons> buttons;
     std::deque<MsgAnswer> answers;
-    MsgAnswer defaultAnswer = MsgAnswer::Yes;
-    std::vector<bool> busy;
 };
 
 } // namespace kv
