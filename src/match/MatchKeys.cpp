@@ -72,6 +72,7 @@ void MatchScreen::KeyBoardTick() {
         if (turnPhase_ == TurnPhase::Charge) {
             if (m_.StrikeForce < 100) m_.StrikeForce = static_cast<i16>(m_.StrikeForce + 2);
             m_.StatusText = "Сила удара: " + std::to_string(m_.StrikeForce);
+            NoteAim();
         }
     } else if (turnPhase_ == TurnPhase::Aim) {
         bool changed = false;
@@ -118,9 +119,7 @@ void MatchScreen::KeyBoardTick() {
                 m_.StrikeForce = m_.CompStrike.si;
                 PreSilaApply();
             } else {
-                turnPhase_ = TurnPhase::Struck;
-                busy_ = true;
-                EnableTimer(TimerId::Pause, true);
+                NoStrike();
             }
         } else if (Held(k, Scan::M)) {
             turnPhase_ = TurnPhase::Charge;
@@ -221,7 +220,9 @@ void MatchScreen::KeyDown(Key key) {
         break;
     case Key::F4:
         if (replayMode_) break;
-        if ((turnPhase_ == TurnPhase::None || turnPhase_ == TurnPhase::Aim)) {
+        // The pieces rest, also while a strike made elsewhere is awaited.
+        if (turnPhase_ == TurnPhase::None || turnPhase_ == TurnPhase::Aim ||
+            turnPhase_ == TurnPhase::Elsewhere) {
             m_.QuickSaveNo = static_cast<i16>(m_.QuickSaveNo + 1);
             if (m_.QuickSaveNo > 100 || m_.QuickSaveNo < 1) m_.QuickSaveNo = 1;
             const std::string path =
@@ -233,7 +234,7 @@ void MatchScreen::KeyDown(Key key) {
         }
         break;
     case Key::F7:
-        if (turnPhase_ != TurnPhase::Aim) break;
+        if (turnPhase_ != TurnPhase::Aim && turnPhase_ != TurnPhase::Elsewhere) break;
         m_.ArrowShown = Flag(m_.ArrowShown == 0);
         p_.scene.ShowArrow(m_.ArrowShown != 0);
         if (m_.ArrowShown != 0) {

@@ -12,6 +12,7 @@ enum class TurnPhase : i16 {
     Struck = 3,    // the strike is executed, the pieces move
     PotCharge = 5, // the pot strike's force grows
     PotFall = 6,   // the pot falls and throws the pieces
+    Elsewhere = 7, // network play: the strike is made on another machine, or sent and not back
 };
 
 } // namespace kv
