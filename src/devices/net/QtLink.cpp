@@ -143,6 +143,8 @@ void QtLink::Send(net::ConnId c, std::string_view bytes) {
     const auto it = sockets_.find(c);
     if (it == sockets_.end()) return;
     it->second->write(bytes.data(), static_cast<qint64>(bytes.size()));
+    // Out now rather than at the next turn of the event loop: a strike waits for nothing.
+    it->second->flush();
 }
 
 void QtLink::Close(net::ConnId c) {
