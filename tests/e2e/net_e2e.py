@@ -2,8 +2,9 @@
 joining runners play a match, and their three results and three recordings are
 one, and the recording plays back to that result; a joining runner killed in
 the middle of a match is started again, comes back to its seat, and the match
-ends the same for all. A table that is not there is a network failure (exit 4).
-Every address is 127.0.0.1."""
+ends the same for all; when the host is killed, the players keep their
+recordings and a saved game of the match as it stood. A table that is not there
+is a network failure (exit 4). Every address is 127.0.0.1."""
 
 import os
 import shutil
@@ -119,6 +120,31 @@ def killed_and_back(work):
     log("Борис вернулся на своё место; матч закончился одинаково у всех")
 
 
+def host_killed(work):
+    port = free_port()
+    files = [os.path.join(work, n + ".sav") for n in ("a3", "b3")]
+    h = host(work, "h3", port, ["--realtime", "--speed", "10"])
+    players = [join(work, "a3", "Анна", port, files[0]), join(work, "b3", "Борис", port, files[1])]
+    end = time.monotonic() + 120
+    while b"ba=" not in (read(files[0]) if os.path.exists(files[0]) else b""):
+        if time.monotonic() > end or h.p.poll() is not None:
+            raise SystemExit("no strike was played: " + h.finish()[2])
+        time.sleep(0.02)
+    h.p.kill()
+    h.p.wait()
+    for p, record in zip(players, files):
+        rc, out, err = p.finish()
+        saved = record[:-4] + ".zvr"
+        if rc != EXIT_NETWORK or "Хозяин стола ушёл" not in err or not os.path.exists(saved):
+            raise SystemExit("a player of a killed host gave %d: %s" % (rc, err))
+        if b"[game]" not in read(record):
+            raise SystemExit("the recording of a killed host's match is gone")
+        info = subprocess.run([SIM, "info", saved], capture_output=True, text=True)
+        if info.returncode != 0:
+            raise SystemExit("the saved game does not load: " + info.stderr)
+    log("хозяин убит: у игроков запись матча и сохранённая игра, код 4")
+
+
 def nobody_there(work):
     r = join(work, "c", "Вова", free_port(), os.path.join(work, "c.sav"))
     rc, out, err = r.finish(60)
@@ -132,6 +158,7 @@ def main():
     try:
         match_of_three(work)
         killed_and_back(work)
+        host_killed(work)
         nobody_there(work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
