@@ -360,4 +360,34 @@ TEST(NetTable, HostileInputClosesOnlyItsConnectionAndTheTableGoesOn) {
     EXPECT_EQ(log.Count("не принят"), 8);
 }
 
+TEST(NetTable, TheAimOfThePlayerWhoseTurnItIsMovesOnEveryScreen) {
+    const sim::PlayOptions p = Options(3, 9);
+    Table t;
+    HostMachine& h = OpenTable(t, p);
+    Raw r(t.net); // a player at his keyboard, seat 2
+    r.Send(Raw::Greeting("Вова", {}));
+    r.Send(Ready{true});
+    t.net.Deliver();
+    PlayerMachine& a = t.Player("Анна");
+    ASSERT_TRUE(t.RunUntil([&] { return Seated(h, 2); }));
+    ASSERT_TRUE(h.Start(MatchPlan{1, 0, 1000}));
+    ASSERT_TRUE(t.RunUntil(
+        [&] { return h.host.Match()->WaitingFor() == 2 && a.current && a.current->Waiting(); }));
+    const std::uint32_t turn = h.current->Turn();
+    auto aim = [&](double dir) {
+        r.Send(Aim{1, turn, 0.3, dir, 0});
+        t.net.Deliver();
+        return std::tuple(h.run->screen->StrikeDir(), a.run->screen->StrikeDir());
+    };
+    EXPECT_EQ(aim(1.25), std::tuple(1.25, 1.25));
+    EXPECT_EQ(aim(1.5), std::tuple(1.25, 1.25)) << "passed on no faster than the limit";
+    t.time.now += kAimEveryMs;
+    EXPECT_EQ(aim(2.0), std::tuple(2.0, 2.0));
+    r.Send(StrikeOut{1, NetStrike{turn, 2, {{0.3, 2.0, 60}, false, 0}}});
+    ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a}); }));
+    EXPECT_EQ(a.tables, h.tables);
+    EXPECT_EQ(FileText(a.files[0]), FileText(h.files[0]));
+    EXPECT_NE(FileText(h.files[0]).find("pa= 2\r\n"), std::string::npos);
+}
+
 } // namespace
