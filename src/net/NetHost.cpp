@@ -165,6 +165,19 @@ TableView NetHost::View() const {
     return v;
 }
 
+Beacon NetHost::Advert(std::uint16_t port) const {
+    Beacon b;
+    b.port = port;
+    b.table = settings_.table;
+    b.host = hostName_;
+    b.seats = static_cast<std::uint8_t>(seats_.size());
+    b.seated = static_cast<std::uint8_t>(std::count_if(
+        seats_.begin(), seats_.end(), [](const HostSeat& s) { return s.kind != SeatKind::Open; }));
+    b.phase = phase_;
+    b.password = !password_.empty();
+    return b;
+}
+
 std::vector<NetEvent> NetHost::TakeEvents() {
     return std::exchange(events_, {});
 }

@@ -98,6 +98,8 @@ public:
     const std::vector<HostSeat>& Seats() const { return seats_; }
     int Spectators() const;
     TableView View() const;
+    // What the table's beacon says of it, the port being the one it listens on.
+    Beacon Advert(std::uint16_t port) const;
     const TableSettings& Settings() const { return settings_; }
     std::vector<NetEvent> TakeEvents();
 

@@ -241,6 +241,10 @@ void NetMember::Handle(const Message& msg) {
     }
     if (const auto* m = std::get_if<TableView>(&msg)) {
         table_ = *m;
+        table_.host = CleanName(table_.host);
+        table_.settings.table = CleanText(table_.settings.table, kNameChars * 2);
+        for (SeatView& s : table_.seats)
+            s.name = CleanName(s.name);
         Event(EventKind::Table, {});
     } else if (const auto* m = std::get_if<ChatLine>(&msg)) {
         const std::string line =

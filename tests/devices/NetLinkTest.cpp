@@ -83,21 +83,22 @@ TEST(NetLink, TheBeaconIsHeardOnTheLoopbackAddress) {
     QtTableFinder finder;
     std::string why;
     ASSERT_TRUE(finder.Start("127.0.0.1", port, &why)) << why;
-    QtBeacon beacon([] {
-        Beacon b;
-        b.table = "Парта";
-        b.host = "Хозяин";
-        b.seats = 4;
-        b.seated = 1;
-        b.port = 27999;
-        return b;
-    });
+    QtLink link;
+    Rng tokens(1);
+    NetHost host(link, Wall(), tokens);
+    TableSettings ts;
+    ts.table = "Парта";
+    host.SetSettings(ts);
+    host.SetSeatCount(4);
+    host.SetSeat(1, SeatKind::HostPlayer, "Хозяин");
+    QtBeacon beacon([&] { return host.Advert(27999); });
     ASSERT_TRUE(beacon.Start("127.0.0.1", port, &why)) << why;
     ASSERT_TRUE(Spin([&] { return !finder.Tables().empty(); }));
     const FoundTable t = finder.Tables().front();
     EXPECT_EQ(t.address, "127.0.0.1");
     EXPECT_EQ(t.beacon.table, "Парта");
     EXPECT_EQ(t.beacon.port, 27999);
+    EXPECT_EQ(std::tuple(t.beacon.seated, t.beacon.seats), std::tuple(1, 4));
 }
 
 } // namespace
