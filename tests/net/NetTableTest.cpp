@@ -360,6 +360,8 @@ TEST(NetTable, HostileInputClosesOnlyItsConnectionAndTheTableGoesOn) {
     EXPECT_EQ(log.Count("не принят"), 8);
 }
 
+// A player at his keyboard: his aim reaches every screen, no faster than its
+// limit, and his pot falls on every table alike.
 TEST(NetTable, TheAimOfThePlayerWhoseTurnItIsMovesOnEveryScreen) {
     const sim::PlayOptions p = Options(3, 9);
     Table t;
@@ -383,11 +385,11 @@ TEST(NetTable, TheAimOfThePlayerWhoseTurnItIsMovesOnEveryScreen) {
     EXPECT_EQ(aim(1.5), std::tuple(1.25, 1.25)) << "passed on no faster than the limit";
     t.time.now += kAimEveryMs;
     EXPECT_EQ(aim(2.0), std::tuple(2.0, 2.0));
-    r.Send(StrikeOut{1, NetStrike{turn, 2, {{0.3, 2.0, 60}, false, 0}}});
+    r.Send(StrikeOut{1, NetStrike{turn, 2, {{}, true, 60}}}); // the pot
     ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a}); }));
     EXPECT_EQ(a.tables, h.tables);
     EXPECT_EQ(FileText(a.files[0]), FileText(h.files[0]));
-    EXPECT_NE(FileText(h.files[0]).find("pa= 2\r\n"), std::string::npos);
+    EXPECT_NE(FileText(h.files[0]).find("G= 60\r\n"), std::string::npos);
 }
 
 } // namespace
