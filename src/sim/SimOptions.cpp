@@ -279,7 +279,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             error = "Не задано имя игрока (--name).";
             return std::nullopt;
         }
-        if (j.name.empty()) j.name = "Зритель";
+        if (j.name.empty()) j.name = "Гость";
         return o;
     }
     if (args[0] != "play" && args[0] != "series" && args[0] != "host") {

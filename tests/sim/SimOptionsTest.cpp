@@ -88,5 +88,5 @@ TEST(SimOptions, ReadsTheNetworkCommands) {
     o = Parse({"join", "localhost", "--watch"});
     ASSERT_TRUE(o);
     EXPECT_EQ(std::tuple(o->join.host, o->join.port, o->join.watch, o->join.name),
-              std::tuple("localhost", 27415, true, "Зритель"));
+              std::tuple("localhost", 27415, true, "Гость"));
 }
