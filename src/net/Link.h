@@ -1,6 +1,7 @@
 // The transport port of network play: connections that carry bytes. The game
 // plugs in Qt Network (devices/net), the tests an in-memory one (MemoryLink).
-// Events come on the owner's own thread, from its event loop.
+// Events come on the owner's own thread, from its event loop, never from
+// inside a call to the link.
 #pragma once
 
 #include <cstddef>

@@ -434,11 +434,14 @@ void NetHost::Send(Peer& p, const Message& m) {
 void NetHost::SendAll(const Message& m, bool matchOnly) {
     const std::string frame = Frame(Encode(m));
     const long long now = clock_();
+    std::vector<ConnId> to;
     for (auto& [id, p] : peers_) {
         if (p.state == Peer::State::Greeting || (matchOnly && !p.inMatch)) continue;
-        link_.Send(id, frame);
         p.sentAt = now;
+        to.push_back(id);
     }
+    for (ConnId id : to)
+        link_.Send(id, frame);
 }
 
 void NetHost::Refuse(Peer& p, Reason r, const std::string& detail) {

@@ -3,6 +3,7 @@
 #include <QHostAddress>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <QTimer>
 
 namespace kv {
 
@@ -106,7 +107,11 @@ void QtLink::Wire(net::ConnId id, QTcpSocket* s, bool connecting, std::string ta
         sockets_.erase(it);
         sock->disconnect(this);
         sock->deleteLater();
-        if (events_) events_->Closed(id, why);
+        // A write that fails reports at once, inside Send: the owner hears of
+        // it from the event loop instead, as of everything else.
+        QTimer::singleShot(0, this, [this, id, why] {
+            if (events_) events_->Closed(id, why);
+        });
     };
     connect(s, &QTcpSocket::readyRead, this, [this, id, s] {
         const QByteArray data = s->readAll();
