@@ -43,8 +43,8 @@ void BM_PlayBackEightPlayers(benchmark::State& state) {
         for (int p = 1; p <= 8; ++p)
             m.KH(p) = static_cast<kv::i16>(p);
         kv::SettingsRecord settings;
-        kv::screens::QuickGameScreen quick(settings);
         kv::screens::OptionsScreen options(settings);
+        kv::screens::QuickGameScreen quick(settings, options);
         quick.TickFirst(8);
         for (auto& row : quick.rows)
             row.computer = 1;

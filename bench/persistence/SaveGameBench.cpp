@@ -1,6 +1,6 @@
 // Loading and saving a saved game of a full eight-player team match.
 #include "persistence/SaveGame.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>

@@ -3,7 +3,7 @@
 #include "persistence/SaveGame.h"
 #include "physics/Physics.h"
 #include "physics/Strike.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/NullPorts.h"
 
 #include <benchmark/benchmark.h>

@@ -1,7 +1,7 @@
 // The computer player: it chooses strikes, which the match executes.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 namespace kv {
@@ -10,6 +10,11 @@ namespace kv {
 // StrikeForce and HintText. Without a target (or with p out of range) the
 // strike is (0, 0, 0), StrikeDir and StrikeForce become 0 and HintText stays.
 StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir);
+
+// The master's strike of piece p at the given target: straight at it, without
+// spin, with the force that drives it over the table edge beyond. Writes
+// StrikeForce and HintText as ChooseStrike does. p and target must be pieces.
+StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir);
 
 // The choice of a computer player of the given strength (kLevelNovice ..
 // kLevelMaster). The master is ChooseStrike itself and draws nothing; the weaker

@@ -6,7 +6,7 @@
 #include "frontend/QtDialogs.h"
 #include "persistence/ErrorLog.h"
 #include "persistence/Folders.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -4,7 +4,6 @@
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
 
-#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QTextEdit>
 #include <QVBoxLayout>
@@ -55,13 +54,6 @@ public:
     }
 
     void Refresh() override {}
-
-protected:
-    // The box is only closed, never the game.
-    void closeEvent(QCloseEvent* e) override {
-        e->ignore();
-        Apply(app_.Screens().about.Close());
-    }
 };
 
 } // namespace

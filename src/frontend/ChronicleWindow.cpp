@@ -117,9 +117,7 @@ public:
     }
 
     void Opened(ScreenId from) override {
-        // Back from the events the window is as it was left.
-        if (from == ScreenId::ChronicleEvents) return;
-        app_.Screens().chronicle.Load(app_.Screens());
+        app_.Screens().chronicle.Shown(app_.Screens(), from);
         Refresh();
     }
 
@@ -226,8 +224,7 @@ public:
     }
 
     void Opened(ScreenId from) override {
-        if (from != ScreenId::Chronicle) return;
-        // A new period: its list from the top.
+        if (!screens::ChronicleEventsScreen::NewList(from)) return;
         const screens::ChronicleEventsScreen& e = app_.Screens().events;
         const QSignalBlocker block(list_);
         list_->clear();

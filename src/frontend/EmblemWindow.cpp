@@ -5,7 +5,6 @@
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
 
-#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QHBoxLayout>
 #include <QMenu>
@@ -78,10 +77,6 @@ public:
 
 protected:
     void contextMenuEvent(QContextMenuEvent* e) override { menu_->popup(e->globalPos()); }
-    void closeEvent(QCloseEvent* e) override {
-        e->ignore();
-        Apply(app_.Screens().emblem.Close());
-    }
 
 private:
     void AskAndPrint() {

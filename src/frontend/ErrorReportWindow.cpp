@@ -4,7 +4,6 @@
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QPlainTextEdit>
@@ -77,12 +76,6 @@ public:
             text_->setPlainText(text);
         }
         log_->setPlainText(Lines(r.log));
-    }
-
-protected:
-    void closeEvent(QCloseEvent* e) override {
-        e->ignore();
-        if (app_.Screens().report.Close(app_.Screens())) Apply(Next::Hide(ScreenId::ErrorReport));
     }
 
 private:

@@ -30,17 +30,8 @@ bool Beside(ScreenId id) {
 
 std::vector<std::string> MountedVolumes() {
     std::vector<std::string> out;
-    for (const QStorageInfo& v : QStorageInfo::mountedVolumes()) {
-        if (!v.isValid() || !v.isReady() || v.isRoot()) continue;
-        const QString root = v.rootPath();
-        // The system's own mounts are no place for saved games.
-        if (root.startsWith(QLatin1String("/proc")) || root.startsWith(QLatin1String("/sys")) ||
-            root.startsWith(QLatin1String("/dev")) || root.startsWith(QLatin1String("/run")) ||
-            root.startsWith(QLatin1String("/boot")))
-            continue;
-        out.push_back(root.toStdString());
-    }
-    out.push_back("/");
+    for (const QStorageInfo& v : QStorageInfo::mountedVolumes())
+        if (v.isValid() && v.isReady()) out.push_back(v.rootPath().toStdString());
     return out;
 }
 
@@ -85,14 +76,9 @@ GameApp::GameApp(const GameAppSetup& setup)
       replay_(m_, dialogs_), saves_(m_, setup.stateDir),
       g_(m_,
          screens::Services{dialogs_, web_, prompt_, rng_, setup.stateDir, setup.dataDir,
-                           setup.appTitle, kOrvelsoftUrl, kOrvelsoftUpdateUrl, kGoblKlubUrl,
-                           &video_, &replay_, MountedVolumes},
+                           setup.appTitle, &video_, &replay_, MountedVolumes},
          *this) {
-    // No sound card: one line in the log, and the game goes on silently.
-    if (!sound_.InitSound()) {
-        LogError(sound_.Error());
-        m_.Sound = kFalse;
-    }
+    if (!sound_.InitSound()) g_.SoundDeviceFailed(sound_.Error());
     windows_[ScreenId::MainMenu] = MakeMainMenuWindow(*this);
     windows_[ScreenId::QuickGame] = MakeQuickGameWindow(*this);
     windows_[ScreenId::Options] = MakeOptionsWindow(*this);
@@ -199,6 +185,13 @@ void GameApp::StartMatch(bool replay) {
     w->Start();
 }
 
+void GameApp::Update() {
+    RefreshShown();
+    for (auto& [id, w] : windows_)
+        if (w->isVisible()) w->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
 void GameApp::Quit() {
     if (quitting_) return;
     quitting_ = true;
@@ -213,22 +206,7 @@ void GameApp::Quit() {
 }
 
 void GameApp::Closed(ScreenId id) {
-    switch (id) {
-    case ScreenId::MainMenu:
-        Apply(g_.menu.Exit(g_), id);
-        return;
-    case ScreenId::Teams:
-        Apply(g_.teams.Exit(g_), id);
-        return;
-    case ScreenId::NewTeam:
-        Apply(Next::To(ScreenId::Teams), id);
-        return;
-    case ScreenId::Preview:
-        Apply(g_.preview.Escape(), id);
-        return;
-    default:
-        Apply(Next::Quit(), id);
-    }
+    Apply(g_.Closing(id), id);
 }
 
 ScreenWindow::ScreenWindow(GameApp& app, ScreenId id) : app_(app), id_(id) {}

@@ -8,7 +8,7 @@
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "screens/GameScreens.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 #include <QObject>
@@ -87,6 +87,7 @@ public:
     void HideBeside(screens::ScreenId screen) override;
     void StartMatch(bool replay) override;
     void Quit() override;
+    void Update() override;
 
 signals:
     // A screen has just been shown (the tests and the timing figures watch it).

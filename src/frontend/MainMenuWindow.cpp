@@ -25,141 +25,23 @@ using namespace ui;
 
 class MainMenuWindow : public ScreenWindow {
 public:
-    explicit MainMenuWindow(GameApp& app) : ScreenWindow(app, ScreenId::MainMenu) {
+    explicit MainMenuWindow(GameApp& app)
+        : ScreenWindow(app, ScreenId::MainMenu), g_(app.Screens()), menu_(g_.menu) {
         setWindowTitle(Q(app.Setup().appTitle));
         auto* top = new QVBoxLayout(this);
-
-        auto* head = new QHBoxLayout;
-        emblem_ = Button(QString(), this, QStringLiteral("Эмблема Гоблного Клуба"));
-        emblem_->setAccessibleName(QStringLiteral("Эмблема Гоблного Клуба"));
-        emblem_->setFlat(true);
-        const QPixmap pic(Q(app.Setup().dataDir + "pic/smallgerb.gif"));
-        if (!pic.isNull()) {
-            emblem_->setIcon(pic);
-            emblem_->setIconSize(pic.size());
-        }
-        head->addWidget(emblem_);
-        auto* title = Label(QStringLiteral("Kvelmar II: Zantor"), this);
-        QFont f = title->font();
-        f.setPointSizeF(f.pointSizeF() * 2);
-        f.setBold(true);
-        title->setFont(f);
-        head->addWidget(title, 1);
-        maker_ = Button(QStringLiteral("Orvelsoft"), this);
-        club_ = Button(QStringLiteral("Гоблный Клуб"), this);
-        for (QPushButton* link : {maker_, club_}) {
-            link->setFlat(true);
-            link->setStyleSheet(QStringLiteral("color: #2050c0; text-decoration: underline;"));
-            link->setCursor(Qt::PointingHandCursor);
-            head->addWidget(link);
-        }
-        top->addLayout(head);
-
-        auto* grid = new QGridLayout;
-        for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
-            buttons_[static_cast<std::size_t>(i)] =
-                Button(QString::fromUtf8(screens::Caption(static_cast<MenuButton>(i))), this);
-            buttons_[static_cast<std::size_t>(i)]->setMinimumHeight(36);
-            grid->addWidget(buttons_[static_cast<std::size_t>(i)], i / 2, i % 2);
-        }
-        top->addLayout(grid);
-
-        info_ = Named(new QTextEdit(this), QStringLiteral("Знакомство с игрой"));
-        info_->setReadOnly(true);
-        info_->setMinimumHeight(110);
-        infoClose_ = Button(QStringLiteral("Закрыть"), this);
-        top->addWidget(info_);
-        top->addWidget(infoClose_, 0, Qt::AlignRight);
-
-        // The pop-up menus.
-        auto* load = new QMenu(this);
-        auto* loadGame = load->addAction(QStringLiteral("Сохраненная игра..."));
-        auto* loadReplay = load->addAction(QStringLiteral("Повтор..."));
-        loadItems_ = {loadGame, loadReplay};
-        auto* help = new QMenu(this);
-        auto* contents = help->addAction(QStringLiteral("Содержание"));
-        report_ = help->addAction(QStringLiteral("Отчет об ошибке"));
-        about_ = help->addAction(QStringLiteral("О программе"));
-        auto* support = new QMenu(this);
-        auto* home = support->addAction(QStringLiteral("Домашняя страница"));
-        auto* updates = support->addAction(QStringLiteral("Обновления"));
-
-        screens::GameScreens& g = app.Screens();
-        screens::MainMenu& menu = g.menu;
-        auto on = [this](MenuButton b, auto f) { connect(Btn(b), &QPushButton::clicked, this, f); };
-        on(MenuButton::QuickGame, [this, &g, &menu] { Apply(menu.QuickGame(g)); });
-        on(MenuButton::TeamGame, [this, &g, &menu] { Apply(menu.TeamGame(g)); });
-        on(MenuButton::Load, [this, &g, &menu, load] {
-            menu.LoadMenu(g);
-            Refresh();
-            load->popup(
-                Btn(MenuButton::Load)->mapToGlobal(QPoint(0, Btn(MenuButton::Load)->height())));
-        });
-        connect(loadGame, &QAction::triggered, this,
-                [this, &g, &menu] { Apply(menu.LoadGame(g)); });
-        connect(loadReplay, &QAction::triggered, this,
-                [this, &g, &menu] { Apply(menu.LoadReplay(g)); });
-        on(MenuButton::Options, [this, &g, &menu] { Apply(menu.Options(g)); });
-        on(MenuButton::Chronicle, [this, &g, &menu] { Apply(menu.Chronicle(g)); });
-        on(MenuButton::Splash, [this, &g, &menu] { Apply(menu.Splash(g)); });
-        on(MenuButton::Help, [this, &menu, help] {
-            menu.CloseTour();
-            Refresh();
-            help->popup(
-                Btn(MenuButton::Help)->mapToGlobal(QPoint(0, Btn(MenuButton::Help)->height())));
-        });
-        connect(contents, &QAction::triggered, this, [this, &g, &menu] {
-            menu.HelpPages(g);
-            Refresh();
-        });
-        connect(report_, &QAction::triggered, this, [this, &g, &menu] { Apply(menu.Report(g)); });
-        connect(about_, &QAction::triggered, this, [this, &g, &menu] { Apply(menu.About(g)); });
-        on(MenuButton::Support, [this, &menu, support] {
-            menu.CloseTour();
-            Refresh();
-            support->popup(Btn(MenuButton::Support)
-                               ->mapToGlobal(QPoint(0, Btn(MenuButton::Support)->height())));
-        });
-        connect(home, &QAction::triggered, this, [&g, &menu] { menu.MakerPage(g); });
-        connect(updates, &QAction::triggered, this, [&g, &menu] { menu.Updates(g); });
-        connect(maker_, &QPushButton::clicked, this, [this, &g, &menu] {
-            menu.MakerPage(g);
-            Refresh();
-        });
-        connect(club_, &QPushButton::clicked, this, [this, &g, &menu] {
-            menu.ClubPage(g);
-            Refresh();
-        });
-        connect(emblem_, &QPushButton::clicked, this, [this, &g, &menu] { Apply(menu.Emblem(g)); });
-        on(MenuButton::NetGame, [this, &menu] {
-            menu.NetGame();
-            Refresh();
-        });
-        on(MenuButton::Exit, [this, &g, &menu] { Apply(menu.Exit(g)); });
-        on(MenuButton::Tour, [this, &menu] {
-            menu.StartTour();
-            Refresh();
-        });
-        connect(infoClose_, &QPushButton::clicked, this, [this, &menu] {
-            menu.CloseTour();
-            Refresh();
-        });
-
-        step_.setSingleShot(true);
-        connect(&step_, &QTimer::timeout, this, [this, &menu] {
-            menu.StepTick();
-            Refresh();
-        });
-        typing_.setInterval(screens::MainMenu::kTypingMs);
-        connect(&typing_, &QTimer::timeout, this, [this, &menu] {
-            menu.TypeTick();
-            ShowTour();
-        });
+        BuildHead(top);
+        BuildButtons(top);
+        BuildTour(top);
+        BuildLoadMenu();
+        BuildHelpMenu();
+        BuildSupportMenu();
     }
 
     void Refresh() override {
         screens::GameScreens& g = app_.Screens();
         const screens::MainMenu& menu = g.menu;
+        setWindowTitle(menu.caption.empty() ? Q(app_.Setup().appTitle) : Q(menu.caption));
+        setEnabled(!menu.loading);
         for (int i = 0; i < static_cast<int>(buttons_.size()); ++i)
             buttons_[static_cast<std::size_t>(i)]->setEnabled(
                 menu.Enabled(g, static_cast<MenuButton>(i)));
@@ -180,6 +62,151 @@ public:
     }
 
 private:
+    // The emblem, the title and the two links.
+    void BuildHead(QVBoxLayout* top) {
+        auto* head = new QHBoxLayout;
+        emblem_ = Button(QString(), this, QStringLiteral("Эмблема Гоблного Клуба"));
+        emblem_->setAccessibleName(QStringLiteral("Эмблема Гоблного Клуба"));
+        emblem_->setFlat(true);
+        const QPixmap pic(Q(app_.Setup().dataDir + "pic/smallgerb.gif"));
+        if (!pic.isNull()) {
+            emblem_->setIcon(pic);
+            emblem_->setIconSize(pic.size());
+        }
+        head->addWidget(emblem_);
+        auto* title = Label(QStringLiteral("Kvelmar II: Zantor"), this);
+        QFont f = title->font();
+        f.setPointSizeF(f.pointSizeF() * 2);
+        f.setBold(true);
+        title->setFont(f);
+        head->addWidget(title, 1);
+        maker_ = Button(QStringLiteral("Orvelsoft"), this);
+        club_ = Button(QStringLiteral("Гоблный Клуб"), this);
+        for (QPushButton* link : {maker_, club_}) {
+            link->setFlat(true);
+            link->setStyleSheet(QStringLiteral("color: #2050c0; text-decoration: underline;"));
+            link->setCursor(Qt::PointingHandCursor);
+            head->addWidget(link);
+        }
+        top->addLayout(head);
+        connect(maker_, &QPushButton::clicked, this, [this] {
+            menu_.MakerPage(g_);
+            Refresh();
+        });
+        connect(club_, &QPushButton::clicked, this, [this] {
+            menu_.ClubPage(g_);
+            Refresh();
+        });
+        connect(emblem_, &QPushButton::clicked, this, [this] { Apply(menu_.Emblem(g_)); });
+    }
+
+    // The menu's buttons, two to a row.
+    void BuildButtons(QVBoxLayout* top) {
+        auto* grid = new QGridLayout;
+        for (int i = 0; i < static_cast<int>(buttons_.size()); ++i) {
+            buttons_[static_cast<std::size_t>(i)] =
+                Button(QString::fromUtf8(screens::Caption(static_cast<MenuButton>(i))), this);
+            buttons_[static_cast<std::size_t>(i)]->setMinimumHeight(36);
+            grid->addWidget(buttons_[static_cast<std::size_t>(i)], i / 2, i % 2);
+        }
+        top->addLayout(grid);
+        On(MenuButton::QuickGame, [this] { Apply(menu_.QuickGame(g_)); });
+        On(MenuButton::TeamGame, [this] { Apply(menu_.TeamGame(g_)); });
+        On(MenuButton::Options, [this] { Apply(menu_.Options(g_)); });
+        On(MenuButton::Chronicle, [this] { Apply(menu_.Chronicle(g_)); });
+        On(MenuButton::Splash, [this] { Apply(menu_.Splash(g_)); });
+        On(MenuButton::NetGame, [this] {
+            menu_.NetGame();
+            Refresh();
+        });
+        On(MenuButton::Exit, [this] { Apply(menu_.Exit(g_)); });
+        On(MenuButton::Tour, [this] {
+            menu_.StartTour();
+            Refresh();
+        });
+    }
+
+    // The guided tour's box, typed by the model's two timers.
+    void BuildTour(QVBoxLayout* top) {
+        info_ = Named(new QTextEdit(this), QStringLiteral("Знакомство с игрой"));
+        info_->setReadOnly(true);
+        info_->setMinimumHeight(110);
+        infoClose_ = Button(QStringLiteral("Закрыть"), this);
+        top->addWidget(info_);
+        top->addWidget(infoClose_, 0, Qt::AlignRight);
+        connect(infoClose_, &QPushButton::clicked, this, [this] {
+            menu_.CloseTour();
+            Refresh();
+        });
+        step_.setSingleShot(true);
+        connect(&step_, &QTimer::timeout, this, [this] {
+            menu_.StepTick();
+            Refresh();
+        });
+        typing_.setInterval(screens::MainMenu::kTypingMs);
+        connect(&typing_, &QTimer::timeout, this, [this] {
+            menu_.TypeTick();
+            ShowTour();
+        });
+    }
+
+    // A button's pop-up menu, under the button.
+    void PopUp(MenuButton b, QMenu* menu) {
+        menu->popup(Btn(b)->mapToGlobal(QPoint(0, Btn(b)->height())));
+    }
+
+    void BuildLoadMenu() {
+        auto* load = new QMenu(this);
+        auto* loadGame = load->addAction(QStringLiteral("Сохраненная игра..."));
+        auto* loadReplay = load->addAction(QStringLiteral("Повтор..."));
+        loadItems_ = {loadGame, loadReplay};
+        On(MenuButton::Load, [this, load] {
+            menu_.LoadMenu(g_);
+            Refresh();
+            PopUp(MenuButton::Load, load);
+        });
+        connect(loadGame, &QAction::triggered, this, [this] { Apply(menu_.LoadGame(g_)); });
+        connect(loadReplay, &QAction::triggered, this, [this] { Apply(menu_.LoadReplay(g_)); });
+    }
+
+    void BuildHelpMenu() {
+        auto* help = new QMenu(this);
+        auto* contents = help->addAction(QStringLiteral("Содержание"));
+        report_ = help->addAction(QStringLiteral("Отчет об ошибке"));
+        about_ = help->addAction(QStringLiteral("О программе"));
+        On(MenuButton::Help, [this, help] {
+            menu_.CloseTour();
+            Refresh();
+            PopUp(MenuButton::Help, help);
+        });
+        connect(contents, &QAction::triggered, this, [this] {
+            menu_.HelpPages(g_);
+            Refresh();
+        });
+        connect(report_, &QAction::triggered, this, [this] { Apply(menu_.Report(g_)); });
+        connect(about_, &QAction::triggered, this, [this] { Apply(menu_.About(g_)); });
+    }
+
+    void BuildSupportMenu() {
+        auto* support = new QMenu(this);
+        auto* home = support->addAction(QStringLiteral("Домашняя страница"));
+        auto* updates = support->addAction(QStringLiteral("Обновления"));
+        On(MenuButton::Support, [this, support] {
+            menu_.CloseTour();
+            Refresh();
+            PopUp(MenuButton::Support, support);
+        });
+        connect(home, &QAction::triggered, this, [this] { menu_.MakerPage(g_); });
+        connect(updates, &QAction::triggered, this, [this] { menu_.Updates(g_); });
+    }
+
+    template <typename F> void On(MenuButton b, F f) {
+        connect(Btn(b), &QPushButton::clicked, this, f);
+    }
+
+    screens::GameScreens& g_;
+    screens::MainMenu& menu_;
+
     QPushButton* Btn(MenuButton b) const { return buttons_[static_cast<std::size_t>(b)]; }
 
     void ShowTour() {

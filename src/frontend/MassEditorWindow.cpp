@@ -20,7 +20,12 @@ void RunMassEditor(GameApp& app, QWidget* parent, int row) {
     auto* top = new QVBoxLayout(&d);
     top->addWidget(Label(Q(ed.info), &d));
     auto* box = Named(new QLineEdit(Q(ed.mass), &d), QStringLiteral("Масса:"));
-    top->addWidget(box);
+    auto* label = Label(QStringLiteral("Масса:"), &d);
+    label->setBuddy(box);
+    auto* line = new QHBoxLayout;
+    line->addWidget(label);
+    line->addWidget(box, 1);
+    top->addLayout(line);
     auto* buttons = new QHBoxLayout;
     auto* done = Button(QStringLiteral("Готово"), &d);
     auto* cancel = Button(QStringLiteral("Отмена"), &d);

@@ -61,6 +61,8 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
         if (running_ && !unloaded_) update();
     });
     screen_.SetReplayMode(setup.replayMode);
+    // The champion thinks off this thread: the picture and the keys go on.
+    screen_.SetPlanner(planner_);
 }
 
 MatchWindow::~MatchWindow() {
@@ -76,14 +78,8 @@ double MatchWindow::RealMs() const {
 void MatchWindow::Pump() {
     if (!running_ || unloaded_) return;
     driver_.Pump(RealMs());
-    // A tick that a physics guard cut short is logged once.
-    if (screen_.GuardHits() > guardHitsLogged_) {
-        guardHitsLogged_ = screen_.GuardHits();
-        if (setup_.logError)
-            setup_.logError("Физика: шаг прерван защитой от зацикливания (ход игрока " +
-                            m_.Gobla(m_.CurG).RName +
-                            ", всего таких шагов: " + std::to_string(guardHitsLogged_) + ")");
-    }
+    if (const std::string guard = screen_.GuardReport(); !guard.empty() && setup_.logError)
+        setup_.logError(guard);
 }
 
 void MatchWindow::Start() {
@@ -226,9 +222,8 @@ void MatchWindow::changeEvent(QEvent* e) {
 }
 
 void MatchWindow::closeEvent(QCloseEvent* e) {
-    // Closing the window leaves the match unfinished, like Y to the exit question.
     if (running_ && !unloaded_) {
-        m_.RenderOn = kFalse;
+        screen_.Abandon();
         CheckEnd();
     }
     e->accept();

@@ -7,10 +7,11 @@
 #include "devices/display/QtDisplay.h"
 #include "devices/keyboard/QtKeyboard.h"
 #include "devices/scene/GameScene.h"
+#include "frontend/ThreadedPlanner.h"
 #include "match/MatchScreen.h"
 #include "match/RealTimeDriver.h"
 #include "match/VirtualClock.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 #include <QElapsedTimer>
@@ -96,12 +97,12 @@ private:
     QtKeyboard keyboard_;
     QtDisplay display_;
     GameScene scene_;
+    ThreadedPlanner planner_; // outlives the screen, which drops its plan when it goes
     MatchScreen screen_;
     bool running_ = false; // Init has returned with the render flag set
     bool started_ = false;
     bool unloaded_ = false;
     bool renderErrorLogged_ = false;
-    long guardHitsLogged_ = 0;
     long frames_ = 0;
     int wheelRest_ = 0; // eighths of a degree not yet a whole notch
 };

@@ -35,7 +35,8 @@ public:
             grid->addWidget(Label(who, this), k + 1, 0);
             auto*& box = members_[static_cast<std::size_t>(k)];
             box = Named(new QLineEdit(this), who);
-            auto* pick = Button(QStringLiteral("Выбрать..."), this, who);
+            auto*& pick = picks_[static_cast<std::size_t>(k)];
+            pick = Button(QStringLiteral("Выбрать..."), this, who);
             grid->addWidget(box, k + 1, 1);
             grid->addWidget(pick, k + 1, 2);
             connect(box, &QLineEdit::textChanged, this,
@@ -44,7 +45,6 @@ public:
                 n.PickName(g, k);
                 Refresh();
             });
-            pick->setEnabled(g.quick.namesAvailable);
         }
         top->addLayout(grid);
         computer_ = Check(QStringLiteral("Команда управляется компьютером"), this);
@@ -79,7 +79,11 @@ public:
     }
 
     void Refresh() override {
-        const screens::NewTeamScreen& n = app_.Screens().newTeam;
+        const screens::GameScreens& g = app_.Screens();
+        const screens::NewTeamScreen& n = g.newTeam;
+        // The names file as it is now, reloaded on the options screen or not.
+        for (QPushButton* pick : picks_)
+            pick->setEnabled(g.namesAvailable);
         setWindowTitle(Q(n.caption));
         const QSignalBlocker b(computer_);
         SetLine(name_, n.name);
@@ -108,6 +112,7 @@ private:
 
     QLineEdit* name_ = nullptr;
     std::array<QLineEdit*, 4> members_{};
+    std::array<QPushButton*, 4> picks_{};
     QCheckBox* computer_ = nullptr;
     QComboBox* level_ = nullptr;
     QPushButton* confirm_ = nullptr;

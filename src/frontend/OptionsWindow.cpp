@@ -22,11 +22,9 @@ using namespace ui;
 
 class OptionsWindow : public ScreenWindow {
 public:
-    explicit OptionsWindow(GameApp& app) : ScreenWindow(app, ScreenId::Options) {
+    explicit OptionsWindow(GameApp& app)
+        : ScreenWindow(app, ScreenId::Options), g_(app.Screens()), o_(g_.options), m_(app.State()) {
         setWindowTitle(QStringLiteral("Kvelmar II: Параметры"));
-        screens::GameScreens& g = app.Screens();
-        screens::OptionsScreen& o = g.options;
-        Module1& m = app.State();
         auto* top = new QVBoxLayout(this);
         auto* cols = new QHBoxLayout;
         auto* left = new QVBoxLayout;
@@ -34,174 +32,14 @@ public:
         cols->addLayout(left);
         cols->addLayout(right);
         top->addLayout(cols);
-
-        auto group = [this](const QString& title, QVBoxLayout* into) {
-            auto* box = Named(new QGroupBox(title, this), title);
-            auto* lay = new QVBoxLayout(box);
-            into->addWidget(box);
-            return lay;
-        };
-
-        QVBoxLayout* gfx = group(QStringLiteral("Параметры графики"), left);
-        video_ = Named(new QComboBox(this), QStringLiteral("Видеоадаптер"));
-        devices_ = Named(new QListWidget(this), QStringLiteral("Тип 3D-ускорения"));
-        devices_->setMaximumHeight(64);
-        modes_ = Named(new QComboBox(this), QStringLiteral("Видеорежим"));
-        modes_->setEditable(true);
-        modes_->lineEdit()->setAccessibleName(QStringLiteral("Видеорежим"));
-        for (const char* mode : screens::kScreenModes)
-            modes_->addItem(QString::fromUtf8(mode));
-        tex_ = Check(QStringLiteral("Загрузить текстуры стола"), this);
-        room_ = Check(QStringLiteral("Загрузить комнату (+ текстуры и приколы)"), this);
-        for (QWidget* w : {static_cast<QWidget*>(video_), static_cast<QWidget*>(devices_),
-                           static_cast<QWidget*>(modes_), static_cast<QWidget*>(tex_),
-                           static_cast<QWidget*>(room_)})
-            gfx->addWidget(w);
-
-        QVBoxLayout* size = group(QStringLiteral("Размеры стола"), left);
-        auto* sizes = new QGridLayout;
-        lenLabel_ = Label(QStringLiteral("длина:"), this);
-        widLabel_ = Label(QStringLiteral("ширина:"), this);
-        len_ = Named(new QLineEdit(this), QStringLiteral("длина:"));
-        wid_ = Named(new QLineEdit(this), QStringLiteral("ширина:"));
-        sizes->addWidget(lenLabel_, 0, 0);
-        sizes->addWidget(len_, 0, 1);
-        sizes->addWidget(widLabel_, 1, 0);
-        sizes->addWidget(wid_, 1, 1);
-        size->addLayout(sizes);
-        maxSize_ = Check(QStringLiteral("Максимальное поле (1000x1000)"), this);
-        size->addWidget(maxSize_);
-
-        QVBoxLayout* fr = group(QStringLiteral("Трение поля"), left);
-        friction_ = new QButtonGroup(this);
-        int id = 0;
-        for (const char* c : {"малое", "стандартное", "большое"}) {
-            auto* r = Radio(QString::fromUtf8(c), this);
-            friction_->addButton(r, id++);
-            fr->addWidget(r);
-        }
-
-        QVBoxLayout* wall = group(QStringLiteral("Стенка"), right);
-        border_ = Check(QStringLiteral("Использовать стенку"), this);
-        wallLabel_ = Label(QStringLiteral("Положение стенки:"), this);
-        bord_ = new QButtonGroup(this);
-        bordButtons_[0] = Radio(QStringLiteral("позиция1"), this);
-        bordButtons_[1] = Radio(QStringLiteral("позиция2"), this);
-        simm_ = Check(QStringLiteral("Включить стенку, симметричную выбранной относительно "
-                                     "центра поля"),
-                      this);
-        wall->addWidget(border_);
-        wall->addWidget(wallLabel_);
-        for (int i = 0; i < 2; ++i) {
-            bord_->addButton(bordButtons_[static_cast<std::size_t>(i)], i);
-            wall->addWidget(bordButtons_[static_cast<std::size_t>(i)]);
-        }
-        wall->addWidget(simm_);
-
-        QVBoxLayout* pipa = group(QStringLiteral("Пипа"), right);
-        pipa_ = Check(QStringLiteral("Включить пипу"), this);
-        pipaLabel_ = Label(QStringLiteral("Расположение:"), this);
-        pipaGroup_ = new QButtonGroup(this);
-        pipaButtons_[0] = Radio(QStringLiteral("2 пипы в части 1"), this);
-        pipaButtons_[1] = Radio(QStringLiteral("2 пипы в части 2"), this);
-        pipaSimm_ = Check(QStringLiteral("Включить 2 другие пипы, симметричные относительно "
-                                         "центра поля"),
-                          this);
-        pipa->addWidget(pipa_);
-        pipa->addWidget(pipaLabel_);
-        for (int i = 0; i < 2; ++i) {
-            pipaGroup_->addButton(pipaButtons_[static_cast<std::size_t>(i)], i);
-            pipa->addWidget(pipaButtons_[static_cast<std::size_t>(i)]);
-        }
-        pipa->addWidget(pipaSimm_);
-
-        QVBoxLayout* spread = group(QStringLiteral("Параметры отклонения"), right);
-        spreadLabel_ = Label(QString(), this);
-        spread_ = Named(new QScrollBar(Qt::Horizontal, this), QStringLiteral("Отклонение"));
-        spread_->setRange(0, screens::kSpreadSteps);
-        spread_->setPageStep(1);
-        spread->addWidget(spreadLabel_);
-        spread->addWidget(spread_);
-
-        QVBoxLayout* more = group(QStringLiteral("Дополнительные настройки"), right);
-        compHOD_ = Check(QStringLiteral("Включить паузу перед ходом компутера. Этот параметр можно "
-                                        "изменить в процессе игры клавишей F6."),
-                         this);
-        sound_ = Check(QStringLiteral("Включить звук"), this);
-        auto* reload = Button(QStringLiteral("Перезагрузить файл имен"), this);
-        more->addWidget(compHOD_);
-        more->addWidget(sound_);
-        more->addWidget(reload);
-
-        auto* buttons = new QHBoxLayout;
-        auto* ok = Button(QStringLiteral("Готово"), this);
-        auto* cancel = Button(QStringLiteral("< Назад"), this);
-        auto* exit = Button(QStringLiteral("Выход"), this);
-        buttons->addWidget(cancel);
-        buttons->addWidget(exit);
-        buttons->addStretch();
-        buttons->addWidget(ok);
-        top->addLayout(buttons);
-
-        // The controls write into the model; the model's own handlers where the
-        // rules make a click take effect at once.
-        connect(video_, &QComboBox::activated, this, [&o](int i) { o.adapter = i; });
-        // Refresh fills these lists; only the user's choices reach the model.
-        connect(devices_, &QListWidget::currentRowChanged, this, [this, &o](int i) {
-            if (!refreshing_) o.renderer = i < 0 ? 0 : i;
-        });
-        connect(modes_, &QComboBox::currentTextChanged, this, [this, &o](const QString& t) {
-            if (!refreshing_) o.mode = S(t);
-        });
-        connect(tex_, &QCheckBox::toggled, this, [&o](bool on) { o.textures = on ? 1 : 0; });
-        connect(room_, &QCheckBox::toggled, this, [&o](bool on) { o.room = on ? 1 : 0; });
-        connect(len_, &QLineEdit::textChanged, this,
-                [&o](const QString& t) { o.settings.sizeX = S(t); });
-        connect(wid_, &QLineEdit::textChanged, this,
-                [&o](const QString& t) { o.settings.sizeY = S(t); });
-        connect(maxSize_, &QCheckBox::toggled, this, [this, &o](bool on) {
-            o.settings.maxSize = on ? 1 : 0;
-            Refresh();
-        });
-        connect(friction_, &QButtonGroup::idToggled, this, [&o](int i, bool on) {
-            if (on) o.friction = i;
-        });
-        connect(border_, &QCheckBox::toggled, this, [this, &o](bool on) {
-            o.settings.border = on ? 1 : 0;
-            Refresh();
-        });
-        connect(bord_, &QButtonGroup::idToggled, this, [&o, &m](int i, bool on) {
-            if (on) o.SetBorderMode(m, i);
-        });
-        connect(simm_, &QCheckBox::toggled, this,
-                [&o, &m](bool on) { o.SetBorderMirror(m, on ? 1 : 0); });
-        connect(pipa_, &QCheckBox::toggled, this, [this, &o](bool on) {
-            o.settings.pipa = on ? 1 : 0;
-            Refresh();
-        });
-        connect(pipaGroup_, &QButtonGroup::idToggled, this, [&o, &m](int i, bool on) {
-            if (on) o.SetPipaMode(m, i);
-        });
-        connect(pipaSimm_, &QCheckBox::toggled, this,
-                [&o, &m](bool on) { o.SetPipaMirror(m, on ? 1 : 0); });
-        connect(spread_, &QScrollBar::valueChanged, this, [this, &o, &m](int v) {
-            if (refreshing_) return;
-            o.SetSpread(m, v);
-            SetText(spreadLabel_, Q(o.SpreadLabel()));
-        });
-        connect(compHOD_, &QCheckBox::toggled, this,
-                [&o](bool on) { o.settings.compPause = on ? 1 : 0; });
-        connect(sound_, &QCheckBox::toggled, this,
-                [&o](bool on) { o.settings.sound = on ? 1 : 0; });
-        connect(reload, &QPushButton::clicked, this, [&g, &o] { o.ReloadNames(g); });
-        connect(ok, &QPushButton::clicked, this, [this, &g, &o] {
-            setWindowTitle(QStringLiteral("Сохранение параметров..."));
-            const screens::Next n = o.Done(g);
-            setWindowTitle(QStringLiteral("Kvelmar II: Параметры"));
-            Apply(n);
-        });
-        connect(cancel, &QPushButton::clicked, this, [this, &g, &o] { Apply(o.Back(g)); });
-        connect(exit, &QPushButton::clicked, this, [this, &g, &o] { Apply(o.Exit(g)); });
+        BuildGraphics(Group(QStringLiteral("Параметры графики"), left));
+        BuildTableSize(Group(QStringLiteral("Размеры стола"), left));
+        BuildFriction(Group(QStringLiteral("Трение поля"), left));
+        BuildWall(Group(QStringLiteral("Стенка"), right));
+        BuildPipa(Group(QStringLiteral("Пипа"), right));
+        BuildSpread(Group(QStringLiteral("Параметры отклонения"), right));
+        BuildMore(Group(QStringLiteral("Дополнительные настройки"), right));
+        BuildButtons(top);
     }
 
     void Refresh() override {
@@ -215,7 +53,9 @@ public:
         for (const std::string& d : o.renderers)
             devices_->addItem(Q(d));
         devices_->setCurrentRow(o.renderer);
+        ShowRendererNote();
         modes_->setCurrentText(Q(o.mode));
+        graphics_->setCurrentIndex(o.graphics);
         tex_->setChecked(o.textures != 0);
         room_->setChecked(o.room != 0);
         len_->setText(Q(o.settings.sizeX));
@@ -247,10 +87,216 @@ public:
     }
 
 private:
+    void ShowRendererNote() {
+        SetText(rendererNote_, Q(o_.RendererNote()));
+        rendererNote_->setVisible(!o_.RendererNote().empty());
+    }
+
+    QVBoxLayout* Group(const QString& title, QVBoxLayout* into) {
+        auto* box = Named(new QGroupBox(title, this), title);
+        auto* lay = new QVBoxLayout(box);
+        into->addWidget(box);
+        return lay;
+    }
+
+    // A list with its caption shown above it; the caption is its name too.
+    template <typename W> W* Captioned(W* w, const QString& caption, QVBoxLayout* into) {
+        auto* label = Label(caption, this);
+        label->setBuddy(w);
+        into->addWidget(label);
+        into->addWidget(Named(w, caption));
+        return w;
+    }
+
+    void BuildGraphics(QVBoxLayout* gfx) {
+        video_ = Captioned(new QComboBox(this), QStringLiteral("Видеоадаптер:"), gfx);
+        devices_ = Captioned(new QListWidget(this), QStringLiteral("Тип 3D-ускорения:"), gfx);
+        devices_->setMaximumHeight(64);
+        rendererNote_ = Label(QString(), this);
+        rendererNote_->setWordWrap(true);
+        gfx->addWidget(rendererNote_);
+        modes_ = Captioned(new QComboBox(this), QStringLiteral("Видеорежим:"), gfx);
+        modes_->setEditable(true);
+        modes_->lineEdit()->setAccessibleName(QStringLiteral("Видеорежим:"));
+        for (const char* mode : screens::kScreenModes)
+            modes_->addItem(QString::fromUtf8(mode));
+        graphics_ = Captioned(new QComboBox(this), QStringLiteral("Графика:"), gfx);
+        for (const char* name : kGraphicsNames)
+            graphics_->addItem(QString::fromUtf8(name));
+        connect(graphics_, &QComboBox::activated, this, [this](int i) { o_.graphics = i; });
+        tex_ = Check(QStringLiteral("Загрузить текстуры стола"), this);
+        room_ = Check(QStringLiteral("Загрузить комнату (+ текстуры и приколы)"), this);
+        gfx->addWidget(tex_);
+        gfx->addWidget(room_);
+        connect(video_, &QComboBox::activated, this, [this](int i) {
+            o_.adapter = i;
+            Refresh();
+        });
+        // Refresh fills these lists; only the user's choices reach the model.
+        connect(devices_, &QListWidget::currentRowChanged, this, [this](int i) {
+            if (refreshing_) return;
+            o_.renderer = i < 0 ? 0 : i;
+            ShowRendererNote();
+        });
+        connect(modes_, &QComboBox::currentTextChanged, this, [this](const QString& t) {
+            if (!refreshing_) o_.mode = S(t);
+        });
+        connect(tex_, &QCheckBox::toggled, this, [this](bool on) { o_.textures = on ? 1 : 0; });
+        connect(room_, &QCheckBox::toggled, this, [this](bool on) { o_.room = on ? 1 : 0; });
+    }
+
+    void BuildTableSize(QVBoxLayout* size) {
+        auto* sizes = new QGridLayout;
+        lenLabel_ = Label(QStringLiteral("длина:"), this);
+        widLabel_ = Label(QStringLiteral("ширина:"), this);
+        len_ = Named(new QLineEdit(this), QStringLiteral("длина:"));
+        wid_ = Named(new QLineEdit(this), QStringLiteral("ширина:"));
+        lenLabel_->setBuddy(len_);
+        widLabel_->setBuddy(wid_);
+        sizes->addWidget(lenLabel_, 0, 0);
+        sizes->addWidget(len_, 0, 1);
+        sizes->addWidget(widLabel_, 1, 0);
+        sizes->addWidget(wid_, 1, 1);
+        size->addLayout(sizes);
+        maxSize_ = Check(QStringLiteral("Максимальное поле (1000x1000)"), this);
+        size->addWidget(maxSize_);
+        connect(len_, &QLineEdit::textChanged, this,
+                [this](const QString& t) { o_.settings.sizeX = S(t); });
+        connect(wid_, &QLineEdit::textChanged, this,
+                [this](const QString& t) { o_.settings.sizeY = S(t); });
+        connect(maxSize_, &QCheckBox::toggled, this, [this](bool on) {
+            o_.settings.maxSize = on ? 1 : 0;
+            Refresh();
+        });
+    }
+
+    void BuildFriction(QVBoxLayout* fr) {
+        friction_ = new QButtonGroup(this);
+        int id = 0;
+        for (const char* c : {"малое", "стандартное", "большое"}) {
+            auto* r = Radio(QString::fromUtf8(c), this);
+            friction_->addButton(r, id++);
+            fr->addWidget(r);
+        }
+        connect(friction_, &QButtonGroup::idToggled, this, [this](int i, bool on) {
+            if (on) o_.friction = i;
+        });
+    }
+
+    void BuildWall(QVBoxLayout* wall) {
+        border_ = Check(QStringLiteral("Использовать стенку"), this);
+        wallLabel_ = Label(QStringLiteral("Положение стенки:"), this);
+        bord_ = new QButtonGroup(this);
+        bordButtons_[0] = Radio(QStringLiteral("позиция1"), this);
+        bordButtons_[1] = Radio(QStringLiteral("позиция2"), this);
+        simm_ = Check(QStringLiteral("Включить стенку, симметричную выбранной относительно "
+                                     "центра поля"),
+                      this);
+        wall->addWidget(border_);
+        wall->addWidget(wallLabel_);
+        for (int i = 0; i < 2; ++i) {
+            bord_->addButton(bordButtons_[static_cast<std::size_t>(i)], i);
+            wall->addWidget(bordButtons_[static_cast<std::size_t>(i)]);
+        }
+        wall->addWidget(simm_);
+        connect(border_, &QCheckBox::toggled, this, [this](bool on) {
+            o_.settings.border = on ? 1 : 0;
+            Refresh();
+        });
+        connect(bord_, &QButtonGroup::idToggled, this, [this](int i, bool on) {
+            if (on) o_.SetBorderMode(m_, i);
+        });
+        connect(simm_, &QCheckBox::toggled, this,
+                [this](bool on) { o_.SetBorderMirror(m_, on ? 1 : 0); });
+    }
+
+    void BuildPipa(QVBoxLayout* pipa) {
+        pipa_ = Check(QStringLiteral("Включить пипу"), this);
+        pipaLabel_ = Label(QStringLiteral("Расположение:"), this);
+        pipaGroup_ = new QButtonGroup(this);
+        pipaButtons_[0] = Radio(QStringLiteral("2 пипы в части 1"), this);
+        pipaButtons_[1] = Radio(QStringLiteral("2 пипы в части 2"), this);
+        pipaSimm_ = Check(QStringLiteral("Включить 2 другие пипы, симметричные относительно "
+                                         "центра поля"),
+                          this);
+        pipa->addWidget(pipa_);
+        pipa->addWidget(pipaLabel_);
+        for (int i = 0; i < 2; ++i) {
+            pipaGroup_->addButton(pipaButtons_[static_cast<std::size_t>(i)], i);
+            pipa->addWidget(pipaButtons_[static_cast<std::size_t>(i)]);
+        }
+        pipa->addWidget(pipaSimm_);
+        connect(pipa_, &QCheckBox::toggled, this, [this](bool on) {
+            o_.settings.pipa = on ? 1 : 0;
+            Refresh();
+        });
+        connect(pipaGroup_, &QButtonGroup::idToggled, this, [this](int i, bool on) {
+            if (on) o_.SetPipaMode(m_, i);
+        });
+        connect(pipaSimm_, &QCheckBox::toggled, this,
+                [this](bool on) { o_.SetPipaMirror(m_, on ? 1 : 0); });
+    }
+
+    void BuildSpread(QVBoxLayout* spread) {
+        spreadLabel_ = Label(QString(), this);
+        spread_ = Named(new QScrollBar(Qt::Horizontal, this), QStringLiteral("Отклонение"));
+        spread_->setRange(0, screens::kSpreadSteps);
+        spread_->setPageStep(1);
+        spread->addWidget(spreadLabel_);
+        spread->addWidget(spread_);
+        connect(spread_, &QScrollBar::valueChanged, this, [this](int v) {
+            if (refreshing_) return;
+            o_.SetSpread(m_, v);
+            SetText(spreadLabel_, Q(o_.SpreadLabel()));
+        });
+    }
+
+    void BuildMore(QVBoxLayout* more) {
+        compHOD_ = Check(QStringLiteral("Включить паузу перед ходом компутера. Этот параметр можно "
+                                        "изменить в процессе игры клавишей F6."),
+                         this);
+        sound_ = Check(QStringLiteral("Включить звук"), this);
+        auto* reload = Button(QStringLiteral("Перезагрузить файл имен"), this);
+        more->addWidget(compHOD_);
+        more->addWidget(sound_);
+        more->addWidget(reload);
+        connect(compHOD_, &QCheckBox::toggled, this,
+                [this](bool on) { o_.settings.compPause = on ? 1 : 0; });
+        connect(sound_, &QCheckBox::toggled, this,
+                [this](bool on) { o_.settings.sound = on ? 1 : 0; });
+        connect(reload, &QPushButton::clicked, this, [this] { o_.ReloadNames(g_); });
+    }
+
+    void BuildButtons(QVBoxLayout* top) {
+        auto* buttons = new QHBoxLayout;
+        auto* ok = Button(QStringLiteral("Готово"), this);
+        auto* cancel = Button(QStringLiteral("< Назад"), this);
+        auto* exit = Button(QStringLiteral("Выход"), this);
+        ok->setDefault(true);
+        buttons->addWidget(cancel);
+        buttons->addWidget(exit);
+        buttons->addStretch();
+        buttons->addWidget(ok);
+        top->addLayout(buttons);
+        connect(ok, &QPushButton::clicked, this, [this] {
+            setWindowTitle(QStringLiteral("Сохранение параметров..."));
+            const screens::Next n = o_.Done(g_);
+            setWindowTitle(QStringLiteral("Kvelmar II: Параметры"));
+            Apply(n);
+        });
+        connect(cancel, &QPushButton::clicked, this, [this] { Apply(o_.Back(g_)); });
+        connect(exit, &QPushButton::clicked, this, [this] { Apply(o_.Exit(g_)); });
+    }
+
+    screens::GameScreens& g_;
+    screens::OptionsScreen& o_;
+    Module1& m_;
     bool refreshing_ = false;
     QComboBox* video_ = nullptr;
     QListWidget* devices_ = nullptr;
+    QLabel* rendererNote_ = nullptr;
     QComboBox* modes_ = nullptr;
+    QComboBox* graphics_ = nullptr;
     QCheckBox* tex_ = nullptr;
     QCheckBox* room_ = nullptr;
     QLabel* lenLabel_ = nullptr;

@@ -1,7 +1,6 @@
 // The piece preview: the model alone, turning, drawn at 640x480 by the scene
 // layer and scaled to the window; Escape or closing goes back.
-#include "devices/scene/MeshLoader.h"
-#include "devices/scene/SceneRenderer.h"
+#include "devices/scene/PreviewScene.h"
 #include "frontend/GameApp.h"
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
@@ -21,15 +20,19 @@ namespace kv {
 
 namespace {
 
+using screens::Next;
 using screens::PiecePreview;
 using screens::ScreenId;
 using namespace ui;
 
+// One opening's display: made when the window opens, gone when it closes, so
+// that every opening starts its display and builds its scene anew.
 class PreviewView : public QOpenGLWidget {
 public:
-    PreviewView(GameApp& app, std::function<void(const std::string&)> failed, QWidget* parent)
-        : QOpenGLWidget(parent), app_(app), failed_(std::move(failed)) {
+    PreviewView(GameApp& app, std::function<void(const Next&)> failure, QWidget* parent)
+        : QOpenGLWidget(parent), app_(app), failure_(std::move(failure)) {
         setFocusPolicy(Qt::StrongFocus);
+        setAccessibleName(QString::fromUtf8(PiecePreview::kTitle));
     }
     ~PreviewView() override {
         if (context() == nullptr) return;
@@ -38,37 +41,42 @@ public:
         renderer_.ReleaseGL();
         doneCurrent();
     }
-    // Every opening builds its scene anew.
-    void Rebuild() { rebuild_ = true; }
-    std::shared_ptr<scene::Frame> Piece() const { return piece_; }
+    // A context that cannot be made never reaches initializeGL.
+    void CheckStarted() {
+        if (!isValid() && !failed_)
+            Fail([](GameApp& a) {
+                return a.Screens().preview.DisplayFailed(a.Screens(), "контекст OpenGL не создан");
+            });
+    }
 
 protected:
     void initializeGL() override {
         std::string error;
-        if (!renderer_.InitGL(error)) {
-            Fail("OpenGL вернул ошибку: " + error +
-                 ". Для устранения неполадки попробуйте изменить параметры графики.");
-            return;
-        }
+        if (!renderer_.InitGL(error)) return DisplayFailed(error);
         fbo_ = std::make_unique<QOpenGLFramebufferObject>(
-            PiecePreview::kWidth, PiecePreview::kHeight,
+            scene::PreviewScene::kWidth, scene::PreviewScene::kHeight,
             QOpenGLFramebufferObject::CombinedDepthStencil);
-        if (!fbo_->isValid()) Fail("OpenGL вернул ошибку: не удалось создать буфер кадра.");
+        if (!fbo_->isValid()) return DisplayFailed("не удалось создать буфер кадра");
+        window()->setWindowTitle(QString::fromUtf8(PiecePreview::kBuildingTitle));
+        scene::LoadError err;
+        if (!scene_.Build(app_.Setup().dataDir, app_.Screens().preview.meshPath, err))
+            return Fail([err](GameApp& a) {
+                return a.Screens().preview.SceneFailed(a.Screens(), err.number, err.description);
+            });
+        built_ = true;
+        window()->setWindowTitle(QString::fromUtf8(PiecePreview::kTitle));
     }
 
     void paintGL() override {
         QOpenGLExtraFunctions* gl = context()->extraFunctions();
-        if (failed || !fbo_ || !Build()) {
+        if (!built_) {
             gl->glClearColor(0, 0, 0, 1);
             gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
             return;
         }
-        piece_->SetRotationY(app_.Screens().preview.angle);
-        fbo_->bind();
-        renderer_.RenderScene(scene_);
         const PiecePreview& p = app_.Screens().preview;
-        renderer_.RenderText({{20, 10, p.caption, false}, {20, 450, PiecePreview::kHint, false}}, 3,
-                             PiecePreview::kWidth, PiecePreview::kHeight);
+        fbo_->bind();
+        scene_.Render(renderer_, p.angle, p.Texts(), PiecePreview::kTextColour);
         const qreal dpr = devicePixelRatioF();
         const int w = qRound(width() * dpr), h = qRound(height() * dpr);
         gl->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, defaultFramebufferObject());
@@ -79,108 +87,68 @@ protected:
         // 4:3 in the middle of the window, whatever its shape.
         const int vw = std::min(w, h * 4 / 3), vh = vw * 3 / 4;
         const int x = (w - vw) / 2, y = (h - vh) / 2;
-        gl->glBlitFramebuffer(0, 0, PiecePreview::kWidth, PiecePreview::kHeight, x, y, x + vw,
-                              y + vh, GL_COLOR_BUFFER_BIT, GL_LINEAR);
+        gl->glBlitFramebuffer(0, 0, scene::PreviewScene::kWidth, scene::PreviewScene::kHeight, x, y,
+                              x + vw, y + vh, GL_COLOR_BUFFER_BIT, GL_LINEAR);
         gl->glBindFramebuffer(GL_FRAMEBUFFER, defaultFramebufferObject());
-        ++frames;
     }
-
-public:
-    bool failed = false;
-    long frames = 0;
 
 private:
-    void Fail(const std::string& what) {
-        failed = true;
-        // Not from inside a paint: the window goes away on the next pass.
-        QTimer::singleShot(0, this, [this, what] { failed_(what); });
+    void DisplayFailed(const std::string& error) {
+        Fail([error](GameApp& a) { return a.Screens().preview.DisplayFailed(a.Screens(), error); });
     }
-
-    bool Build() {
-        if (!rebuild_) return piece_ != nullptr;
-        rebuild_ = false;
-        piece_.reset();
-        const PiecePreview& p = app_.Screens().preview;
-        const std::string& data = app_.Setup().dataDir;
-        scene::AssetLoader loader(data);
-        scene::LoadError err;
-        bool first = true;
-        const std::string relative = p.meshPath.substr(data.size());
-        auto mesh = loader.LoadMesh(relative, err, first);
-        if (!mesh) {
-            Fail(std::to_string(err.number) + " " + err.description);
-            return false;
-        }
-        scene_ = scene::Scene{};
-        scene_.viewport.width = PiecePreview::kWidth;
-        scene_.viewport.height = PiecePreview::kHeight;
-        scene_.viewport.backClip = 1000;
-        scene_.camera = std::make_shared<scene::Frame>();
-        scene_.root->AddChild(scene_.camera);
-        scene_.camera->SetPosition({-40, 20, 10});
-        auto ambient = std::make_shared<scene::Light>();
-        ambient->type = scene::Light::Type::Ambient;
-        ambient->colour = {0.5F, 0.5F, 0.5F, 1};
-        scene_.root->AddLight(ambient);
-        piece_ = std::make_shared<scene::Frame>();
-        scene_.root->AddChild(piece_);
-        auto visual = std::make_shared<scene::Mesh>(mesh);
-        visual->SetScale({0.5, 0.5, 0.5});
-        piece_->AddVisual(visual);
-        auto lamp = std::make_shared<scene::Frame>();
-        scene_.root->AddChild(lamp);
-        lamp->SetPosition({0, 50, 0});
-        auto point = std::make_shared<scene::Light>();
-        point->type = scene::Light::Type::Point;
-        point->colour = {1, 1, 1, 1};
-        lamp->AddLight(point);
-        scene_.camera->LookAt(*piece_);
-        renderer_.ForgetUnused(scene_);
-        return true;
+    // Not from inside a paint: the window goes away on the next pass.
+    void Fail(std::function<Next(GameApp&)> report) {
+        failed_ = true;
+        QTimer::singleShot(0, this, [this, report] { failure_(report(app_)); });
     }
 
     GameApp& app_;
-    std::function<void(const std::string&)> failed_;
+    std::function<void(const Next&)> failure_;
     scene::SceneRenderer renderer_;
     std::unique_ptr<QOpenGLFramebufferObject> fbo_;
-    scene::Scene scene_;
-    std::shared_ptr<scene::Frame> piece_;
-    bool rebuild_ = true;
+    scene::PreviewScene scene_;
+    bool built_ = false;
+    bool failed_ = false;
 };
 
 class PreviewWindow : public ScreenWindow {
 public:
     explicit PreviewWindow(GameApp& app) : ScreenWindow(app, ScreenId::Preview) {
-        auto* top = new QVBoxLayout(this);
-        top->setContentsMargins(0, 0, 0, 0);
-        view_ = new PreviewView(
-            app,
-            [this](const std::string& what) {
-                timer_.stop();
-                Apply(app_.Screens().preview.Failed(app_.Screens(), what));
-            },
-            this);
-        view_->setAccessibleName(QString::fromUtf8(PiecePreview::kTitle));
-        top->addWidget(view_);
-        resize(PiecePreview::kWidth, PiecePreview::kHeight);
+        layout_ = new QVBoxLayout(this);
+        layout_->setContentsMargins(0, 0, 0, 0);
+        resize(scene::PreviewScene::kWidth, scene::PreviewScene::kHeight);
         timer_.setInterval(PiecePreview::kTickMs);
         connect(&timer_, &QTimer::timeout, this, [this] {
             app_.Screens().preview.Tick();
-            view_->update();
+            if (view_ != nullptr) view_->update();
         });
     }
 
     void Refresh() override {
-        setWindowTitle(QString::fromUtf8(PiecePreview::kTitle));
         if (isVisible()) return;
-        view_->Rebuild();
+        // About to open: a display of its own for this opening.
+        setWindowTitle(QString::fromUtf8(PiecePreview::kStartingTitle));
+        CloseView();
+        view_ = new PreviewView(
+            app_,
+            [this](const Next& n) {
+                timer_.stop();
+                Apply(n);
+            },
+            this);
+        layout_->addWidget(view_);
         timer_.start();
         view_->setFocus();
+        QTimer::singleShot(1000, view_, [v = view_] { v->CheckStarted(); });
     }
 
 protected:
     void hideEvent(QHideEvent* e) override {
-        timer_.stop();
+        // Minimised, it keeps its display and goes on turning.
+        if (!e->spontaneous()) {
+            timer_.stop();
+            CloseView();
+        }
         ScreenWindow::hideEvent(e);
     }
     void keyPressEvent(QKeyEvent* e) override {
@@ -193,6 +161,15 @@ protected:
     }
 
 private:
+    // Its own code may still be running (a failure it reported): it goes later.
+    void CloseView() {
+        if (view_ == nullptr) return;
+        view_->hide();
+        view_->deleteLater();
+        view_ = nullptr;
+    }
+
+    QVBoxLayout* layout_ = nullptr;
     PreviewView* view_ = nullptr;
     QTimer timer_;
 };

@@ -28,10 +28,11 @@ public:
         screens::QuickGameScreen& q = g.quick;
         auto* top = new QVBoxLayout(this);
         auto* grid = new QGridLayout;
-        grid->addWidget(Label(QStringLiteral("Играет:"), this), 0, 0);
-        grid->addWidget(Label(QStringLiteral("Имя Гоблы:"), this), 0, 1);
-        grid->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 0, 3);
-        grid->addWidget(Label(QStringLiteral("Сила компа:"), this), 0, 5);
+        grid->addWidget(Label(QStringLiteral("№"), this), 0, 0);
+        grid->addWidget(Label(QStringLiteral("Играет:"), this), 0, 1);
+        grid->addWidget(Label(QStringLiteral("Имя Гоблы:"), this), 0, 2);
+        grid->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 0, 4);
+        grid->addWidget(Label(QStringLiteral("Сила компа:"), this), 0, 6);
         for (int r = 0; r < screens::kRows; ++r) {
             Row& w = rows_[static_cast<std::size_t>(r)];
             const QString who = QStringLiteral("Игрок %1").arg(r + 1);
@@ -39,7 +40,7 @@ public:
             w.name = Named(new QLineEdit(this), QStringLiteral("Имя Гоблы:"), who);
             w.pick = Button(QStringLiteral("Выбрать имя Гоблы"), this, who);
             w.model = Named(new QComboBox(this), QStringLiteral("Модель Гоблы:"), who);
-            for (const char* m : screens::kModelNames)
+            for (const char* m : kModelNames)
                 w.model->addItem(QString::fromUtf8(m));
             w.comp = Check(QStringLiteral("Комп"), this,
                            QStringLiteral("Поставьте галочку,чтобы Гобла управлялась компьютером"));
@@ -48,13 +49,14 @@ public:
                 w.level->addItem(QString::fromUtf8(l));
             w.more = Button(QStringLiteral("Дополнительно..."), this, who);
             const int line = r + 1;
-            grid->addWidget(w.take, line, 0);
-            grid->addWidget(w.name, line, 1);
-            grid->addWidget(w.pick, line, 2);
-            grid->addWidget(w.model, line, 3);
-            grid->addWidget(w.comp, line, 4);
-            grid->addWidget(w.level, line, 5);
-            grid->addWidget(w.more, line, 6);
+            grid->addWidget(Label(QString::number(r + 1), this), line, 0);
+            grid->addWidget(w.take, line, 1);
+            grid->addWidget(w.name, line, 2);
+            grid->addWidget(w.pick, line, 3);
+            grid->addWidget(w.model, line, 4);
+            grid->addWidget(w.comp, line, 5);
+            grid->addWidget(w.level, line, 6);
+            grid->addWidget(w.more, line, 7);
 
             connect(w.take, &QCheckBox::stateChanged, this, [this, &q, r](int state) {
                 const i16 v = state == Qt::Checked ? 1 : state == Qt::PartiallyChecked ? 2 : 0;
@@ -136,7 +138,7 @@ public:
             w.comp->setChecked(p.computer != 0);
             w.level->setCurrentIndex(p.level);
             w.level->setEnabled(p.computer != 0);
-            w.pick->setEnabled(q.namesAvailable);
+            w.pick->setEnabled(g.namesAvailable);
         }
         preview_->setEnabled(g.Available(ScreenId::Preview));
         SetText(count_, Q(q.PlayersLabel()));

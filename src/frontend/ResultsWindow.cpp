@@ -43,16 +43,18 @@ public:
         teamLabels_[1] = Label(QString(), this);
         teamScores_[0] = Label(QString(), this);
         teamScores_[1] = Label(QString(), this);
+        teamsCaption_ = Label(QStringLiteral("Очки команд за матч:"), this);
+        head->addWidget(teamsCaption_, 1, 0, 1, 2);
         for (int i = 0; i < 2; ++i) {
-            head->addWidget(teamLabels_[static_cast<std::size_t>(i)], 1 + i, 0);
-            head->addWidget(teamScores_[static_cast<std::size_t>(i)], 1 + i, 1);
+            head->addWidget(teamLabels_[static_cast<std::size_t>(i)], 2 + i, 0);
+            head->addWidget(teamScores_[static_cast<std::size_t>(i)], 2 + i, 1);
         }
-        head->addWidget(Label(QStringLiteral("Гобла раунда:"), this), 3, 0);
+        head->addWidget(Label(QStringLiteral("Гобла раунда:"), this), 4, 0);
         roundPlayer_ = Label(QString(), this);
-        head->addWidget(roundPlayer_, 3, 1);
-        head->addWidget(Label(QStringLiteral("Сбито Гобл:"), this), 4, 0);
+        head->addWidget(roundPlayer_, 4, 1);
+        head->addWidget(Label(QStringLiteral("Сбито Гобл:"), this), 5, 0);
         roundKnocked_ = Label(QString(), this);
-        head->addWidget(roundKnocked_, 4, 1);
+        head->addWidget(roundKnocked_, 5, 1);
         top->addLayout(head);
 
         scoring_ = Named(new QGroupBox(QStringLiteral("Выберите систему подсчета очков:"), this),
@@ -141,7 +143,9 @@ public:
             SetText(teamScores_[i], Q(scores[i]));
             teamLabels_[i]->setVisible(r.teamGame);
             teamScores_[i]->setVisible(r.teamGame);
+            teamScores_[i]->setAccessibleName(Q(teams[i] + ": " + scores[i]));
         }
+        teamsCaption_->setVisible(r.teamGame);
         scoring_->setVisible(!r.teamGame);
         SetText(roundPlayer_, Q(r.roundPlayer));
         SetText(roundKnocked_, Q(r.roundKnocked));
@@ -183,6 +187,7 @@ private:
 
     QLabel* status_ = nullptr;
     QLabel* winner_ = nullptr;
+    QLabel* teamsCaption_ = nullptr;
     std::array<QLabel*, 2> teamLabels_{}, teamScores_{};
     QLabel* roundPlayer_ = nullptr;
     QLabel* roundKnocked_ = nullptr;

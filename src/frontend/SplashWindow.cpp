@@ -5,7 +5,6 @@
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
 
-#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -76,8 +75,11 @@ public:
         return true;
     }
     void ProcessEvents() override {
-        img_->repaint();
-        QCoreApplication::processEvents();
+        // The start-up runs right after this: what the model shows must be
+        // painted now, not when it is over.
+        Refresh();
+        repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 
 protected:
@@ -94,16 +96,11 @@ protected:
         slide_.stop();
         ScreenWindow::hideEvent(e);
     }
-    // Closed by the window manager: the show is skipped, the game goes on.
-    void closeEvent(QCloseEvent* e) override {
-        e->ignore();
-        Skip();
-    }
 
 private:
     void Skip() {
         screens::GameScreens& g = app_.Screens();
-        if (!g.splash.Finished()) Apply(g.splash.Key(g, *this));
+        Apply(g.splash.Key(g, *this));
     }
 
     Picture* img_ = nullptr;

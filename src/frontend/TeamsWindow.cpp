@@ -64,7 +64,7 @@ public:
         setup->addWidget(slider_, 0, 1);
         setup->addWidget(Label(QStringLiteral("Модель Гоблы:"), this), 1, 0);
         model_ = Named(new QComboBox(this), QStringLiteral("Модель Гоблы:"));
-        for (const char* m : screens::kTeamModelNames)
+        for (const char* m : kModelNames)
             model_->addItem(QString::fromUtf8(m));
         setup->addWidget(model_, 1, 1);
         top->addLayout(setup);
@@ -88,7 +88,9 @@ public:
 
         connect(teams_, &QListWidget::itemSelectionChanged, this,
                 [this, &t] { t.selected = SelectedRow(teams_); });
-        connect(teams_, &QListWidget::itemActivated, this, [this, &g, &t](QListWidgetItem* it) {
+        // A double click only: the platform's single-click activation would move a
+        // team that was only being chosen to change or delete.
+        connect(teams_, &QListWidget::itemDoubleClicked, this, [this, &g, &t](QListWidgetItem* it) {
             t.AddPlaying(g, teams_->row(it));
             Refresh();
         });
@@ -96,7 +98,7 @@ public:
             t.AddPlaying(g, SelectedRow(teams_));
             Refresh();
         });
-        connect(playing_, &QListWidget::itemActivated, this, [this, &t](QListWidgetItem* it) {
+        connect(playing_, &QListWidget::itemDoubleClicked, this, [this, &t](QListWidgetItem* it) {
             t.RemovePlaying(playing_->row(it));
             Refresh();
         });

@@ -149,6 +149,12 @@ void MatchScreen::KeyUp(Key key) {
     }
 }
 
+void MatchScreen::Abandon() {
+    m_.RenderOn = kFalse;
+    EnableTimer(TimerId::Run, false);
+    busy_ = true;
+}
+
 void MatchScreen::KeyDown(Key key) {
     if (m_.RenderOn == 0) return;
 
@@ -167,9 +173,7 @@ void MatchScreen::KeyDown(Key key) {
         if (key == Key::N) {
             exitAsk_ = false;
         } else if (key == Key::Y) {
-            m_.RenderOn = kFalse;
-            EnableTimer(TimerId::Run, false);
-            busy_ = true;
+            Abandon();
         }
         return;
     }
@@ -179,7 +183,8 @@ void MatchScreen::KeyDown(Key key) {
         return;
     }
     const bool computer = m_.Gobla(m_.CurG).CompControl != 0;
-    if (key == Key::Enter && turnPhase_ == TurnPhase::Aim && !gameOver_) {
+    const bool waits = turnPhase_ == TurnPhase::Aim || turnPhase_ == TurnPhase::Think;
+    if (key == Key::Enter && waits && !gameOver_) {
         if (!replayMode_ && computer && m_.IsCompHOD != 0)
             CompStrikeNow();
         else if (replayMode_)
@@ -205,7 +210,7 @@ void MatchScreen::KeyDown(Key key) {
         if (m_.IsCompHOD != 0) {
             m_.IsCompHOD = kFalse;
             if (!replayMode_) {
-                if (turnPhase_ == TurnPhase::Aim && computer && !gameOver_) {
+                if (waits && computer && !gameOver_) {
                     CompStrikeNow();
                     m_.HintText = "Пауза выключена.";
                 }
@@ -221,8 +226,7 @@ void MatchScreen::KeyDown(Key key) {
     case Key::F4:
         if (replayMode_) break;
         // The pieces rest, also while a strike made elsewhere is awaited.
-        if (turnPhase_ == TurnPhase::None || turnPhase_ == TurnPhase::Aim ||
-            turnPhase_ == TurnPhase::Elsewhere) {
+        if (turnPhase_ == TurnPhase::None || waits || turnPhase_ == TurnPhase::Elsewhere) {
             m_.QuickSaveNo = static_cast<i16>(m_.QuickSaveNo + 1);
             if (m_.QuickSaveNo > 100 || m_.QuickSaveNo < 1) m_.QuickSaveNo = 1;
             const std::string path =

@@ -20,6 +20,10 @@ MatchScreen::MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng)
         p_.timers.SetTimer(static_cast<TimerId>(i), false, interval_[static_cast<std::size_t>(i)]);
 }
 
+MatchScreen::~MatchScreen() {
+    DropThinking();
+}
+
 void MatchScreen::SetReplayMode(bool on) {
     replayMode_ = on;
 }
@@ -133,8 +137,13 @@ void MatchScreen::GameKernel() {
     } else if (who == TurnOwner::Here && g.CompControl == 0) {
         m_.StatusText = kStatusHumanTurn;
         ShowTarg();
+    } else if (LevelOf(m_.CurG) == kLevelChampion && HasTarget(m_.CurG)) {
+        // Paused (F6) or not, the champion thinks first; the pause waits after.
+        // F6 holds only this machine's own computer, never the table's.
+        planMayPause_ = who == TurnOwner::Here;
+        StartThinking();
     } else if (who == TurnOwner::Here && m_.IsCompHOD != 0) {
-        m_.StatusText = "Ходит комп!!! Нажмите ENTER для продолжения.";
+        m_.StatusText = kStatusCompPaused;
         m_.HintText = kHintPauseOff;
     } else {
         CompTurn();
@@ -159,6 +168,62 @@ void MatchScreen::NoStrike() {
     turnPhase_ = TurnPhase::Struck;
     busy_ = true;
     EnableTimer(TimerId::Pause, true);
+}
+
+void MatchScreen::StartThinking() {
+    turnPhase_ = TurnPhase::Think;
+    thinking_ = true;
+    strikeOnPlan_ = false;
+    m_.StatusText = kStatusCompThinks;
+    const long ticket = ++planTicket_;
+    planner_->StartPlan(m_, m_.CurG,
+                        [this, ticket](const PlannedStrike& plan) { PlanReady(ticket, plan); });
+}
+
+void MatchScreen::PlanReady(long ticket, const PlannedStrike& plan) {
+    // An answer to a question dropped meanwhile: a closed match, another turn.
+    if (ticket != planTicket_ || !thinking_ || unloaded_ || turnPhase_ != TurnPhase::Think) return;
+    thinking_ = false;
+    plan_ = plan;
+    if (strikeOnPlan_) {
+        StrikePlan(false);
+    } else if (m_.IsCompHOD != 0 && planMayPause_) {
+        m_.StatusText = kStatusCompPaused;
+        m_.HintText = kHintPauseOff;
+    } else {
+        StrikePlan(true);
+    }
+}
+
+void MatchScreen::DropThinking() {
+    if (!thinking_) return;
+    thinking_ = false;
+    ++planTicket_;
+    planner_->DropPlan();
+}
+
+void MatchScreen::StrikePlan(bool spread) {
+    m_.StatusText = kStatusCompBlind;
+    if (plan_.pot != 0) {
+        ComputerPot(plan_.pot);
+        return;
+    }
+    m_.CompStrike = plan_.strike;
+    pointAngle_ = plan_.strike.ba;
+    strikeDir_ = plan_.strike.pa;
+    m_.StrikeForce = plan_.strike.si;
+    m_.HintText = "Сила удара: " + std::to_string(plan_.strike.si);
+    if (spread)
+        PreSilaApply();
+    else
+        Execute(m_.CompStrike);
+}
+
+void MatchScreen::ComputerPot(i16 force) {
+    m_.StatusText = "Комп опускает ГОРШОК! Сила " + std::to_string(force);
+    m_.StrikeForce = force;
+    ShowPotOverCurrent();
+    GorApply();
 }
 
 i16 MatchScreen::LevelOf(i16 p) const {
@@ -326,6 +391,7 @@ void MatchScreen::ExitTick() {
 
 void MatchScreen::Unload() {
     m_.RenderOn = kFalse;
+    DropThinking();
     if (unloaded_) return; // the results screen must not be shown twice
     unloaded_ = true;
     for (int i = 0; i < kTimerCount; ++i)
@@ -434,6 +500,13 @@ void MatchScreen::NoteLoad(const StepLoad& l) {
     busiest_.checks = std::max(busiest_.checks, l.checks);
 }
 
+std::string MatchScreen::GuardReport() {
+    if (guardHits_ <= guardHitsReported_) return {};
+    guardHitsReported_ = guardHits_;
+    return "Физика: шаг прерван защитой от зацикливания (ход игрока " + m_.Gobla(m_.CurG).RName +
+           ", всего таких шагов: " + std::to_string(guardHits_) + ")";
+}
+
 void MatchScreen::PiecePerished(i16 k) {
     if (camFollow_ == k && k >= 1) TurnToCentre();
 }
@@ -449,6 +522,15 @@ void MatchScreen::HideAim() {
 }
 
 void MatchScreen::CompStrikeNow() {
+    if (turnPhase_ == TurnPhase::Think) {
+        // ENTER before the plan has come strikes as soon as it does; the pause
+        // switched off lets it come as an unpaused one.
+        if (thinking_)
+            strikeOnPlan_ = m_.IsCompHOD != 0;
+        else
+            StrikePlan(false);
+        return;
+    }
     m_.StatusText = kStatusCompBlind;
     if (!HasTarget(m_.CurG)) {
         NoStrike();
@@ -554,33 +636,9 @@ void MatchScreen::GorTick() {
     m_.CamY = camHeight_;
     p_.scene.PlaceCamera(m_.CamX, m_.CamY, m_.CamZ);
     EnableTimer(TimerId::Gor, false);
-    const int g = m_.CurG;
-    const double P = m_.GPercent;
-    const double gx = m_.Gobla(g).Xpos, gy = m_.Gobla(g).Ypos;
-    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
-        if (i == g) continue;
-        GoblaRec& o = m_.Gobla(i);
-        const double d = Hypot(o.Xpos - gx, o.Ypos - gy);
-        const double c = Hypot(o.Xpos - m_.MaxX / 2.0, o.Ypos - m_.MaxY / 2.0);
-        if (d == 0) {
-            // A piece exactly under the pot has no direction to fly in.
-            o.Xvec = 0;
-            o.Yvec = 0;
-            continue;
-        }
-        o.Xvec = F * P / (d * d) * c * (o.Xpos - gx) / 10;
-        o.Yvec = F * P / (d * d) * c * (o.Ypos - gy) / 10;
-    }
-    m_.Gobla(g).Xvec = 0;
-    m_.Gobla(g).Yvec = 0;
-    NoteLoad(PhysicsStep(m_, 1.0, this));
-    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i) {
-        GoblaRec& o = m_.Gobla(i);
-        o.Xvec = 0;
-        o.Yvec = 0;
-        o.U = 0;
+    NoteLoad(PotThrow(m_, F, this));
+    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
         p_.scene.PlacePiece(i);
-    }
     busy_ = false;
     EnableTimer(TimerId::Run, true);
 }
@@ -605,11 +663,13 @@ void MatchScreen::WaitElsewhere() {
 bool MatchScreen::TakesStrike() const {
     if (m_.RenderOn == 0 || gameOver_) return false;
     return turnPhase_ == TurnPhase::Elsewhere || turnPhase_ == TurnPhase::Aim ||
-           turnPhase_ == TurnPhase::Charge || turnPhase_ == TurnPhase::PotCharge;
+           turnPhase_ == TurnPhase::Think || turnPhase_ == TurnPhase::Charge ||
+           turnPhase_ == TurnPhase::PotCharge;
 }
 
 bool MatchScreen::PlayStrike(const PlayedStrike& s) {
     if (!TakesStrike()) return false;
+    DropThinking();
     HideAim();
     leftHeld_ = rightHeld_ = false;
     if (s.pot) {
@@ -653,6 +713,7 @@ void MatchScreen::NoteAim() {
 
 void MatchScreen::RetakeTurn() {
     if (!TakesStrike()) return;
+    DropThinking();
     HideAim();
     p_.scene.HidePot();
     GameKernel();

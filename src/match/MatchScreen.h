@@ -5,10 +5,11 @@
 
 #include "ai/CompBrain.h"
 #include "match/MouseAim.h"
+#include "match/Planner.h"
 #include "match/TurnRelay.h"
 #include "physics/Physics.h"
 #include "physics/Strike.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
 #include "state/TurnPhase.h"
@@ -53,11 +54,15 @@ enum class MouseButton { Left, Right };
 class MatchScreen : public PhysicsEvents {
 public:
     MatchScreen(Module1& m, const MatchPorts& ports, Rng& rng);
+    ~MatchScreen() override;
 
     void SetReplayMode(bool on); // before Init (the load browser sets it)
     // Network play, before Init: the relay says who plays each turn and brings
     // every strike; the screen never executes a strike of its own directly.
     void SetRelay(TurnRelay* relay) { relay_ = relay; }
+    // Who thinks for the champion; before Init. Without one the screen thinks
+    // on its own thread. The planner must outlive the screen.
+    void SetPlanner(PlannerPort& planner) { planner_ = &planner; }
     // Start-up; returns after the first GameKernel (the driver owns the render loop).
     void Init();
     void Tick(TimerId id);
@@ -76,6 +81,8 @@ public:
     CameraView View() const;
     // Shutdown display, close the replay, then results or the load browser.
     void Unload();
+    // Leaves the match unfinished, as Y to the exit question does (the window closed).
+    void Abandon();
 
     bool InitFailed() const { return initFailed_; }
     bool GameOver() const { return gameOver_; }
@@ -86,6 +93,7 @@ public:
     double PointAngle() const { return pointAngle_; }
     double StrikeDir() const { return strikeDir_; }
     bool Busy() const { return busy_; }
+    bool Thinking() const { return thinking_; } // the champion's plan has not come yet
     i16 CamFollow() const { return camFollow_; }
     i16 CamHeight() const { return camHeight_; }
     double PotTime() const { return potTime_; }
@@ -105,6 +113,8 @@ public:
     long PhysicsTicks() const { return physicsTicks_; } // motion ticks that took a step
     // Physics steps that a guard cut short, and the most work any one step took.
     long GuardHits() const { return guardHits_; }
+    // The log line for steps a guard cut short since the last report; empty when none.
+    std::string GuardReport();
     const StepLoad& BusiestStep() const { return busiest_; }
 
     // Operations of the screen that other parts call.
@@ -165,6 +175,11 @@ private:
     bool MouseMayAim() const;
     i16 LevelOf(i16 p) const; // the computer's strength for slot p
     void CompStrikeNow();     // the paused computer strikes at once, without spread
+    void StartThinking();     // the champion's plan is asked for
+    void PlanReady(long ticket, const PlannedStrike& plan);
+    void DropThinking();          // a plan asked for and not yet made is forgotten
+    void StrikePlan(bool spread); // the plan that came is made
+    void ComputerPot(i16 force);
     bool ReplayStep();
     void ExecuteLoadedStep();
     void Execute(const StrikeRecord& s);
@@ -220,10 +235,19 @@ private:
     int replayStrike_ = 0;
     int replaySteps_ = -1;
 
+    SyncPlanner ownPlanner_;
+    PlannerPort* planner_ = &ownPlanner_;
+    bool thinking_ = false;
+    bool strikeOnPlan_ = false; // ENTER came while the plan was being made
+    bool planMayPause_ = true;  // F6 holds the plan: this machine's own player
+    long planTicket_ = 0;       // answers to an older question are ignored
+    PlannedStrike plan_;
+
     bool unloaded_ = false;
     long strikes_ = 0;
     long physicsTicks_ = 0;
     long guardHits_ = 0;
+    long guardHitsReported_ = 0;
     StepLoad busiest_;
 };
 

@@ -12,6 +12,8 @@ inline constexpr const char* kStatusHumanTurn =
     "Выберите точку и направление удара клавишами 1,3 и 7,9 цифровой клавиатуры.Затем жмите "
     "ПРОБЕЛ!";
 inline constexpr const char* kStatusCompBlind = "Ходит комп!!! Не глядя!!!...";
+inline constexpr const char* kStatusCompThinks = "Ходит комп!!! Чемпион обдумывает удар...";
+inline constexpr const char* kStatusCompPaused = "Ходит комп!!! Нажмите ENTER для продолжения.";
 inline constexpr const char* kHintPauseOff = "Чтобы выключить такую паузу, нажмите F6.";
 inline constexpr const char* kHintCentre = "Камера смотрит на: центр стола";
 

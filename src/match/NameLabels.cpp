@@ -65,9 +65,11 @@ std::vector<TextItem> PlaceNameLabels(const Module1& m) {
         double q = w[1] / (H / 2);
         double t = w[2] / K;
         if (!(t > 0)) continue; // behind the camera (or level with it): nothing to see
-        double x = W / 2 + (W / 2) * p / t - 15;
-        double y = H / 2 - (H / 2) * q / t - 40;
-        out.push_back({RoundI32(x), RoundI32(y), g.RName, false});
+        // The centre on the screen; a piece outside the picture has no label.
+        const double x = W / 2 + (W / 2) * p / t;
+        const double y = H / 2 - (H / 2) * q / t;
+        if (!(x >= 0 && x < W && y >= 0 && y < H)) continue;
+        out.push_back({RoundI32(x - 15), RoundI32(y - 40), g.RName, false, true});
     }
     return out;
 }

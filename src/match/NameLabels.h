@@ -2,7 +2,7 @@
 // camera onto the screen, from the camera's position and look-at point alone.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <array>
@@ -17,8 +17,8 @@ Vec3 MatVec(const Mat3f& m, const Vec3& v);
 double VecLength(double x, double y, double z);
 Vec3 Cross(const Vec3& a, const Vec3& b);
 
-// One label per living player piece in front of the camera; K (focal length in
-// pixels) is ScreenW.
+// One label per living player piece whose centre falls inside the picture, 15
+// pixels left of and 40 above it; K (focal length in pixels) is ScreenW.
 std::vector<TextItem> PlaceNameLabels(const Module1& m);
 
 } // namespace kv

@@ -4,7 +4,7 @@
 // execute (this machine's own included) in the order the table's host fixed.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <string>
 #include <vector>

@@ -2,7 +2,7 @@
 // data a match is played by.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <cstdint>
 

@@ -5,7 +5,7 @@
 
 #include "match/TurnRelay.h"
 #include "net/NetProtocol.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <array>
 #include <cstdint>

@@ -14,7 +14,7 @@
 #include "net/NetEvent.h"
 #include "net/NetMatch.h"
 #include "net/Wire.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 #include <map>

@@ -11,8 +11,8 @@ bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-const std::string kTypeMismatch = "Несоответствие типов";
-const std::string kOverflow = "Переполнение";
+const std::string kTypeMismatch = kTypeMismatchText;
+const std::string kOverflow = kOverflowText;
 
 // Digits and signs gathered by the number readers, turned into a double
 // with a correctly rounded conversion.

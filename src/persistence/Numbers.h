@@ -2,7 +2,7 @@
 // writing them so that they read back to the same bits.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include <string>
 #include <string_view>
 
@@ -12,6 +12,9 @@ namespace kv {
 struct LoadFailure {
     std::string description;
 };
+// The two descriptions a conversion fails with.
+inline constexpr const char* kTypeMismatchText = "Несоответствие типов";
+inline constexpr const char* kOverflowText = "Переполнение";
 
 // Plain number: leading blanks, sign, digits, ".", fraction, E or D exponent;
 // stops at the first character that does not fit; 0 when nothing fits.

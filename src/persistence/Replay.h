@@ -3,7 +3,7 @@
 #pragma once
 
 #include "persistence/KeyFile.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <string>

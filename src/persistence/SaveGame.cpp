@@ -404,7 +404,9 @@ void LoadGameText(Module1& m, std::string_view bytes, const std::string& path,
         for (int i = 1; i <= kMaxPlayers; ++i) {
             // Older games, or a value that is no strength, play the master.
             const std::string v = GetKey("levels", "Level" + std::to_string(i), f);
-            m.CompLevel(i) = v == "0" ? kLevelNovice : v == "1" ? kLevelAmateur : kLevelMaster;
+            const bool digit = v.size() == 1 && v[0] >= '0' && v[0] <= '9';
+            m.CompLevel(i) =
+                digit && IsLevel(v[0] - '0') ? static_cast<i16>(v[0] - '0') : kLevelMaster;
         }
     }
     dialogs.SetBusy(false);

@@ -30,6 +30,7 @@ enum class Kind {
     Spread,     // VarK, as tolerant; outside 0..0.1 it is 0
     Int,        // 16-bit within lo..hi, or the load fails
     Text,       // a name, one line
+    Address,    // a web address, one line; missing is empty
     Mass,       // a row's piece mass: the masses given to the writer; missing reads as 1
     Level,      // a row's strength: missing reads as the master
     TableSize,  // the box text as typed on writing; the state and the box on reading
@@ -101,6 +102,12 @@ SettingKey Size(const char* name, i16& (*num)(Ctx&), std::string& (*box)(Ctx&)) 
 bool BorderOn(Ctx& c) {
     return c.s.border != 0;
 }
+SettingKey Page(const char* name, std::string& (*address)(Ctx&)) {
+    SettingKey k = K(name, Kind::Address, nullptr);
+    k.text = address;
+    return k;
+}
+
 bool PipaOn(Ctx& c) {
     return c.s.pipa != 0;
 }
@@ -183,11 +190,20 @@ const SettingKey kKeys[] = {
     K("Windowed", Kind::DisplayBit, [](Ctx& c) -> i16& { return c.m.Windowed; }),
     QuickRow(K(
         "RLevel", Kind::Level, [](Ctx& c) -> i16& { return c.row().level; }, kLevelNovice,
-        kLevelMaster)),
+        kLevelChampion)),
+    // Ours too: the web pages the menus open.
+    Page("MakerUrl", [](Ctx& c) -> std::string& { return c.s.makerUrl; }),
+    Page("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
+    Page("ClubUrl", [](Ctx& c) -> std::string& { return c.s.clubUrl; }),
+    // Ours: the look of the match; anything but "0" is today's look.
+    After(K("Graphics", Kind::Display, [](Ctx& c) -> i16& { return c.m.Graphics; }),
+          [](Ctx& c) {
+              if (c.m.Graphics != kGraphicsClassic) c.m.Graphics = kGraphicsModern;
+          }),
 };
 
 bool Tolerant(Kind k) {
-    return k == Kind::Display || k == Kind::DisplayBit || k == Kind::Spread;
+    return k == Kind::Display || k == Kind::DisplayBit || k == Kind::Spread || k == Kind::Address;
 }
 
 std::string KeyName(const SettingKey& k, int i) {
@@ -251,6 +267,9 @@ void ReadKey(const SettingKey& k, Ctx& c, const std::string& key, const std::str
         // A blank name gets the row's default.
         if (k.text(c).empty()) k.text(c) = "Гобла" + std::to_string(c.i + 1);
         break;
+    case Kind::Address:
+        k.text(c) = Trim(raw);
+        break;
     case Kind::Mass: {
         // A missing mass is the default mass, not a piece of mass 0.
         const i16 M = raw.empty() ? 1 : IntOf(raw);
@@ -296,6 +315,7 @@ std::string ValueText(const SettingKey& k, Ctx& c) {
         return RealText(c.m.Ftr);
     case Kind::Text:
     case Kind::TableSize:
+    case Kind::Address:
         return OneLine(k.text(c));
     case Kind::Mass:
         return std::to_string((*c.masses)[static_cast<std::size_t>(c.i)]);

@@ -2,7 +2,7 @@
 // table, friction, spread, walls, obstacles, sound and the computer pause.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <array>
@@ -33,6 +33,11 @@ struct SettingsRecord {
     i16 sound = 1;
     i16 border = 1;
     i16 pipa = 1;
+    // The maker's, the updates' and the club's pages: an address of the
+    // player's own, or empty for the game's own page under help/.
+    std::string makerUrl;
+    std::string updatesUrl;
+    std::string clubUrl;
 };
 
 // The masses of pieces 1..8 that the file keeps.

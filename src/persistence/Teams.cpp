@@ -1,10 +1,10 @@
 #include "persistence/Teams.h"
 
-#include "persistence/Text.h"
-#include "persistence/Numbers.h"
-#include "persistence/KeyFile.h"
 #include "persistence/Files.h"
 #include "persistence/Folders.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Numbers.h"
+#include "persistence/Text.h"
 
 #include <filesystem>
 
@@ -185,7 +185,7 @@ void LoadComText(Module1& m, TeamsFile& out, std::string_view bytes, const std::
             if (c.RType < 0 || c.RType > 3) c.RType = 0;
             const std::string level = GetKey(s, "Level", f);
             c.Level = level.empty() ? kLevelMaster : IntOf(level);
-            if (c.Level < kLevelNovice || c.Level > kLevelMaster) c.Level = kLevelMaster;
+            if (!IsLevel(c.Level)) c.Level = kLevelMaster;
             defined = i;
         }
         m.NextTeam = static_cast<i16>(defined + 1);

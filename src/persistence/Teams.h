@@ -1,7 +1,7 @@
 // The names list gamedata/zvr.nam and the teams file zvr.cmd.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 #include "state/Rng.h"
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 namespace kv {
 
@@ -22,10 +23,8 @@ namespace {
 // of a step, and one such tick took 1,084,428,392 resolutions (16 minutes).
 // Once a guard is spent, the rest of the interval is advanced without looking
 // for contacts; an overlap left behind is pushed apart by the next step.
-constexpr long long kSearchGuard = 200000000;
-constexpr long long kResolutionGuard = 200000000;
-constexpr long long kCheckGuard = 200000000;
-constexpr long long kPushGuard = 20000000000000;
+constexpr StepGuards kMatchGuards{200000000, 200000000, 200000000, 20000000000000,
+                                  std::numeric_limits<long long>::max()};
 
 constexpr double kMinInterval = 0.000001;
 
@@ -36,10 +35,11 @@ struct Contact {
 };
 
 struct StepBudget {
+    const StepGuards& guards;
     StepLoad load;
     bool Spent() const {
-        return load.searches >= kSearchGuard || load.resolutions >= kResolutionGuard ||
-               load.checks >= kCheckGuard;
+        return load.searches >= guards.searches || load.resolutions >= guards.resolutions ||
+               load.checks >= guards.checks || load.circles >= guards.circles;
     }
 };
 
@@ -155,6 +155,7 @@ struct ProbeCache {
     bool moved[kPieceSlots + 1] = {};
     bool placed[kPieceSlots + 1] = {};
     double extent[7] = {-1, -1, -1, -1, -1, -1, -1};
+    long long* circles = nullptr; // the step's count of circle work
 };
 
 // How far a shape's circles reach from its centre, with room for rounding.
@@ -182,6 +183,7 @@ bool Reaches(const Spot& c, double x, double y, double e) {
 
 const Spot* Placed(ProbeCache& pc, int i, const ShapeRec& s) {
     if (!pc.placed[i]) {
+        *pc.circles += s.count;
         const Body& b = pc.body[i];
         const exact::SinCosPair turn = exact::SinCos(b.Phi);
         const double cs = turn.cos;
@@ -227,6 +229,7 @@ std::array<double, 2> CachedPair(const Module1& m, ProbeCache& pc, int i, int j)
     if (na == 0) return none;
     for (int l = 1; l <= sb->count; ++l)
         if (Reaches(cb[l], a.Xpos, a.Ypos, ea)) lb[nb++] = l;
+    *pc.circles += sa->count + sb->count + na * nb;
     for (int x = 0; x < na; ++x)
         for (int y = 0; y < nb; ++y)
             if (Overlap(ca[la[x]], cb[lb[y]]))
@@ -265,8 +268,9 @@ std::array<double, 2> CachedProbe(Module1& m, ProbeCache& pc, int i, int j, doub
 
 // The search in pair order, advancing each copy when its first pair comes up:
 // copies that leave the table make their pieces perish in exactly that order.
-Contact OrderedSearch(Module1& m, double dt, PhysicsEvents* ev, int n) {
+Contact OrderedSearch(Module1& m, double dt, PhysicsEvents* ev, int n, StepLoad& load) {
     ProbeCache pc;
+    pc.circles = &load.circles;
     for (int i = 1; i <= n - 1; ++i) {
         const bool fi = Fixed(m.Gobla(i));
         for (int j = i + 1; j <= n; ++j) {
@@ -282,19 +286,20 @@ Contact OrderedSearch(Module1& m, double dt, PhysicsEvents* ev, int n) {
     return Contact{};
 }
 
-Contact Search(Module1& m, double dt, PhysicsEvents* ev) {
+Contact Search(Module1& m, double dt, PhysicsEvents* ev, StepLoad& load) {
     const int n = ObjectCount(m);
     // Usually no copy leaves the table: then the search changes nothing but
     // ContactSound, every copy can be advanced up front, and the pairs are
     // tried in a tight loop. Otherwise the ordered search does it all again.
     ProbeCache pc;
+    pc.circles = &load.circles;
     double bound[kPieceSlots + 1];
     bool live[kPieceSlots + 1];
     bool fixed[kPieceSlots + 1];
     for (int i = 1; i <= n; ++i) {
         Body& b = pc.body[i];
         b = BodyOf(m.Gobla(i));
-        if (Advance<false>(m, b, dt, ev) != 0) return OrderedSearch(m, dt, ev, n);
+        if (Advance<false>(m, b, dt, ev) != 0) return OrderedSearch(m, dt, ev, n, load);
         pc.moved[i] = true;
         const ShapeRec* s = ShapeOfModel(m, b.Model);
         live[i] = b.Life != 0 && s && s->count > 0;
@@ -337,7 +342,7 @@ void Step(Module1& m, double dt, PhysicsEvents* ev, StepBudget& b) {
             break;
         }
         ++b.load.searches;
-        const Contact c = Search(m, dt, ev);
+        const Contact c = Search(m, dt, ev, b.load);
         if (c.None()) {
             MoveAll(m, dt, ev);
             break;
@@ -451,7 +456,11 @@ void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev) {
 }
 
 StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev) {
-    StepBudget b;
+    return PhysicsStep(m, dt, ev, kMatchGuards);
+}
+
+StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev, const StepGuards& guards) {
+    StepBudget b{guards, {}};
     if (!(dt > 0) || !std::isfinite(dt)) return b.load;
     Step(m, dt, ev, b);
     return b.load;
@@ -619,7 +628,7 @@ void Resolve(Module1& m, double dt, const Contact& c, PhysicsEvents* ev, StepBud
     for (;;) {
         pushPair(1);
         ++n;
-        if (b.load.pushes + n >= kPushGuard || b.load.checks >= kCheckGuard) {
+        if (b.load.pushes + n >= b.guards.pushes || b.load.checks >= b.guards.checks) {
             b.load.guarded = true;
             break;
         }
@@ -632,7 +641,8 @@ void Resolve(Module1& m, double dt, const Contact& c, PhysicsEvents* ev, StepBud
         const Circle cb = WorldOf(m, bb, l);
         if (!CirclesOverlap(ca, cb)) break;
         long long skip = SafePushes(m, dt, A, B, pa, pb, a, bb, ca, cb, offA, offB);
-        if (skip > kPushGuard - 1 - b.load.pushes - n) skip = kPushGuard - 1 - b.load.pushes - n;
+        if (skip > b.guards.pushes - 1 - b.load.pushes - n)
+            skip = b.guards.pushes - 1 - b.load.pushes - n;
         if (skip > 0) {
             pushPair(skip);
             n += skip;

@@ -1,7 +1,7 @@
 // Piece motion, contacts and falls on the shared piece table.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <array>
 
@@ -27,7 +27,18 @@ struct StepLoad {
     long long resolutions = 0; // contacts resolved
     long long pushes = 0;      // separation pushes (the rebound pushes not counted)
     long long checks = 0;      // separation tests actually made (pushes are skipped in bulk)
+    long long circles = 0;     // circles placed and compared by the contact searches
     bool guarded = false;      // a guard cut the step short
+};
+
+// How much work one step may take before a guard acts (see Physics.cpp for
+// the match's own guards).
+struct StepGuards {
+    long long searches;
+    long long resolutions;
+    long long checks;
+    long long pushes;
+    long long circles;
 };
 
 void BuildShapes(Module1& m);
@@ -43,6 +54,9 @@ void MovePiece(Module1& m, GoblaRec& p, double dt, PhysicsEvents* ev);
 // the rest of dt is advanced without contact search. dt <= 0 or not finite:
 // nothing.
 StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev);
+// The same under other guards: a player trying strikes gives up on a step far
+// sooner than the match would.
+StepLoad PhysicsStep(Module1& m, double dt, PhysicsEvents* ev, const StepGuards& guards);
 // A strike point at the centre adds no spin.
 void StrikePush(GoblaRec& p, Segment& seg);
 // Parks piece k and updates the perish lists, never writing past their ends.

@@ -88,4 +88,35 @@ void PushStrike(Module1& m, const StrikeRecord& strike) {
     StrikePush(m.Gobla(m.CurG), seg);
 }
 
+StepLoad PotThrow(Module1& m, double F, PhysicsEvents* ev, const StepGuards* guards) {
+    const int g = m.CurG;
+    if (g < 1 || g > kPieceSlots) return {};
+    const double P = m.GPercent;
+    const double gx = m.Gobla(g).Xpos, gy = m.Gobla(g).Ypos;
+    for (int i = 1; i <= m.MaxGamers && i <= kMaxPlayers; ++i) {
+        if (i == g) continue;
+        GoblaRec& o = m.Gobla(i);
+        const double d = Hypot(o.Xpos - gx, o.Ypos - gy);
+        const double c = Hypot(o.Xpos - m.MaxX / 2.0, o.Ypos - m.MaxY / 2.0);
+        if (d == 0) {
+            // A piece exactly under the pot has no direction to fly in.
+            o.Xvec = 0;
+            o.Yvec = 0;
+            continue;
+        }
+        o.Xvec = F * P / (d * d) * c * (o.Xpos - gx) / 10;
+        o.Yvec = F * P / (d * d) * c * (o.Ypos - gy) / 10;
+    }
+    m.Gobla(g).Xvec = 0;
+    m.Gobla(g).Yvec = 0;
+    const StepLoad load = guards ? PhysicsStep(m, 1.0, ev, *guards) : PhysicsStep(m, 1.0, ev);
+    for (int i = 1; i <= m.MaxGamers && i <= kMaxPlayers; ++i) {
+        GoblaRec& o = m.Gobla(i);
+        o.Xvec = 0;
+        o.Yvec = 0;
+        o.U = 0;
+    }
+    return load;
+}
+
 } // namespace kv

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "physics/Physics.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Rng.h"
 
 namespace kv {
@@ -22,5 +22,10 @@ i16 SpreadForce(const Module1& m, Rng& rng, i16 f);
 // Gives piece CurG the velocity and spin of the strike, struck at its strike
 // point rounded to whole table units. Nothing for a CurG out of range.
 void PushStrike(Module1& m, const StrikeRecord& strike);
+
+// The pot of force F brought down on piece CurG: every other piece is thrown
+// straight away from it for one step, and then the whole table stands still.
+// Nothing for a CurG out of range. Other guards than the match's: see PhysicsStep.
+StepLoad PotThrow(Module1& m, double F, PhysicsEvents* ev, const StepGuards* guards = nullptr);
 
 } // namespace kv

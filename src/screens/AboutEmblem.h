@@ -2,19 +2,17 @@
 // maker's and the club's pages; printing is the window's own.
 #pragma once
 
-#include "screens/Flow.h"
+#include "screens/ScreenContext.h"
 
 #include <string>
 
 namespace kv::screens {
 
-class GameScreens;
-
 class AboutScreen {
 public:
     static std::string Credits();
-    std::string Caption(const GameScreens& g) const;
-    void MakerPage(GameScreens& g);
+    std::string Caption(const ScreenContext& g) const;
+    void MakerPage(ScreenContext& g);
     Next Close();
 };
 
@@ -25,12 +23,12 @@ public:
     static constexpr const char* kClubPage = "Страница Гоблного Клуба";
     static constexpr const char* kClose = "Закрыть";
 
-    std::string Picture(const GameScreens& g) const;
-    std::string Caption(const GameScreens& g) const;
-    void MakerPage(GameScreens& g);
-    void ClubPage(GameScreens& g);
+    std::string Picture(const ScreenContext& g) const;
+    std::string Caption(const ScreenContext& g) const;
+    void MakerPage(ScreenContext& g);
+    void ClubPage(ScreenContext& g);
     // The printer could not print: said and logged.
-    void PrintFailed(GameScreens& g, const std::string& why);
+    void PrintFailed(ScreenContext& g, const std::string& why);
     Next Close();
 };
 

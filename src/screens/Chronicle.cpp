@@ -1,10 +1,10 @@
 #include "screens/Chronicle.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/KeyFile.h"
 #include "persistence/Files.h"
+#include "persistence/KeyFile.h"
 #include "screens/ContentTexts.h"
-#include "screens/GameScreens.h"
+#include "screens/ScreenContext.h"
 
 namespace kv::screens {
 
@@ -16,7 +16,7 @@ const char* const kVariantCaptions[3] = {kChronicleVariant1Caption, kChronicleVa
 
 } // namespace
 
-bool ReadChronicleEvents(GameScreens& g, int period, std::vector<ChronicleEvent>& events) {
+bool ReadChronicleEvents(ScreenContext& g, int period, std::vector<ChronicleEvent>& events) {
     const std::string name = "xron" + std::to_string(period) + ".dat";
     const std::string path = g.s.dataDir + "xron/" + name;
     events.clear();
@@ -48,7 +48,7 @@ const char* ChronicleScreen::VariantCaption(int i) {
     return kVariantCaptions[i];
 }
 
-void ChronicleScreen::Load(GameScreens& g) {
+void ChronicleScreen::Load(ScreenContext& g) {
     caption = g.s.appTitle + ": Хроника Гоблы";
     for (int p = 0; p < kPeriods; ++p)
         texts[static_cast<std::size_t>(p)] = ReadTextFile(
@@ -71,35 +71,39 @@ void ChronicleScreen::SetWholeText(bool on) {
     if (on) box.Whole(texts[static_cast<std::size_t>(selected)]);
 }
 
-Next ChronicleScreen::Details(GameScreens& g) {
+Next ChronicleScreen::Details(ScreenContext& g) {
     box.Whole(texts[static_cast<std::size_t>(selected)]);
     g.s.dialogs.SetBusy(true);
-    const bool ok = g.events.LoadDat(g, selected + 1);
+    const bool ok = events_.LoadDat(g, selected + 1);
     g.s.dialogs.SetBusy(false);
     return ok ? Next::To(ScreenId::ChronicleEvents) : Next::Stay();
 }
 
-void ChronicleScreen::Links(GameScreens& g) {
+void ChronicleScreen::Links(ScreenContext& g) {
     g.OpenHelpPage("links.htm", "Не найден файл links.htm. Открытие страницы ссылок невозможно.");
 }
 
-void ChronicleScreen::Vocabulary(GameScreens& g) {
+void ChronicleScreen::Vocabulary(ScreenContext& g) {
     g.OpenHelpPage("voc.htm", "Не найден файл voc.htm. Открытие словаря невозможно.");
 }
 
-void ChronicleScreen::Help(GameScreens& g) {
+void ChronicleScreen::Help(ScreenContext& g) {
     g.OpenHelpPage(
         "index.html",
         "Ошибка при запуске справочной системы. Не найден главный html-файл: index.html");
 }
 
-void ChronicleScreen::ClubPage(GameScreens& g) {
-    g.OpenWebPage(g.s.clubUrl);
+void ChronicleScreen::ClubPage(ScreenContext& g) {
+    g.OpenWebPage(ScreenContext::Page::Club);
 }
 
-void ChronicleScreen::Variant(GameScreens& g, int i) {
+void ChronicleScreen::Variant(ScreenContext& g, int i) {
     if (i < 0 || i > 2) return;
     g.s.dialogs.Message(kVariants[i], MsgIcon::Information, MsgButtons::Ok, kVariantCaptions[i]);
+}
+
+void ChronicleScreen::Shown(ScreenContext& g, ScreenId from) {
+    if (from != ScreenId::ChronicleEvents) Load(g);
 }
 
 Next ChronicleScreen::Back() {
@@ -111,7 +115,7 @@ Next ChronicleScreen::Exit() {
     return Next::Quit();
 }
 
-bool ChronicleEventsScreen::LoadDat(GameScreens& g, int p) {
+bool ChronicleEventsScreen::LoadDat(ScreenContext& g, int p) {
     std::vector<ChronicleEvent> read;
     if (!ReadChronicleEvents(g, p, read)) return false;
     events = std::move(read);
@@ -141,7 +145,7 @@ void ChronicleEventsScreen::SetWholeText(bool on) {
     if (on && selected >= 0) box.Whole(events[static_cast<std::size_t>(selected)].description);
 }
 
-void ChronicleEventsScreen::NextEvent(GameScreens& g) {
+void ChronicleEventsScreen::NextEvent(ScreenContext& g) {
     if (selected + 1 >= static_cast<int>(events.size())) {
         g.s.dialogs.Message("Это последнее событие в списке!", MsgIcon::Information,
                             MsgButtons::Ok);
@@ -150,7 +154,7 @@ void ChronicleEventsScreen::NextEvent(GameScreens& g) {
     Select(selected + 1);
 }
 
-void ChronicleEventsScreen::PreviousEvent(GameScreens& g) {
+void ChronicleEventsScreen::PreviousEvent(ScreenContext& g) {
     if (selected <= 0) {
         g.s.dialogs.Message("Это первое событие в списке!", MsgIcon::Information, MsgButtons::Ok);
         return;
@@ -174,7 +178,7 @@ Next ChronicleEventsScreen::Back() {
     return Next::To(ScreenId::Chronicle);
 }
 
-Next ChronicleEventsScreen::Exit(GameScreens& g) {
+Next ChronicleEventsScreen::Exit(ScreenContext& g) {
     if (g.s.dialogs.Message("Вы уверены, что хотите выйти из игры?", MsgIcon::Question,
                             MsgButtons::YesNo) != MsgAnswer::Yes)
         return Next::Stay();

@@ -59,9 +59,4 @@ inline constexpr const char* kAboutCredits =
     "Посвящается Виктору Павловичу Дравику, учителю физики квельмарской школы № 2, который "
     "первым записал правила Гоблы, и всем, кто хоть раз сгинул со школьной парты.";
 
-// Web pages of the maker and of the club.
-inline constexpr const char* kOrvelsoftUrl = "https://orvelsoft.example/";
-inline constexpr const char* kOrvelsoftUpdateUrl = "https://orvelsoft.example/kvelmar2/";
-inline constexpr const char* kGoblKlubUrl = "https://goblklub.example/";
-
 } // namespace kv

@@ -1,20 +1,22 @@
 #include "screens/ErrorReport.h"
 
-#include "persistence/Text.h"
 #include "persistence/Files.h"
-#include "screens/GameScreens.h"
+#include "persistence/Text.h"
+#include "screens/ScreenContext.h"
 
 namespace kv::screens {
 
-std::string ErrorReport::Path(const GameScreens& g) const {
+std::string ErrorReport::Path(const ScreenContext& g) const {
     return g.s.stateDir + "qvreport.rpt";
 }
 
-std::string ErrorReport::LogPath(const GameScreens& g) const {
+std::string ErrorReport::LogPath(const ScreenContext& g) const {
     return g.s.stateDir + "zvrerror.log";
 }
 
-void ErrorReport::Open(GameScreens& g) {
+void ErrorReport::Open(ScreenContext& g) {
+    if (shown) return;
+    shown = true;
     title = g.s.appTitle;
     version = "3.0." + std::to_string(kBuild) + " (Билд " + std::to_string(kBuild) + ")";
     text = "Введите сюда подробное описание ошибки.";
@@ -36,7 +38,7 @@ void ErrorReport::Edit(const std::string& t) {
     changed = true;
 }
 
-bool ErrorReport::Save(GameScreens& g) {
+bool ErrorReport::Save(ScreenContext& g) {
     if (g.s.stateDir.empty()) return false;
     // A failed write keeps the text and the flag: closing will ask again.
     if (!WriteTextFile(Path(g), text, g.s.dialogs)) return false;
@@ -44,17 +46,26 @@ bool ErrorReport::Save(GameScreens& g) {
     return true;
 }
 
-bool ErrorReport::Close(GameScreens& g) {
-    if (!changed) return true;
-    switch (g.s.dialogs.Message("Текст не сохранен. Сохранить его сейчас?", MsgIcon::Information,
-                                MsgButtons::YesNoCancel)) {
-    case MsgAnswer::Yes:
-        return Save(g);
-    case MsgAnswer::No:
-        return true;
-    default:
-        return false;
+bool ErrorReport::Close(ScreenContext& g) {
+    bool may = true;
+    if (changed) {
+        switch (g.s.dialogs.Message("Текст не сохранен. Сохранить его сейчас?",
+                                    MsgIcon::Information, MsgButtons::YesNoCancel)) {
+        case MsgAnswer::Yes:
+            may = Save(g);
+            break;
+        case MsgAnswer::No:
+            break;
+        default:
+            may = false;
+        }
     }
+    if (may) shown = false;
+    return may;
+}
+
+Next ErrorReport::Closing(ScreenContext& g) {
+    return Close(g) ? Next::Hide(ScreenId::ErrorReport) : Next::Stay();
 }
 
 } // namespace kv::screens

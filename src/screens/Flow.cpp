@@ -7,7 +7,10 @@ namespace kv::screens {
 void ScreenFlow::Show(ScreenId s) {
     const ScreenId was = current_;
     current_ = s;
+    // Loading a window may take a while: the busy pointer meanwhile.
+    g_.s.dialogs.SetBusy(true);
     view_.Show(s, was);
+    g_.s.dialogs.SetBusy(false);
 }
 
 void ScreenFlow::Apply(const Next& n, ScreenId from) {

@@ -3,7 +3,7 @@
 // remembers who opened the options screen, and takes the match's hand-over.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <string>
@@ -94,6 +94,8 @@ public:
     virtual void StartMatch(bool replay) = 0;
     // Ends the program: every window closed, every file flushed.
     virtual void Quit() = 0;
+    // Shows what the models say now, in the middle of a long step.
+    virtual void Update() {}
 };
 
 class GameScreens;
@@ -105,6 +107,7 @@ public:
     // Carries out what a command of screen `from` asked for.
     void Apply(const Next& n, ScreenId from);
     void Show(ScreenId s);
+    void Update() { view_.Update(); }
     ScreenId Current() const { return current_; }
     ScreenId OptionsOpener() const { return optionsOpener_; }
     bool MatchReplay() const { return matchReplay_; }

@@ -4,7 +4,7 @@
 
 #include "screens/Options.h"
 #include "screens/QuickGame.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <string>

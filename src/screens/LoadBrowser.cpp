@@ -1,18 +1,19 @@
 #include "screens/LoadBrowser.h"
 
 #include "persistence/ErrorLog.h"
+#include "persistence/Files.h"
+#include "persistence/KeyFile.h"
+#include "persistence/Numbers.h"
 #include "persistence/Replay.h"
 #include "persistence/SaveGame.h"
 #include "persistence/Text.h"
-#include "persistence/Numbers.h"
-#include "persistence/KeyFile.h"
-#include "persistence/Files.h"
-#include "screens/GameScreens.h"
+#include "screens/ScreenContext.h"
 
 #include <sys/stat.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
@@ -67,11 +68,11 @@ bool LoadFileInfo(const std::string& path, LoadMode mode, std::string* text) {
     return true;
 }
 
-std::string LoadBrowser::Caption(const GameScreens& g) const {
+std::string LoadBrowser::Caption(const ScreenContext& g) const {
     return g.s.appTitle + ": загрузка игры";
 }
 
-void LoadBrowser::Open(GameScreens& g, LoadMode m) {
+void LoadBrowser::Open(ScreenContext& g, LoadMode m) {
     // What the options screen changed so far is kept: "< Назад" reloads the file.
     g.SaveSettings();
     g.LendMasses();
@@ -79,7 +80,7 @@ void LoadBrowser::Open(GameScreens& g, LoadMode m) {
     UpdateInfo(g);
 }
 
-void LoadBrowser::UpdateInfo(GameScreens& g) {
+void LoadBrowser::UpdateInfo(ScreenContext& g) {
     if (mode == LoadMode::Replays) {
         pattern = "*.sav";
         heading = "Загрузка повтора";
@@ -91,14 +92,28 @@ void LoadBrowser::UpdateInfo(GameScreens& g) {
     if (!g.s.stateDir.empty()) places.push_back({"Папка игры", WithSlash(g.s.stateDir)});
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         places.push_back({"Домашняя папка", WithSlash(home)});
-    if (g.s.volumes)
-        for (const std::string& v : g.s.volumes())
-            places.push_back({v, WithSlash(v)});
+    for (const std::string& v :
+         OfferedVolumes(g.s.volumes ? g.s.volumes() : std::vector<std::string>{}))
+        places.push_back({v, WithSlash(v)});
     if (places.empty()) places.push_back({"/", "/"});
     place = 0;
     SetFolder(places.front().path);
     for (int i = 1; i <= kMaxPlayers; ++i)
         g.m.Gobla(i).Gray = kFalse;
+}
+
+std::vector<std::string> OfferedVolumes(const std::vector<std::string>& mounted) {
+    std::vector<std::string> out;
+    for (const std::string& v : mounted) {
+        // The system's own mounts are no place for saved games.
+        bool system = v.empty() || v == "/";
+        for (const char* s : {"/proc", "/sys", "/dev", "/run", "/boot"})
+            if (v.rfind(s, 0) == 0 && (v.size() == std::strlen(s) || v[std::strlen(s)] == '/'))
+                system = true;
+        if (!system) out.push_back(v);
+    }
+    out.push_back("/");
+    return out;
 }
 
 void LoadBrowser::SetPlace(int index) {
@@ -149,7 +164,7 @@ std::string LoadBrowser::SelectedPath() const {
     return selected < 0 ? std::string() : folder + files[static_cast<std::size_t>(selected)];
 }
 
-Next LoadBrowser::Load(GameScreens& g) {
+Next LoadBrowser::Load(ScreenContext& g) {
     DialogPort& d = g.s.dialogs;
     if (selected < 0) {
         d.Message("Нет выбранных файлов!", MsgIcon::Information, MsgButtons::Ok);
@@ -178,7 +193,7 @@ Next LoadBrowser::Load(GameScreens& g) {
     return replay ? Next::Replay(ScreenId::LoadBrowser) : Next::Match(ScreenId::LoadBrowser);
 }
 
-void LoadBrowser::Info(GameScreens& g) {
+void LoadBrowser::Info(ScreenContext& g) {
     if (selected < 0) {
         g.s.dialogs.Message("Используйте эту кнопку для получения информации о сохраненной игре "
                             "или повторе (какой версией ZVR записано, имена игроков, размер "
@@ -196,7 +211,7 @@ void LoadBrowser::Info(GameScreens& g) {
     g.s.dialogs.Message(text, MsgIcon::Information, MsgButtons::Ok);
 }
 
-void LoadBrowser::Delete(GameScreens& g) {
+void LoadBrowser::Delete(ScreenContext& g) {
     DialogPort& d = g.s.dialogs;
     if (selected < 0) {
         d.Message("Сначала выберите файл!", MsgIcon::Information, MsgButtons::Ok);
@@ -216,14 +231,14 @@ void LoadBrowser::Delete(GameScreens& g) {
     Refresh();
 }
 
-Next LoadBrowser::Back(GameScreens& g) {
+Next LoadBrowser::Back(ScreenContext& g) {
     g.LoadSettings();
     g.RestoreMasses();
     g.m.LoadedGame = kFalse;
     return Next::To(ScreenId::MainMenu);
 }
 
-Next LoadBrowser::Exit(GameScreens&) {
+Next LoadBrowser::Exit(ScreenContext&) {
     return Next::Quit(); // the settings get the user's own masses
 }
 

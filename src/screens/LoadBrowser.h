@@ -2,15 +2,13 @@
 // description, deleting one, and starting the match or the playback from it.
 #pragma once
 
-#include "screens/Flow.h"
-#include "state/Module1.h"
+#include "screens/ScreenContext.h"
+#include "state/MatchState.h"
 
 #include <string>
 #include <vector>
 
 namespace kv::screens {
-
-class GameScreens;
 
 enum class LoadMode : i16 { Replays = 1, Games = 2 };
 
@@ -24,6 +22,10 @@ struct LoadPlace {
 // user in *text) when the file cannot be read at all.
 bool LoadFileInfo(const std::string& path, LoadMode mode, std::string* text);
 
+// The places offered beside the state and home folders: the mounted volumes
+// without the system's own mounts, and the root.
+std::vector<std::string> OfferedVolumes(const std::vector<std::string>& mounted);
+
 class LoadBrowser {
 public:
     LoadMode mode = LoadMode::Games;
@@ -36,24 +38,24 @@ public:
     std::vector<std::string> files;   // matching files, as on disk
     int selected = -1;
 
-    std::string Caption(const GameScreens& g) const;
+    std::string Caption(const ScreenContext& g) const;
     bool DeleteEnabled() const { return selected >= 0; }
 
     // Entering from the main menu or the results screen.
-    void Open(GameScreens& g, LoadMode m);
+    void Open(ScreenContext& g, LoadMode m);
     // The heading, the pattern and the state folder, as on opening.
-    void UpdateInfo(GameScreens& g);
+    void UpdateInfo(ScreenContext& g);
     void SetPlace(int index);
     void EnterFolder(int index); // in `folders`
     void SetFolder(const std::string& path);
     void Select(int index) { selected = index >= 0 && index < int(files.size()) ? index : -1; }
     void Refresh();
 
-    Next Load(GameScreens& g);
-    void Info(GameScreens& g);
-    void Delete(GameScreens& g);
-    Next Back(GameScreens& g);
-    Next Exit(GameScreens& g);
+    Next Load(ScreenContext& g);
+    void Info(ScreenContext& g);
+    void Delete(ScreenContext& g);
+    Next Back(ScreenContext& g);
+    Next Exit(ScreenContext& g);
 
 private:
     std::string SelectedPath() const;

@@ -1,10 +1,15 @@
 #include "screens/MainMenu.h"
 
+#include "persistence/Files.h"
 #include "persistence/Teams.h"
 #include "persistence/Text.h"
-#include "persistence/Files.h"
 #include "physics/Physics.h"
-#include "screens/GameScreens.h"
+#include "screens/ErrorReport.h"
+#include "screens/LoadBrowser.h"
+#include "screens/Options.h"
+#include "screens/ScreenContext.h"
+#include "screens/Teams.h"
+#include "state/Renderer.h"
 
 namespace kv::screens {
 
@@ -48,7 +53,7 @@ int MainMenu::StepMs() const {
     return kTour[tourStep].ms;
 }
 
-void MainMenu::StartUp(GameScreens& g) {
+void MainMenu::StartUp(ScreenContext& g) {
     Module1& m = g.m;
     m.Pi = 3.14159265358979323846;
     m.Ftr = 0.02;
@@ -62,16 +67,18 @@ void MainMenu::StartUp(GameScreens& g) {
     }
     SetMatchDefaults(m);
     g.LoadSettings();
-    g.options.adapters = {"Экран"};
-    g.options.renderers = {"Аппаратное (OpenGL)", "Программное (без ускорения)"};
+    // The renderer is taken now, once a run.
+    options_.startedSoftware = SoftwareRenderer(m.DeviceNum, m.RenderNum);
+    options_.adapters = {"Экран"};
+    options_.renderers = {"Аппаратное (OpenGL)", "Программное (без ускорения)"};
     if (g.s.video != nullptr &&
-        !g.s.video->FillVideoLists(m, g.options.adapters, g.options.renderers)) {
+        !g.s.video->FillVideoLists(m, options_.adapters, options_.renderers)) {
         g.QuitProgram();
         return;
     }
     // The stored screen and renderer against what this machine offers.
-    const int adapters = static_cast<int>(g.options.adapters.size());
-    const int renderers = static_cast<int>(g.options.renderers.size());
+    const int adapters = static_cast<int>(options_.adapters.size());
+    const int renderers = static_cast<int>(options_.renderers.size());
     if (m.DeviceNum < 0 || m.DeviceNum > 99) m.DeviceNum = 0;
     if (m.DeviceNum > adapters - 1) {
         m.DeviceNum = 0;
@@ -88,8 +95,8 @@ void MainMenu::StartUp(GameScreens& g) {
                             "умолчанию.",
                             MsgIcon::Information, MsgButtons::Ok);
     }
-    g.options.Load(m);
-    g.quick.namesAvailable = LoadNames(m, g.s.dialogs, g.s.dataDir + "zvr.nam");
+    options_.Load(m);
+    g.namesAvailable = LoadNames(m, g.s.dialogs, g.s.dataDir + "zvr.nam");
     BuildShapes(m);
     if (m.FirstRun != 0) StartTour();
 }
@@ -126,7 +133,7 @@ void MainMenu::TypeTick() {
     typing.Tick();
 }
 
-bool MainMenu::Enabled(const GameScreens& g, MenuButton b) const {
+bool MainMenu::Enabled(const ScreenContext& g, MenuButton b) const {
     switch (b) {
     case MenuButton::TeamGame:
         return g.Available(ScreenId::Teams);
@@ -139,7 +146,7 @@ bool MainMenu::Enabled(const GameScreens& g, MenuButton b) const {
     }
 }
 
-Next MainMenu::QuickGame(GameScreens& g) {
+Next MainMenu::QuickGame(ScreenContext& g) {
     CloseTour();
     // A new series begins.
     for (int i = 1; i <= kMaxPlayers; ++i) {
@@ -149,7 +156,7 @@ Next MainMenu::QuickGame(GameScreens& g) {
     return Next::To(ScreenId::QuickGame);
 }
 
-Next MainMenu::TeamGame(GameScreens& g) {
+Next MainMenu::TeamGame(ScreenContext& g) {
     CloseTour();
     if (!g.Available(ScreenId::Teams)) return Next::Stay();
     g.LendMasses();
@@ -157,67 +164,74 @@ Next MainMenu::TeamGame(GameScreens& g) {
         GoblaRec& p = g.m.Gobla(i);
         p.ScoreL = p.ScoreF = p.ScoreA = p.ScoreLTotal = p.ScoreFTotal = p.ScoreATotal = 0;
     }
-    g.teams.Open(g);
+    caption = "Загрузка команд...";
+    loading = true;
+    g.flow.Update();
+    g.s.dialogs.SetBusy(true);
+    teams_.Open(g);
+    g.s.dialogs.SetBusy(false);
+    caption.clear();
+    loading = false;
     return Next::To(ScreenId::Teams);
 }
 
-void MainMenu::LoadMenu(GameScreens&) {
+void MainMenu::LoadMenu(ScreenContext&) {
     CloseTour(); // the masses are kept aside once the browser opens
 }
 
-Next MainMenu::LoadGame(GameScreens& g) {
+Next MainMenu::LoadGame(ScreenContext& g) {
     if (!g.Available(ScreenId::LoadBrowser)) return Next::Stay();
-    g.loader.Open(g, LoadMode::Games);
+    loader_.Open(g, LoadMode::Games);
     return Next::To(ScreenId::LoadBrowser);
 }
 
-Next MainMenu::LoadReplay(GameScreens& g) {
+Next MainMenu::LoadReplay(ScreenContext& g) {
     if (!g.Available(ScreenId::LoadBrowser)) return Next::Stay();
     g.s.dialogs.Message(std::string("В настоящий момент эта функция поддерживается, однако "
                                     "корректная работа во всех случаях не гарантируется. "
                                     "Следите за обновлениями на сайте Orvelsoft.") +
                             NL2 + "Текущая версия: 3.0." + std::to_string(kBuild),
                         MsgIcon::Information, MsgButtons::Ok);
-    g.loader.Open(g, LoadMode::Replays);
+    loader_.Open(g, LoadMode::Replays);
     return Next::To(ScreenId::LoadBrowser);
 }
 
-Next MainMenu::Options(GameScreens& g) {
+Next MainMenu::Options(ScreenContext& g) {
     CloseTour();
     g.m.FirstRun = kFalse;
     return Next::OptionsFrom(ScreenId::MainMenu);
 }
 
-Next MainMenu::Chronicle(GameScreens& g) {
+Next MainMenu::Chronicle(ScreenContext& g) {
     CloseTour();
     return g.Available(ScreenId::Chronicle) ? Next::To(ScreenId::Chronicle) : Next::Stay();
 }
 
-Next MainMenu::Splash(GameScreens& g) {
+Next MainMenu::Splash(ScreenContext& g) {
     CloseTour();
     return g.Available(ScreenId::Splash) ? Next::To(ScreenId::Splash) : Next::Stay();
 }
 
-void MainMenu::HelpPages(GameScreens& g) {
+void MainMenu::HelpPages(ScreenContext& g) {
     CloseTour();
     g.OpenHelpPage(
         "index.html",
         "Ошибка при запуске справочной системы. Не найден главный html-файл: index.html");
 }
 
-Next MainMenu::Report(GameScreens& g) {
+Next MainMenu::Report(ScreenContext& g) {
     CloseTour();
     if (!g.Available(ScreenId::ErrorReport)) return Next::Stay();
-    g.report.Open(g);
+    report_.Open(g);
     return Next::Beside(ScreenId::ErrorReport);
 }
 
-Next MainMenu::About(GameScreens& g) {
+Next MainMenu::About(ScreenContext& g) {
     CloseTour();
     return g.Available(ScreenId::About) ? Next::To(ScreenId::About) : Next::Stay();
 }
 
-Next MainMenu::Emblem(GameScreens& g) {
+Next MainMenu::Emblem(ScreenContext& g) {
     CloseTour();
     if (!g.Available(ScreenId::Emblem)) return Next::Stay();
     if (!FileExists(g.s.dataDir + "pic/biggerb.gif")) {
@@ -227,26 +241,26 @@ Next MainMenu::Emblem(GameScreens& g) {
     return Next::To(ScreenId::Emblem);
 }
 
-void MainMenu::MakerPage(GameScreens& g) {
+void MainMenu::MakerPage(ScreenContext& g) {
     CloseTour();
-    g.OpenWebPage(g.s.makerUrl);
+    g.OpenWebPage(ScreenContext::Page::Maker);
 }
 
-void MainMenu::ClubPage(GameScreens& g) {
+void MainMenu::ClubPage(ScreenContext& g) {
     CloseTour();
-    g.OpenWebPage(g.s.clubUrl);
+    g.OpenWebPage(ScreenContext::Page::Club);
 }
 
-void MainMenu::Updates(GameScreens& g) {
+void MainMenu::Updates(ScreenContext& g) {
     CloseTour();
-    g.OpenWebPage(g.s.updatesUrl);
+    g.OpenWebPage(ScreenContext::Page::Updates);
 }
 
 void MainMenu::NetGame() {
     CloseTour(); // network play is not offered
 }
 
-Next MainMenu::Exit(GameScreens& g) {
+Next MainMenu::Exit(ScreenContext& g) {
     CloseTour();
     g.SaveSettings();
     // Only the game is left, not the desktop: the question names the game alone.

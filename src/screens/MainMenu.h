@@ -2,7 +2,7 @@
 // pages, the exit question and the guided tour.
 #pragma once
 
-#include "screens/Flow.h"
+#include "screens/ScreenContext.h"
 #include "screens/Typing.h"
 
 #include <optional>
@@ -31,10 +31,18 @@ inline const char* Caption(MenuButton b) {
     return kMenuCaptions[static_cast<int>(b)];
 }
 
-class GameScreens;
+class OptionsScreen;
+class TeamScreen;
+class LoadBrowser;
+class ErrorReport;
 
 class MainMenu {
 public:
+    // The start-up fills the options' lists; the menu opens the team screen,
+    // the load browser and the error report.
+    MainMenu(OptionsScreen& options, TeamScreen& teams, LoadBrowser& loader, ErrorReport& report)
+        : options_(options), teams_(teams), loader_(loader), report_(report) {}
+
     static constexpr int kTypingMs = Typewriter::kTypingMs; // one character of the tour's text
 
     // The tour: its box, the button it points at, the text typed so far.
@@ -43,10 +51,13 @@ public:
     Typewriter typing; // its timer: the next character is due
     std::optional<MenuButton> highlight;
     bool stepTimer = false; // the step's length runs
+    // While the teams load: the window's caption, and the menu disabled.
+    std::string caption; // empty: the application title
+    bool loading = false;
     int StepMs() const;
 
     // The program's start-up, in its order; the tour starts on a first run.
-    void StartUp(GameScreens& g);
+    void StartUp(ScreenContext& g);
 
     void StartTour();
     void CloseTour();
@@ -55,29 +66,34 @@ public:
     // Types one more character.
     void TypeTick();
 
-    bool Enabled(const GameScreens& g, MenuButton b) const;
+    bool Enabled(const ScreenContext& g, MenuButton b) const;
 
-    Next QuickGame(GameScreens& g);
-    Next TeamGame(GameScreens& g);
-    void LoadMenu(GameScreens& g); // the pop-up of "Загрузить"
-    Next LoadGame(GameScreens& g);
-    Next LoadReplay(GameScreens& g);
-    Next Options(GameScreens& g);
-    Next Chronicle(GameScreens& g);
-    Next Splash(GameScreens& g);
-    void HelpPages(GameScreens& g);
-    Next Report(GameScreens& g);
-    Next About(GameScreens& g);
-    Next Emblem(GameScreens& g);
-    void MakerPage(GameScreens& g);
-    void ClubPage(GameScreens& g);
-    void Updates(GameScreens& g);
+    Next QuickGame(ScreenContext& g);
+    Next TeamGame(ScreenContext& g);
+    void LoadMenu(ScreenContext& g); // the pop-up of "Загрузить"
+    Next LoadGame(ScreenContext& g);
+    Next LoadReplay(ScreenContext& g);
+    Next Options(ScreenContext& g);
+    Next Chronicle(ScreenContext& g);
+    Next Splash(ScreenContext& g);
+    void HelpPages(ScreenContext& g);
+    Next Report(ScreenContext& g);
+    Next About(ScreenContext& g);
+    Next Emblem(ScreenContext& g);
+    void MakerPage(ScreenContext& g);
+    void ClubPage(ScreenContext& g);
+    void Updates(ScreenContext& g);
     void NetGame();
     // The settings are saved, then the question: Quit, or Stay on Cancel.
-    Next Exit(GameScreens& g);
+    Next Exit(ScreenContext& g);
 
 private:
     void ShowStep();
+
+    OptionsScreen& options_;
+    TeamScreen& teams_;
+    LoadBrowser& loader_;
+    ErrorReport& report_;
 };
 
 } // namespace kv::screens

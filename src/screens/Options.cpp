@@ -2,7 +2,8 @@
 
 #include "persistence/Numbers.h"
 #include "persistence/Teams.h"
-#include "screens/GameScreens.h"
+#include "screens/ScreenContext.h"
+#include "state/Renderer.h"
 
 #include <charconv>
 #include <cmath>
@@ -51,6 +52,10 @@ std::string OptionsScreen::SpreadLabel() const {
     return "Отклонение: " + FixedText(spread / 50.0);
 }
 
+std::string OptionsScreen::RendererNote() const {
+    return RendererRestartNote(startedSoftware, adapter, renderer);
+}
+
 double OptionsScreen::Friction() const {
     return kFrictions[friction >= 0 && friction <= 2 ? friction : kStandardFriction];
 }
@@ -72,6 +77,7 @@ void OptionsScreen::ShowState(const Module1& m) {
     pipaMirror = m.PipaSimm != 0 ? 1 : 0;
     textures = m.UseTex != 0 ? 1 : 0;
     room = m.UseRoom != 0 ? 1 : 0;
+    graphics = m.Graphics == kGraphicsClassic ? kGraphicsClassic : kGraphicsModern;
     friction = kStandardFriction;
     for (int i = 0; i < 3; ++i)
         if (m.Ftr == kFrictions[i]) friction = i;
@@ -108,12 +114,12 @@ void OptionsScreen::SetPipaMode(Module1& m, int v) {
     m.PipaMode = static_cast<i16>(pipaMode);
 }
 
-void OptionsScreen::ReloadNames(GameScreens& g) {
+void OptionsScreen::ReloadNames(ScreenContext& g) {
     const bool there = LoadNames(g.m, g.s.dialogs, g.s.dataDir + "zvr.nam");
-    g.quick.namesAvailable = there;
+    g.namesAvailable = there;
 }
 
-Next OptionsScreen::Done(GameScreens& g) {
+Next OptionsScreen::Done(ScreenContext& g) {
     Module1& m = g.m;
     // Nothing is applied until the mode and the size are known to be right.
     const std::optional<Mode> md = ParseMode(mode);
@@ -133,6 +139,8 @@ Next OptionsScreen::Done(GameScreens& g) {
     m.Colors = md->bits;
     m.UseTex = Flag(textures != 0);
     m.UseRoom = Flag(room != 0);
+    m.Graphics =
+        static_cast<i16>(graphics == kGraphicsClassic ? kGraphicsClassic : kGraphicsModern);
     // Another screen than the first always draws with the hardware renderer.
     if (adapter != 0) m.RenderNum = 0;
     m.Ftr = Friction();
@@ -153,7 +161,7 @@ Next OptionsScreen::Done(GameScreens& g) {
     return Back(g);
 }
 
-Next OptionsScreen::Back(GameScreens& g) {
+Next OptionsScreen::Back(ScreenContext& g) {
     // A refused size must not stay in the boxes, where the settings file would
     // take it from.
     if (settings.maxSize == 0) {
@@ -163,7 +171,7 @@ Next OptionsScreen::Back(GameScreens& g) {
     return Next::To(g.flow.OptionsOpener());
 }
 
-Next OptionsScreen::Exit(GameScreens& g) {
+Next OptionsScreen::Exit(ScreenContext& g) {
     Back(g); // the boxes as the file may keep them
     return Next::Quit();
 }

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "persistence/Settings.h"
-#include "screens/Flow.h"
-#include "state/Module1.h"
+#include "screens/ScreenContext.h"
+#include "state/MatchState.h"
 
 #include <string>
 #include <vector>
@@ -16,8 +16,6 @@ inline constexpr const char* kScreenModes[9] = {"1024x768x32", "1024x768x16", "1
                                                 "800x600x32",  "800x600x16",  "800x600x8",
                                                 "640x480x32",  "640x480x16",  "640x480x8"};
 inline constexpr int kSpreadSteps = 5; // the spread bar: 0..5, VarK = value / 50
-
-class GameScreens;
 
 class OptionsScreen {
 public:
@@ -31,9 +29,11 @@ public:
     std::vector<std::string> renderers; // hardware and software OpenGL
     int adapter = 0;
     int renderer = 0;
+    bool startedSoftware = false; // the renderer this run draws with
     std::string mode = "640x480x8";
     i16 textures = 0;
     i16 room = 0;
+    int graphics = kGraphicsModern; // "Графика:" Классика or Современная
     // "Размеры стола": the boxes in the record
     // "Трение поля": 0.01, 0.02, 0.03
     int friction = 1;
@@ -50,6 +50,8 @@ public:
     bool PipaControls() const { return settings.pipa != 0; }
     bool SizeBoxes() const { return settings.maxSize == 0; }
     std::string SpreadLabel() const;
+    // Said under the renderers while the choice waits for the next start.
+    std::string RendererNote() const;
     double Friction() const;
 
     // Shows the state in the controls, the record's boxes included.
@@ -62,11 +64,11 @@ public:
     void SetPipaMirror(Module1& m, i16 v);
     void SetBorderMode(Module1& m, int v);
     void SetPipaMode(Module1& m, int v);
-    void ReloadNames(GameScreens& g);
+    void ReloadNames(ScreenContext& g);
     // "Готово": stays (Stay) when a value is refused.
-    Next Done(GameScreens& g);
-    Next Back(GameScreens& g);
-    Next Exit(GameScreens& g);
+    Next Done(ScreenContext& g);
+    Next Back(ScreenContext& g);
+    Next Exit(ScreenContext& g);
 };
 
 } // namespace kv::screens

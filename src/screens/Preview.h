@@ -2,22 +2,25 @@
 // player's name and the model's name, until Escape.
 #pragma once
 
-#include "screens/Flow.h"
-#include "state/Module1.h"
+#include "screens/ScreenContext.h"
+#include "state/MatchState.h"
+#include "state/Ports.h"
 
 #include <string>
+#include <vector>
 
 namespace kv::screens {
-
-class GameScreens;
 
 class PiecePreview {
 public:
     static constexpr double kTurnPerTick = 0.05; // radians
     static constexpr int kTickMs = 30;
-    static constexpr int kWidth = 640, kHeight = 480;
     static constexpr const char* kTitle = "Предварительный просмотр Гоблы";
+    // The window's title while its display starts and while its scene is built.
+    static constexpr const char* kStartingTitle = "Инициализация OpenGL...";
+    static constexpr const char* kBuildingTitle = "Создание сцены...";
     static constexpr const char* kHint = "Нажмите [Esc] для выхода";
+    static constexpr int kTextColour = 3; // dark cyan
 
     int row = 0;
     i16 model = 0;
@@ -27,12 +30,16 @@ public:
 
     // A preview mode item of the quick game screen's row menu: the question,
     // the colour depth, the mesh check; the preview when all is well.
-    Next Ask(GameScreens& g, int row, int bits);
+    Next Ask(ScreenContext& g, int row, int bits);
     void Tick() { angle += kTurnPerTick; }
     // Escape, or the window closed: back to the quick game screen.
     Next Escape() const { return Next::To(ScreenId::QuickGame); }
-    // A failure of the window's display or scene: shown, logged, and back.
-    Next Failed(GameScreens& g, const std::string& what) const;
+    // The player's name and model at the top, the way out at the bottom.
+    std::vector<TextItem> Texts() const;
+    // A display that does not start, or a scene that cannot be built: shown,
+    // logged, and back.
+    Next DisplayFailed(ScreenContext& g, const std::string& error) const;
+    Next SceneFailed(ScreenContext& g, int number, const std::string& description) const;
 };
 
 } // namespace kv::screens

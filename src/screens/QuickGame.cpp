@@ -1,10 +1,11 @@
 #include "screens/QuickGame.h"
 
+#include "persistence/Numbers.h"
 #include "persistence/Teams.h"
-#include "screens/GameScreens.h"
 #include "screens/GameStart.h"
+#include "screens/ScreenContext.h"
 
-#include <charconv>
+#include <optional>
 
 namespace kv::screens {
 
@@ -33,56 +34,56 @@ void QuickGameScreen::SetTake(int row, i16 value) {
     if (n >= 2) GamersCount = static_cast<i16>(n);
 }
 
-void QuickGameScreen::SetComputer(GameScreens& g, int row, i16 value) {
+void QuickGameScreen::SetComputer(ScreenContext& g, int row, i16 value) {
     if (row < 0 || row >= kRows) return;
     rows[static_cast<std::size_t>(row)].computer = value != 0 ? 1 : 0;
     g.m.Gobla(row + 1).CompControl = rows[static_cast<std::size_t>(row)].computer;
 }
 
-void QuickGameScreen::SetLevel(GameScreens& g, int row, int level) {
-    if (row < 0 || row >= kRows || level < kLevelNovice || level > kLevelMaster) return;
+void QuickGameScreen::SetLevel(ScreenContext& g, int row, int level) {
+    if (row < 0 || row >= kRows || !IsLevel(level)) return;
     rows[static_cast<std::size_t>(row)].level = static_cast<i16>(level);
     g.m.CompLevel(row + 1) = static_cast<i16>(level);
 }
 
-void QuickGameScreen::SetModel(GameScreens& g, int row, int index) {
+void QuickGameScreen::SetModel(ScreenContext& g, int row, int index) {
     if (row < 0 || row >= kRows || index < 0 || index > 3) return;
     rows[static_cast<std::size_t>(row)].model = static_cast<i16>(index);
     g.m.Gobla(row + 1).Model = static_cast<i16>(index);
 }
 
-void QuickGameScreen::PickName(GameScreens& g, int row) {
-    if (row < 0 || row >= kRows || !namesAvailable) return;
+void QuickGameScreen::PickName(ScreenContext& g, int row) {
+    if (row < 0 || row >= kRows || !g.namesAvailable) return;
     std::string name = rows[static_cast<std::size_t>(row)].name;
     if (kv::PickName(g.m, g.s.rng, name, g.s.dialogs, g.s.dataDir + "zvr.nam"))
         rows[static_cast<std::size_t>(row)].name = name;
 }
 
-void QuickGameScreen::HowToPlay(GameScreens& g) const {
+void QuickGameScreen::HowToPlay(ScreenContext& g) const {
     g.s.dialogs.Message(g.m.HelpText, MsgIcon::Information, MsgButtons::Ok, "Управление игрой");
 }
 
-void QuickGameScreen::Help(GameScreens& g) const {
+void QuickGameScreen::Help(ScreenContext& g) const {
     g.OpenHelpPage(
         "index.html",
         "Ошибка при запуске справочной системы. Не найден главный html-файл: index.html");
 }
 
-Next QuickGameScreen::Options(GameScreens& g) {
+Next QuickGameScreen::Options(ScreenContext& g) {
     g.SaveSettings();
     return Next::OptionsFrom(ScreenId::QuickGame);
 }
 
-Next QuickGameScreen::Back(GameScreens& g) {
+Next QuickGameScreen::Back(ScreenContext& g) {
     g.SaveSettings();
     return Next::To(ScreenId::MainMenu);
 }
 
-Next QuickGameScreen::Exit(GameScreens&) {
+Next QuickGameScreen::Exit(ScreenContext&) {
     return Next::Quit(); // QuitProgram saves the settings
 }
 
-Next QuickGameScreen::Go(GameScreens& g) {
+Next QuickGameScreen::Go(ScreenContext& g) {
     if (!GoEnabled()) return Next::Stay();
     g.SaveSettings();
     for (int p = 1; p <= kMaxPlayers; ++p)
@@ -92,39 +93,40 @@ Next QuickGameScreen::Go(GameScreens& g) {
     // A new quick game clears the winner-takes-all points of the players' slots.
     for (int i = 1; i <= kMaxPlayers; ++i)
         g.m.Gobla(i).ScoreA = 0;
-    if (StartGame(g.m, *this, g.options, g.s.dialogs) != StartResult::Started)
+    if (StartGame(g.m, *this, options_, g.s.dialogs) != StartResult::Started)
         return Next::OptionsFrom(ScreenId::QuickGame);
     return Next::Match(ScreenId::QuickGame);
 }
 
-void MassEditor::Open(const GameScreens& g, int r) {
+void MassEditor::Open(const ScreenContext& g, int r) {
     row = r < 0 || r >= kRows ? 0 : r;
-    const PlayerRow& p = g.quick.rows[static_cast<std::size_t>(row)];
+    const PlayerRow& p = g.settings.rows[static_cast<std::size_t>(row)];
     info =
         "Игрок: " + p.name + " (" + kModelNames[p.model >= 0 && p.model <= 3 ? p.model : 0] + ")";
     mass = std::to_string(g.m.Gobla(row + 1).M);
 }
 
-bool MassEditor::Done(GameScreens& g) {
-    std::string t = mass;
-    const auto b = t.find_first_not_of(' ');
-    const auto e = t.find_last_not_of(' ');
-    t = b == std::string::npos ? std::string() : t.substr(b, e - b + 1);
-    long v = 0;
-    const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec == std::errc::invalid_argument || end != t.data() + t.size()) {
-        g.s.dialogs.Message("Нужно ввести целое число от 1 до 1000.", MsgIcon::Exclamation,
-                            MsgButtons::Ok);
-        return false;
+bool MassEditor::Done(ScreenContext& g) {
+    // A number is taken as the rules convert it: to the nearest 16-bit integer,
+    // halves to the even one ("2.5" is 2), then checked against the range.
+    std::optional<int> v;
+    try {
+        v = ToI16(RegionalNumber(mass));
+    } catch (const LoadFailure& f) {
+        // Too large for 16 bits is a number all the same: simply out of range.
+        if (f.description != kOverflowText) {
+            g.s.dialogs.Message("Нужно ввести целое число от 1 до 1000.", MsgIcon::Exclamation,
+                                MsgButtons::Ok);
+            return false;
+        }
     }
-    // A number beyond 16 bits is simply out of range, never a wrapped mass.
-    if (ec == std::errc::result_out_of_range || v < 1 || v > 1000) {
+    if (!v || *v < 1 || *v > 1000) {
         g.s.dialogs.Message("Вы ввели некорректное значение массы. Измените значение параметра и "
                             "повторите попытку.",
                             MsgIcon::Information, MsgButtons::Ok);
         return false;
     }
-    g.m.Gobla(row + 1).M = static_cast<i16>(v);
+    g.m.Gobla(row + 1).M = static_cast<i16>(*v);
     return true;
 }
 

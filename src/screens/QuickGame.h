@@ -3,8 +3,8 @@
 #pragma once
 
 #include "persistence/Settings.h"
-#include "screens/Flow.h"
-#include "state/Module1.h"
+#include "screens/ScreenContext.h"
+#include "state/MatchState.h"
 
 #include <array>
 #include <string>
@@ -13,20 +13,16 @@ namespace kv::screens {
 
 inline constexpr int kRows = kMaxPlayers;
 
-// The piece models of the quick game screen's lists (the index is the Model).
-inline constexpr const char* kModelNames[4] = {"Гобла из ZVR:KT", "Стандартная Гобла",
-                                               "Квадратная Гобла", "Круглая Гобла"};
-
-class GameScreens;
+class OptionsScreen;
 
 class QuickGameScreen {
 public:
-    explicit QuickGameScreen(SettingsRecord& s) : rows(s.rows) {}
+    // The options screen's friction goes into every match it starts.
+    QuickGameScreen(SettingsRecord& s, OptionsScreen& options) : rows(s.rows), options_(options) {}
 
     PlayerRows& rows; // the settings record's
     i16 GamersCount = 2;
-    bool namesAvailable = true; // the names file is there: the name buttons work
-    int SelectedRow = 0;        // the row whose "Дополнительно..." was pressed
+    int SelectedRow = 0; // the row whose "Дополнительно..." was pressed
 
     int TickedRows() const;
     bool GoEnabled() const { return TickedRows() >= 2; }
@@ -36,17 +32,20 @@ public:
 
     // The controls' handlers.
     void SetTake(int row, i16 value);
-    void SetComputer(GameScreens& g, int row, i16 value);
-    void SetModel(GameScreens& g, int row, int index);
-    void SetLevel(GameScreens& g, int row, int level); // 0 "Новичок" .. 2 "Мастер"
-    void PickName(GameScreens& g, int row);
-    void HowToPlay(GameScreens& g) const;
-    void Help(GameScreens& g) const;
-    Next Options(GameScreens& g);
-    Next Back(GameScreens& g);
-    Next Exit(GameScreens& g);
+    void SetComputer(ScreenContext& g, int row, i16 value);
+    void SetModel(ScreenContext& g, int row, int index);
+    void SetLevel(ScreenContext& g, int row, int level); // 0 "Новичок" .. 3 "Чемпион"
+    void PickName(ScreenContext& g, int row);
+    void HowToPlay(ScreenContext& g) const;
+    void Help(ScreenContext& g) const;
+    Next Options(ScreenContext& g);
+    Next Back(ScreenContext& g);
+    Next Exit(ScreenContext& g);
     // "ГОБЛА!!!": a new series' first match, or the next one.
-    Next Go(GameScreens& g);
+    Next Go(ScreenContext& g);
+
+private:
+    OptionsScreen& options_;
 };
 
 // The mass editor of one row.
@@ -56,9 +55,9 @@ public:
     std::string mass; // the box, as typed
     int row = 0;
 
-    void Open(const GameScreens& g, int row);
+    void Open(const ScreenContext& g, int row);
     // True when the window may close (the mass was taken).
-    bool Done(GameScreens& g);
+    bool Done(ScreenContext& g);
 };
 
 } // namespace kv::screens

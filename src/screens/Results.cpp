@@ -1,10 +1,11 @@
 #include "screens/Results.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/Text.h"
 #include "persistence/Files.h"
-#include "screens/GameScreens.h"
+#include "persistence/Text.h"
 #include "screens/GameStart.h"
+#include "screens/LoadBrowser.h"
+#include "screens/ScreenContext.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -73,7 +74,7 @@ std::vector<std::string> ScoreList(const Module1& m, i16 GoblaRec::*score) {
     return out;
 }
 
-void ResultsScreen::Update(GameScreens& g, bool finished, bool replay) {
+void ResultsScreen::Update(ScreenContext& g, bool finished, bool replay) {
     Module1& m = g.m;
     Finished = finished;
     const int n = m.MaxGamers < 1 ? 0 : std::min<int>(m.MaxGamers, kMaxPlayers);
@@ -148,14 +149,14 @@ void ResultsScreen::Select(const Module1& m, Scoring s) {
     round = ScoreList(m, last);
 }
 
-Next ResultsScreen::Continue(GameScreens& g) {
+Next ResultsScreen::Continue(ScreenContext& g) {
     if (!continueEnabled) return Next::Stay();
-    if (StartGame(g.m, g.quick, g.options, g.s.dialogs) != StartResult::Started)
+    if (StartGame(g.m, quick_, options_, g.s.dialogs) != StartResult::Started)
         return Next::OptionsFrom(ScreenId::Results);
     return Next::Match(ScreenId::Results);
 }
 
-Next ResultsScreen::Back(GameScreens& g) {
+Next ResultsScreen::Back(ScreenContext& g) {
     if (g.m.LoadedGame != 0 && g.Available(ScreenId::LoadBrowser)) {
         g.m.LoadedGame = kFalse;
         return Next::To(ScreenId::LoadBrowser);
@@ -165,21 +166,21 @@ Next ResultsScreen::Back(GameScreens& g) {
     return Next::To(ScreenId::QuickGame);
 }
 
-void ResultsScreen::SaveGameAs(GameScreens& g) {
+void ResultsScreen::SaveGameAs(ScreenContext& g) {
     CopyLatestFile(g, g.s.stateDir + "game" + std::to_string(g.m.QuickSaveNo) + ".zvr", false);
 }
 
-void ResultsScreen::SaveReplayAs(GameScreens& g) {
+void ResultsScreen::SaveReplayAs(ScreenContext& g) {
     CopyLatestFile(g, g.s.stateDir + "replay" + std::to_string(g.m.ReplaySlot) + ".sav", true);
 }
 
-Next ResultsScreen::LoadReplay(GameScreens& g) {
+Next ResultsScreen::LoadReplay(ScreenContext& g) {
     if (!loadReplayEnabled) return Next::Stay();
     if (g.s.dialogs.Message("Продолжить матч после выполнения этой команды будет невозможно. Вы "
                             "уверены, что хотите загрузить повтор?",
                             MsgIcon::Information, MsgButtons::YesNo) != MsgAnswer::Yes)
         return Next::Stay();
-    g.loader.Open(g, LoadMode::Replays);
+    loader_.Open(g, LoadMode::Replays);
     return Next::To(ScreenId::LoadBrowser);
 }
 
@@ -194,7 +195,7 @@ bool SameFile(const fs::path& a, const fs::path& b) {
 
 } // namespace
 
-bool CopyLatestFile(GameScreens& g, const std::string& latest, bool replay) {
+bool CopyLatestFile(ScreenContext& g, const std::string& latest, bool replay) {
     DialogPort& d = g.s.dialogs;
     SavePrompt p;
     p.title = replay ? "Сохранение повтора" : "Сохранение игры";

@@ -2,8 +2,8 @@
 // the turn order of the next match, and keeping the latest files under a name.
 #pragma once
 
-#include "screens/Flow.h"
-#include "state/Module1.h"
+#include "screens/ScreenContext.h"
+#include "state/MatchState.h"
 
 #include <string>
 #include <vector>
@@ -33,10 +33,17 @@ void ScoreMatch(Module1& m, bool finished);
 // selection (ties to the earlier position, the last entry moved into the gap).
 std::vector<std::string> ScoreList(const Module1& m, i16 GoblaRec::*score);
 
-class GameScreens;
+class QuickGameScreen;
+class OptionsScreen;
+class LoadBrowser;
 
 class ResultsScreen {
 public:
+    // The next match starts as the quick game starts one; "Загрузить повтор..."
+    // opens the load browser.
+    ResultsScreen(QuickGameScreen& quick, OptionsScreen& options, LoadBrowser& loader)
+        : quick_(quick), options_(options), loader_(loader) {}
+
     bool Finished = false;
     bool teamGame = false;
     std::string statusCaption; // "Выиграл игрок:" or "Выиграла команда:"
@@ -55,21 +62,26 @@ public:
     bool loadReplayEnabled = false;
 
     // Called when the match screen has closed.
-    void Update(GameScreens& g, bool finished, bool replay);
+    void Update(ScreenContext& g, bool finished, bool replay);
     void Select(const Module1& m, Scoring s);
     const char* ScoringText() const { return kScoringTexts[static_cast<int>(scoring)]; }
 
-    Next Continue(GameScreens& g);
-    Next Back(GameScreens& g);
+    Next Continue(ScreenContext& g);
+    Next Back(ScreenContext& g);
     Next Options() const { return Next::OptionsFrom(ScreenId::Results); }
     Next Exit() const { return Next::Quit(); }
-    void SaveGameAs(GameScreens& g);
-    void SaveReplayAs(GameScreens& g);
-    Next LoadReplay(GameScreens& g);
+    void SaveGameAs(ScreenContext& g);
+    void SaveReplayAs(ScreenContext& g);
+    Next LoadReplay(ScreenContext& g);
+
+private:
+    QuickGameScreen& quick_;
+    OptionsScreen& options_;
+    LoadBrowser& loader_;
 };
 
 // Copies `latest` to a path the user chooses, with the overwrite question and
 // the messages of the results screen; true when the copy was made.
-bool CopyLatestFile(GameScreens& g, const std::string& latest, bool replay);
+bool CopyLatestFile(ScreenContext& g, const std::string& latest, bool replay);
 
 } // namespace kv::screens

@@ -1,11 +1,12 @@
 #include "screens/Splash.h"
 
 #include "persistence/ErrorLog.h"
-#include "screens/GameScreens.h"
-#include "screens/HelpText.h"
 #include "persistence/Files.h"
 #include "persistence/Numbers.h"
 #include "persistence/Text.h"
+#include "screens/HelpText.h"
+#include "screens/MainMenu.h"
+#include "screens/ScreenContext.h"
 
 namespace kv::screens {
 
@@ -24,7 +25,8 @@ bool SlideTime(const std::string& text, int& ms, std::string& why) {
     }
 }
 
-Next SplashScreen::Load(GameScreens& g, SlideView& view) {
+Next SplashScreen::Load(ScreenContext& g, SlideView& view) {
+    view_ = &view;
     running = true;
     playing = false;
     openFailed_ = false;
@@ -38,7 +40,7 @@ Next SplashScreen::Load(GameScreens& g, SlideView& view) {
     return Handed();
 }
 
-void SplashScreen::StartMedia(GameScreens& g, SlideView& view) {
+void SplashScreen::StartMedia(ScreenContext& g, SlideView& view) {
     running = true;
     mediaPath = g.s.dataDir + "splash/splash.qvmedia";
     if (!FileExists(mediaPath)) {
@@ -63,7 +65,7 @@ void SplashScreen::StartMedia(GameScreens& g, SlideView& view) {
     if (!started_) playing = true;
 }
 
-void SplashScreen::ShowSlide(GameScreens& g, SlideView& view) {
+void SplashScreen::ShowSlide(ScreenContext& g, SlideView& view) {
     if (!running || started_) return;
     if (line_ >= file_.Count()) {
         Start(g, view);
@@ -91,7 +93,7 @@ void SplashScreen::ShowSlide(GameScreens& g, SlideView& view) {
     slideTimer = ms != 0; // 0: until the user skips
 }
 
-void SplashScreen::SlideError(GameScreens& g, SlideView& view, const std::string& why) {
+void SplashScreen::SlideError(ScreenContext& g, SlideView& view, const std::string& why) {
     const std::string what = "Ошибка в файле SlideMedia. Продолжение невозможно.";
     LogError("SlideMedia Player > " + what + " " + why);
     slideTimer = false;
@@ -99,7 +101,7 @@ void SplashScreen::SlideError(GameScreens& g, SlideView& view, const std::string
     Start(g, view);
 }
 
-void SplashScreen::Start(GameScreens& g, SlideView& view) {
+void SplashScreen::Start(ScreenContext& g, SlideView& view) {
     // A skip that comes while this runs finds it begun and changes nothing.
     if (started_) return;
     started_ = true;
@@ -113,7 +115,7 @@ void SplashScreen::Start(GameScreens& g, SlideView& view) {
     // Played again from the menu, the show does not start the program anew.
     if (!menuStarted_) {
         menuStarted_ = true;
-        g.menu.StartUp(g);
+        menu_.StartUp(g);
     }
     g.m.HelpText = ComposeHelpText();
     handOver_ = true;
@@ -125,21 +127,27 @@ Next SplashScreen::Handed() {
     return Next::To(ScreenId::MainMenu);
 }
 
-Next SplashScreen::TimerTick(GameScreens& g, SlideView& view) {
+Next SplashScreen::TimerTick(ScreenContext& g, SlideView& view) {
     if (!playing || started_) return Next::Stay();
     slideTimer = false;
     if (running) ShowSlide(g, view);
     return Handed();
 }
 
-Next SplashScreen::Click(GameScreens& g, SlideView& view) {
+Next SplashScreen::Click(ScreenContext& g, SlideView& view) {
     // Before the file is recognised a click is not yet a skip; after an open
     // error it is, as a key is.
     if (!playing && !openFailed_) return Next::Stay();
     return Key(g, view);
 }
 
-Next SplashScreen::Key(GameScreens& g, SlideView& view) {
+Next SplashScreen::Skip(ScreenContext& g) {
+    return view_ != nullptr ? Key(g, *view_) : Next::Stay();
+}
+
+Next SplashScreen::Key(ScreenContext& g, SlideView& view) {
+    // Once the hand-over has begun, a late key changes nothing.
+    if (started_) return Next::Stay();
     running = false;
     slideTimer = false;
     Start(g, view);

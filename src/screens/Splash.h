@@ -4,13 +4,11 @@
 #pragma once
 
 #include "persistence/KeyFile.h"
-#include "screens/Flow.h"
+#include "screens/ScreenContext.h"
 
 #include <string>
 
 namespace kv::screens {
-
-class GameScreens;
 
 // What the slide show asks of its window.
 class SlideView {
@@ -30,8 +28,13 @@ inline constexpr const char* kSlideMediaHeader = "[OrvelsoftSlideMedia]";
 // "until skipped". False with the reason when it is no such number.
 bool SlideTime(const std::string& text, int& ms, std::string& why);
 
+class MainMenu;
+
 class SplashScreen {
 public:
+    // The hand-over runs the main menu's start-up, once in the program.
+    explicit SplashScreen(MainMenu& menu) : menu_(menu) {}
+
     bool running = false; // the show may go on; a skip clears it
     bool playing = false; // the file was recognised: clicks skip
     std::string mediaPath;
@@ -43,19 +46,23 @@ public:
     bool Finished() const { return started_; }
 
     // The window's load: the show starts; the main menu when it is already over.
-    Next Load(GameScreens& g, SlideView& view);
-    Next TimerTick(GameScreens& g, SlideView& view);
+    Next Load(ScreenContext& g, SlideView& view);
+    Next TimerTick(ScreenContext& g, SlideView& view);
     // A click on the picture or the label.
-    Next Click(GameScreens& g, SlideView& view);
-    Next Key(GameScreens& g, SlideView& view);
+    Next Click(ScreenContext& g, SlideView& view);
+    Next Key(ScreenContext& g, SlideView& view);
+    // The window closed, or a key: the show ends once (the menu follows).
+    Next Skip(ScreenContext& g);
 
 private:
-    void StartMedia(GameScreens& g, SlideView& view);
-    void ShowSlide(GameScreens& g, SlideView& view);
-    void SlideError(GameScreens& g, SlideView& view, const std::string& why);
-    void Start(GameScreens& g, SlideView& view);
+    void StartMedia(ScreenContext& g, SlideView& view);
+    void ShowSlide(ScreenContext& g, SlideView& view);
+    void SlideError(ScreenContext& g, SlideView& view, const std::string& why);
+    void Start(ScreenContext& g, SlideView& view);
     Next Handed();
 
+    MainMenu& menu_;
+    SlideView* view_ = nullptr; // the window of the show in progress
     TextLines file_;
     std::size_t line_ = 0;
     bool openFailed_ = false;

@@ -2,8 +2,8 @@
 
 #include "persistence/Teams.h"
 #include "persistence/Text.h"
-#include "screens/GameScreens.h"
 #include "screens/GameStart.h"
+#include "screens/ScreenContext.h"
 
 #include <algorithm>
 
@@ -32,7 +32,7 @@ void TeamScreen::Relist(const Module1& m) {
     if (selected >= static_cast<int>(teams.size())) selected = -1;
 }
 
-void TeamScreen::Open(GameScreens& g) {
+void TeamScreen::Open(ScreenContext& g) {
     perTeam = 4;
     model = 0;
     playing.clear();
@@ -45,13 +45,13 @@ void TeamScreen::Open(GameScreens& g) {
     Relist(g.m);
 }
 
-Next TeamScreen::Create(GameScreens& g) {
+Next TeamScreen::Create(ScreenContext& g) {
     if (g.m.NextTeam >= kMostTeams + 1) {
         g.s.dialogs.Message("Больше 7 команд создавать нельзя!", MsgIcon::Information,
                             MsgButtons::Ok);
         return Next::Stay();
     }
-    NewTeamScreen& n = g.newTeam;
+    NewTeamScreen& n = newTeam_;
     n.editing = false;
     n.team = g.m.NextTeam;
     n.caption = "Создание новой команды";
@@ -64,12 +64,12 @@ Next TeamScreen::Create(GameScreens& g) {
     return Next::To(ScreenId::NewTeam);
 }
 
-Next TeamScreen::Change(GameScreens& g) {
+Next TeamScreen::Change(ScreenContext& g) {
     if (selected < 0 || selected >= static_cast<int>(teams.size())) {
         g.s.dialogs.Message("Сначала выберите команду!", MsgIcon::Information, MsgButtons::Ok);
         return Next::Stay();
     }
-    NewTeamScreen& n = g.newTeam;
+    NewTeamScreen& n = newTeam_;
     n.editing = true;
     n.team = 0;
     for (int t = 1; t <= Defined(g.m) && n.team == 0; ++t)
@@ -86,7 +86,7 @@ Next TeamScreen::Change(GameScreens& g) {
     return Next::To(ScreenId::NewTeam);
 }
 
-void TeamScreen::Delete(GameScreens& g) {
+void TeamScreen::Delete(ScreenContext& g) {
     if (selected < 0 || selected >= static_cast<int>(teams.size())) {
         g.s.dialogs.Message("Сначала выберите команду!", MsgIcon::Information, MsgButtons::Ok);
         return;
@@ -106,7 +106,7 @@ void TeamScreen::Delete(GameScreens& g) {
     Relist(m);
 }
 
-void TeamScreen::AddPlaying(GameScreens& g, int index) {
+void TeamScreen::AddPlaying(ScreenContext& g, int index) {
     if (index < 0 || index >= static_cast<int>(teams.size())) return;
     const std::string& name = teams[static_cast<std::size_t>(index)];
     // The same team twice would play against itself.
@@ -124,7 +124,7 @@ void TeamScreen::RemovePlaying(int index) {
         playing.erase(playing.begin() + index);
 }
 
-void TeamScreen::SetModel(GameScreens& g, int index) {
+void TeamScreen::SetModel(ScreenContext& g, int index) {
     if (index < 0 || index > 3) return;
     model = static_cast<i16>(index);
     for (int t = 1; t <= Defined(g.m); ++t)
@@ -135,11 +135,11 @@ void TeamScreen::SetPerTeam(int value) {
     perTeam = static_cast<i16>(std::clamp(value, 1, 4));
 }
 
-void TeamScreen::HowToPlay(GameScreens& g) const {
+void TeamScreen::HowToPlay(ScreenContext& g) const {
     g.s.dialogs.Message(g.m.HelpText, MsgIcon::Information, MsgButtons::Ok, "Управление игрой");
 }
 
-Next TeamScreen::Start(GameScreens& g) {
+Next TeamScreen::Start(ScreenContext& g) {
     if (playing.size() != 2) {
         g.s.dialogs.Message("Выберите 2 команды для игры!", MsgIcon::Information, MsgButtons::Ok);
         return Next::Stay();
@@ -153,14 +153,14 @@ Next TeamScreen::Start(GameScreens& g) {
     choice.playing = playing;
     choice.perTeam = perTeam;
     choice.model = model;
-    if (StartTeamGame(g.m, choice, g.quick, g.options, g.s.dialogs) != StartResult::Started) {
+    if (StartTeamGame(g.m, choice, quick_, options_, g.s.dialogs) != StartResult::Started) {
         g.m.ZI = kFalse;
         return Next::OptionsFrom(ScreenId::Teams);
     }
     return Next::Match(ScreenId::Teams);
 }
 
-Next TeamScreen::Back(GameScreens& g) {
+Next TeamScreen::Back(ScreenContext& g) {
     status = "Сохранение команд...";
     const std::string saved = SaveCom(g.m, perTeam, model, g.s.stateDir + "zvr.cmd", g.s.dialogs);
     if (!saved.empty()) status = saved;
@@ -171,24 +171,24 @@ Next TeamScreen::Back(GameScreens& g) {
     return Next::To(ScreenId::MainMenu);
 }
 
-Next TeamScreen::Options(GameScreens& g) {
+Next TeamScreen::Options(ScreenContext& g) {
     g.SaveSettings();
     return Next::OptionsFrom(ScreenId::Teams);
 }
 
-Next TeamScreen::Exit(GameScreens& g) {
+Next TeamScreen::Exit(ScreenContext& g) {
     SaveCom(g.m, perTeam, model, g.s.stateDir + "zvr.cmd", g.s.dialogs);
     return Next::Quit(); // QuitProgram saves the settings, with the user's own masses
 }
 
-void NewTeamScreen::PickName(GameScreens& g, int member) {
-    if (member < 0 || member > 3 || !g.quick.namesAvailable) return;
+void NewTeamScreen::PickName(ScreenContext& g, int member) {
+    if (member < 0 || member > 3 || !g.namesAvailable) return;
     std::string n = members[static_cast<std::size_t>(member)];
     if (kv::PickName(g.m, g.s.rng, n, g.s.dialogs, g.s.dataDir + "zvr.nam"))
         members[static_cast<std::size_t>(member)] = n;
 }
 
-bool NewTeamScreen::Confirm(GameScreens& g) {
+bool NewTeamScreen::Confirm(ScreenContext& g) {
     Module1& m = g.m;
     DialogPort& d = g.s.dialogs;
     // Trimmed before the checks: a name of blanks would end the teams file early.
@@ -222,8 +222,8 @@ bool NewTeamScreen::Confirm(GameScreens& g) {
     for (int k = 0; k < 4; ++k)
         Member(t, k) = who[static_cast<std::size_t>(k)];
     t.CompControl = computer != 0 ? 1 : 0;
-    t.Level = level >= kLevelNovice && level <= kLevelMaster ? level : kLevelMaster;
-    TeamScreen& list = g.teams;
+    t.Level = IsLevel(level) ? level : kLevelMaster;
+    TeamScreen& list = teams_;
     if (!editing) {
         t.RType = list.model;
         m.NextTeam = static_cast<i16>(m.NextTeam + 1);

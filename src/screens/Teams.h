@@ -3,8 +3,8 @@
 // one team.
 #pragma once
 
-#include "screens/Flow.h"
-#include "state/Module1.h"
+#include "screens/ScreenContext.h"
+#include "state/MatchState.h"
 
 #include <array>
 #include <string>
@@ -13,13 +13,18 @@
 namespace kv::screens {
 
 inline constexpr int kMostTeams = 7;
-inline constexpr const char* kTeamModelNames[4] = {
-    "Гобла из ZVR:Krell Torvane", "Стандартная Гобла", "Квадратная Гобла", "Круглая Гобла"};
 
-class GameScreens;
+class QuickGameScreen;
+class OptionsScreen;
+class NewTeamScreen;
 
 class TeamScreen {
 public:
+    // A team game starts through the quick game's start; "Создать" and
+    // "Изменить" fill the new-team window.
+    TeamScreen(QuickGameScreen& quick, OptionsScreen& options, NewTeamScreen& newTeam)
+        : quick_(quick), options_(options), newTeam_(newTeam) {}
+
     std::vector<std::string> teams;   // ComName of every defined team, in their order
     std::vector<std::string> playing; // at most two
     int selected = -1;                // in `teams`
@@ -30,28 +35,36 @@ public:
     std::string CountLabel() const { return "Количество: " + std::to_string(perTeam); }
 
     // The main menu's opening: the teams file, the slider at its maximum.
-    void Open(GameScreens& g);
-    Next Create(GameScreens& g);
-    Next Change(GameScreens& g);
-    void Delete(GameScreens& g);
+    void Open(ScreenContext& g);
+    Next Create(ScreenContext& g);
+    Next Change(ScreenContext& g);
+    void Delete(ScreenContext& g);
     // Double clicks on the two lists.
-    void AddPlaying(GameScreens& g, int index);
+    void AddPlaying(ScreenContext& g, int index);
     void RemovePlaying(int index);
-    void SetModel(GameScreens& g, int index);
+    void SetModel(ScreenContext& g, int index);
     void SetPerTeam(int value);
-    void HowToPlay(GameScreens& g) const;
+    void HowToPlay(ScreenContext& g) const;
     // "Гобла!"
-    Next Start(GameScreens& g);
-    Next Back(GameScreens& g);
-    Next Options(GameScreens& g);
-    Next Exit(GameScreens& g);
+    Next Start(ScreenContext& g);
+    Next Back(ScreenContext& g);
+    Next Options(ScreenContext& g);
+    Next Exit(ScreenContext& g);
 
     // The teams list as the team table has it.
     void Relist(const Module1& m);
+
+private:
+    QuickGameScreen& quick_;
+    OptionsScreen& options_;
+    NewTeamScreen& newTeam_;
 };
 
 class NewTeamScreen {
 public:
+    // A confirmed team goes into the team screen's lists.
+    explicit NewTeamScreen(TeamScreen& teams) : teams_(teams) {}
+
     bool editing = false;
     int team = 0; // the number being edited, or the next free one
     std::string caption;
@@ -61,9 +74,12 @@ public:
     i16 computer = 0;
     i16 level = kLevelMaster; // the computer's strength when it plays the team
 
-    void PickName(GameScreens& g, int member);
+    void PickName(ScreenContext& g, int member);
     // True when the window closes (the team was stored).
-    bool Confirm(GameScreens& g);
+    bool Confirm(ScreenContext& g);
+
+private:
+    TeamScreen& teams_;
 };
 
 } // namespace kv::screens

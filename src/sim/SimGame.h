@@ -6,7 +6,7 @@
 #include "screens/GameScreens.h"
 #include "sim/SimOptions.h"
 #include "sim/SimReport.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <ostream>
@@ -48,21 +48,11 @@ public:
 // The screens of a headless run: no files kept, the dialogs given.
 struct SimGame {
     SimGame(Module1& m, DialogPort& dialogs, std::uint64_t seed)
-        : rng(seed), g(m,
-                       screens::Services{dialogs,
-                                         web,
-                                         prompt,
-                                         rng,
-                                         {},
-                                         DataDir(),
-                                         "kvelmar2-sim",
-                                         {},
-                                         {},
-                                         {},
-                                         nullptr,
-                                         nullptr,
-                                         {}},
-                       view) {}
+        : rng(seed),
+          g(m,
+            screens::Services{
+                dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", nullptr, nullptr, {}},
+            view) {}
     detail::NoWeb web;
     detail::NoPrompt prompt;
     detail::SimView view;

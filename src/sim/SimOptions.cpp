@@ -1,5 +1,6 @@
 #include "sim/SimOptions.h"
 #include "state/Defaults.h"
+#include "state/MatchState.h"
 
 #include <algorithm>
 #include <cctype>
@@ -97,7 +98,7 @@ const char* UsageText() {
            "  --masses a,b,...       массы 1..1000 по слотам (1)\n"
            "  --names a,b,...        имена игроков (Омон1, Омон2, ...)\n"
            "  --levels a,b,...       сила компьютера по слотам: 0 Новичок,\n"
-           "                         1 Любитель, 2 Мастер (2)\n"
+           "                         1 Любитель, 2 Мастер, 3 Чемпион (2)\n"
            "  --table LxW            размеры стола, 200..1000 (600x400)\n"
            "  --friction F           трение стола, больше 0 (0.02)\n"
            "  --wall off|pos1|pos2   стенка (pos2)\n"
@@ -350,7 +351,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         } else if (a == "--masses") {
             if (!ParseIntList(v, 1, 1000, p.masses)) return bad(a, v);
         } else if (a == "--levels") {
-            if (!ParseIntList(v, 0, 2, p.levels)) return bad(a, v);
+            if (!ParseIntList(v, kLevelNovice, kLevelChampion, p.levels)) return bad(a, v);
         } else if (a == "--names") {
             p.names = SplitComma(v);
         } else if (a == "--table") {

@@ -16,7 +16,7 @@ struct PlayOptions {
     std::vector<int> models;
     std::vector<int> masses;
     std::vector<std::string> names;
-    std::vector<int> levels; // 0 novice, 1 amateur, 2 master, per slot (2)
+    std::vector<int> levels; // 0 novice, 1 amateur, 2 master, 3 champion, per slot (2)
     int tableX = kDefaultTableX;
     int tableY = kDefaultTableY;
     double friction = 0.02;

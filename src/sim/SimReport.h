@@ -2,7 +2,7 @@
 #pragma once
 
 #include "physics/Physics.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <string>
 #include <vector>

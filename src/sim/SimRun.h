@@ -3,7 +3,7 @@
 
 #include "sim/SimOptions.h"
 #include "sim/SimReport.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <iosfwd>

@@ -1,7 +1,7 @@
 // Ports that do nothing: the headless runner plays whole matches through them.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <string>

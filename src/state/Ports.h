@@ -3,10 +3,11 @@
 // null ones (state/NullPorts.h), tests recording ones.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -49,12 +50,14 @@ inline constexpr int Z = 0x2C, X = 0x2D, C = 0x2E;
 } // namespace Scan
 
 // Text the renderer draws over the 3D picture, in pixels of the chosen mode,
-// in palette colour TextColour.
+// in palette colour TextColour. Lines are kept inside the picture; a label
+// stands where it falls and the picture's edge cuts it.
 struct TextItem {
     int x = 0;
     int y = 0;
     std::string text;
-    bool big = false; // the exit question: 14-point bold
+    bool big = false;   // the exit question: 14-point bold
+    bool label = false; // a name over a piece
 };
 
 // The six timers of the match screen.
@@ -172,6 +175,26 @@ public:
     virtual MsgAnswer Message(const std::string& text, MsgIcon icon, MsgButtons buttons,
                               const std::string& caption = {}) = 0;
     virtual void SetBusy(bool busy) = 0;
+};
+
+// What a computer player that thinks before it strikes has chosen: a strike as
+// intended (the match adds the spread), or the pot of force pot instead.
+struct PlannedStrike {
+    StrikeRecord strike;
+    i16 pot = 0;
+};
+
+using PlanDone = std::function<void(const PlannedStrike&)>;
+
+// The thinking of such a player. The match screen asks for the plan of piece p
+// in the position m (which the planner copies at once) and gets it through
+// done, on the screen's own thread: at once, or later while the picture goes
+// on. A dropped plan's done is never called.
+class PlannerPort {
+public:
+    virtual ~PlannerPort() = default;
+    virtual void StartPlan(const Module1& m, i16 p, PlanDone done) = 0;
+    virtual void DropPlan() = 0;
 };
 
 } // namespace kv

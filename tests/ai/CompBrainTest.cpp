@@ -148,8 +148,12 @@ TEST(Strength, WeakerPlayersStrayWithinTheirBoundsAndRepeatBySeed) {
     m.Gobla(2).Life = kFalse;
     const StrikeRecord at3 = ChooseStrike(m, 1, dir);
     m.Gobla(2).Life = kTrue;
-    const std::pair<i16, double> levels[] = {{kLevelAmateur, 0.12}, {kLevelNovice, 0.30}};
-    for (const auto& [level, turn] : levels) {
+    struct Bounds {
+        i16 level;
+        double turn, low, high;
+    };
+    const Bounds levels[] = {{kLevelAmateur, 0.10, 0.60, 1.05}, {kLevelNovice, 0.45, 0.80, 2.50}};
+    for (const auto& [level, turn, low, high] : levels) {
         Rng rng(level + 1);
         int nearest = 0, other = 0;
         for (int i = 0; i < 300; ++i) {
@@ -163,8 +167,8 @@ TEST(Strength, WeakerPlayersStrayWithinTheirBoundsAndRepeatBySeed) {
             const StrikeRecord& base = std::fabs(s.pa - at2.pa) <= turn ? at2 : at3;
             (&base == &at2 ? nearest : other)++;
             EXPECT_LE(std::fabs(s.pa - base.pa), turn + 1e-12) << level;
-            EXPECT_LE(s.si, std::min(100, static_cast<int>(std::ceil(base.si * 1.15))));
-            EXPECT_GE(s.si, static_cast<int>(std::floor(base.si * 0.55)));
+            EXPECT_LE(s.si, std::min(100, static_cast<int>(std::ceil(base.si * high))));
+            EXPECT_GE(s.si, static_cast<int>(std::floor(base.si * low)));
         }
         // The amateur takes the nearest more often than not; the novice either.
         EXPECT_GT(other, 30) << level;

@@ -2,7 +2,7 @@
 // placement the scene relies on; the pieces are exactly the physics circles.
 #include "DataFiles.h"
 #include "physics/Physics.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <assimp/cimport.h>
 #include <assimp/postprocess.h>

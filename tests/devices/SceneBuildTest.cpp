@@ -117,6 +117,24 @@ TEST(SceneBuild, PotFallsInFlightAndTheArrowPointsAlongItsAngle) {
     ExpectNear(point.Rotation() * Vec3{0, 0, 1}, {1, 0, 0}, 1e-12);
 }
 
+// The table's own material names its texture; the table is textured exactly
+// when the option says so, and without it a missing texture is no error.
+TEST(SceneBuild, TheTableIsTexturedOnlyWithTheOption) {
+    TinyGameData data;
+    for (bool file : {true, false}) {
+        if (!file) std::filesystem::remove(data.Path("mesh/goblatable.bmp"));
+        for (bool option : {false, true}) {
+            SceneRig r(data.Dir());
+            r.m.UseTex = Flag(option);
+            ASSERT_TRUE(r.scene->BuildScene());
+            EXPECT_EQ(r.dialogs.messages.size(), option && !file ? 1u : 0u) << file << option;
+            const auto& table = Child(*r.scene, 1).Visuals();
+            ASSERT_EQ(table.size(), 1u) << file << option;
+            EXPECT_EQ(table[0]->Data()->parts.at(0).texture != nullptr, option && file);
+        }
+    }
+}
+
 TEST(SceneFailures, MissingFileAskedOnceAndYesBuildsTheRest) {
     TinyGameData data;
     std::filesystem::remove(data.Path("mesh/gobla0.x"));

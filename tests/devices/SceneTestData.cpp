@@ -17,8 +17,10 @@ namespace kv::testing {
 
 namespace {
 
-// A box (imported coordinates lo..hi) with one material as a text .x file.
-void WriteBoxX(const std::string& path, std::array<float, 3> lo, std::array<float, 3> hi, Rgb c) {
+// A box (imported coordinates lo..hi) with one material, which may name a
+// texture, as a text .x file.
+void WriteBoxX(const std::string& path, std::array<float, 3> lo, std::array<float, 3> hi, Rgb c,
+               const char* texture = nullptr) {
     // The .x file is left-handed: the importer negates z.
     std::ostringstream s;
     s << "xof 0303txt 0032\n\nMesh Box {\n 8;\n";
@@ -34,7 +36,9 @@ void WriteBoxX(const std::string& path, std::array<float, 3> lo, std::array<floa
     for (int i = 0; i < 12; ++i)
         s << "  0" << (i < 11 ? ",\n" : ";\n");
     s << "  Material Colour {\n   " << c.r << ";" << c.g << ";" << c.b
-      << ";1.0;;\n   0.0;\n   0.0;0.0;0.0;;\n   0.0;0.0;0.0;;\n  }\n }\n}\n";
+      << ";1.0;;\n   0.0;\n   0.0;0.0;0.0;;\n   0.0;0.0;0.0;;\n";
+    if (texture) s << "   TextureFilename {\n    \"" << texture << "\";\n   }\n";
+    s << "  }\n }\n}\n";
     std::ofstream(path, std::ios::binary) << s.str();
 }
 
@@ -54,7 +58,8 @@ TinyGameData::TinyGameData() {
         fs::create_directories(dir_ + sub);
     const std::string m = dir_ + "/mesh/";
     const Rgb grey{0.6f, 0.6f, 0.6f}, white{1, 1, 1};
-    WriteBoxX(m + "goblatable.x", {0, -4, -50}, {100, 0, 0}, {0.7f, 0.5f, 0.3f});
+    // The table names its texture in its material, as the game's own does.
+    WriteBoxX(m + "goblatable.x", {0, -4, -50}, {100, 0, 0}, {0.7f, 0.5f, 0.3f}, "goblatable.bmp");
     WriteBoxX(m + "nozhka.x", {-3, -70, -3}, {3, 0, 3}, grey);
     WriteBoxX(m + "lamp.x", {-5, -5, -5}, {5, 5, 5}, grey);
     WriteBoxX(m + "swin.x", {-10, 0, -10}, {10, 20, 10}, {1, 0.6f, 0.7f});

@@ -74,6 +74,14 @@ TEST_F(SoundSlots, FifteenSlotsPlayAndStop) {
     EXPECT_FLOAT_EQ(bank.SlotGain(9), kv::GainOfAttenuation(-10));
     for (int slot = 0; slot < kv::kSoundSlots; ++slot)
         EXPECT_EQ(bank.SlotPlaying(slot), slot == 9) << slot;
+    // Played again while playing, it goes on where it is, at the new volume.
+    for (int i = 0; i < 200 && bank.SlotSeconds(9) < 0.2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const double at = bank.SlotSeconds(9);
+    ASSERT_GE(at, 0.2);
+    bank.PlaySound(9, -2000);
+    EXPECT_GE(bank.SlotSeconds(9), at);
+    EXPECT_FLOAT_EQ(bank.SlotGain(9), 0.1f);
     bank.StopSound(9, true);
     EXPECT_FALSE(bank.SlotPlaying(9));
     // All-stop stops all.

@@ -1,5 +1,6 @@
 // On-screen text stays inside the picture in every mode: the status line of
-// the function keys at 640 by 480 among it.
+// the function keys at 640 by 480 among it; the names over the pieces stand
+// where they fall.
 #include "devices/scene/TextLayout.h"
 #include "match/MatchScreen.h"
 #include "match/VirtualClock.h"
@@ -50,7 +51,20 @@ TEST(TextLayout, EveryLineFitsThePictureInEveryMode) {
     big.setBold(true);
     for (const auto& [w, h] : {std::pair<i16, i16>{640, 480}, {800, 600}, {1024, 768}}) {
         normal.setPixelSize(w < 800 ? 11 : 13);
-        const std::vector<TextItem> items = OpeningOverlay(w, h);
+        std::vector<TextItem> items = OpeningOverlay(w, h), labels;
+        // A name near the corner stays where it falls, one line, cut by the edges.
+        items.push_back({w - 20, h - 5, "Игрок с очень длинным именем 9", false, true});
+        std::erase_if(items, [&](const TextItem& t) {
+            if (t.label) labels.push_back(t);
+            return t.label;
+        });
+        ASSERT_EQ(labels.size(), 9u);
+        const std::vector<scene::TextLine> named = scene::LayoutText(labels, normal, big, w, h);
+        ASSERT_EQ(named.size(), labels.size());
+        for (std::size_t i = 0; i < named.size(); ++i)
+            EXPECT_EQ(std::tuple(named[i].x, named[i].baseline, named[i].text.toStdString()),
+                      std::tuple(labels[i].x, labels[i].y + QFontMetrics(normal).ascent(),
+                                 labels[i].text));
         const std::vector<scene::TextLine> lines = scene::LayoutText(items, normal, big, w, h);
         if (w == 640) {
             EXPECT_GT(lines.size(), items.size()) << "the long lines break";

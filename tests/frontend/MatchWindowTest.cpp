@@ -8,6 +8,7 @@
 #include "support/RecordingPorts.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFocusEvent>
 #include <QImage>
 #include <QKeyEvent>
@@ -32,15 +33,16 @@ constexpr quint32 kXEsc = 9, kXSpace = 65, kXKp9 = 81, kXG = 42, kXY = 29, kXN =
 // A two-player match (the second one the computer's, if asked) in its window.
 struct Rig {
     explicit Rig(bool computerSecond, int screenW = 640, int screenH = 480,
-                 std::function<double()> clock = {}) {
+                 std::function<double()> clock = {}, i16 level = kLevelMaster) {
         BuildShapes(m);
         SettingsRecord settings;
-        screens::QuickGameScreen quick(settings);
         screens::OptionsScreen options(settings);
+        screens::QuickGameScreen quick(settings, options);
         quick.TickFirst(2);
         quick.rows[0].name = "Вася";
         quick.rows[1].name = "Комп";
         quick.rows[1].computer = computerSecond ? 1 : 0;
+        quick.rows[1].level = level;
         for (int p = 1; p <= kMaxPlayers; ++p)
             m.KH(p) = static_cast<i16>(p);
         m.ScreenW = static_cast<i16>(screenW);
@@ -161,6 +163,42 @@ TEST_F(MatchWindowTest, HumanStrikesWithTheKeypadAndSpaceThenTheComputerStrikes)
     EXPECT_EQ(r.m.CurG, 2);
     EXPECT_EQ(r.replay.written.size(), 2u);
     EXPECT_GT(s.PhysicsTicks(), 2);
+}
+
+// The champion thinks on a thread of its own and strikes when its plan comes;
+// a plan still coming when the window closes is dropped, and nothing strikes.
+TEST_F(MatchWindowTest, TheChampionThinksOffTheWindowsThreadAndClosingDropsItsPlan) {
+    for (bool close : {false, true}) {
+        double now = 0;
+        Rig r(
+            true, 640, 480, [&now] { return now; }, kLevelChampion);
+        r.m.VarK = 0.1f; // more to think about
+        ASSERT_TRUE(r.StartAndWait());
+        MatchWindow& w = *r.window;
+        MatchScreen& s = w.Screen();
+        // The match's clock in steps of 10 ms; the plan comes through the event loop.
+        auto runFor = [&](double ms) {
+            for (const double until = now + ms; now < until;) {
+                now += 10;
+                w.Pump();
+                QCoreApplication::processEvents();
+            }
+        };
+        // A gentle strike along the near edge, clear of the obstacle, passes the turn.
+        ASSERT_TRUE(s.AimAt(r.m.MaxX / 2.0, r.m.Gobla(1).Ypos));
+        r.Key(QEvent::KeyPress, Qt::Key_Space, kXSpace, {}, " ");
+        runFor(30);
+        r.Key(QEvent::KeyRelease, Qt::Key_Space, kXSpace, {}, " ");
+        for (int i = 0; i < 6000 && !s.Thinking() && !w.Unloaded(); ++i)
+            runFor(10);
+        ASSERT_TRUE(s.Thinking() && HasText(s.Overlay(), "обдумывает")) << close;
+        if (close) w.close();
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return runFor(10), s.Strikes() >= 2 || w.Unloaded(); }, 10000));
+        QTest::qWait(200);
+        EXPECT_EQ(std::tuple(w.Unloaded(), r.replay.written.size()),
+                  std::tuple(close, close ? 1u : 2u));
+    }
 }
 
 // The mouse as a player uses it: a click on the table where the scene draws a

@@ -13,17 +13,20 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMessageBox>
 #include <QOpenGLWidget>
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QTest>
 #include <QTextEdit>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -178,17 +181,37 @@ TEST_F(WindowsTest, TheErrorReportStaysBesideTheMenuAndKeepsWhatIsTyped) {
     EXPECT_EQ(saved, Utf8ToCp1251("Стол качается") + "\r\n");
 }
 
-TEST_F(WindowsTest, ThePreviewDrawsThePieceAndEscapeGoesBack) {
+TEST_F(WindowsTest, APreviewThatFailedLeavesTheNextOneWhole) {
     screens::GameScreens& g = game_->Screens();
     game_->Apply(g.menu.QuickGame(g), ScreenId::MainMenu);
+    QWidget* w = game_->Window(ScreenId::Preview);
+    // A mesh that cannot be loaded: its message, and back to the quick game.
+    g.preview.meshPath = g.s.dataDir + "mesh/gobla9.x";
+    QString said;
+    std::function<void()> closeBox = [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            said = box->text();
+            EXPECT_EQ(box->icon(), QMessageBox::Critical);
+            box->close();
+        } else {
+            QTimer::singleShot(20, closeBox);
+        }
+    };
+    QTimer::singleShot(20, closeBox);
+    game_->Apply(screens::Next::To(ScreenId::Preview), ScreenId::QuickGame);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !said.isEmpty() && !w->isVisible(); }, 10000));
+    EXPECT_TRUE(said.startsWith(QStringLiteral("53 "))) << said.toStdString();
+    EXPECT_TRUE(game_->Window(ScreenId::QuickGame)->isVisible());
+    QTest::qWait(50); // the failed display goes
+
     g.preview.meshPath = g.s.dataDir + "mesh/gobla3.x";
     g.preview.caption = "Игрок Ирма - Круглая Гобла";
     game_->Apply(screens::Next::To(ScreenId::Preview), ScreenId::QuickGame);
-    QWidget* w = game_->Window(ScreenId::Preview);
     ASSERT_TRUE(w->isVisible());
     auto* view = w->findChild<QOpenGLWidget*>();
     ASSERT_NE(view, nullptr);
     QTest::qWait(200);
+    EXPECT_EQ(w->windowTitle(), QStringLiteral("Предварительный просмотр Гоблы"));
     EXPECT_GT(g.preview.angle, 0.0) << "the piece turns";
     const QImage frame = view->grabFramebuffer();
     int lit = 0;
@@ -196,6 +219,11 @@ TEST_F(WindowsTest, ThePreviewDrawsThePieceAndEscapeGoesBack) {
         for (int x = frame.width() / 4; x < frame.width() * 3 / 4; x += 4)
             lit += qGray(frame.pixel(x, y)) > 20 ? 1 : 0;
     EXPECT_GT(lit, 10) << "the piece is drawn in the middle";
+    int cyan = 0; // the caption, in the palette's dark cyan
+    for (int y = 0; y < frame.height() / 8; ++y)
+        for (int x = 0; x < frame.width() / 2; ++x)
+            cyan += frame.pixelColor(x, y).blue() > 100 && frame.pixelColor(x, y).red() < 60;
+    EXPECT_GT(cyan, 20) << "the caption is drawn";
     QTest::keyClick(w, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(game_->Window(ScreenId::QuickGame)->isVisible());

@@ -92,28 +92,39 @@ TEST(Camera, LimitsEndTheTickBeforeTheShortcuts) {
     EXPECT_EQ(r.s->Strikes(), 1);
 }
 
-TEST(NameLabels, ProjectionFromAboveAndNoneBehindTheCamera) {
+TEST(NameLabels, ProjectionFromAboveAndNoneOffThePictureOrBehindTheCamera) {
     Module1 m;
     m.ScreenW = 640;
     m.ScreenH = 480;
-    m.MaxGamers = 2;
+    m.MaxGamers = 4;
     m.CamX = m.TargetX = 30;
     m.CamY = 50;
     m.TargetY = 0;
     m.CamZ = -20;
     m.TargetZ = -20.0001;
-    m.Gobla(1).Xpos = 300;
-    m.Gobla(1).Ypos = 200.001;
-    m.Gobla(1).Life = kTrue;
+    // From 50 up, 12.8 pixels a table unit: 23 units aside is still in the
+    // picture, 28 aside or 20 below is not.
+    const std::pair<double, double> at[] = {{300, 200.001}, {300, 200.001}, {580, 200}, {300, 400}};
+    for (int k = 1; k <= 4; ++k) {
+        std::tie(m.Gobla(k).Xpos, m.Gobla(k).Ypos) = at[k - 1];
+        m.Gobla(k).Life = kTrue;
+    }
     m.Gobla(1).RName = "Омон1";
     m.Gobla(2).Life = kFalse;
-    m.Gobla(3).Life = kTrue; // not a player slot
+    m.Gobla(5).Life = kTrue; // not a player slot
     auto v = PlaceNameLabels(m);
     ASSERT_EQ(v.size(), 1u);
     EXPECT_TRUE(std::abs(v[0].x - 305) <= 1 && std::abs(v[0].y - 200) <= 1) << v[0].x << v[0].y;
-    EXPECT_EQ(v[0].text, "Омон1");
+    EXPECT_EQ(std::tuple(v[0].text, v[0].label), std::tuple("Омон1", true));
+    // Near the edge the label stands where it falls, its text running off the picture.
+    m.Gobla(1).Xpos = 300 + 230;
+    v = PlaceNameLabels(m);
+    ASSERT_EQ(v.size(), 1u);
+    EXPECT_NEAR(std::abs(v[0].x - 305), 230 * 1.28, 1);
+    m.Gobla(1).Xpos = m.Gobla(3).Xpos = 300; // all back in sight
+    m.Gobla(4).Ypos = 200;
     m.TargetZ = -20; // straight down: the side vector (0, 0, 1) keeps it finite
-    EXPECT_EQ(PlaceNameLabels(m).size(), 1u);
+    EXPECT_EQ(PlaceNameLabels(m).size(), 3u);
     m.CamX = 0;
     m.CamY = m.TargetY = 0.5;
     m.TargetX = -10;

@@ -45,8 +45,8 @@ bool StartMatch(Module1& m, std::uint64_t seed, const MatchPlan& s, test::FakeDi
     for (int p = 1; p <= kMaxPlayers; ++p)
         m.KH(p) = static_cast<i16>(p);
     SettingsRecord settings;
-    screens::QuickGameScreen quick(settings);
     screens::OptionsScreen options(settings);
+    screens::QuickGameScreen quick(settings, options);
     options.friction = static_cast<int>(g() % 3);
     screens::StartResult r;
     if (s.teamSize > 0) {

@@ -119,22 +119,24 @@ TEST(SaveGameFile, StrengthsTravelLastAndDefaultToTheMaster) {
     Module1 a = RandomState(5, false);
     a.CompLevel(1) = kLevelNovice;
     a.CompLevel(4) = kLevelAmateur;
+    a.CompLevel(8) = kLevelChampion;
     const std::string path = home.Path("g.zvr");
     ASSERT_TRUE(WriteSaveGame(a, path, nullptr));
     const std::string text = Text(path);
     EXPECT_LT(text.find("[pipa4]"), text.find("[levels]\r\nLevel1=0\r\nLevel2=2\r\n"));
-    EXPECT_EQ(text.substr(text.size() - 10), "Level8=2\r\n");
+    EXPECT_EQ(text.substr(text.size() - 10), "Level8=3\r\n");
     test::FakeDialogs d;
     Module1 b = Load(path, d);
-    EXPECT_EQ(std::tuple(b.CompLevel(1), b.CompLevel(2), b.CompLevel(4)),
-              std::tuple(kLevelNovice, kLevelMaster, kLevelAmateur));
+    EXPECT_EQ(std::tuple(b.CompLevel(1), b.CompLevel(2), b.CompLevel(4), b.CompLevel(8)),
+              std::tuple(kLevelNovice, kLevelMaster, kLevelAmateur, kLevelChampion));
     const std::string cut = text.substr(0, text.find("[levels]"));
-    for (const std::string& old : {cut, cut + "[levels]\r\nLevel1=7\r\nLevel4=x\r\n"}) {
+    for (const std::string& old :
+         {cut, cut + "[levels]\r\nLevel1=4\r\nLevel4=-1\r\nLevel8=x\r\n"}) {
         Put(path, old);
         Module1 c = Load(path, d);
         EXPECT_TRUE(d.shown.empty());
-        EXPECT_EQ(std::tuple(c.CompLevel(1), c.CompLevel(4)),
-                  std::tuple(kLevelMaster, kLevelMaster));
+        EXPECT_EQ(std::tuple(c.CompLevel(1), c.CompLevel(4), c.CompLevel(8)),
+                  std::tuple(kLevelMaster, kLevelMaster, kLevelMaster));
     }
 }
 

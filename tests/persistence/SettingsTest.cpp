@@ -77,15 +77,16 @@ TEST(SettingsFile, StrengthsComeLastAndDefaultToTheMaster) {
     ApplyDefaultSettings(a.m, a.c);
     a.c.rows[0].level = kLevelNovice;
     a.c.rows[5].level = kLevelAmateur;
+    a.c.rows[7].level = kLevelChampion;
     const std::string path = home.Path("zvr2.ini");
     ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
     const std::string text = Text(path);
     EXPECT_NE(text.find("\r\nWindowed=1\r\nRLevel0=0\r\nRLevel1=2\r\n"), std::string::npos);
-    EXPECT_NE(text.find("\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=2"), std::string::npos);
+    EXPECT_NE(text.find("\r\nRLevel5=1\r\nRLevel6=2\r\nRLevel7=3"), std::string::npos);
     Screens b;
     ASSERT_TRUE(b.Load(path));
     EXPECT_EQ(tuple(b.c.rows[0].level, b.c.rows[5].level, b.c.rows[7].level),
-              tuple(kLevelNovice, kLevelAmateur, kLevelMaster));
+              tuple(kLevelNovice, kLevelAmateur, kLevelChampion));
 
     Put(path, Ini(""));
     Screens old;
@@ -134,7 +135,7 @@ TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
         {"Ftr=abc\r\n", "Несоответствие типов"},
         {"RM0=0\r\n", "Недопустимое значение RM0"},
         {"RModel1=4\r\n", "Недопустимое значение RModel1"},
-        {"RLevel1=3\r\n", "Недопустимое значение RLevel1"},
+        {"RLevel1=4\r\n", "Недопустимое значение RLevel1"},
         {"RLevel0=-1\r\n", "Недопустимое значение RLevel0"},
         {"RLevel2=40000\r\n", "Переполнение"}};
     Screens defaults;
@@ -221,17 +222,17 @@ TEST(TeamsFile, StrengthsComeLastInTheirSectionAndDefaultToTheMaster) {
     a.rc(1).ComName = "Синие";
     a.rc(1).Level = kLevelNovice;
     a.rc(2).ComName = "Красные";
-    a.rc(2).Level = kLevelAmateur;
+    a.rc(2).Level = kLevelChampion;
     test::FakeDialogs d;
     SaveCom(a, 4, 1, path, d);
     EXPECT_NE(Text(path).find("\r\nRType=1\r\nLevel=0\r\n[2]\r\n"), std::string::npos);
     Module1 b;
     TeamsFile tb;
     LoadCom(b, tb, path, d);
-    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelAmateur));
+    EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelNovice, kLevelChampion));
     // Older files have none; a value out of range is the master too.
     Put(path, "K=2\r\n[1]\r\nComName=Синие\r\nRType=1\r\n[2]\r\nComName=Красные\r\n"
-              "RType=1\r\nLevel=9\r\n");
+              "RType=1\r\nLevel=4\r\n");
     LoadCom(b, tb, path, d);
     EXPECT_TRUE(d.shown.empty());
     EXPECT_EQ(tuple(b.rc(1).Level, b.rc(2).Level), tuple(kLevelMaster, kLevelMaster));

@@ -143,8 +143,43 @@ TEST(Flow, DamagedSettingsGiveTheDefaultsAndPlayersKeepTheirNames) {
     EXPECT_TRUE(r.g.menu.tourShown) << "the defaults mean a first run";
 }
 
+// The window manager's close is each screen's own way out.
+TEST(Flow, ClosingAWindowIsItsOwnExit) {
+    ScreensRig r;
+    r.StartUp();
+    screens::GameScreens& g = r.g;
+    g.flow.Apply(g.menu.Options(g), ScreenId::MainMenu);
+    g.options.settings.sizeX = "5"; // refused: must not reach the settings file
+    EXPECT_EQ(g.Closing(ScreenId::Options), Next::Quit());
+    EXPECT_EQ(g.options.settings.sizeX, std::to_string(r.m.MaxX));
+    r.dialogs.answers = {MsgAnswer::No};
+    EXPECT_EQ(g.Closing(ScreenId::ChronicleEvents), Next::Stay()) << "asks as its Выход does";
+    EXPECT_TRUE(r.Said("Вы уверены, что хотите выйти из игры?"));
+    EXPECT_EQ(g.Closing(ScreenId::NewTeam), Next::To(ScreenId::Teams));
+    EXPECT_EQ(g.Closing(ScreenId::About), Next::To(ScreenId::MainMenu));
+}
+
+TEST(Flow, NoSoundDeviceIsSaidOnceAndKeepsTheSoundOff) {
+    ScreensRig r;
+    r.g.SoundDeviceFailed("нет устройства");
+    r.g.SoundDeviceFailed("нет устройства");
+    int said = 0;
+    for (const std::string& m : r.dialogs.messages)
+        said += m.find("звуковое устройство") != std::string::npos;
+    EXPECT_EQ(said, 1);
+    r.StartUp(); // the settings say "sound on"
+    EXPECT_EQ(r.m.Sound, kFalse);
+}
+
+TEST(Flow, TheLoadBrowserOffersNoSystemMounts) {
+    EXPECT_EQ(screens::OfferedVolumes(
+                  {"/", "/proc", "/media/usb", "/run/user/1", "/devices", "/boot/efi", "/home"}),
+              (std::vector<std::string>{"/media/usb", "/devices", "/home", "/"}));
+}
+
 TEST(Flow, TheTourTypesItsFiveStepsRoundAndRound) {
-    screens::MainMenu menu;
+    ScreensRig r;
+    screens::MainMenu& menu = r.g.menu;
     menu.StartTour();
     const int lengths[] = {22720, 15640, 16240, 11680, 19360};
     const std::optional<screens::MenuButton> frames[] = {

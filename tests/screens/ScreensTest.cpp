@@ -5,10 +5,12 @@
 #include "persistence/Files.h"
 #include "persistence/Text.h"
 #include "screens/GameStart.h"
+#include "screens/HelpText.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <sstream>
 
 namespace kv {
 namespace {
@@ -38,10 +40,11 @@ TEST(QuickGame, TickedRowsFillTheSlotsInOrderAndBlankNamesBecomeNumbers) {
               std::tuple(1, 0, 1));
     // The strengths travel with their rows; untouched rows play the master.
     q.SetLevel(r.g, 4, kLevelNovice);
-    q.SetLevel(r.g, 1, 7); // not a strength: ignored
+    q.SetLevel(r.g, 3, kLevelChampion);
+    q.SetLevel(r.g, 1, 4); // not a strength: ignored
     EXPECT_EQ(screens::StartGame(r.m, q, r.g.options, r.dialogs), screens::StartResult::Started);
     EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3)),
-              std::tuple(kLevelMaster, kLevelMaster, kLevelNovice));
+              std::tuple(kLevelMaster, kLevelChampion, kLevelNovice));
     // One row left: no start, and the count keeps its last value.
     for (int row : ticked)
         q.SetTake(row, 0);
@@ -76,16 +79,33 @@ TEST(QuickGame, MassEditorTakesOneToAThousandAndNothingElse) {
     const std::pair<const char*, const char*> refused[] = {
         {"abc", "Нужно ввести целое число"},      {"", "Нужно ввести целое число"},
         {"0", "некорректное значение массы"},     {"1001", "некорректное значение массы"},
-        {"70000", "некорректное значение массы"}, {"99999999999999999999", "некорректное"}};
+        {"70000", "некорректное значение массы"}, {"99999999999999999999", "некорректное"},
+        {"0.5", "некорректное значение массы"}};
     for (const auto& [text, why] : refused) {
         r.g.mass.mass = text;
         EXPECT_FALSE(r.g.mass.Done(r.g)) << text;
         EXPECT_TRUE(r.Said(why)) << text;
         EXPECT_EQ(r.m.Gobla(3).M, 1) << text;
     }
-    r.g.mass.mass = " 1000 ";
-    EXPECT_TRUE(r.g.mass.Done(r.g));
-    EXPECT_EQ(r.m.Gobla(3).M, 1000);
+    // Taken as the nearest integer, halves to the even one.
+    for (const auto& [text, mass] : {std::pair{" 1000 ", 1000}, {"2.5", 2}, {"3,5", 4}}) {
+        r.g.mass.mass = text;
+        EXPECT_TRUE(r.g.mass.Done(r.g)) << text;
+        EXPECT_EQ(r.m.Gobla(3).M, mass) << text;
+    }
+}
+
+// "Как играть?" and the help page's section on the computer name every strength.
+TEST(QuickGame, HowToPlayAndTheHelpPageDescribeEveryStrength) {
+    std::stringstream page;
+    page << std::ifstream(KV_SOURCE_DATADIR "/help/index.html").rdbuf();
+    const std::string html = page.str(), how = ComposeHelpText();
+    const auto from = html.find("id=\"comp\"");
+    const std::string comp = html.substr(from, html.find("id=\"files\"") - from);
+    for (const char* name : kLevelNames) {
+        EXPECT_NE(how.find(name), std::string::npos) << name;
+        EXPECT_NE(comp.find(std::string("<b>") + name + "</b>"), std::string::npos) << name;
+    }
 }
 
 TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {
@@ -94,7 +114,7 @@ TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {
         << Utf8ToCp1251("\r\nАня\r\n  \r\nБорис\r\n");
     r.g.s.dataDir = r.dir;
     r.g.options.ReloadNames(r.g);
-    ASSERT_TRUE(r.g.quick.namesAvailable);
+    ASSERT_TRUE(r.g.namesAvailable);
     ASSERT_EQ(r.m.NameCount, 2);
     for (int i = 0; i < 20; ++i) {
         r.g.quick.PickName(r.g, 0);
@@ -103,7 +123,7 @@ TEST(QuickGame, NamesComeFromTheListWithoutItsBlankLines) {
     }
     std::filesystem::remove(r.dir + "zvr.nam");
     r.g.options.ReloadNames(r.g);
-    EXPECT_FALSE(r.g.quick.namesAvailable) << "only the name buttons go";
+    EXPECT_FALSE(r.g.namesAvailable) << "only the name buttons go";
     r.g.quick.SetTake(3, 1);
     EXPECT_EQ(r.g.quick.rows[3].take, 1);
 }

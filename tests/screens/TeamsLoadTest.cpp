@@ -129,16 +129,16 @@ TEST(Teams, AComputerTeamGameGoesToTheResultsAndTheUsersMassesComeBack) {
     g.teams.AddPlaying(g, 1);
     g.teams.SetPerTeam(2);
     g.teams.SetModel(g, 3);
-    // The second team plays as an amateur, in both its slots.
+    // The second team plays as a champion, in both its slots.
     g.teams.selected = 1;
     ASSERT_EQ(g.teams.Change(g), Next::To(ScreenId::NewTeam));
     EXPECT_EQ(g.newTeam.level, kLevelMaster);
-    g.newTeam.level = kLevelAmateur;
+    g.newTeam.level = kLevelChampion;
     ASSERT_TRUE(g.newTeam.Confirm(g));
     g.flow.Apply(g.teams.Start(g), ScreenId::Teams);
     ASSERT_EQ(r.view.matches, 1);
     EXPECT_EQ(std::tuple(r.m.CompLevel(1), r.m.CompLevel(2), r.m.CompLevel(3), r.m.CompLevel(4)),
-              std::tuple(kLevelMaster, kLevelAmateur, kLevelMaster, kLevelAmateur));
+              std::tuple(kLevelMaster, kLevelChampion, kLevelMaster, kLevelChampion));
     ASSERT_EQ(g.flow.Current(), ScreenId::Results);
     EXPECT_EQ(r.m.MaxGamers, 4);
     EXPECT_TRUE(g.results.teamGame);
@@ -352,12 +352,19 @@ TEST(ErrorReport, SavingKeepsTheTextWholeAndClosingAsksOnlyWhenUnsaved) {
     EXPECT_TRUE(rep.Close(g));
     ASSERT_TRUE(rep.Save(g));
     for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(rep.Close(g));
         rep.Open(g);
         EXPECT_EQ(rep.text, "Гобла провалилась\r\nсквозь стол") << "no blank line grows";
         rep.Edit(rep.text + "!");
         rep.Edit(rep.text.substr(0, rep.text.size() - 1));
         ASSERT_TRUE(rep.Save(g));
     }
+
+    // Chosen again while the window is up: brought forward, the typing kept.
+    rep.Edit("ещё не сохранено");
+    EXPECT_EQ(g.menu.Report(g), Next::Beside(ScreenId::ErrorReport));
+    EXPECT_EQ(rep.text, "ещё не сохранено");
+    EXPECT_TRUE(rep.changed);
 
     // A report that cannot be written stays in the window, still unsaved.
     std::ofstream(r.dir + "not-a-folder") << "x";

@@ -54,9 +54,11 @@ TEST(SimFiles, RecordedMatchesPlayBackToTheSameEnd) {
     setups[0].players = 8;
     setups[0].models = {0, 1, 2, 3, 3, 2, 1, 0};
     setups[0].spread = 0.1;
+    setups[0].levels = {3, 0, 1, 2, 3, 0, 1, 2};
     setups[1].teams = 2;
     setups[1].players = 4;
     setups[1].models = {3};
+    setups[1].levels = {3, 3, 2, 2};
     setups[2].players = 5;
     setups[2].masses = {1, 7, 1000, 2, 1};
     setups[2].wall = 1;

@@ -21,7 +21,7 @@ TEST(SimOptions, ReadsEveryOption) {
                     "1000x200",      "--friction", "0.03",        "--wall",    "pos1",
                     "--wall-mirror", "no",         "--obstacles", "part2",     "--obstacles-mirror",
                     "yes",           "--spread",   "0.1",         "--seed",    "77",
-                    "--max-strikes", "5",          "--json",      "--levels",  "0,1"});
+                    "--max-strikes", "5",          "--json",      "--levels",  "0,3"});
     ASSERT_TRUE(o);
     EXPECT_EQ(o->command, Command::Play);
     const auto& p = o->play;
@@ -32,7 +32,7 @@ TEST(SimOptions, ReadsEveryOption) {
     EXPECT_EQ(std::tuple(p.friction, p.spread, p.seed, p.maxStrikes),
               std::tuple(0.03, 0.1, 77u, 5));
     EXPECT_TRUE(!p.wallMirror && p.obstaclesMirror && p.json);
-    EXPECT_EQ(p.levels, (std::vector<int>{0, 1}));
+    EXPECT_EQ(p.levels, (std::vector<int>{0, 3}));
 
     o = Parse({"replay", "a.sav", "--json"});
     ASSERT_TRUE(o);
@@ -53,7 +53,7 @@ TEST(SimOptions, RejectsBadValuesWithAMessage) {
         {"play", "--friction", "nan"},
         {"play", "--colour", "red"},
         {"play", "--players", "3", "--teams", "2"},
-        {"play", "--levels", "2,3"},
+        {"play", "--levels", "2,4"},
         {"play", "--levels", "0,1,2"},
         {"fly"},
         {"host", "--players", "3"},

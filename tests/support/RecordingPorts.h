@@ -2,7 +2,7 @@
 // whatever drives it.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/NullPorts.h"
 #include "state/Ports.h"
 

@@ -1,5 +1,7 @@
 #include "devices/display/QtDisplay.h"
 
+#include "state/Renderer.h"
+
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QOffscreenSurface>
@@ -54,7 +56,7 @@ std::string DisplayErrorMessage(const std::string& number, const std::string& de
 }
 
 bool UseSoftwareRenderer(const Module1& m) {
-    return m.DeviceNum == 0 && m.RenderNum == 1;
+    return SoftwareRenderer(m.DeviceNum, m.RenderNum);
 }
 
 void ChooseRenderer(const Module1& m) {
@@ -121,9 +123,17 @@ bool QtDisplay::Fail(const std::string& number, const std::string& description,
     return false;
 }
 
+QScreen* AdapterScreen(int deviceNum) {
+    const QList<QScreen*> screens = QGuiApplication::screens();
+    if (deviceNum >= 0 && deviceNum < screens.size()) return screens[deviceNum];
+    return QGuiApplication::primaryScreen();
+}
+
 void QtDisplay::ApplyWindowMode() {
-    QScreen* screen =
-        window_.screen() != nullptr ? window_.screen() : QGuiApplication::primaryScreen();
+    // The chosen adapter is the screen the match is shown on.
+    QScreen* screen = AdapterScreen(m_.DeviceNum);
+    const bool moved = screen != nullptr && window_.screen() != screen;
+    if (moved) window_.setScreen(screen);
     if (m_.Windowed != 0) {
         if (window_.isFullScreen()) window_.showNormal();
         if (screen != nullptr) {
@@ -133,7 +143,7 @@ void QtDisplay::ApplyWindowMode() {
             if (size.width() > avail.width() || size.height() > avail.height())
                 size.scale(avail.size() * 9 / 10, Qt::KeepAspectRatio);
             window_.resize(size);
-            if (!window_.isVisible())
+            if (!window_.isVisible() || moved)
                 window_.move(avail.center() - QPoint(size.width() / 2, size.height() / 2));
         }
         window_.show();

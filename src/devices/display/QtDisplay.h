@@ -4,7 +4,7 @@
 // the colour depth is only kept in the settings and shown.
 #pragma once
 
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <QRect>
@@ -16,6 +16,7 @@
 
 class QOpenGLFramebufferObject;
 class QOpenGLWidget;
+class QScreen;
 
 namespace kv {
 
@@ -29,8 +30,12 @@ std::string DisplayErrorMessage(const std::string& number, const std::string& de
 // The software rasteriser is used on the first adapter when the second device
 // is chosen; another adapter always gets the hardware device.
 bool UseSoftwareRenderer(const Module1& m);
+// The screen of an adapter of the options' list (one per screen); the primary
+// screen for one that is not there.
+QScreen* AdapterScreen(int deviceNum);
 // Must run before the first OpenGL context exists (at program start, after the
-// settings): Mesa reads the choice when it loads its driver.
+// settings): Mesa reads the choice once, when it loads its driver for the
+// display connection, so a choice made later waits for the next start.
 void ChooseRenderer(const Module1& m);
 
 struct VideoLists {
@@ -60,7 +65,8 @@ public:
     void OnShutdown(std::function<void()> f) { onShutdown_ = std::move(f); }
 
     bool Ready() const { return fbo_ != nullptr; }
-    // Full screen or a desktop window, as Module1::Windowed says; Alt+Enter.
+    // Full screen or a desktop window, as Module1::Windowed says (Alt+Enter),
+    // on the screen of the chosen adapter.
     void ApplyWindowMode();
     void ToggleWindowed();
 

@@ -1,5 +1,6 @@
 #include "devices/scene/GameScene.h"
 
+#include "state/Renderer.h"
 #include "state/SceneUnits.h"
 #include "state/SoundSlots.h"
 
@@ -86,10 +87,11 @@ bool GameScene::Fail(const LoadError& err) {
     return dialogs_.Message(msg, MsgIcon::Information, MsgButtons::YesNo) == MsgAnswer::Yes;
 }
 
-std::shared_ptr<Mesh> GameScene::LoadMesh(const std::string& relative, bool& stop) {
+std::shared_ptr<Mesh> GameScene::LoadMesh(const std::string& relative, bool& stop,
+                                          bool withTextures) {
     LoadError err;
     bool first = false;
-    auto data = loader_->LoadMesh(relative, err, first);
+    auto data = loader_->LoadMesh(relative, err, first, withTextures);
     if (!data) {
         if (first && !Fail(err)) stop = true;
         return nullptr;
@@ -113,13 +115,47 @@ void GameScene::Reset() {
     rebuilt_ = true;
 }
 
+// One step of the build, in load order: a mesh shown by its frame or kept for
+// later, or a step of its own; a caption first where the step has one.
+struct GameScene::Step {
+    const char* caption = nullptr;
+    std::string file = {}; // under gamedata
+    Vec3 scale{1, 1, 1};
+    Frame* frame = nullptr;                // shows the mesh; none: not attached here
+    std::shared_ptr<Mesh>* keep = nullptr; // where the scene keeps the mesh
+    bool bare = false;                     // without the textures its materials name
+    bool (GameScene::*own)() = nullptr;    // instead of a mesh
+};
+
 bool GameScene::BuildScene() {
     Caption("Загрузка сцены...");
     Reset();
     loader_ = std::make_unique<scene::AssetLoader>(opt_.dataDir);
+    MakeFrames();
+    for (const Step& s : Steps()) {
+        if (s.caption) Caption(s.caption);
+        if (s.own ? !(this->*s.own)() : !s.file.empty() && !LoadStep(s)) return false;
+    }
+    Caption("Установка источников света...");
+    const double tableScaleX = m_.MaxX / 1000.0, tableScaleZ = m_.MaxY / 500.0;
+    light_->SetPosition({tableScaleX * 50, 80, -tableScaleZ * 25});
+    tableLight_ = std::make_shared<scene::Light>();
+    tableLight_->type = scene::Light::Type::Point;
+    tableLight_->colour = {1, 1, 1, 1};
+    light_->AddLight(tableLight_);
+    scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
+    scene_.camera->LookAt(*center_);
+
+    Caption("Загрузка звуков...");
+    if (!LoadSounds()) return false;
+    Caption(opt_.appTitle);
+    return true;
+}
+
+// Every frame, where it stands, and the lights but the table's.
+void GameScene::MakeFrames() {
     const int players = std::clamp<int>(m_.MaxGamers, 0, kMaxPlayers);
     const double maxX = m_.MaxX, maxY = m_.MaxY;
-
     Frame& root = *scene_.root;
     light_ = NewChild(root);
     table_ = NewChild(root);
@@ -136,206 +172,180 @@ bool GameScene::BuildScene() {
     for (int k = 1; k <= 2; ++k)
         borders_[static_cast<size_t>(k)] = NewChild(root);
     scene_.camera = NewChild(root);
+    if (m_.UseRoom) lamp_ = NewChild(root);
+    const int pipas = m_.PipaOn ? std::clamp<int>(m_.MaxPip, 0, kObstacles) : 0;
+    for (int k = 1; k <= pipas; ++k) {
+        pipas_[static_cast<size_t>(k)] = NewChild(root);
+        pipas_[static_cast<size_t>(k)]->SetPosition(
+            {SceneX(m_.pipa(k).X), 0, SceneZ(m_.pipa(k).Y)});
+    }
     scene_.background = {0, 0, 0, 1};
     built_ = true;
 
     scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
-
     scene_.viewport.width = std::max<int>(1, m_.ScreenW);
     scene_.viewport.height = std::max<int>(1, m_.ScreenH);
     scene_.viewport.backClip = 2000;
-
     ambient_ = std::make_shared<scene::Light>();
     ambient_->type = scene::Light::Type::Ambient;
     ambient_->colour = {0.5f, 0.5f, 0.5f, 1};
     root.AddLight(ambient_);
 
-    const double tableScaleX = maxX / 1000, tableScaleZ = maxY / 500;
-    bool stop = false;
-
-    if (m_.UseRoom) {
-        Caption("Загрузка комнаты...");
-        lamp_ = NewChild(root);
-        roomMesh_ = std::make_shared<Mesh>(RoomData());
-        scene::FlatWrap wrap;
-        wrap.origin = {-150, -35, -200};
-        wrap.su = wrap.sv = 1.0 / 135;
-        wrap.perFace = true;
-        roomMesh_->ApplyWrap(wrap);
-        // Only the walls take the texture; ceiling and floor keep their colours.
-        LoadError err;
-        bool first = false;
-        if (auto tex = loader_->LoadTexture("pic\\mingerb.bmp", err, first)) {
-            auto data = std::make_shared<scene::MeshData>(*roomMesh_->Data());
-            data->parts[0].texture = tex;
-            auto mesh = std::make_shared<Mesh>(data);
-            roomMesh_ = mesh;
-        } else if (first && !Fail(err)) {
-            return false;
-        }
-        room_->AddVisual(roomMesh_);
-        if (auto lamp = LoadMesh("mesh\\lamp.x", stop)) {
-            lamp->SetScale({0.4, 0.4, 0.4});
-            lamp_->SetPosition({25, 100, -25});
-            lamp_->AddVisual(lamp);
-        }
-        if (stop) return false;
-        if (auto swin = LoadMesh("mesh\\swin.x", stop)) {
-            swin->SetScale({0.4, 0.4, 0.4});
-            swin_->AddVisual(swin);
-        }
-        if (stop) return false;
-        swin_->SetPosition({maxX / 10, 40, 150});
-    }
-
-    potMesh_ = LoadMesh("mesh\\pot.x", stop);
-    if (stop) return false;
-    if (potMesh_) potMesh_->SetScale({0.1, 0.1, 0.1});
-
-    Caption("Загрузка стола...");
-    tableMesh_ = LoadMesh("mesh\\goblatable.x", stop);
-    if (stop) return false;
-    if (tableMesh_) {
-        tableMesh_->SetScale({tableScaleX, 0.5, tableScaleZ});
-        table_->AddVisual(tableMesh_);
-    }
+    if (lamp_) lamp_->SetPosition({25, 100, -25});
+    if (m_.UseRoom) swin_->SetPosition({maxX / 10, 40, 150});
     table_->SetPosition({0, 0, 0});
-
-    for (int k = 1; k <= 4; ++k) {
-        if (auto leg = LoadMesh("mesh\\nozhka.x", stop)) {
-            leg->SetScale({0.5, 0.5, 0.5});
-            legs_[static_cast<size_t>(k)]->AddVisual(leg);
-        }
-        if (stop) return false;
-    }
     const double farX = (maxX - 10) / 10 - 5, farZ = -(maxY - 10) / 10 + 5;
     legs_[1]->SetPosition({5, -3, -5});
     legs_[2]->SetPosition({farX, -3, -5});
     legs_[3]->SetPosition({5, -3, farZ});
     legs_[4]->SetPosition({farX, -3, farZ});
-
-    auto centerMesh = LoadMesh("mesh\\centerpoint.x", stop);
-    if (stop) return false;
     center_->SetPosition({m_.TargetX, m_.TargetY, m_.TargetZ});
-    if (centerMesh) center_->AddVisual(centerMesh);
-
-    ballMesh_ = LoadMesh("mesh\\ball.x", stop);
-    if (stop) return false;
-    if (ballMesh_) ballMesh_->SetScale({0.1, 0.1, 0.1});
     ball_->SetPosition({0, 0, 0});
-    pointMesh_ = LoadMesh("mesh\\point.x", stop);
-    if (stop) return false;
-    if (pointMesh_) pointMesh_->SetScale({0.1, 0.05, 0.1});
     point_->SetPosition({0, 2, 0});
-
-    if (m_.UseTex) {
-        Caption("Загрузка текстуры стола...");
-        LoadError err;
-        bool first = false;
-        auto tex = loader_->LoadTexture("mesh\\goblatable.bmp", err, first);
-        if (!tex && first && !Fail(err)) return false;
-        // The device's texture option: filtered on the hardware device, nearest
-        // texel on the software one; it holds for every texture, the room's too.
-        const bool linear = m_.RenderNum == 0;
-        loader_->SetLinearFiltering(linear);
-        if (tex) tex->linear = linear;
-        if (roomMesh_)
-            for (const auto& part : roomMesh_->Data()->parts)
-                if (part.texture) part.texture->linear = linear;
-        if (tex && tableMesh_) {
-            const scene::Box box = tableMesh_->Bounds();
-            scene::FlatWrap wrap;
-            wrap.origin = {box.min.x, 0, box.min.z};
-            wrap.uAxis = {1, 0, 0};
-            wrap.vAxis = {0, 0, 1};
-            wrap.su = box.max.x > box.min.x ? 1.0 / (box.max.x - box.min.x) : 1;
-            wrap.sv = box.max.z > box.min.z ? 1.0 / (box.max.z - box.min.z) : 1;
-            table_->DeleteVisual(tableMesh_.get());
-            tableMesh_->ApplyWrap(wrap);
-            tableMesh_->SetTexture(tex);
-            table_->AddVisual(tableMesh_);
+    for (int n = 1; n <= players; ++n)
+        PlacePiece(n);
+    if (m_.Border) {
+        const bool along = m_.BordMode == 1;
+        const double tableScaleX = maxX / 1000, tableScaleZ = maxY / 500;
+        borders_[1]->SetRotationY(along ? kWallAngle : -m_.Pi / 2);
+        borders_[1]->SetPosition(along ? Vec3{0, -5, 0} : Vec3{-2.5, -5, 0});
+        if (m_.BordSimm) {
+            borders_[2]->SetRotationY(along ? kWallAngle : -kWallAngle / 2);
+            borders_[2]->SetPosition(along ? Vec3{0, -5, -tableScaleZ * 50 - 2.5}
+                                           : Vec3{tableScaleX * 100, -5, 0});
         }
     }
+}
 
-    Caption("Загрузка гобл...");
+std::vector<GameScene::Step> GameScene::Steps() {
+    const int players = std::clamp<int>(m_.MaxGamers, 0, kMaxPlayers);
+    const double tableScaleX = m_.MaxX / 1000.0, tableScaleZ = m_.MaxY / 500.0;
+    const Vec3 tenth{0.1, 0.1, 0.1}, half{0.5, 0.5, 0.5}, lamp{0.4, 0.4, 0.4};
+    std::vector<Step> s;
+    if (m_.UseRoom) {
+        s.push_back({.caption = "Загрузка комнаты...", .own = &GameScene::BuildRoom});
+        s.push_back({.file = "mesh\\lamp.x", .scale = lamp, .frame = lamp_.get()});
+        s.push_back({.file = "mesh\\swin.x", .scale = lamp, .frame = swin_.get()});
+    }
+    s.push_back({.file = "mesh\\pot.x", .scale = tenth, .keep = &potMesh_});
+    s.push_back({.caption = "Загрузка стола...",
+                 .file = "mesh\\goblatable.x",
+                 .scale = {tableScaleX, 0.5, tableScaleZ},
+                 .frame = table_.get(),
+                 .keep = &tableMesh_,
+                 .bare = true}); // textured only with the option, by its own step
+    for (int k = 1; k <= 4; ++k)
+        s.push_back({.file = "mesh\\nozhka.x",
+                     .scale = half,
+                     .frame = legs_[static_cast<size_t>(k)].get()});
+    s.push_back({.file = "mesh\\centerpoint.x", .frame = center_.get()});
+    s.push_back({.file = "mesh\\ball.x", .scale = tenth, .keep = &ballMesh_});
+    s.push_back({.file = "mesh\\point.x", .scale = {0.1, 0.05, 0.1}, .keep = &pointMesh_});
+    if (m_.UseTex)
+        s.push_back({.caption = "Загрузка текстуры стола...", .own = &GameScene::TextureTable});
+    s.push_back({.caption = "Загрузка гобл..."});
     for (int n = 1; n <= players; ++n) {
         const GoblaRec& g = m_.Gobla(n);
-        const std::string file =
-            "mesh\\gobla" + std::to_string(g.Model) + (g.Gray ? "_gray.x" : ".x");
-        auto mesh = LoadMesh(file, stop);
-        if (stop) return false;
-        if (mesh) mesh->SetScale({0.1, 0.1, 0.1});
-        motion_[static_cast<size_t>(n)].valid = false;
-        PlacePiece(n);
-        if (mesh) pieces_[static_cast<size_t>(n)]->AddVisual(mesh);
+        s.push_back({.file = "mesh\\gobla" + std::to_string(g.Model) + (g.Gray ? "_gray.x" : ".x"),
+                     .scale = tenth,
+                     .frame = pieces_[static_cast<size_t>(n)].get()});
     }
-
     if (m_.Border) {
-        Caption("Загрузка стенок...");
-        std::array<std::shared_ptr<Mesh>, 3> wall{};
-        for (int k = 1; k <= 2; ++k) {
-            wall[static_cast<size_t>(k)] = LoadMesh("mesh\\border1.x", stop);
-            if (stop) return false;
-        }
-        const bool along = m_.BordMode == 1;
-        const Vec3 scale = along ? Vec3{tableScaleX, 0.3, 0.5} : Vec3{tableScaleZ / 2, 0.3, 0.5};
-        const double angle = along ? kWallAngle : -m_.Pi / 2;
-        for (int k = 1; k <= (m_.BordSimm ? 2 : 1); ++k) {
-            Frame& f = *borders_[static_cast<size_t>(k)];
-            f.SetRotationY(k == 2 && !along ? -kWallAngle / 2 : angle);
-            if (k == 1)
-                f.SetPosition(along ? Vec3{0, -5, 0} : Vec3{-2.5, -5, 0});
-            else
-                f.SetPosition(along ? Vec3{0, -5, -tableScaleZ * 50 - 2.5}
-                                    : Vec3{tableScaleX * 100, -5, 0});
-            if (auto& w = wall[static_cast<size_t>(k)]) {
-                w->SetScale(scale);
-                f.AddVisual(w);
-            }
-        }
+        const Vec3 wall =
+            m_.BordMode == 1 ? Vec3{tableScaleX, 0.3, 0.5} : Vec3{tableScaleZ / 2, 0.3, 0.5};
+        // Both walls are loaded; the second stands only on a mirrored table.
+        s.push_back({.caption = "Загрузка стенок...",
+                     .file = "mesh\\border1.x",
+                     .scale = wall,
+                     .frame = borders_[1].get()});
+        s.push_back({.file = "mesh\\border1.x",
+                     .scale = wall,
+                     .frame = m_.BordSimm ? borders_[2].get() : nullptr});
     }
-
     if (m_.PipaOn) {
-        Caption("Загрузка пип...");
-        const int count = std::clamp<int>(m_.MaxPip, 0, kObstacles);
-        for (int k = 1; k <= count; ++k) {
-            auto& f = pipas_[static_cast<size_t>(k)];
-            f = NewChild(root);
-            auto mesh = LoadMesh("mesh\\pipa.x", stop);
-            if (stop) return false;
-            const double s = m_.PipaRadius / 100.0;
-            f->SetPosition({SceneX(m_.pipa(k).X), 0, SceneZ(m_.pipa(k).Y)});
-            if (mesh) {
-                mesh->SetScale({s, s, s});
-                f->AddVisual(mesh);
-            }
-        }
+        const double r = m_.PipaRadius / 100.0;
+        s.push_back({.caption = "Загрузка пип..."});
+        for (int k = 1; k <= kObstacles && pipas_[static_cast<size_t>(k)]; ++k)
+            s.push_back({.file = "mesh\\pipa.x",
+                         .scale = {r, r, r},
+                         .frame = pipas_[static_cast<size_t>(k)].get()});
     }
+    return s;
+}
 
-    Caption("Установка источников света...");
-    light_->SetPosition({tableScaleX * 50, 80, -tableScaleZ * 25});
-    tableLight_ = std::make_shared<scene::Light>();
-    tableLight_->type = scene::Light::Type::Point;
-    tableLight_->colour = {1, 1, 1, 1};
-    light_->AddLight(tableLight_);
-    scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
-    scene_.camera->LookAt(*center_);
-
-    Caption("Загрузка звуков...");
-    if (sounds_) {
-        auto load = [&](const std::string& name, int slot) {
-            LoadError err;
-            const std::string path = loader_->Resolve("sound\\" + name, err);
-            std::string why;
-            if (!path.empty() && sounds_->LoadSound(path, slot, why)) return true;
-            if (!path.empty()) err = {scene::kErrBadFormat, why};
-            return Fail(err);
-        };
-        for (const sound::SlotFile& f : sound::kLoadOrder)
-            if (!load(f.file, f.slot)) return false;
+bool GameScene::LoadStep(const Step& s) {
+    bool stop = false;
+    auto mesh = LoadMesh(s.file, stop, !s.bare);
+    if (mesh) {
+        mesh->SetScale(s.scale);
+        if (s.frame) s.frame->AddVisual(mesh);
     }
+    if (s.keep) *s.keep = mesh;
+    return !stop;
+}
 
-    Caption(opt_.appTitle);
+// The inside-out box of the room, its walls textured.
+bool GameScene::BuildRoom() {
+    roomMesh_ = std::make_shared<Mesh>(RoomData());
+    scene::FlatWrap wrap;
+    wrap.origin = {-150, -35, -200};
+    wrap.su = wrap.sv = 1.0 / 135;
+    wrap.perFace = true;
+    roomMesh_->ApplyWrap(wrap);
+    // Only the walls take the texture; ceiling and floor keep their colours.
+    LoadError err;
+    bool first = false;
+    bool go = true;
+    if (auto tex = loader_->LoadTexture("pic\\mingerb.bmp", err, first)) {
+        auto data = std::make_shared<scene::MeshData>(*roomMesh_->Data());
+        data->parts[0].texture = tex;
+        roomMesh_ = std::make_shared<Mesh>(data);
+    } else if (first) {
+        go = Fail(err);
+    }
+    if (go) room_->AddVisual(roomMesh_);
+    return go;
+}
+
+bool GameScene::TextureTable() {
+    LoadError err;
+    bool first = false;
+    auto tex = loader_->LoadTexture("mesh\\goblatable.bmp", err, first);
+    if (!tex && first && !Fail(err)) return false;
+    // The device's texture option: filtered on the hardware device, nearest
+    // texel on the software one; it holds for every texture, the room's too.
+    const bool linear = !SoftwareRenderer(m_.DeviceNum, m_.RenderNum);
+    loader_->SetLinearFiltering(linear);
+    if (tex) tex->linear = linear;
+    if (roomMesh_)
+        for (const auto& part : roomMesh_->Data()->parts)
+            if (part.texture) part.texture->linear = linear;
+    if (tex && tableMesh_) {
+        const scene::Box box = tableMesh_->Bounds();
+        scene::FlatWrap wrap;
+        wrap.origin = {box.min.x, 0, box.min.z};
+        wrap.uAxis = {1, 0, 0};
+        wrap.vAxis = {0, 0, 1};
+        wrap.su = box.max.x > box.min.x ? 1.0 / (box.max.x - box.min.x) : 1;
+        wrap.sv = box.max.z > box.min.z ? 1.0 / (box.max.z - box.min.z) : 1;
+        table_->DeleteVisual(tableMesh_.get());
+        tableMesh_->ApplyWrap(wrap);
+        tableMesh_->SetTexture(tex);
+        table_->AddVisual(tableMesh_);
+    }
+    return true;
+}
+
+bool GameScene::LoadSounds() {
+    if (!sounds_) return true;
+    for (const sound::SlotFile& f : sound::kLoadOrder) {
+        LoadError err;
+        const std::string path = loader_->Resolve("sound\\" + std::string(f.file), err);
+        std::string why;
+        if (!path.empty() && sounds_->LoadSound(path, f.slot, why)) continue;
+        if (!path.empty()) err = {scene::kErrBadFormat, why};
+        if (!Fail(err)) return false;
+    }
     return true;
 }
 

@@ -7,7 +7,7 @@
 #include "devices/scene/MeshLoader.h"
 #include "devices/scene/SceneGraph.h"
 #include "devices/scene/SceneRenderer.h"
-#include "state/Module1.h"
+#include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <array>
@@ -91,9 +91,19 @@ private:
         bool valid = false;
     };
 
+    struct Step;
+    // The build's steps after the frames, in order; each false when the user
+    // chose to stop after a failure.
+    void MakeFrames();
+    std::vector<Step> Steps();
+    bool LoadStep(const Step& s);
+    bool BuildRoom();
+    bool TextureTable();
+    bool LoadSounds();
     // Reports a failed step; false when the user chose to stop.
     bool Fail(const scene::LoadError& err);
-    std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop);
+    std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop,
+                                          bool withTextures);
     void Caption(const std::string& text);
     scene::Vec3 ParkedPosition() const;
     scene::Vec3 PieceWorld(int n) const;

@@ -88,14 +88,14 @@ std::string AssetLoader::Resolve(const std::string& relative, LoadError& err) co
 }
 
 std::shared_ptr<const MeshData> AssetLoader::LoadMesh(const std::string& relative, LoadError& err,
-                                                      bool& firstFailure) {
+                                                      bool& firstFailure, bool withTextures) {
     firstFailure = false;
-    const std::string key = "mesh:" + Lower(relative);
+    const std::string key = (withTextures ? "mesh:" : "bare mesh:") + Lower(relative);
     if (auto it = meshes_.find(key); it != meshes_.end()) return it->second;
     if (failed_.count(key)) return nullptr;
     std::string path = Resolve(relative, err);
     std::shared_ptr<const MeshData> mesh;
-    if (!path.empty()) mesh = LoadMeshFile(path, err);
+    if (!path.empty()) mesh = LoadMeshFile(path, err, withTextures);
     if (!mesh) {
         failed_[key] = true;
         firstFailure = true;
@@ -174,7 +174,8 @@ void AppendNode(const aiScene* sc, const aiNode* node, const aiMatrix4x4& parent
 
 } // namespace
 
-std::shared_ptr<const MeshData> AssetLoader::LoadMeshFile(const std::string& path, LoadError& err) {
+std::shared_ptr<const MeshData> AssetLoader::LoadMeshFile(const std::string& path, LoadError& err,
+                                                          bool withTextures) {
     Assimp::Importer importer;
     const aiScene* sc = importer.ReadFile(
         path, aiProcess_Triangulate | aiProcess_JoinIdenticalVertices | aiProcess_GenSmoothNormals);
@@ -194,7 +195,8 @@ std::shared_ptr<const MeshData> AssetLoader::LoadMeshFile(const std::string& pat
         if (mat->Get(AI_MATKEY_COLOR_DIFFUSE, c) == AI_SUCCESS)
             parts[i].diffuse = {c.r, c.g, c.b, 1};
         aiString tex;
-        if (mat->GetTexture(aiTextureType_DIFFUSE, 0, &tex) != AI_SUCCESS || tex.length == 0)
+        if (!withTextures || mat->GetTexture(aiTextureType_DIFFUSE, 0, &tex) != AI_SUCCESS ||
+            tex.length == 0)
             continue;
         const std::string name = tex.C_Str();
         std::string found;

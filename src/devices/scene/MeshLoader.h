@@ -31,9 +31,11 @@ public:
 
     // relative: a path under dataDir, e.g. "mesh\\goblatable.x". A file that
     // failed once fails again without touching the disk; the error is set only
-    // the first time (so the user is asked once per file).
+    // the first time (so the user is asked once per file). Without textures the
+    // mesh ignores those its materials name (the table is textured by the
+    // scene's own step).
     std::shared_ptr<const MeshData> LoadMesh(const std::string& relative, LoadError& err,
-                                             bool& firstFailure);
+                                             bool& firstFailure, bool withTextures = true);
     std::shared_ptr<scene::Texture> LoadTexture(const std::string& relative, LoadError& err,
                                                 bool& firstFailure);
     // Resolves a data file; on failure fills err (file not found).
@@ -44,7 +46,8 @@ public:
 
 private:
     std::shared_ptr<scene::Texture> LoadTextureFile(const std::string& path, LoadError& err);
-    std::shared_ptr<const MeshData> LoadMeshFile(const std::string& path, LoadError& err);
+    std::shared_ptr<const MeshData> LoadMeshFile(const std::string& path, LoadError& err,
+                                                 bool withTextures);
 
     std::string dataDir_;
     std::map<std::string, std::shared_ptr<const MeshData>> meshes_;

@@ -45,6 +45,10 @@ std::vector<TextLine> LayoutText(const std::vector<TextItem>& items, const QFont
     std::vector<TextLine> out;
     for (const TextItem& t : items) {
         const QFontMetrics fm(t.big ? big : normal);
+        if (t.label) {
+            out.push_back({t.x, t.y + fm.ascent(), QString::fromStdString(t.text), t.big});
+            continue;
+        }
         const int x = std::clamp(t.x, 0, std::max(0, width - kMargin - 1));
         const QStringList lines =
             Break(QString::fromStdString(t.text), fm, std::max(1, width - x - kMargin));

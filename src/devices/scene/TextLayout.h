@@ -1,6 +1,7 @@
 // Lines of on-screen text laid out to stay inside the picture: a text too wide
 // for the mode breaks at its blanks onto the lines below (or above, at the
-// bottom of the picture).
+// bottom of the picture). A name label stays one line where it falls, cut by
+// the picture's edge.
 #pragma once
 
 #include "state/Ports.h"

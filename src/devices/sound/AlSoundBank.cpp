@@ -135,8 +135,9 @@ void AlSoundBank::PlaySound(int slot, i32 volume) {
     alSourcef(s.source, AL_GAIN, GainOfAttenuation(volume));
     ALint state = 0;
     alGetSourcei(s.source, AL_SOURCE_STATE, &state);
-    if (state == AL_PLAYING) alSourceRewind(s.source);
-    alSourcePlay(s.source);
+    // A slot that is playing goes on at the new volume: knocks in quick
+    // succession must not cut one another off.
+    if (state != AL_PLAYING) alSourcePlay(s.source);
 }
 
 void AlSoundBank::StopSound(int slot, bool rewind) {
@@ -168,6 +169,15 @@ bool AlSoundBank::SlotPlaying(int slot) const {
     ALint state = 0;
     alGetSourcei(s.source, AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
+}
+
+double AlSoundBank::SlotSeconds(int slot) const {
+    if (!SlotOk(slot) || !Current()) return 0;
+    const Slot& s = slots_[static_cast<std::size_t>(slot)];
+    if (s.source == 0) return 0;
+    ALfloat t = 0;
+    alGetSourcef(s.source, AL_SEC_OFFSET, &t);
+    return t;
 }
 
 float AlSoundBank::SlotGain(int slot) const {

@@ -32,8 +32,9 @@ public:
 
     // Reads the wave file and puts it into the slot, replacing what was there.
     bool LoadSound(const std::string& path, int slot, std::string& error) override;
-    // Restarts the slot from the start (resumes it when it was stopped without
-    // rewind), once. Empty slots and a missing device are ignored.
+    // Sets the slot's volume and plays it once: from the start, or on from where
+    // it was stopped without rewind; a slot already playing just goes on. Empty
+    // slots and a missing device are ignored.
     void PlaySound(int slot, i32 volume) override;
     void StopSound(int slot, bool rewind) override;
 
@@ -41,6 +42,7 @@ public:
     bool SlotLoaded(int slot) const;
     bool SlotPlaying(int slot) const;
     float SlotGain(int slot) const;
+    double SlotSeconds(int slot) const; // play position
     void StopAll();
 
 private:

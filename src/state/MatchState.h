@@ -38,11 +38,28 @@ inline constexpr int kModelObstacle = 5;
 inline constexpr int kModelWall = 6;
 inline constexpr i16 kBuild = 1408;
 
-// Strengths of a computer player; the master plays as the game always has.
+// The two looks of the match.
+inline constexpr i16 kGraphicsClassic = 0;
+inline constexpr i16 kGraphicsModern = 1;
+inline constexpr const char* kGraphicsNames[2] = {"Классика", "Современная"};
+
+// Strengths of a computer player; the master plays as the game always has, the
+// champion tries its strikes on a copy of the table before it makes one.
 inline constexpr i16 kLevelNovice = 0;
 inline constexpr i16 kLevelAmateur = 1;
 inline constexpr i16 kLevelMaster = 2;
-inline constexpr const char* kLevelNames[3] = {"Новичок", "Любитель", "Мастер"};
+inline constexpr i16 kLevelChampion = 3;
+inline constexpr int kLevelCount = 4;
+inline constexpr const char* kLevelNames[kLevelCount] = {"Новичок", "Любитель", "Мастер",
+                                                         "Чемпион"};
+// A strength read from a file or a list; anything else plays the master.
+inline constexpr bool IsLevel(int v) {
+    return v >= kLevelNovice && v <= kLevelChampion;
+}
+
+// The piece models as every list names them (the index is the Model).
+inline constexpr const char* kModelNames[4] = {"Гобла из ZVR:KT", "Стандартная Гобла",
+                                               "Квадратная Гобла", "Круглая Гобла"};
 
 // Piece record; fields in their declared order (the saved game keys follow these names).
 struct GoblaRec {
@@ -178,6 +195,9 @@ struct Module1 {
     i16 DeviceNum = 0;
     i16 RenderNum = 0;
     i16 Windowed = kTrue; // a key of our own in the settings: the desktop window mode
+    // How the match is drawn, a key of our own: today's look, or the classic
+    // scene exactly as it always was. Only the picture differs, never a rule.
+    i16 Graphics = kGraphicsModern;
 
     // Program-wide counters.
     i16 ReplaySlot = 0;

@@ -1,4 +1,4 @@
-#include "state/Module1.h"
+#include "state/MatchState.h"
 
 #include <algorithm>
 #include <cmath>
@@ -130,6 +130,7 @@ void SetDefaultSettings(Module1& m) {
     m.UseRoom = kFalse;
     m.DeviceNum = 0;
     m.RenderNum = 0; // hardware first: the software renderer is the fallback
+    m.Graphics = kGraphicsModern;
     for (int i = 1; i <= kMaxPlayers; ++i) {
         m.Gobla(i).RName = "Омон" + std::to_string(i);
         m.Gobla(i).Model = 0;
