@@ -63,6 +63,11 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
     screen_.SetReplayMode(setup.replayMode);
     // The champion thinks off this thread: the picture and the keys go on.
     screen_.SetPlanner(planner_);
+    if (setup.relay) {
+        setup.relay->Attach(screen_, m_);
+        // A player who comes back sees the strikes he missed played out at once.
+        setup.relay->SetInstantCatchUp(true);
+    }
 }
 
 MatchWindow::~MatchWindow() {
@@ -78,6 +83,8 @@ double MatchWindow::RealMs() const {
 void MatchWindow::Pump() {
     if (!running_ || unloaded_) return;
     driver_.Pump(RealMs());
+    // Strikes from the table go in as soon as the screen takes them.
+    if (setup_.relay && !unloaded_) setup_.relay->Pump();
     if (const std::string guard = screen_.GuardReport(); !guard.empty() && setup_.logError)
         setup_.logError(guard);
 }

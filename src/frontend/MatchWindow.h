@@ -11,6 +11,7 @@
 #include "match/MatchScreen.h"
 #include "match/RealTimeDriver.h"
 #include "match/VirtualClock.h"
+#include "net/NetMatch.h"
 #include "state/MatchState.h"
 #include "state/Rng.h"
 
@@ -35,6 +36,9 @@ struct MatchWindowSetup {
     std::string appTitle; // "Kvelmar II: Zantor Билд1408"
     std::function<void(const std::string&)> logError;
     bool replayMode = false;
+    // A network match: the table's relay feeds the screen (its recording
+    // already wraps `replay`).
+    net::NetMatch* relay = nullptr;
     // Real time in milliseconds; empty: the window's own monotonic clock.
     std::function<double()> clockMs;
 };
