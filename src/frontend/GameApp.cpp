@@ -157,7 +157,7 @@ void GameApp::NetTick() {
         Apply(n, current);
         return;
     }
-    for (ScreenId id : {ScreenId::Net, ScreenId::NetLobby, ScreenId::Results})
+    for (ScreenId id : {ScreenId::Net, ScreenId::NetLobby})
         if (QWidget* w = Window(id); w && w->isVisible()) static_cast<ScreenWindow*>(w)->Refresh();
 }
 
