@@ -160,7 +160,12 @@ void MatchWindow::keyPressEvent(QKeyEvent* e) {
     if (!running_ || unloaded_) return;
     // Key-down repeats while a key is held, as the window system sends it.
     const Key k = KeyOfEvent(*e);
+    const bool typing = screen_.ChatOpen();
     if (k != Key::Other) screen_.KeyDown(k);
+    // Printable text goes into an open chat line instead of the keys' meanings.
+    if (typing && screen_.ChatOpen() && k != Key::Enter && k != Key::Backspace &&
+        !e->text().isEmpty() && e->text().at(0).isPrint())
+        screen_.TypeText(e->text().toStdString());
     CheckEnd();
 }
 

@@ -38,7 +38,8 @@ void MatchScreen::KeyBoardTick() {
     if (m_.RenderOn == 0 || kbBusy_) return;
     kbBusy_ = true;
     KeyStateTable k{};
-    if (!p_.keyboard.ReadKeyboard(k)) k.fill(0);
+    // Letters typed into the chat line steer nothing.
+    if (chatOpen_ || !p_.keyboard.ReadKeyboard(k)) k.fill(0);
     FoldLetterKeys(k, replayMode_);
 
     const long dx = RoundI32(m_.CamX - m_.TargetX);
@@ -149,6 +150,28 @@ void MatchScreen::KeyUp(Key key) {
     }
 }
 
+void MatchScreen::ChatKey(Key key) {
+    if (key == Key::Enter) {
+        if (relay_ && !chatLine_.empty()) relay_->Say(chatLine_);
+        chatOpen_ = false;
+    } else if (key == Key::Escape || key == Key::F2) {
+        chatOpen_ = false;
+    } else if (key == Key::Backspace && !chatLine_.empty()) {
+        // One character, whatever its length in UTF-8.
+        std::size_t n = chatLine_.size() - 1;
+        while (n > 0 && (static_cast<unsigned char>(chatLine_[n]) & 0xC0) == 0x80)
+            --n;
+        chatLine_.erase(n);
+    }
+}
+
+void MatchScreen::TypeText(const std::string& utf8) {
+    if (!chatOpen_) return;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return;
+    if (chatLine_.size() + utf8.size() <= kChatLineBytes) chatLine_ += utf8;
+}
+
 void MatchScreen::Abandon() {
     m_.RenderOn = kFalse;
     EnableTimer(TimerId::Run, false);
@@ -157,6 +180,15 @@ void MatchScreen::Abandon() {
 
 void MatchScreen::KeyDown(Key key) {
     if (m_.RenderOn == 0) return;
+    if (chatOpen_) {
+        ChatKey(key);
+        return;
+    }
+    if (key == Key::F2 && relay_ && !exitAsk_) {
+        chatOpen_ = true;
+        chatLine_.clear();
+        return;
+    }
 
     if (key == Key::Escape) {
         if (exitAsk_) {

@@ -60,6 +60,10 @@ public:
     // Network play, before Init: the relay says who plays each turn and brings
     // every strike; the screen never executes a strike of its own directly.
     void SetRelay(TurnRelay* relay) { relay_ = relay; }
+    // F2 in a network match opens a chat line; the window types into it.
+    bool ChatOpen() const { return chatOpen_; }
+    void TypeText(const std::string& utf8);
+    static constexpr std::size_t kChatLineBytes = 400;
     // Who thinks for the champion; before Init. Without one the screen thinks
     // on its own thread. The planner must outlive the screen.
     void SetPlanner(PlannerPort& planner) { planner_ = &planner; }
@@ -167,6 +171,7 @@ private:
     void NoStrike(); // a turn without a target closes at once
     void SendStrike(const PlayedStrike& s);
     void WaitElsewhere();
+    void ChatKey(Key key);
     void PlaceAimMarks();
     void NoteAim();
     void CompTurn();
@@ -240,7 +245,9 @@ private:
     bool thinking_ = false;
     bool strikeOnPlan_ = false; // ENTER came while the plan was being made
     bool planMayPause_ = true;  // F6 holds the plan: this machine's own player
-    long planTicket_ = 0;       // answers to an older question are ignored
+    bool chatOpen_ = false;
+    std::string chatLine_;
+    long planTicket_ = 0; // answers to an older question are ignored
     PlannedStrike plan_;
 
     bool unloaded_ = false;

@@ -42,6 +42,7 @@ std::vector<TextItem> MatchScreen::Overlay() const {
         out.push_back({20, H - 70, "Ходит игрок " + m_.Gobla(m_.CurG).RName, false});
         out.push_back({20, H - 40, m_.StatusText, false});
         out.push_back({20, H - 20, m_.HintText, false});
+        if (chatOpen_) out.push_back({20, H - 100, "Сказать: " + chatLine_ + "_", false});
         if (relay_) {
             int y = 30;
             for (const std::string& note : relay_->Notes())

@@ -38,6 +38,8 @@ public:
     virtual void TurnEnded() = 0;
     // Lines for the text over the picture: a countdown, the chat.
     virtual std::vector<std::string> Notes() const { return {}; }
+    // A chat line typed in the match.
+    virtual void Say(const std::string& line) { (void)line; }
 };
 
 } // namespace kv

@@ -172,6 +172,7 @@ public:
     TurnOwner TurnBegins(i16 slot) override;
     void StrikeMade(const PlayedStrike& s) override;
     void AimChanged(double pointAngle, double direction, i16 force) override;
+    void Say(const std::string& line) override { host_.Say(line); }
 
     // A player's strike, checked; false when the connection must close (the
     // reason in *r).

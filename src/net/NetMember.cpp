@@ -294,4 +294,8 @@ void NetMember::Handle(const Message& msg) {
     }
 }
 
+void PlayerMatch::Say(const std::string& line) {
+    member_.Say(line);
+}
+
 } // namespace kv::net

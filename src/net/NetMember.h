@@ -41,6 +41,7 @@ public:
     TurnOwner TurnBegins(i16 slot) override;
     void StrikeMade(const PlayedStrike& s) override;
     void AimChanged(double pointAngle, double direction, i16 force) override;
+    void Say(const std::string& line) override;
 
     // A strike the host passed on; false when it cannot be one (the host then
     // counts as broken).
