@@ -4,6 +4,8 @@ of tables and joins; both seats are played by "Комп"; the match plays to the
 results on both machines, with the same scores and the same winner. Every
 address is 127.0.0.1 (KVELMAR2_NET=loopback)."""
 
+import glob
+import os
 import shutil
 import sys
 import tempfile
@@ -85,6 +87,14 @@ def main():
         if a != b or len(a) != 2:
             raise Failure("the results differ: %s and %s" % (a, b))
         log("победитель на обеих машинах:", winner(a))
+        records = [sorted(glob.glob(os.path.join(h, "**", "replay*.sav"), recursive=True))
+                   for h in homes]
+        if len(records[0]) != 1 or len(records[1]) != 1:
+            raise Failure("recordings: %s" % records)
+        with open(records[0][0], "rb") as x, open(records[1][0], "rb") as y:
+            if x.read() != y.read():
+                raise Failure("the two machines' recordings differ")
+        log("записи матча на обеих машинах одинаковы")
 
         for game in (guest, host):
             game.press("Выход")
