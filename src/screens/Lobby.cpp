@@ -366,6 +366,9 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
         return Next::Stay();
     }
     if (relay_) relay_->Pump();
+    if (inMatch_ && member_ && relay_ && relay_->EndKnown() && relay_->Waiting() &&
+        !relay_->Orphaned())
+        g.m.RenderOn = kFalse; // the host ended the match early: so does this machine
     Next next = Next::Stay();
     for (const net::NetEvent& e : events) {
         switch (e.kind) {

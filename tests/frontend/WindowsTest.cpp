@@ -7,6 +7,7 @@
 #include "persistence/Text.h"
 
 #include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QComboBox>
 #include <QLabel>
@@ -75,7 +76,7 @@ TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
          {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
           ScreenId::Teams, ScreenId::NewTeam, ScreenId::LoadBrowser, ScreenId::ErrorReport,
           ScreenId::Preview, ScreenId::Splash, ScreenId::Chronicle, ScreenId::ChronicleEvents,
-          ScreenId::About, ScreenId::Emblem}) {
+          ScreenId::About, ScreenId::Emblem, ScreenId::Net, ScreenId::NetLobby}) {
         QWidget* w = game_->Window(id);
         ASSERT_NE(w, nullptr);
         for (auto* b : w->findChildren<QAbstractButton*>()) {
@@ -87,6 +88,8 @@ TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
             EXPECT_FALSE(e->accessibleName().isEmpty());
         for (auto* c : w->findChildren<QComboBox*>())
             EXPECT_FALSE(c->accessibleName().isEmpty());
+        for (auto* s : w->findChildren<QAbstractSpinBox*>())
+            EXPECT_FALSE(s->accessibleName().isEmpty());
     }
 }
 
@@ -95,7 +98,7 @@ TEST_F(WindowsTest, ControlsFollowTheirModels) {
     ASSERT_TRUE(menu->isVisible());
     // Every screen exists: no button of the menu is left disabled.
     for (const char* c : {"Быстрая игра", "Командная игра", "Загрузить", "Параметры", "Хроника",
-                          "Заставка", "Справка"}) {
+                          "Заставка", "Справка", "Сетевая игра"}) {
         QAbstractButton* b = ButtonIn(ScreenId::MainMenu, QString::fromUtf8(c));
         ASSERT_NE(b, nullptr) << c;
         EXPECT_TRUE(b->isEnabled()) << c;

@@ -228,11 +228,12 @@ struct Table {
         return static_cast<HostMachine&>(*machines.back());
     }
     PlayerMachine& Player(const std::string& name, bool spectator = false, std::uint64_t token = 0,
-                          bool instant = false) {
+                          bool instant = false, i16 level = kLevelMaster) {
         JoinOptions o;
         o.name = name;
         o.spectator = spectator;
         o.comp = true;
+        o.level = level;
         o.token = token;
         machines.push_back(
             std::make_unique<PlayerMachine>(net, time, o, dir.path.string(), instant));

@@ -119,6 +119,23 @@ TEST(NetTable, ThreeMachinesPlayTheSeriesOfOneMachine) {
     EXPECT_EQ(b.member.Table().seats[2].name, "Борис");
 }
 
+TEST(NetTable, ChampionsPlanWhereTheirSeatIsAndTheirStrikesTravel) {
+    const sim::PlayOptions p = Options(2, 5);
+    Table t;
+    HostMachine& h = t.Host(p);
+    h.host.SetSeatCount(2);
+    h.host.SetSeat(1, SeatKind::HostComputer, {}, kLevelChampion);
+    PlayerMachine& a = t.Player("Анна", false, 0, false, kLevelChampion);
+    ASSERT_TRUE(t.RunUntil([&] { return Seated(h, 1); }));
+    ASSERT_TRUE(h.Start(MatchPlan{1, 0, 6}));
+    ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a}); }));
+    EXPECT_EQ(a.m.CompLevel(1), kLevelChampion);
+    EXPECT_EQ(a.m.CompLevel(2), kLevelChampion);
+    EXPECT_EQ(a.outcomes, h.outcomes);
+    EXPECT_EQ(a.digests[0], h.digests[0]);
+    EXPECT_GE(h.digests[0].size(), 2u) << "both seats struck";
+}
+
 TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     const sim::PlayOptions p = Options(3, 4);
     Table t;

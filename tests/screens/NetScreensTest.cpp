@@ -40,6 +40,7 @@ struct Machine {
     explicit Machine(net::MemoryNet& n) : port(n) {
         r.view.play = false; // the match window's part is the relay's own tests'
         r.g.s.net = &port;
+        r.g.available.insert({ScreenId::Net, ScreenId::NetLobby});
         r.g.flow.Show(ScreenId::MainMenu);
         r.g.flow.Apply(r.g.menu.NetGame(r.g), ScreenId::MainMenu);
     }
@@ -71,8 +72,8 @@ TEST(NetScreens, AddressesNamesAndPortsAreCheckedBeforeAnyConnection) {
     EXPECT_EQ(port, 27415);
     EXPECT_TRUE(screens::ParseAddress("[::1]:5000", host, port));
     EXPECT_EQ(host, "::1");
-    for (const char* bad : {"", "host", "host:", ":27415", "host:0", "host:70000", "a b:1",
-                            "::1:5000", "host:12x"})
+    for (const char* bad :
+         {"", "host", "host:", ":27415", "host:0", "host:70000", "a b:1", "::1:5000", "host:12x"})
         EXPECT_FALSE(screens::ParseAddress(bad, host, port)) << bad;
 
     net::MemoryNet n;
@@ -118,7 +119,9 @@ TEST(NetScreens, TableFoundJoinedReadiedAndStartedOnBothMachines) {
     ASSERT_EQ(seats.size(), 2u);
     EXPECT_NE(seats[1].find("Гость"), std::string::npos);
     EXPECT_NE(seats[1].find("не готов"), std::string::npos);
-    EXPECT_EQ(gg.lobby.SeatLines(), seats) << "every machine sees the same seats";
+    // Every machine sees the same seats, each its own marked.
+    EXPECT_EQ(gg.lobby.SeatLines()[0] + "  ← вы", seats[0]);
+    EXPECT_EQ(gg.lobby.SeatLines()[1], seats[1] + "  ← вы");
     EXPECT_FALSE(h.lobby.StartEnabled()) << "a taken seat is not ready";
 
     gg.lobby.SetOwnComp(gg, true, kLevelNovice);
