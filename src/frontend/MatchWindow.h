@@ -36,11 +36,11 @@ struct MatchWindowSetup {
     std::string appTitle; // "Kvelmar II: Zantor Билд1408"
     std::function<void(const std::string&)> logError;
     bool replayMode = false;
+    // Real time in milliseconds; empty: the window's own monotonic clock.
+    std::function<double()> clockMs;
     // A network match: the table's relay feeds the screen (its recording
     // already wraps `replay`).
     net::NetMatch* relay = nullptr;
-    // Real time in milliseconds; empty: the window's own monotonic clock.
-    std::function<double()> clockMs;
 };
 
 // The OpenGL version the scene needs; set as the default before the window exists.
