@@ -84,8 +84,9 @@ TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
             EXPECT_EQ(b->accessibleName(), QString(b->text()).remove('&'))
                 << b->text().toStdString();
         }
-        for (auto* e : w->findChildren<QLineEdit*>())
-            EXPECT_FALSE(e->accessibleName().isEmpty());
+        for (auto* e : w->findChildren<QLineEdit*>()) // a spin box's own is named by the box
+            if (!qobject_cast<QAbstractSpinBox*>(e->parentWidget()))
+                EXPECT_FALSE(e->accessibleName().isEmpty());
         for (auto* c : w->findChildren<QComboBox*>())
             EXPECT_FALSE(c->accessibleName().isEmpty());
         for (auto* s : w->findChildren<QAbstractSpinBox*>())
