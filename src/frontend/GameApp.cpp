@@ -159,6 +159,12 @@ void GameApp::NetTick() {
     }
     for (ScreenId id : {ScreenId::Net, ScreenId::NetLobby})
         if (QWidget* w = Window(id); w && w->isVisible()) static_cast<ScreenWindow*>(w)->Refresh();
+    // The results stay as they are but for a new chat line.
+    if (chatSeen_ != g_.lobby.chatSaid) {
+        chatSeen_ = g_.lobby.chatSaid;
+        if (QWidget* w = Window(ScreenId::Results); w && w->isVisible())
+            static_cast<ScreenWindow*>(w)->Refresh();
+    }
 }
 
 GameApp::~GameApp() = default;

@@ -141,6 +141,7 @@ private:
     std::map<screens::ScreenId, std::unique_ptr<ScreenWindow>> windows_;
     std::unique_ptr<MatchWindow> match_;
     QTimer netTimer_; // the table's clocks and events, whatever window is shown
+    long chatSeen_ = 0;
     bool quitting_ = false;
 };
 

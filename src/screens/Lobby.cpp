@@ -201,6 +201,7 @@ std::vector<std::string> LobbyScreen::SeatLines() const {
 }
 
 void LobbyScreen::Chat(const std::string& text) {
+    ++chatSaid;
     chat.push_back(text);
     if (chat.size() > kChatLines) chat.erase(chat.begin());
 }

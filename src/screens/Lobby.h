@@ -64,6 +64,7 @@ public:
     std::vector<std::string> SeatLines() const;
     int SeatCount() const;
     std::vector<std::string> chat; // the latest lines, oldest first
+    long chatSaid = 0;             // lines ever added: a window sees a new one
     std::string line;              // the chat line being typed
     int selectedSeat = -1;         // 0-based
     // The host's table settings; the window edits them through SetSettings.

@@ -96,6 +96,15 @@ def main():
                 raise Failure("the two machines' recordings differ")
         log("записи матча на обеих машинах одинаковы")
 
+        guest.type_into("Сообщение:", "Спасибо за игру!")
+        guest.press("Сказать")
+        end = time.monotonic() + 20
+        while "Гость: Спасибо за игру!" not in host.texts_under("Чат стола:", "list"):
+            if time.monotonic() > end:
+                raise Failure("the guest's chat line never reached the host's results")
+            time.sleep(0.3)
+        log("чат стола на экране итогов дошёл")
+
         for game in (guest, host):
             game.press("Выход")
             code = game.finish()
