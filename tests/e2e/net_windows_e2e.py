@@ -1,7 +1,9 @@
 """Network play through the windows: two games with folders of their own on one
 desktop. One opens a table from "Сетевая игра", the other finds it in the list
 of tables and joins; both seats are played by "Комп"; the match plays to the
-results on both machines, with the same scores and the same winner. Every
+results on both machines, with the same scores, winner and recording; a chat
+line crosses the results screens; the host's "ПРОДОЛЖИТЬ ГОБЛУ!" plays the
+next match on both. Every
 address is 127.0.0.1 (KVELMAR2_NET=loopback)."""
 
 import glob
@@ -104,6 +106,17 @@ def main():
                 raise Failure("the guest's chat line never reached the host's results")
             time.sleep(0.3)
         log("чат стола на экране итогов дошёл")
+
+        # The host's "ПРОДОЛЖИТЬ ГОБЛУ!" plays the series' next match on both.
+        host.press("ПРОДОЛЖИТЬ ГОБЛУ!")
+        for game in (host, guest):
+            game.wait_gone("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=60)
+        host.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=300)
+        guest.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=60)
+        a, b = totals(host), totals(guest)
+        log("итоги серии:", a, b)
+        if a != b or sum(int(c.split("\t")[0]) for c in a) != 32:
+            raise Failure("the series' totals are %s and %s" % (a, b))
 
         for game in (guest, host):
             game.press("Выход")
