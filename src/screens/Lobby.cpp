@@ -118,6 +118,7 @@ void LobbyScreen::Leave() {
     }
     relay_ = nullptr;
     inMatch_ = false;
+    orphanDue_ = false;
     results_.atTable = false;
     results_.continueAtTable = nullptr;
 }
@@ -367,6 +368,10 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
         return Next::Stay();
     }
     if (relay_) relay_->Pump();
+    if (orphanDue_ && inMatch_ && relay_ && relay_->Waiting()) {
+        orphanDue_ = false;
+        Orphaned(g);
+    }
     if (inMatch_ && member_ && relay_ && relay_->EndKnown() && relay_->Waiting() &&
         !relay_->Orphaned())
         g.m.RenderOn = kFalse; // the host ended the match early: so does this machine
@@ -399,7 +404,9 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
             LogError("Сетевой стол " + table_ + ": " + e.text);
             Chat(e.text);
             if (inMatch_) {
-                Orphaned(g);
+                // What the host sent is played out first; the save waits for rest.
+                if (relay_) relay_->Orphan();
+                orphanDue_ = true;
             } else if (current == ScreenId::NetLobby || current == ScreenId::Results) {
                 g.s.dialogs.Message(e.text, MsgIcon::Exclamation, MsgButtons::Ok);
                 const std::string said = e.text;
@@ -439,6 +446,7 @@ bool LobbyScreen::MatchStarting(ScreenContext& g) {
 void LobbyScreen::MatchClosed(ScreenContext& g, ResultsScreen& results) {
     if (!inMatch_) return;
     inMatch_ = false;
+    orphanDue_ = false;
     results.atTable = true;
     if (host_) {
         host_->MatchOver(false);
@@ -457,7 +465,6 @@ void LobbyScreen::MatchClosed(ScreenContext& g, ResultsScreen& results) {
 }
 
 void LobbyScreen::Orphaned(ScreenContext& g) {
-    if (relay_) relay_->Orphan();
     std::string path;
     for (int k = 1; k <= 100 && path.empty(); ++k) {
         const std::string p = g.s.stateDir + "game" + std::to_string(k) + ".zvr";

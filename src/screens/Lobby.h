@@ -100,7 +100,8 @@ public:
     bool MatchStarting(ScreenContext& g);
     // The match screen closed: the results are this table's.
     void MatchClosed(ScreenContext& g, ResultsScreen& results);
-    // The match window could not go on (the host left): where the match was kept.
+    // The host left mid-match and the pieces rest: the match is saved as it
+    // stands, and the player is told where it and its recording are.
     void Orphaned(ScreenContext& g);
 
 private:
@@ -121,6 +122,7 @@ private:
     std::size_t played_ = 0; // a player's matches handed to the match screen
     net::NetMatch* relay_ = nullptr;
     bool inMatch_ = false;
+    bool orphanDue_ = false; // the host went mid-match: save once the pieces rest
 };
 
 } // namespace kv::screens
