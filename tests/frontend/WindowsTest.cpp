@@ -85,8 +85,9 @@ TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
                 << b->text().toStdString();
         }
         for (auto* e : w->findChildren<QLineEdit*>()) // a spin box's own is named by the box
-            if (!qobject_cast<QAbstractSpinBox*>(e->parentWidget()))
+            if (!qobject_cast<QAbstractSpinBox*>(e->parentWidget())) {
                 EXPECT_FALSE(e->accessibleName().isEmpty());
+            }
         for (auto* c : w->findChildren<QComboBox*>())
             EXPECT_FALSE(c->accessibleName().isEmpty());
         for (auto* s : w->findChildren<QAbstractSpinBox*>())
