@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the file-reader fuzzers with clang under AddressSanitizer and
-# UndefinedBehaviorSanitizer and runs each from the committed seed corpus:
+# Builds the fuzzers of the file readers and of the network's decoder with
+# clang under AddressSanitizer and UndefinedBehaviorSanitizer and runs each
+# from the committed seed corpus:
 #   scripts/fuzz.sh [SECONDS]   each target for SECONDS (30 by default)
 #   scripts/fuzz.sh --long      each target to a million executions, timed
 # Prints the executions each target reached and their rate.
@@ -15,7 +16,7 @@ cmake --build "$build" --target kv_fuzzers -j"$(nproc)"
 
 status=0
 summary=""
-for target in savegame replay settings teams names keylookup; do
+for target in savegame replay settings teams names keylookup net; do
   # The first folder takes what the run finds; the committed seeds stay as they are.
   work="$build/corpus/$target"
   mkdir -p "$work" "$build/crashes/$target"

@@ -1,6 +1,8 @@
 #include "frontend/GameApp.h"
 
 #include "devices/display/QtDisplay.h"
+#include "devices/net/QtBeacon.h"
+#include "devices/net/QtLink.h"
 #include "frontend/MatchWindow.h"
 #include "frontend/ScreenWindows.h"
 #include "persistence/ErrorLog.h"
@@ -78,13 +80,56 @@ bool QtVideo::FillVideoLists(const Module1& m, std::vector<std::string>& adapter
     return true;
 }
 
+QtNet::QtNet() : loopback_(qEnvironmentVariable("KVELMAR2_NET") == QStringLiteral("loopback")) {
+    clock_.start();
+}
+
+QtNet::~QtNet() = default;
+
+net::Link& QtNet::TableLink() {
+    // Made on first use: a game never at a table opens no socket.
+    if (!link_) link_ = std::make_unique<QtLink>();
+    return *link_;
+}
+
+std::string QtNet::ListenAddress() {
+    return loopback_ ? "127.0.0.1" : "0.0.0.0";
+}
+
+bool QtNet::Advertise(std::function<net::Beacon()> what, std::string* why) {
+    beacon_ = std::make_unique<QtBeacon>(std::move(what));
+    const std::string target = loopback_ ? "127.0.0.1" : "255.255.255.255";
+    if (beacon_->Start(target, net::kDefaultPort, why)) return true;
+    beacon_.reset();
+    return false;
+}
+
+void QtNet::StopAdvertising() {
+    beacon_.reset();
+}
+
+bool QtNet::StartFinding(std::string* why) {
+    finder_ = std::make_unique<QtTableFinder>();
+    if (finder_->Start(loopback_ ? "127.0.0.1" : "0.0.0.0", net::kDefaultPort, why)) return true;
+    finder_.reset();
+    return false;
+}
+
+void QtNet::StopFinding() {
+    finder_.reset();
+}
+
+std::vector<net::FoundTable> QtNet::Tables() {
+    return finder_ ? finder_->Tables() : std::vector<net::FoundTable>{};
+}
+
 GameApp::GameApp(const GameAppSetup& setup)
     : setup_(setup), dialogs_(setup.appTitle), video_(dialogs_),
       rng_(static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count())),
       replay_(m_, dialogs_), saves_(m_, setup.stateDir),
       g_(m_,
          screens::Services{dialogs_, web_, prompt_, rng_, setup.stateDir, setup.dataDir,
-                           setup.appTitle, &video_, &replay_, MountedVolumes},
+                           setup.appTitle, &video_, &replay_, MountedVolumes, &net_},
          *this) {
     if (!sound_.InitSound()) g_.SoundDeviceFailed(sound_.Error());
     LoadStyle();
@@ -103,8 +148,32 @@ GameApp::GameApp(const GameAppSetup& setup)
     windows_[ScreenId::ChronicleEvents] = MakeChronicleEventsWindow(*this);
     windows_[ScreenId::About] = MakeAboutWindow(*this);
     windows_[ScreenId::Emblem] = MakeEmblemWindow(*this);
+    windows_[ScreenId::Net] = MakeNetWindow(*this);
+    windows_[ScreenId::NetLobby] = MakeLobbyWindow(*this);
     for (auto& [id, w] : windows_)
         g_.available.insert(id);
+    netTimer_.setInterval(20);
+    connect(&netTimer_, &QTimer::timeout, this, [this] { NetTick(); });
+    netTimer_.start();
+}
+
+void GameApp::NetTick() {
+    if (quitting_) return;
+    const ScreenId current = g_.flow.Current();
+    if (current == ScreenId::Net) g_.net.Refresh(g_);
+    const Next n = g_.lobby.Tick(g_, current);
+    if (n.kind != Next::Kind::Stay) {
+        Apply(n, current);
+        return;
+    }
+    for (ScreenId id : {ScreenId::Net, ScreenId::NetLobby})
+        if (QWidget* w = Window(id); w && w->isVisible()) static_cast<ScreenWindow*>(w)->Refresh();
+    // The results stay as they are but for a new chat line.
+    if (chatSeen_ != g_.lobby.chatSaid) {
+        chatSeen_ = g_.lobby.chatSaid;
+        if (QWidget* w = Window(ScreenId::Results); w && w->isVisible())
+            static_cast<ScreenWindow*>(w)->Refresh();
+    }
 }
 
 GameApp::~GameApp() = default;
@@ -227,6 +296,13 @@ void GameApp::StartMatch(bool replay) {
     s.appTitle = setup_.appTitle;
     s.logError = [](const std::string& e) { LogError(e); };
     s.replayMode = replay;
+    // A network match records every machine's file alike, from the host's start.
+    net::NetMatch* relay = replay ? nullptr : g_.lobby.Relay();
+    replay_.ShareHeader(relay ? relay->SharedHeader() : std::string());
+    if (relay) {
+        s.replay = &relay->RecordInto(replay_);
+        s.relay = relay;
+    }
     // The previous match's window goes now, before the new one takes the display.
     match_.reset();
     match_ = std::make_unique<MatchWindow>(s);

@@ -11,8 +11,10 @@
 #include "state/MatchState.h"
 #include "state/Rng.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPixmap>
+#include <QTimer>
 
 #include <functional>
 #include <map>
@@ -26,6 +28,33 @@ namespace kv {
 
 class MatchWindow;
 class ScreenWindow;
+class QtLink;
+class QtBeacon;
+class QtTableFinder;
+
+// Network play on Qt Network. KVELMAR2_NET=loopback keeps tables, beacons and
+// the list of tables on 127.0.0.1 (the tests); otherwise a table listens on
+// every address and its beacon goes to the local network's broadcast.
+class QtNet : public screens::NetPort {
+public:
+    QtNet();
+    ~QtNet() override;
+    net::Link& TableLink() override;
+    long long NowMs() override { return clock_.elapsed(); }
+    std::string ListenAddress() override;
+    bool Advertise(std::function<net::Beacon()> what, std::string* why) override;
+    void StopAdvertising() override;
+    bool StartFinding(std::string* why) override;
+    void StopFinding() override;
+    std::vector<net::FoundTable> Tables() override;
+
+private:
+    bool loopback_ = false;
+    QElapsedTimer clock_;
+    std::unique_ptr<QtLink> link_;
+    std::unique_ptr<QtBeacon> beacon_;
+    std::unique_ptr<QtTableFinder> finder_;
+};
 
 // The system's browser for help and web pages.
 class QtWeb : public screens::WebPort {
@@ -95,6 +124,9 @@ public:
     void Quit() override;
     void Update() override;
 
+private:
+    void NetTick();
+
 signals:
     // A screen has just been shown (the tests and the timing figures watch it).
     void Shown(int screen);
@@ -112,6 +144,7 @@ private:
     QtWeb web_;
     QtPrompt prompt_;
     QtVideo video_;
+    QtNet net_;
     Rng rng_;
     AlSoundBank sound_;
     FileReplay replay_;
@@ -119,6 +152,8 @@ private:
     screens::GameScreens g_;
     std::map<screens::ScreenId, std::unique_ptr<ScreenWindow>> windows_;
     std::unique_ptr<MatchWindow> match_;
+    QTimer netTimer_; // the table's clocks and events, whatever window is shown
+    long chatSeen_ = 0;
     bool quitting_ = false;
     QPixmap desk_;
     QRect place_; // where the screen windows stand

@@ -117,10 +117,7 @@ private:
         On(MenuButton::Options, [this] { Apply(menu_.Options(g_)); });
         On(MenuButton::Chronicle, [this] { Apply(menu_.Chronicle(g_)); });
         On(MenuButton::Splash, [this] { Apply(menu_.Splash(g_)); });
-        On(MenuButton::NetGame, [this] {
-            menu_.NetGame();
-            Refresh();
-        });
+        On(MenuButton::NetGame, [this] { Apply(menu_.NetGame(g_)); });
         On(MenuButton::Exit, [this] { Apply(menu_.Exit(g_)); });
         On(MenuButton::Tour, [this] {
             menu_.StartTour();

@@ -70,6 +70,11 @@ MatchWindow::MatchWindow(const MatchWindowSetup& setup, QWidget* parent)
     screen_.SetReplayMode(setup.replayMode);
     // The champion thinks off this thread: the picture and the keys go on.
     screen_.SetPlanner(planner_);
+    if (setup.relay) {
+        setup.relay->Attach(screen_, m_);
+        // A player who comes back sees the strikes he missed played out at once.
+        setup.relay->SetInstantCatchUp(true);
+    }
 }
 
 MatchWindow::~MatchWindow() {
@@ -86,6 +91,8 @@ double MatchWindow::RealMs() const {
 void MatchWindow::Pump() {
     if (!running_ || unloaded_) return;
     driver_.Pump(RealMs());
+    // Strikes from the table go in as soon as the screen takes them.
+    if (setup_.relay && !unloaded_) setup_.relay->Pump();
     if (const std::string guard = screen_.GuardReport(); !guard.empty() && setup_.logError)
         setup_.logError(guard);
     Reschedule();
@@ -201,7 +208,12 @@ void MatchWindow::keyPressEvent(QKeyEvent* e) {
     if (!running_ || unloaded_) return;
     // Key-down repeats while a key is held, as the window system sends it.
     const Key k = KeyOfEvent(*e);
+    const bool typing = screen_.ChatOpen();
     if (k != Key::Other) screen_.KeyDown(k);
+    // Printable text goes into an open chat line instead of the keys' meanings.
+    if (typing && screen_.ChatOpen() && k != Key::Enter && k != Key::Backspace &&
+        !e->text().isEmpty() && e->text().at(0).isPrint())
+        screen_.TypeText(e->text().toStdString());
     CheckEnd();
 }
 

@@ -11,6 +11,7 @@
 #include "match/MatchScreen.h"
 #include "match/RealTimeDriver.h"
 #include "match/VirtualClock.h"
+#include "net/NetMatch.h"
 #include "state/MatchState.h"
 #include "state/Rng.h"
 
@@ -37,6 +38,9 @@ struct MatchWindowSetup {
     bool replayMode = false;
     // Real time in milliseconds; empty: the window's own monotonic clock.
     std::function<double()> clockMs;
+    // A network match: the table's relay feeds the screen (its recording
+    // already wraps `replay`).
+    net::NetMatch* relay = nullptr;
 };
 
 // The OpenGL version the scene needs; set as the default before the window exists.

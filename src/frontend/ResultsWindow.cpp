@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -95,6 +96,31 @@ public:
         top->addWidget(showOrder_);
         top->addWidget(order_);
 
+        // At a network table: its chat.
+        chatBox_ = new QWidget(this);
+        auto* chat = new QVBoxLayout(chatBox_);
+        chat->setContentsMargins(0, 0, 0, 0);
+        chat->addWidget(Label(QStringLiteral("Чат стола:"), chatBox_));
+        chat_ = Named(new QListWidget(chatBox_), QStringLiteral("Чат стола:"));
+        chat_->setMaximumHeight(110);
+        chat->addWidget(chat_);
+        auto* say = new QHBoxLayout;
+        line_ = Named(new QLineEdit(chatBox_), QStringLiteral("Сообщение:"));
+        auto* send = Button(QStringLiteral("Сказать"), chatBox_);
+        say->addWidget(line_);
+        say->addWidget(send);
+        chat->addLayout(say);
+        top->addWidget(chatBox_);
+        screens::LobbyScreen& lobby = g.lobby;
+        connect(line_, &QLineEdit::textChanged, this,
+                [&lobby](const QString& t) { lobby.line = S(t); });
+        auto sayIt = [this, &lobby] {
+            lobby.Say();
+            line_->clear();
+        };
+        connect(line_, &QLineEdit::returnPressed, this, sayIt);
+        connect(send, &QPushButton::clicked, this, sayIt);
+
         // Two rows, so that the window fits a small screen: the files, then the way on.
         auto* files = new QHBoxLayout;
         auto* buttons = new QHBoxLayout;
@@ -165,6 +191,17 @@ public:
         for (const std::string& n : r.turnOrder)
             order_->addItem(Q(n));
         continue_->setEnabled(r.continueEnabled);
+        chatBox_->setVisible(r.atTable);
+        const std::vector<std::string>& lines = app_.Screens().lobby.chat;
+        const bool same =
+            chat_->count() == static_cast<int>(lines.size()) &&
+            (lines.empty() || chat_->item(chat_->count() - 1)->text() == Q(lines.back()));
+        if (r.atTable && !same) {
+            chat_->clear();
+            for (const std::string& l : lines)
+                chat_->addItem(Q(l));
+            chat_->scrollToBottom();
+        }
         saveGame_->setVisible(r.saveGameShown);
         saveReplay_->setEnabled(r.saveReplayEnabled);
         loadReplay_->setEnabled(r.loadReplayEnabled);
@@ -205,6 +242,9 @@ private:
     QCheckBox* showOrder_ = nullptr;
     QListWidget* order_ = nullptr;
     QPushButton* continue_ = nullptr;
+    QWidget* chatBox_ = nullptr;
+    QListWidget* chat_ = nullptr;
+    QLineEdit* line_ = nullptr;
     QPushButton* saveGame_ = nullptr;
     QPushButton* saveReplay_ = nullptr;
     QPushButton* loadReplay_ = nullptr;

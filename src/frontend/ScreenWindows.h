@@ -24,6 +24,9 @@ std::unique_ptr<ScreenWindow> MakeChronicleWindow(GameApp& app);
 std::unique_ptr<ScreenWindow> MakeChronicleEventsWindow(GameApp& app);
 std::unique_ptr<ScreenWindow> MakeAboutWindow(GameApp& app);
 std::unique_ptr<ScreenWindow> MakeEmblemWindow(GameApp& app);
+// The network screen and a network table's lobby.
+std::unique_ptr<ScreenWindow> MakeNetWindow(GameApp& app);
+std::unique_ptr<ScreenWindow> MakeLobbyWindow(GameApp& app);
 // Prints the emblem window's picture on a printer already set up, without the
 // dialog; false (after the message) when it cannot.
 bool PrintEmblem(QWidget* emblemWindow, QPrinter& printer);

@@ -44,13 +44,9 @@ void MatchScreen::ShowTarg() {
 }
 
 void MatchScreen::UpdateControl() {
-    if (turnPhase_ == TurnPhase::Aim) {
-        double px = 0, py = 0;
-        StrikePoint(m_, m_.Gobla(m_.CurG), pointAngle_, px, py);
-        p_.scene.PlaceBall(SceneX(px), 0.5, SceneZ(py));
-        p_.scene.PlaceArrow(SceneX(px), 1.0, SceneZ(py));
-    }
+    if (turnPhase_ == TurnPhase::Aim) PlaceAimMarks();
     camHeight_ = RoundI16(m_.CamY);
+    NoteAim();
 }
 
 void MatchScreen::LookAtCenterFrame() {

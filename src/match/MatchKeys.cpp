@@ -38,7 +38,8 @@ void MatchScreen::KeyBoardTick() {
     if (m_.RenderOn == 0 || kbBusy_) return;
     kbBusy_ = true;
     KeyStateTable k{};
-    if (!p_.keyboard.ReadKeyboard(k)) k.fill(0);
+    // Letters typed into the chat line steer nothing.
+    if (chatOpen_ || !p_.keyboard.ReadKeyboard(k)) k.fill(0);
     FoldLetterKeys(k, replayMode_);
 
     const long dx = RoundI32(m_.CamX - m_.TargetX);
@@ -72,6 +73,7 @@ void MatchScreen::KeyBoardTick() {
         if (turnPhase_ == TurnPhase::Charge) {
             if (m_.StrikeForce < 100) m_.StrikeForce = static_cast<i16>(m_.StrikeForce + 2);
             m_.StatusText = "Сила удара: " + std::to_string(m_.StrikeForce);
+            NoteAim();
         }
     } else if (turnPhase_ == TurnPhase::Aim) {
         bool changed = false;
@@ -118,9 +120,7 @@ void MatchScreen::KeyBoardTick() {
                 m_.StrikeForce = m_.CompStrike.si;
                 PreSilaApply();
             } else {
-                turnPhase_ = TurnPhase::Struck;
-                busy_ = true;
-                EnableTimer(TimerId::Pause, true);
+                NoStrike();
             }
         } else if (Held(k, Scan::M)) {
             turnPhase_ = TurnPhase::Charge;
@@ -150,6 +150,28 @@ void MatchScreen::KeyUp(Key key) {
     }
 }
 
+void MatchScreen::ChatKey(Key key) {
+    if (key == Key::Enter) {
+        if (relay_ && !chatLine_.empty()) relay_->Say(chatLine_);
+        chatOpen_ = false;
+    } else if (key == Key::Escape || key == Key::F2) {
+        chatOpen_ = false;
+    } else if (key == Key::Backspace && !chatLine_.empty()) {
+        // One character, whatever its length in UTF-8.
+        std::size_t n = chatLine_.size() - 1;
+        while (n > 0 && (static_cast<unsigned char>(chatLine_[n]) & 0xC0) == 0x80)
+            --n;
+        chatLine_.erase(n);
+    }
+}
+
+void MatchScreen::TypeText(const std::string& utf8) {
+    if (!chatOpen_) return;
+    for (char c : utf8)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return;
+    if (chatLine_.size() + utf8.size() <= kChatLineBytes) chatLine_ += utf8;
+}
+
 void MatchScreen::Abandon() {
     m_.RenderOn = kFalse;
     EnableTimer(TimerId::Run, false);
@@ -158,6 +180,15 @@ void MatchScreen::Abandon() {
 
 void MatchScreen::KeyDown(Key key) {
     if (m_.RenderOn == 0) return;
+    if (chatOpen_) {
+        ChatKey(key);
+        return;
+    }
+    if (key == Key::F2 && relay_ && !exitAsk_) {
+        chatOpen_ = true;
+        chatLine_.clear();
+        return;
+    }
 
     if (key == Key::Escape) {
         if (exitAsk_) {
@@ -226,7 +257,8 @@ void MatchScreen::KeyDown(Key key) {
         break;
     case Key::F4:
         if (replayMode_) break;
-        if (turnPhase_ == TurnPhase::None || waits) {
+        // The pieces rest, also while a strike made elsewhere is awaited.
+        if (turnPhase_ == TurnPhase::None || waits || turnPhase_ == TurnPhase::Elsewhere) {
             m_.QuickSaveNo = static_cast<i16>(m_.QuickSaveNo + 1);
             if (m_.QuickSaveNo > 100 || m_.QuickSaveNo < 1) m_.QuickSaveNo = 1;
             const std::string path =
@@ -238,7 +270,7 @@ void MatchScreen::KeyDown(Key key) {
         }
         break;
     case Key::F7:
-        if (turnPhase_ != TurnPhase::Aim) break;
+        if (turnPhase_ != TurnPhase::Aim && turnPhase_ != TurnPhase::Elsewhere) break;
         m_.ArrowShown = Flag(m_.ArrowShown == 0);
         p_.scene.ShowArrow(m_.ArrowShown != 0);
         if (m_.ArrowShown != 0) {

@@ -30,6 +30,7 @@ void MatchScreen::SetReplayMode(bool on) {
 }
 
 void MatchScreen::EnableTimer(TimerId id, bool on) {
+    timerOn_[static_cast<std::size_t>(id)] = on;
     p_.timers.SetTimer(id, on, interval_[static_cast<std::size_t>(id)]);
 }
 
@@ -126,31 +127,53 @@ void MatchScreen::GameKernel() {
         return;
     }
 
+    TurnOwner who = TurnOwner::Here;
+    if (relay_) {
+        // Every machine closes a turn without a target alike, whoever plays it.
+        if (!HasTarget(m_.CurG)) {
+            m_.StatusText = kStatusCompBlind;
+            NoStrike();
+            return;
+        }
+        who = relay_->TurnBegins(m_.CurG);
+    }
     const GoblaRec& g = m_.Gobla(m_.CurG);
-    if (g.CompControl == 0) {
+    if (who == TurnOwner::Elsewhere) {
+        WaitElsewhere();
+    } else if (who == TurnOwner::Here && g.CompControl == 0) {
         m_.StatusText = kStatusHumanTurn;
         ShowTarg();
     } else if (LevelOf(m_.CurG) == kLevelChampion && HasTarget(m_.CurG)) {
         // Paused (F6) or not, the champion thinks first; the pause waits after.
+        // F6 holds only this machine's own computer, never the table's.
+        planMayPause_ = who == TurnOwner::Here;
         StartThinking();
-    } else if (m_.IsCompHOD != 0) {
+    } else if (who == TurnOwner::Here && m_.IsCompHOD != 0) {
         m_.StatusText = kStatusCompPaused;
         m_.HintText = kHintPauseOff;
     } else {
-        m_.StatusText = kStatusCompBlind;
-        if (!HasTarget(m_.CurG)) {
-            // Nobody to aim at (a hand-made save): close the turn, which ends the match.
-            turnPhase_ = TurnPhase::Struck;
-            busy_ = true;
-            EnableTimer(TimerId::Pause, true);
-            return;
-        }
-        m_.CompStrike = ChooseStrikeAs(m_, m_.CurG, LevelOf(m_.CurG), rng_, strikeDir_);
-        pointAngle_ = m_.CompStrike.ba;
-        strikeDir_ = m_.CompStrike.pa;
-        m_.StrikeForce = m_.CompStrike.si;
-        PreSilaApply();
+        CompTurn();
     }
+}
+
+void MatchScreen::CompTurn() {
+    m_.StatusText = kStatusCompBlind;
+    if (!HasTarget(m_.CurG)) {
+        // Nobody to aim at (a hand-made save): close the turn, which ends the match.
+        NoStrike();
+        return;
+    }
+    m_.CompStrike = ChooseStrikeAs(m_, m_.CurG, LevelOf(m_.CurG), rng_, strikeDir_);
+    pointAngle_ = m_.CompStrike.ba;
+    strikeDir_ = m_.CompStrike.pa;
+    m_.StrikeForce = m_.CompStrike.si;
+    PreSilaApply();
+}
+
+void MatchScreen::NoStrike() {
+    turnPhase_ = TurnPhase::Struck;
+    busy_ = true;
+    EnableTimer(TimerId::Pause, true);
 }
 
 void MatchScreen::StartThinking() {
@@ -170,7 +193,7 @@ void MatchScreen::PlanReady(long ticket, const PlannedStrike& plan) {
     plan_ = plan;
     if (strikeOnPlan_) {
         StrikePlan(false);
-    } else if (m_.IsCompHOD != 0) {
+    } else if (m_.IsCompHOD != 0 && planMayPause_) {
         m_.StatusText = kStatusCompPaused;
         m_.HintText = kHintPauseOff;
     } else {
@@ -267,6 +290,12 @@ void MatchScreen::StopMotion() {
 
 void MatchScreen::PauseTick() {
     if (replayMode_ && replayPaused_) return; // fires again once resumed
+    const bool next = CloseTurn();
+    if (relay_) relay_->TurnEnded();
+    if (next) PassTurn();
+}
+
+bool MatchScreen::CloseTurn() {
     EnableTimer(TimerId::Pause, false);
     m_.HintText.clear();
 
@@ -294,17 +323,14 @@ void MatchScreen::PauseTick() {
         i16 A = 0;
         for (int k = 1; k <= m_.MaxGamers && k <= kMaxPlayers; ++k)
             if (m_.Gobla(k).Life != 0 && m_.Gobla(k).Com == 0) ++A;
-        if (T > A && A > 0) {
-            PassTurn();
-            return;
-        }
+        if (T > A && A > 0) return true;
         if (T == 0) {
             m_.Winner = -1;
             gameOver_ = true;
             m_.StatusText = "Гобла закончена! Все сгинули...";
             Banner("Все сгинули");
             m_.RenderOn = kFalse;
-            return;
+            return false;
         }
         const i16 team = A == 0 ? m_.N2 : m_.N1;
         appendSurvivors();
@@ -313,7 +339,7 @@ void MatchScreen::PauseTick() {
         m_.StatusText = "Гобла закончена! Поздравления команде " + teamName(team) + "!!!";
         Banner("Победила команда " + teamName(team) + "!");
         FinishWon();
-        return;
+        return false;
     }
 
     if (T == 0) {
@@ -322,7 +348,7 @@ void MatchScreen::PauseTick() {
         gameOver_ = true;
         m_.Winner = -1;
         m_.RenderOn = kFalse;
-        return;
+        return false;
     }
     if (T == 1) {
         appendSurvivors();
@@ -334,9 +360,9 @@ void MatchScreen::PauseTick() {
         m_.StatusText = "Гобла закончена! Поздравления игроку " + m_.Gobla(s).RName + "!!!";
         Banner("Победила Гобла " + m_.Gobla(s).RName + "!");
         FinishWon();
-        return;
+        return false;
     }
-    PassTurn();
+    return true;
 }
 
 void MatchScreen::FinishWon() {
@@ -420,6 +446,10 @@ void MatchScreen::Tick(TimerId id) {
 // ---------------------------------------------------------------- strikes
 
 void MatchScreen::Execute(const StrikeRecord& s) {
+    if (relay_) {
+        SendStrike({s, false, 0});
+        return;
+    }
     ++strikes_;
     ExecuteStrike(s);
 }
@@ -446,6 +476,14 @@ void MatchScreen::PreSilaApply() {
 }
 
 void MatchScreen::GorApply() {
+    if (relay_) {
+        SendStrike({StrikeRecord{}, true, m_.StrikeForce});
+        return;
+    }
+    DropPot();
+}
+
+void MatchScreen::DropPot() {
     ++strikes_;
     turnPhase_ = TurnPhase::PotFall;
     if (m_.Sound != 0) p_.sound.PlaySound(sound::kPot + rng_.NextInt(4), -10);
@@ -511,9 +549,7 @@ void MatchScreen::CompStrikeNow() {
     }
     m_.StatusText = kStatusCompBlind;
     if (!HasTarget(m_.CurG)) {
-        turnPhase_ = TurnPhase::Struck;
-        busy_ = true;
-        EnableTimer(TimerId::Pause, true);
+        NoStrike();
         return;
     }
     m_.CompStrike = ChooseStrikeAs(m_, m_.CurG, LevelOf(m_.CurG), rng_, strikeDir_);
@@ -645,6 +681,112 @@ void MatchScreen::GorTick() {
         p_.scene.PlacePiece(i);
     busy_ = false;
     EnableTimer(TimerId::Run, true);
+}
+
+// ---------------------------------------------------------------- network play
+
+void MatchScreen::SendStrike(const PlayedStrike& s) {
+    HideAim();
+    // Set first: the relay may hand the strike straight back.
+    turnPhase_ = TurnPhase::Elsewhere;
+    m_.StatusText = "Удар сделан, ждём подтверждения стола...";
+    relay_->StrikeMade(s);
+}
+
+void MatchScreen::WaitElsewhere() {
+    turnPhase_ = TurnPhase::Elsewhere;
+    leftHeld_ = rightHeld_ = false;
+    HideAim();
+    m_.StatusText = "Ходит игрок " + m_.Gobla(m_.CurG).RName + " на другой машине, ждём удара...";
+}
+
+bool MatchScreen::TakesStrike() const {
+    if (m_.RenderOn == 0 || gameOver_) return false;
+    return turnPhase_ == TurnPhase::Elsewhere || turnPhase_ == TurnPhase::Aim ||
+           turnPhase_ == TurnPhase::Think || turnPhase_ == TurnPhase::Charge ||
+           turnPhase_ == TurnPhase::PotCharge;
+}
+
+bool MatchScreen::PlayStrike(const PlayedStrike& s) {
+    if (!TakesStrike()) return false;
+    DropThinking();
+    HideAim();
+    leftHeld_ = rightHeld_ = false;
+    if (s.pot) {
+        m_.StrikeForce = s.potForce;
+        ShowPotOverCurrent();
+        DropPot();
+    } else {
+        m_.HintText = "Сила удара: " + std::to_string(s.strike.si);
+        m_.CompStrike = s.strike;
+        ++strikes_;
+        ExecuteStrike(s.strike);
+    }
+    return true;
+}
+
+void MatchScreen::PlaceAimMarks() {
+    double px = 0, py = 0;
+    StrikePoint(m_, m_.Gobla(m_.CurG), pointAngle_, px, py);
+    p_.scene.PlaceBall(SceneX(px), 0.5, SceneZ(py));
+    p_.scene.PlaceArrow(SceneX(px), 1.0, SceneZ(py));
+}
+
+void MatchScreen::ShowAim(double pointAngle, double direction) {
+    if (turnPhase_ != TurnPhase::Elsewhere || !std::isfinite(pointAngle) ||
+        !std::isfinite(direction))
+        return;
+    pointAngle_ = pointAngle;
+    strikeDir_ = direction;
+    p_.scene.ShowBall(true);
+    if (m_.ArrowShown != 0) {
+        p_.scene.ShowArrow(true);
+        p_.scene.TurnArrow(strikeDir_);
+    }
+    PlaceAimMarks();
+}
+
+void MatchScreen::NoteAim() {
+    if (relay_ && (turnPhase_ == TurnPhase::Aim || turnPhase_ == TurnPhase::Charge))
+        relay_->AimChanged(pointAngle_, strikeDir_, m_.StrikeForce);
+}
+
+void MatchScreen::RetakeTurn() {
+    if (!TakesStrike()) return;
+    DropThinking();
+    HideAim();
+    p_.scene.HidePot();
+    GameKernel();
+}
+
+void MatchScreen::Resync(long strikes, long ticks) {
+    for (TimerId t : {TimerId::Run, TimerId::Pause, TimerId::Gor, TimerId::Exit})
+        EnableTimer(t, false);
+    moving_ = false;
+    busy_ = false;
+    gameOver_ = false;
+    potTime_ = 0;
+    p_.scene.HidePot();
+    strikes_ = strikes;
+    physicsTicks_ = ticks;
+    m_.NewSgin = 0;
+    m_.RenderOn = kTrue;
+    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
+        p_.scene.PlacePiece(i);
+    GameKernel();
+}
+
+void MatchScreen::PlayOut() {
+    if (turnPhase_ != TurnPhase::Struck && turnPhase_ != TurnPhase::PotFall) return;
+    while (timerOn_[static_cast<std::size_t>(TimerId::Gor)])
+        GorTick();
+    while (MotionStep()) {
+    }
+    for (int i = 1; i <= m_.MaxGamers && i <= kMaxPlayers; ++i)
+        p_.scene.PlacePiece(i);
+    busy_ = true;
+    StopMotion();
+    PauseTick();
 }
 
 } // namespace kv

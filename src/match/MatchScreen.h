@@ -6,6 +6,7 @@
 #include "ai/CompBrain.h"
 #include "match/MouseAim.h"
 #include "match/Planner.h"
+#include "match/TurnRelay.h"
 #include "physics/Physics.h"
 #include "physics/Strike.h"
 #include "state/MatchState.h"
@@ -57,6 +58,13 @@ public:
     ~MatchScreen() override;
 
     void SetReplayMode(bool on); // before Init (the load browser sets it)
+    // Network play, before Init: the relay says who plays each turn and brings
+    // every strike; the screen never executes a strike of its own directly.
+    void SetRelay(TurnRelay* relay) { relay_ = relay; }
+    // F2 in a network match opens a chat line; the window types into it.
+    bool ChatOpen() const { return chatOpen_; }
+    void TypeText(const std::string& utf8);
+    static constexpr std::size_t kChatLineBytes = 400;
     // Who thinks for the champion; before Init. Without one the screen thinks
     // on its own thread. The planner must outlive the screen.
     void SetPlanner(PlannerPort& planner) { planner_ = &planner; }
@@ -135,6 +143,25 @@ public:
     // through here: recorded, heard, pushed, and the pieces set moving.
     void ExecuteStrike(const StrikeRecord& strike);
 
+    // Network play. A strike of the table, made here or elsewhere: executed as
+    // a local strike is. False (nothing done) unless a turn has begun and its
+    // strike is not yet executed; a strike of this machine's player that is
+    // still being aimed gives way to it.
+    bool PlayStrike(const PlayedStrike& s);
+    bool TakesStrike() const;
+    // The aim of the player who strikes elsewhere, for the arrow to follow.
+    void ShowAim(double pointAngle, double direction);
+    // Who plays the turn has changed (a seat left behind, a time limit): the
+    // turn begins again. The relay calls it only while no strike of the turn
+    // is on its way.
+    void RetakeTurn();
+    // The table was replaced by the host's state after `strikes` strikes and
+    // `ticks` motion ticks: the strike under way stops and the turn begins again.
+    void Resync(long strikes, long ticks);
+    // The strike under way comes to its end at once, as its timers would bring
+    // it: the pot lands, the pieces come to rest and the turn passes.
+    void PlayOut();
+
     // PhysicsEvents
     void KnockSound() override;
     void PiecePerished(i16 k) override;
@@ -158,7 +185,16 @@ private:
     void ExitTick();
 
     void FinishWon();
+    bool CloseTurn(); // true when the match goes on with the next turn
     void PassTurn();
+    void NoStrike(); // a turn without a target closes at once
+    void SendStrike(const PlayedStrike& s);
+    void WaitElsewhere();
+    void ChatKey(Key key);
+    void PlaceAimMarks();
+    void NoteAim();
+    void CompTurn();
+    void DropPot();
     bool HasTarget(i16 p) const;
     bool MouseMayAim() const;
     void DrawBack(double tableX, double tableY);
@@ -191,6 +227,8 @@ private:
     Module1& m_;
     MatchPorts p_;
     Rng& rng_;
+    TurnRelay* relay_ = nullptr;
+    std::array<bool, kTimerCount> timerOn_{};
 
     std::array<int, kTimerCount> interval_{kKeyBoardMs, kRunMs, kPauseMs, kGorMs, kCamMs, kExitMs};
 
@@ -228,7 +266,10 @@ private:
     const TextMetricsPort* metrics_ = nullptr;
     bool thinking_ = false;
     bool strikeOnPlan_ = false; // ENTER came while the plan was being made
-    long planTicket_ = 0;       // answers to an older question are ignored
+    bool planMayPause_ = true;  // F6 holds the plan: this machine's own player
+    bool chatOpen_ = false;
+    std::string chatLine_;
+    long planTicket_ = 0; // answers to an older question are ignored
     PlannedStrike plan_;
 
     // The modern look: its clock runs with the keyboard ticks, which never stop

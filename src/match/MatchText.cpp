@@ -46,6 +46,12 @@ std::vector<TextItem> MatchScreen::Overlay() const {
         out.push_back({20, H - 70, "Ходит игрок " + m_.Gobla(m_.CurG).RName, false});
         out.push_back({20, H - 40, m_.StatusText, false});
         out.push_back({20, H - 20, m_.HintText, false});
+        if (chatOpen_) out.push_back({20, H - 100, "Сказать: " + chatLine_ + "_", false});
+        if (relay_) {
+            int y = 30;
+            for (const std::string& note : relay_->Notes())
+                out.push_back({10, y += 20, note, false});
+        }
         if (camFollow_ == -1)
             out.push_back({RoundI32(W / 2.0 - 10), RoundI32(H / 2.0 - 10), "><", false});
     } else {

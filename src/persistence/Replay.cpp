@@ -1,10 +1,10 @@
 #include "persistence/Replay.h"
 
 #include "persistence/ErrorLog.h"
-#include "persistence/SaveGame.h"
 #include "persistence/Files.h"
 #include "persistence/KeyFile.h"
 #include "persistence/Numbers.h"
+#include "persistence/SaveGame.h"
 #include "persistence/Text.h"
 
 #include <cerrno>
@@ -32,9 +32,12 @@ int WriteDurable(int fd, const std::string& bytes) {
 
 } // namespace
 
+std::string ReplayHeaderText(const std::string& snapshot, const std::string& stamp) {
+    return ";Kvelmar II: Zantor - сохраненный повтор:" + stamp + NL + snapshot + "[game]" + NL;
+}
+
 std::string ReplayHeaderText(const Module1& m) {
-    return Utf8ToCp1251(";Kvelmar II: Zantor - сохраненный повтор:" + DateText() + " " +
-                        TimeText() + NL + SnapshotText(m) + "[game]" + NL);
+    return Utf8ToCp1251(ReplayHeaderText(SnapshotText(m), DateText() + " " + TimeText()));
 }
 
 std::string ReplayStepText(const StrikeRecord& strike, i16 pot) {
@@ -57,7 +60,9 @@ bool FileReplay::StartReplayRecord(const std::string& named) {
     writingPath_ = path;
     writeError_.clear();
     std::string err;
-    if (WriteFileAtomic(path, ReplayHeaderText(m_), &err, true)) {
+    const std::string header =
+        sharedHeader_.empty() ? ReplayHeaderText(m_) : Utf8ToCp1251(sharedHeader_);
+    if (WriteFileAtomic(path, header, &err, true)) {
         fd_ = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
         if (fd_ >= 0) return true;
         err = ErrorText(errno);
@@ -79,7 +84,9 @@ void FileReplay::WriteReplayStep(const StrikeRecord& strike, i16 pot) {
 
 void FileReplay::CloseReplayRecord() {
     if (fd_ < 0) return;
-    int e = WriteDurable(fd_, Utf8ToCp1251(";Конец записи: " + TimeText() + NL));
+    const std::string end =
+        sharedHeader_.empty() ? ";Конец записи: " + TimeText() : ";Конец записи";
+    int e = WriteDurable(fd_, Utf8ToCp1251(end + NL));
     if (::close(fd_) != 0 && e == 0) e = errno;
     fd_ = -1;
     if (e == 0) return;

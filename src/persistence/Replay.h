@@ -34,6 +34,10 @@ public:
     // Records into this file whatever path the match screen names (the headless
     // runner's --record); empty: the named path.
     void SetRecordPath(std::string path) { recordPath_ = std::move(path); }
+    // A network match: the recordings start with the host's header (its
+    // snapshot and date) and end without a time, so that every machine writes
+    // the same file. Empty: this machine's own header.
+    void ShareHeader(std::string utf8Header) { sharedHeader_ = std::move(utf8Header); }
 
     bool Recording() const { return fd_ >= 0; }
     // The file of the last recording and, when any of its writes failed, why
@@ -47,6 +51,7 @@ private:
     DialogPort& dialogs_;
     int fd_ = -1;
     std::string recordPath_;
+    std::string sharedHeader_;
     std::string writingPath_;
     std::string writeError_;
     TextLines lines_;
@@ -58,6 +63,8 @@ private:
 // The bytes a recording starts with (comment, snapshot, "[game]"), and those
 // of one step.
 std::string ReplayHeaderText(const Module1& m);
+// The same of a snapshot (SnapshotText) and its date and time, in UTF-8.
+std::string ReplayHeaderText(const std::string& snapshot, const std::string& stamp);
 std::string ReplayStepText(const StrikeRecord& strike, i16 pot);
 // Reads the step at line pos (blank lines skipped) and moves pos past it.
 // False at the end of the lines, or when the step is damaged (*error says how).

@@ -18,6 +18,7 @@ void ScreenFlow::Apply(const Next& n, ScreenId from) {
     case Next::Kind::Stay:
         return;
     case Next::Kind::Show:
+        if (n.screen == ScreenId::Net && current_ != ScreenId::Net) g_.net.Open(g_);
         Show(n.screen);
         return;
     case Next::Kind::Beside:
@@ -34,6 +35,8 @@ void ScreenFlow::Apply(const Next& n, ScreenId from) {
         Show(ScreenId::Options);
         return;
     case Next::Kind::Match:
+        // At a network table the host sends the match to every machine first.
+        if (!g_.lobby.MatchStarting(g_)) return;
         matchReplay_ = false;
         current_ = ScreenId::Match;
         view_.StartMatch(false);
@@ -52,6 +55,7 @@ void ScreenFlow::Apply(const Next& n, ScreenId from) {
 
 void ScreenFlow::ShowResults(bool gameOver) {
     g_.results.Update(g_, gameOver, matchReplay_);
+    if (!matchReplay_) g_.lobby.MatchClosed(g_, g_.results);
     Show(ScreenId::Results);
 }
 

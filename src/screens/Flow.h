@@ -28,6 +28,8 @@ enum class ScreenId {
     Preview,
     About,
     Emblem,
+    Net,      // the network screen: the tables heard, and the ways to one
+    NetLobby, // a network table before, between and after its matches
 };
 
 // What a command of a screen asks for.

@@ -6,7 +6,7 @@ GameScreens::GameScreens(Module1& mod, const Services& services, ViewPort& view)
     : ScreenContext(mod, services, flow_), quick(settings, options), options(settings),
       results(quick, options, loader), menu(options, teams, loader, report),
       teams(quick, options, newTeam), newTeam(teams), chronicle(events), splash(menu),
-      flow_(*this, view) {
+      lobby(quick, options, results), net(lobby), flow_(*this, view) {
     available = {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
                  ScreenId::Match};
 }
@@ -33,6 +33,8 @@ const CloseRule kCloseRules[] = {
     {ScreenId::ChronicleEvents, [](GameScreens& g) { return g.events.Exit(g); }},
     {ScreenId::About, [](GameScreens& g) { return g.about.Close(); }},
     {ScreenId::Emblem, [](GameScreens& g) { return g.emblem.Close(); }},
+    {ScreenId::Net, [](GameScreens& g) { return g.net.Exit(g); }},
+    {ScreenId::NetLobby, [](GameScreens& g) { return g.lobby.Exit(g); }},
 };
 
 } // namespace

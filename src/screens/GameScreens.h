@@ -8,7 +8,9 @@
 #include "screens/ErrorReport.h"
 #include "screens/Flow.h"
 #include "screens/LoadBrowser.h"
+#include "screens/Lobby.h"
 #include "screens/MainMenu.h"
+#include "screens/NetTables.h"
 #include "screens/Options.h"
 #include "screens/Preview.h"
 #include "screens/QuickGame.h"
@@ -38,6 +40,8 @@ public:
     AboutScreen about;
     EmblemScreen emblem;
     SplashScreen splash;
+    LobbyScreen lobby;
+    NetScreen net;
 
     void LoadSettings() override;
     bool LoadSettingsFrom(const std::string& path, bool mustExist) override;

@@ -141,6 +141,8 @@ bool MainMenu::Enabled(const ScreenContext& g, MenuButton b) const {
         return g.Available(ScreenId::Chronicle);
     case MenuButton::Splash:
         return g.Available(ScreenId::Splash);
+    case MenuButton::NetGame:
+        return g.Available(ScreenId::Net) && g.s.net != nullptr;
     default:
         return true;
     }
@@ -256,8 +258,10 @@ void MainMenu::Updates(ScreenContext& g) {
     g.OpenWebPage(ScreenContext::Page::Updates);
 }
 
-void MainMenu::NetGame() {
-    CloseTour(); // network play is not offered
+Next MainMenu::NetGame(ScreenContext& g) {
+    CloseTour();
+    if (!g.Available(ScreenId::Net)) return Next::Stay();
+    return Next::To(ScreenId::Net);
 }
 
 Next MainMenu::Exit(ScreenContext& g) {

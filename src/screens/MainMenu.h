@@ -83,7 +83,7 @@ public:
     void MakerPage(ScreenContext& g);
     void ClubPage(ScreenContext& g);
     void Updates(ScreenContext& g);
-    void NetGame();
+    Next NetGame(ScreenContext& g);
     // The settings are saved, then the question: Quit, or Stay on Cancel.
     Next Exit(ScreenContext& g);
 

@@ -151,12 +151,14 @@ void ResultsScreen::Select(const Module1& m, Scoring s) {
 
 Next ResultsScreen::Continue(ScreenContext& g) {
     if (!continueEnabled) return Next::Stay();
+    if (atTable) return continueAtTable ? continueAtTable(g) : Next::Stay();
     if (StartGame(g.m, quick_, options_, g.s.dialogs) != StartResult::Started)
         return Next::OptionsFrom(ScreenId::Results);
     return Next::Match(ScreenId::Results);
 }
 
 Next ResultsScreen::Back(ScreenContext& g) {
+    if (atTable) return Next::To(ScreenId::NetLobby);
     if (g.m.LoadedGame != 0 && g.Available(ScreenId::LoadBrowser)) {
         g.m.LoadedGame = kFalse;
         return Next::To(ScreenId::LoadBrowser);

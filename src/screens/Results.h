@@ -5,6 +5,7 @@
 #include "screens/ScreenContext.h"
 #include "state/MatchState.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,10 @@ public:
     bool saveGameShown = false;
     bool saveReplayEnabled = false;
     bool loadReplayEnabled = false;
+    // At a network table: the host continues the series through the table,
+    // a player waits for the host, and "< Назад" returns to the table.
+    bool atTable = false;
+    std::function<Next(ScreenContext&)> continueAtTable;
 
     // Called when the match screen has closed.
     void Update(ScreenContext& g, bool finished, bool replay);

@@ -20,6 +20,10 @@ class FileReplay;
 }
 
 namespace kv::screens {
+class NetPort;
+}
+
+namespace kv::screens {
 
 struct Services {
     DialogPort& dialogs;
@@ -33,6 +37,7 @@ struct Services {
     FileReplay* replay = nullptr; // what the load browser plays back
     // The mounted volumes the load browser offers beside the state and home folders.
     std::function<std::vector<std::string>()> volumes;
+    NetPort* net = nullptr; // none: no network play
 };
 
 // A web page of the maker or the club that could not be opened.

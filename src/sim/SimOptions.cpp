@@ -2,6 +2,8 @@
 #include "state/Defaults.h"
 #include "state/MatchState.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 
@@ -54,6 +56,13 @@ bool ParseIntList(const std::string& s, long long lo, long long hi, std::vector<
     return true;
 }
 
+bool ParseSeconds(const std::string& s, int hi, int& out) {
+    long long v = 0;
+    if (!ParseInt(s, 0, hi, v)) return false;
+    out = static_cast<int>(v);
+    return true;
+}
+
 bool ParseYesNo(const std::string& s, bool& out) {
     if (s == "yes") return out = true, true;
     if (s == "no") return out = false, true;
@@ -73,6 +82,15 @@ const char* UsageText() {
            "                                  и очки команд\n"
            "  kvelmar2-sim info ФАЙЛ          описание сохраненной игры (.zvr) или\n"
            "                                  повтора (.sav), как в окне загрузки\n"
+           "  kvelmar2-sim host [параметры play] --seats S [--port P] [--json]\n"
+           "               [--record ФАЙЛ] [--wait С] [--grace С] [--matches N]\n"
+           "                                  открыть сетевой стол и сыграть матч\n"
+           "                                  (или серию) с подключившимися игроками\n"
+           "  kvelmar2-sim join ХОСТ:ПОРТ --name ИМЯ [--level L] [--json] [--record ФАЙЛ]\n"
+           "                                  сесть за сетевой стол; место играет\n"
+           "                                  свой компьютер силы L\n"
+           "  kvelmar2-sim join ХОСТ:ПОРТ --watch [--json]\n"
+           "                                  смотреть матчи стола зрителем\n"
            "Параметры play:\n"
            "  --players N            число игроков, 2..8 (2)\n"
            "  --teams N              командная игра N на N, 1..4, вместо --players\n"
@@ -95,9 +113,58 @@ const char* UsageText() {
            "  --json                 результат одним объектом JSON\n"
            "  --realtime             играть в реальном времени, как в игре\n"
            "  --trace                строка на каждый удар в поток ошибок\n"
+           "  --speed K              с --realtime: время идёт в K раз быстрее (1)\n"
+           "Параметры host (и параметры play, кроме --players):\n"
+           "  --seats S              места по порядку: comp (компьютер хозяина) или\n"
+           "                         net (подключившийся игрок), например comp,net,net\n"
+           "  --port P               порт стола, TCP (27415)\n"
+           "  --listen АДРЕС         адрес, на котором стол ждёт игроков (127.0.0.1;\n"
+           "                         0.0.0.0 - все адреса машины)\n"
+           "  --wait С               ждать, пока займут места net, не дольше С секунд (120)\n"
+           "  --grace С              место упавшего игрока ждёт его С секунд (60)\n"
+           "  --turn-limit С         время на ход, потом ходит компьютер (0: без предела)\n"
+           "  --matches N            серия из N матчей, отчёт как у series\n"
+           "  --password ПАРОЛЬ      пароль стола\n"
+           "  --name ИМЯ             имя хозяина стола (Хозяин)\n"
+           "  --record ФАЙЛ          записать матч; в серии ФАЙЛ-1, ФАЙЛ-2, ...\n"
+           "Параметры join:\n"
+           "  --name ИМЯ             имя игрока, до 20 знаков\n"
+           "  --level L              сила своего компьютера: 0 Новичок, 1 Любитель,\n"
+           "                         2 Мастер (2)\n"
+           "  --model M              модель фишки 0..3 (как решит хозяин)\n"
+           "  --watch                зритель: без места, матч виден целиком\n"
+           "  --password ПАРОЛЬ      пароль стола\n"
+           "  --record ФАЙЛ          записать матч (тот же файл, что у хозяина)\n"
+           "  --json                 результат, как у хозяина\n"
+           "  Жетон места хранится в папке игры (zvrnet.tok): упавший игрок,\n"
+           "  запущенный снова с тем же именем, возвращается на своё место.\n"
            "Коды завершения: 0 готово; 1 файл не прочитан или матч не начат;\n"
-           "  2 неверные параметры; 3 файл записан не полностью (сообщения\n"
+           "  2 неверные параметры; 3 файл записан не полностью; 4 сбой сетевой\n"
+           "  игры (нет связи, отказ стола, разные версии, хозяин ушёл) (сообщения\n"
            "  об ошибках выводятся в поток ошибок).\n";
+}
+
+bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
+    std::string h = text, p;
+    if (!h.empty() && h[0] == '[') {
+        const auto close = h.find(']');
+        if (close == std::string::npos) return false;
+        p = close + 1 < h.size() && h[close + 1] == ':' ? h.substr(close + 2) : "";
+        if (close + 1 < h.size() && h[close + 1] != ':') return false;
+        h = h.substr(1, close - 1);
+    } else if (const auto colon = h.rfind(':'); colon != std::string::npos) {
+        if (h.find(':') != colon) return false; // a bare IPv6 address wants brackets
+        p = h.substr(colon + 1);
+        h = h.substr(0, colon);
+    }
+    long long n = port;
+    if (h.empty() || (!p.empty() && !ParseInt(p, 1, 65535, n))) return false;
+    for (char c : h)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':'))
+            return false;
+    host = h;
+    port = static_cast<std::uint16_t>(n);
+    return true;
 }
 
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
@@ -161,11 +228,70 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
         o.file = args[1];
         return o;
     }
-    if (args[0] != "play" && args[0] != "series") {
+    if (args[0] == "join") {
+        o.command = Command::Join;
+        JoinOptions& j = o.join;
+        bool addressGiven = false;
+        for (; i < args.size(); ++i) {
+            const std::string& a = args[i];
+            std::string v;
+            long long n = 0;
+            if (a == "--json" || a == "--watch") {
+                (a == "--json" ? j.json : j.watch) = true;
+                continue;
+            }
+            if (a.rfind("--", 0) != 0) {
+                if (addressGiven || !ParseAddress(a, j.host, j.port)) {
+                    error = addressGiven ? "Лишний параметр: " + a + "."
+                                         : "Неверный адрес стола: \"" + a + "\".";
+                    return std::nullopt;
+                }
+                addressGiven = true;
+                continue;
+            }
+            if (!value(a, v)) return std::nullopt;
+            if (a == "--name") {
+                j.name = v;
+            } else if (a == "--level") {
+                if (!ParseInt(v, 0, 2, n)) return bad(a, v);
+                j.level = static_cast<int>(n);
+            } else if (a == "--model") {
+                if (!ParseInt(v, 0, 3, n)) return bad(a, v);
+                j.model = static_cast<int>(n);
+            } else if (a == "--record") {
+                j.record = v;
+            } else if (a == "--password") {
+                j.password = v;
+            } else if (a == "--wait") {
+                if (!ParseSeconds(v, 86400, j.waitSeconds)) return bad(a, v);
+            } else if (a == "--seed") {
+                if (!ParseInt(v, 0, INT64_MAX, n)) return bad(a, v);
+                j.seed = static_cast<std::uint64_t>(n);
+            } else {
+                error = "Неизвестный параметр: " + a + ".";
+                return std::nullopt;
+            }
+        }
+        if (!addressGiven) {
+            error = "Не задан адрес стола (ХОСТ:ПОРТ).";
+            return std::nullopt;
+        }
+        if (j.name.empty() && !j.watch) {
+            error = "Не задано имя игрока (--name).";
+            return std::nullopt;
+        }
+        if (j.name.empty()) j.name = "Гость";
+        return o;
+    }
+    if (args[0] != "play" && args[0] != "series" && args[0] != "host") {
         error = "Неизвестная команда: " + args[0] + ".";
         return std::nullopt;
     }
-    o.command = args[0] == "play" ? Command::Play : Command::Series;
+    o.command = args[0] == "play"   ? Command::Play
+                : args[0] == "host" ? Command::Host
+                                    : Command::Series;
+    const bool host = o.command == Command::Host;
+    HostOptions& h = o.host;
     PlayOptions& p = o.play;
     bool playersGiven = false;
     for (; i < args.size(); ++i) {
@@ -181,9 +307,38 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
             return std::nullopt;
         }
         if (!value(a, v)) return std::nullopt;
-        if (a == "--matches" && o.command == Command::Series) {
+        if (a == "--matches" && (o.command == Command::Series || host)) {
             if (!ParseInt(v, 1, 100000, n)) return bad(a, v);
-            o.matches = static_cast<int>(n);
+            o.matches = h.matches = static_cast<int>(n);
+        } else if (host && a == "--seats") {
+            h.netSeats.clear();
+            for (const std::string& seat : SplitComma(v)) {
+                if (seat != "comp" && seat != "net") return bad(a, v);
+                h.netSeats.push_back(seat == "net");
+            }
+            if (h.netSeats.size() < 2 || h.netSeats.size() > 8) return bad(a, v);
+        } else if (host && a == "--port") {
+            if (!ParseInt(v, 1, 65535, n)) return bad(a, v);
+            h.port = static_cast<std::uint16_t>(n);
+        } else if (host && a == "--listen") {
+            const bool plain = !v.empty() && std::all_of(v.begin(), v.end(), [](char c) {
+                return std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == ':';
+            });
+            if (!plain) return bad(a, v);
+            h.listen = v;
+        } else if (host && a == "--wait") {
+            if (!ParseSeconds(v, 86400, h.waitSeconds)) return bad(a, v);
+        } else if (host && a == "--grace") {
+            if (!ParseSeconds(v, 3600, h.graceSeconds)) return bad(a, v);
+        } else if (host && a == "--turn-limit") {
+            if (!ParseSeconds(v, 3600, h.turnLimitSeconds)) return bad(a, v);
+        } else if (host && a == "--password") {
+            h.password = v;
+        } else if (host && a == "--name") {
+            h.name = v;
+        } else if (a == "--speed") {
+            if (!ParseInt(v, 1, 1000, n)) return bad(a, v);
+            p.speed = static_cast<int>(n);
         } else if (a == "--players") {
             if (!ParseInt(v, 2, 8, n)) return bad(a, v);
             p.players = static_cast<int>(n);
@@ -252,6 +407,23 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
     if (o.command == Command::Series && (!p.record.empty() || p.realtime || p.trace)) {
         error = "Серия не записывается и не играется в реальном времени.";
         return std::nullopt;
+    }
+    if (host) {
+        if (h.netSeats.empty()) {
+            error = "Не заданы места стола (--seats).";
+            return std::nullopt;
+        }
+        const int seats = static_cast<int>(h.netSeats.size());
+        if ((playersGiven && p.players != seats) || (p.teams > 0 && 2 * p.teams != seats)) {
+            error = "Число мест --seats не равно числу игроков.";
+            return std::nullopt;
+        }
+        if (p.teams == 0) p.players = seats;
+        playersGiven = false;
+        if (p.maxStrikes == 0 || p.maxStrikes > 20000) {
+            error = "Сетевой матч - от 1 до 20000 ударов (--max-strikes).";
+            return std::nullopt;
+        }
     }
     if (p.teams > 0 && playersGiven) {
         error = "Параметры --players и --teams несовместимы.";

@@ -31,6 +31,7 @@ struct PlayOptions {
     std::string record;    // write the match as a replay file
     std::string settings;  // take players and table from a settings file
     bool realtime = false; // pace virtual time to the clock, as the game does
+    int speed = 1;         // with realtime: virtual time runs this many times faster
     bool trace = false;    // one line on the error stream per executed strike
 };
 
@@ -42,15 +43,48 @@ struct ReplayOptions {
     bool trace = false;
 };
 
-enum class Command { Play, Replay, Series, Info, Help };
+// A network table the runner opens: its seats, the port and the waiting.
+struct HostOptions {
+    std::string listen = "127.0.0.1"; // the only address it listens on
+    std::uint16_t port = 27415;
+    std::vector<bool> netSeats; // per slot: a joining player (net) or the host's computer (comp)
+    int waitSeconds = 120;      // for every net seat to be taken
+    int graceSeconds = 60;
+    int turnLimitSeconds = 0;
+    int matches = 0; // a series of this many; 0: one match, reported as play reports it
+    std::string password;
+    std::string name = "Хозяин";
+};
+
+// A table the runner joins, as a player of its own computer or a spectator.
+struct JoinOptions {
+    std::string host;
+    std::uint16_t port = 27415;
+    std::string name;
+    int level = 2;
+    int model = -1;
+    bool watch = false;
+    bool json = false;
+    std::string record;
+    std::string password;
+    int waitSeconds = 600;  // for the host to start a match
+    std::uint64_t seed = 1; // this machine's own draws (its computer's, the spread)
+};
+
+enum class Command { Play, Replay, Series, Info, Host, Join, Help };
 
 struct Options {
     Command command = Command::Help;
     PlayOptions play;
     ReplayOptions replay;
     int matches = 10; // series
+    HostOptions host;
+    JoinOptions join;
     std::string file; // info
 };
+
+// "HOST:PORT", "[IPv6]:PORT" or "HOST" (the game's port); false when it is none.
+bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port);
 
 // Parses argv (without the program name). On a bad option returns nothing and
 // puts a Russian message into error.

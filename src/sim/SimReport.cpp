@@ -105,4 +105,52 @@ std::string ResultText(const Module1& m, const RunResult& r) {
     return s;
 }
 
+namespace {
+
+std::string Array(const Module1& m, i16 GoblaRec::*f) {
+    std::string s = "[";
+    for (int i = 1; i <= Players(m); ++i)
+        s += (i > 1 ? ", " : "") + std::to_string(m.Gobla(i).*f);
+    return s + "]";
+}
+
+std::string Scores(const Module1& m, i16 GoblaRec::*f1, i16 GoblaRec::*lin, i16 GoblaRec::*all) {
+    return "{\"formula1\": " + Array(m, f1) + ", \"linear\": " + Array(m, lin) +
+           ", \"all\": " + Array(m, all) + "}";
+}
+
+std::string Places(const Module1& m, const Table1<i16, kMaxPlayers>& t) {
+    std::string s = "[";
+    for (int i = 1; i <= Players(m); ++i)
+        s += (i > 1 ? ", " : "") + std::to_string(t(i));
+    return s + "]";
+}
+
+} // namespace
+
+std::string TurnOrderJson(const Module1& m) {
+    return Places(m, m.KH);
+}
+
+std::string SeriesMatchJson(const Module1& m, const std::string& turnOrder) {
+    std::string json =
+        "{\"turn_order\": " + turnOrder + ", \"finishing_order\": " + Places(m, m.WS) +
+        ", \"winner\": " + std::to_string(m.Winner > 0 ? m.Winner : 0) +
+        ", \"alive\": " + std::to_string(AliveCount(m)) +
+        ", \"round\": " + Scores(m, &GoblaRec::ScoreF, &GoblaRec::ScoreL, &GoblaRec::ScoreA) +
+        ", \"total\": " +
+        Scores(m, &GoblaRec::ScoreFTotal, &GoblaRec::ScoreLTotal, &GoblaRec::ScoreATotal);
+    if (m.ZI != 0)
+        json += ", \"team_scores\": [" + std::to_string(m.rc(m.N1).Score) + ", " +
+                std::to_string(m.rc(m.N2).Score) + "]";
+    return json + "}";
+}
+
+std::string SeriesJson(const std::vector<std::string>& matches) {
+    std::string json = "{\"matches\": [";
+    for (std::size_t i = 0; i < matches.size(); ++i)
+        json += (i > 0 ? ", " : "") + matches[i];
+    return json + "]}";
+}
+
 } // namespace kv::sim

@@ -5,6 +5,7 @@
 #include "state/MatchState.h"
 
 #include <string>
+#include <vector>
 
 namespace kv::sim {
 
@@ -20,6 +21,11 @@ struct RunResult {
 
 std::string ResultJson(const Module1& m, const RunResult& r);
 std::string ResultText(const Module1& m, const RunResult& r);
+// A match of a series: the turn order it was played in (TurnOrderJson before
+// it), the finishing order, the winner, the round's and the total scores.
+std::string TurnOrderJson(const Module1& m);
+std::string SeriesMatchJson(const Module1& m, const std::string& turnOrder);
+std::string SeriesJson(const std::vector<std::string>& matches);
 // Shortest text that reads back to the same double.
 std::string RealText(double v);
 

@@ -1,5 +1,7 @@
 #include "sim/SimRun.h"
 
+#include "sim/SimGame.h"
+
 #include "match/Headless.h"
 #include "match/VirtualClock.h"
 #include "persistence/Folders.h"
@@ -16,168 +18,39 @@
 
 namespace kv::sim {
 
-namespace {
-
-std::string DefaultName(int slot) {
-    return "Омон" + std::to_string(slot);
-}
-
-class NoWeb : public screens::WebPort {
-public:
-    bool OpenFile(const std::string&, std::string* why) override {
-        if (why) *why = "нет браузера";
-        return false;
-    }
-    bool OpenUrl(const std::string& url, std::string* why) override { return OpenFile(url, why); }
-};
-
-class NoPrompt : public screens::PromptPort {
-public:
-    std::string AskSavePath(const screens::SavePrompt&) override { return {}; }
-};
-
-// Remembers what the screens asked for; the runner plays the match itself.
-class SimView : public screens::ViewPort {
-public:
-    void Show(screens::ScreenId s, screens::ScreenId) override { shown = s; }
-    void ShowBeside(screens::ScreenId) override {}
-    void HideBeside(screens::ScreenId) override {}
-    void StartMatch(bool) override { ++matches; }
-    void Quit() override {}
-    screens::ScreenId shown = screens::ScreenId::None;
-    int matches = 0;
-};
-
-} // namespace
-
-// The screens of a headless run: no files kept, the dialogs given.
-struct SimGame {
-    SimGame(Module1& m, DialogPort& dialogs, std::uint64_t seed)
-        : rng(seed),
-          g(m,
-            screens::Services{
-                dialogs, web, prompt, rng, {}, DataDir(), "kvelmar2-sim", nullptr, nullptr, {}},
-            view) {}
-    NoWeb web;
-    NoPrompt prompt;
-    SimView view;
-    Rng rng;
-    screens::GameScreens g;
-};
-
-namespace {
-
-// The quick game from a settings file: its ticked rows, names, models, masses,
-// table, friction, walls, obstacles and spread; every player the computer.
-bool SetupFromSettings(screens::GameScreens& g, const PlayOptions& p) {
-    Module1& m = g.m;
-    if (!g.LoadSettingsFrom(p.settings, true)) return false;
-    if (g.quick.TickedRows() < 2) {
-        g.s.dialogs.Message("В файле параметров отмечено меньше двух игроков.",
-                            MsgIcon::Information, MsgButtons::Ok);
-        return false;
-    }
-    m.IsCompHOD = kFalse;
-    int ticked = 0;
-    for (PlayerRow& row : g.quick.rows) {
-        row.computer = 1;
-        // Given levels go to the ticked rows in order, as the slots are filled.
-        if (row.take == 1 && static_cast<std::size_t>(ticked) < p.levels.size())
-            row.level = static_cast<i16>(p.levels[static_cast<std::size_t>(ticked++)]);
-    }
-    // The mass editor writes row r's mass into slot r + 1; keep the ticked rows' masses
-    // with their players.
-    std::array<i16, screens::kRows> mass{};
-    for (int r = 0; r < screens::kRows; ++r)
-        mass[static_cast<std::size_t>(r)] = m.Gobla(r + 1).M;
-    if (g.quick.Go(g).kind != screens::Next::Kind::Match) return false;
-    int slot = 0;
-    for (int r = 0; r < screens::kRows && slot < m.MaxGamers; ++r)
-        if (g.quick.rows[static_cast<std::size_t>(r)].take == 1)
-            m.Gobla(++slot).M = mass[static_cast<std::size_t>(r)];
-    for (int i = 1; i <= m.MaxGamers; ++i)
-        m.Gobla(i).CompControl = 1;
-    return true;
-}
-
-bool Setup(screens::GameScreens& g, const PlayOptions& p) {
-    Module1& m = g.m;
-    if (!p.settings.empty()) return SetupFromSettings(g, p);
-    m.MaxX = static_cast<i16>(p.tableX);
-    m.MaxY = static_cast<i16>(p.tableY);
-    m.Border = Flag(p.wall != 0);
-    m.BordMode = static_cast<i16>(p.wall == 1 ? 0 : 1);
-    m.BordSimm = Flag(p.wallMirror);
-    m.PipaOn = Flag(p.obstacles != 0);
-    m.PipaMode = static_cast<i16>(p.obstacles == 2 ? 1 : 0);
-    m.PipaSimm = Flag(p.obstaclesMirror);
-    m.VarK = static_cast<float>(p.spread);
-    m.IsCompHOD = kFalse;
-
-    auto name = [&](int slot) {
-        const auto i = static_cast<std::size_t>(slot - 1);
-        return i < p.names.size() ? p.names[i] : DefaultName(slot);
-    };
-    auto level = [&](int slot) {
-        const auto i = static_cast<std::size_t>(slot - 1);
-        return static_cast<i16>(i < p.levels.size() ? p.levels[i] : kLevelMaster);
-    };
-    auto model = [&](int slot) {
-        const auto i = static_cast<std::size_t>(slot - 1);
-        return static_cast<i16>(i < p.models.size() ? p.models[i] : 0);
-    };
-
-    g.options.friction = 1;
-    bool started = false;
-    if (p.teams > 0) {
-        TeamRec& a = m.rc(1);
-        TeamRec& b = m.rc(2);
-        a = TeamRec{};
-        b = TeamRec{};
-        a.ComName = "Команда1";
-        b.ComName = "Команда2";
-        std::string* am[] = {&a.R1, &a.R2, &a.R3, &a.R4};
-        std::string* bm[] = {&b.R1, &b.R2, &b.R3, &b.R4};
-        for (int k = 1; k <= 4; ++k) {
-            *am[k - 1] = name(2 * k - 1);
-            *bm[k - 1] = name(2 * k);
-        }
-        a.CompControl = b.CompControl = 1;
-        m.NextTeam = 3;
-        m.LoadedGame = kFalse;
-        screens::TeamChoice teams;
-        teams.playing = {a.ComName, b.ComName};
-        teams.perTeam = static_cast<i16>(p.teams);
-        teams.model = model(1);
-        started = screens::StartTeamGame(m, teams, g.quick, g.options, g.s.dialogs) ==
-                  screens::StartResult::Started;
-    } else {
-        g.quick.TickFirst(p.players);
-        for (int row = 0; row < p.players; ++row) {
-            PlayerRow& r = g.quick.rows[static_cast<std::size_t>(row)];
-            r.name = name(row + 1);
-            r.model = model(row + 1);
-            r.computer = 1;
-            r.level = level(row + 1);
-        }
-        started = g.quick.Go(g).kind == screens::Next::Kind::Match;
-    }
-    if (!started) return false;
-    m.Ftr = p.friction;
-    for (int slot = 1; slot <= m.MaxGamers; ++slot) {
-        const auto i = static_cast<std::size_t>(slot - 1);
-        m.Gobla(slot).M = static_cast<i16>(i < p.masses.size() ? p.masses[i] : 1);
-        m.Gobla(slot).CompControl = 1;
-        m.CompLevel(slot) = level(slot); // a team game's slots too, whatever the teams say
-    }
-    return true;
-}
-
-} // namespace
-
 bool SetupPlay(Module1& m, const PlayOptions& p, DialogPort& dialogs) {
     SimGame game(m, dialogs, p.seed);
-    return Setup(game.g, p);
+    return SetupGame(game.g, p);
+}
+
+bool ContinueSeries(SimGame& game) {
+    // The results screen's "ПРОДОЛЖИТЬ ГОБЛУ!": the next match at once.
+    screens::GameScreens& g = game.g;
+    const screens::Next n = g.results.Continue(g);
+    if (n.kind != screens::Next::Kind::Match) return false;
+    g.flow.Apply(n, screens::ScreenId::Results);
+    return true;
+}
+
+void Print(std::ostream& out, const Module1& m, const RunResult& r, bool json) {
+    out << (json ? ResultJson(m, r) + "\n" : ResultText(m, r));
+}
+
+void PrintSeries(std::ostream& out, SimGame& game, const std::vector<std::string>& entries,
+                 bool json) {
+    const Module1& m = game.g.m;
+    const screens::ResultsScreen& res = game.g.results;
+    if (json) {
+        out << SeriesJson(entries) << "\n";
+        return;
+    }
+    out << "Серия из " << entries.size() << " матчей. Очки (Формула-1, линейная, победитель):\n";
+    for (int s = 1; s <= m.MaxGamers; ++s)
+        out << "  " << s << ". " << m.Gobla(s).RName << ": " << m.Gobla(s).ScoreFTotal << ", "
+            << m.Gobla(s).ScoreLTotal << ", " << m.Gobla(s).ScoreATotal << "\n";
+    if (m.ZI != 0)
+        out << "Очки команд (как на экране итогов): " << res.team1 << ": " << res.team1Score << "; "
+            << res.team2 << ": " << res.team2Score << "\n";
 }
 
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
@@ -227,30 +100,6 @@ RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_
     return r;
 }
 
-namespace {
-
-// Messages of a headless run go to the error stream; questions are answered Yes.
-class ConsoleDialogs : public DialogPort {
-public:
-    explicit ConsoleDialogs(std::ostream& err) : err_(err) {}
-    MsgAnswer Message(const std::string& text, MsgIcon, MsgButtons buttons,
-                      const std::string& = {}) override {
-        err_ << text << "\n";
-        return buttons == MsgButtons::Ok || buttons == MsgButtons::OkCancel ? MsgAnswer::Ok
-                                                                            : MsgAnswer::Yes;
-    }
-    void SetBusy(bool) override {}
-
-private:
-    std::ostream& err_;
-};
-
-void Print(std::ostream& out, const Module1& m, const RunResult& r, bool json) {
-    out << (json ? ResultJson(m, r) + "\n" : ResultText(m, r));
-}
-
-} // namespace
-
 int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err) {
     Module1 m;
     BuildShapes(m);
@@ -291,73 +140,23 @@ int ReplayCommand(const ReplayOptions& o, std::ostream& out, std::ostream& err) 
     return 0;
 }
 
-namespace {
-
-std::string Array(const Module1& m, i16 GoblaRec::*f) {
-    std::string s = "[";
-    for (int i = 1; i <= m.MaxGamers; ++i)
-        s += (i > 1 ? ", " : "") + std::to_string(m.Gobla(i).*f);
-    return s + "]";
-}
-
-std::string Scores(const Module1& m, i16 GoblaRec::*f1, i16 GoblaRec::*lin, i16 GoblaRec::*all) {
-    return "{\"formula1\": " + Array(m, f1) + ", \"linear\": " + Array(m, lin) +
-           ", \"all\": " + Array(m, all) + "}";
-}
-
-std::string Places(const Module1& m, const Table1<i16, kMaxPlayers>& t) {
-    std::string s = "[";
-    for (int i = 1; i <= m.MaxGamers; ++i)
-        s += (i > 1 ? ", " : "") + std::to_string(t(i));
-    return s + "]";
-}
-
-} // namespace
-
 int SeriesCommand(const PlayOptions& p, int matches, std::ostream& out, std::ostream& err) {
     Module1 m;
     BuildShapes(m);
     ConsoleDialogs dialogs(err);
     SimGame game(m, dialogs, p.seed);
     screens::GameScreens& g = game.g;
-    if (!Setup(g, p)) return 1;
-    std::string json = "{\"matches\": [";
+    if (!SetupGame(g, p)) return 1;
+    std::vector<std::string> entries;
     for (int i = 0; i < matches; ++i) {
-        if (i > 0) {
-            // The results screen's "ПРОДОЛЖИТЬ ГОБЛУ!": the next match at once.
-            const screens::Next n = g.results.Continue(g);
-            if (n.kind != screens::Next::Kind::Match) return 1;
-            g.flow.Apply(n, screens::ScreenId::Results);
-        }
-        const std::string turnOrder = Places(m, m.KH);
+        if (i > 0 && !ContinueSeries(game)) return 1;
+        const std::string turnOrder = TurnOrderJson(m);
         NullReplay replay;
         RunMatch(m, replay, false, p.seed + static_cast<std::uint64_t>(i), p.maxStrikes, {},
                  &g.flow);
-        if (i > 0) json += ", ";
-        json += "{\"turn_order\": " + turnOrder + ", \"finishing_order\": " + Places(m, m.WS) +
-                ", \"winner\": " + std::to_string(m.Winner > 0 ? m.Winner : 0) +
-                ", \"alive\": " + std::to_string(AliveCount(m)) + ", \"round\": " +
-                Scores(m, &GoblaRec::ScoreF, &GoblaRec::ScoreL, &GoblaRec::ScoreA) +
-                ", \"total\": " +
-                Scores(m, &GoblaRec::ScoreFTotal, &GoblaRec::ScoreLTotal, &GoblaRec::ScoreATotal);
-        if (m.ZI != 0)
-            json += ", \"team_scores\": [" + std::to_string(m.rc(m.N1).Score) + ", " +
-                    std::to_string(m.rc(m.N2).Score) + "]";
-        json += "}";
+        entries.push_back(SeriesMatchJson(m, turnOrder));
     }
-    json += "]}";
-    if (p.json) {
-        out << json << "\n";
-    } else {
-        out << "Серия из " << matches << " матчей. Очки (Формула-1, линейная, победитель):\n";
-        for (int s = 1; s <= m.MaxGamers; ++s)
-            out << "  " << s << ". " << m.Gobla(s).RName << ": " << m.Gobla(s).ScoreFTotal << ", "
-                << m.Gobla(s).ScoreLTotal << ", " << m.Gobla(s).ScoreATotal << "\n";
-        if (m.ZI != 0)
-            out << "Очки команд (как на экране итогов): " << g.results.team1 << ": "
-                << g.results.team1Score << "; " << g.results.team2 << ": " << g.results.team2Score
-                << "\n";
-    }
+    PrintSeries(out, game, entries, p.json);
     return 0;
 }
 

@@ -25,8 +25,10 @@ RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_
                    long maxStrikes, const RunPace& pace = {}, ScreensPort* after = nullptr);
 
 // Exit codes: 0 done, 1 a file could not be read or the match could not be
-// set up, 2 bad options, 3 a file could not be written whole.
+// set up, 2 bad options, 3 a file could not be written whole, 4 network play
+// failed (no connection, refused, versions differ, the host went away).
 inline constexpr int kExitWriteFailed = 3;
+inline constexpr int kExitNetwork = 4;
 
 // The two commands; the return value is the exit code.
 int PlayCommand(const PlayOptions& p, std::ostream& out, std::ostream& err);

@@ -34,8 +34,10 @@ enum class Key {
     BracketRight,
     Greater,
     Less,
-    P, // replay: pause
-    X, // replay: speed
+    P,         // replay: pause
+    X,         // replay: speed
+    F2,        // network play: a chat line
+    Backspace, // the chat line's last character
 };
 
 // Device scan codes of the held-keys table (the DirectInput numbering).

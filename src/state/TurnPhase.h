@@ -13,6 +13,7 @@ enum class TurnPhase : i16 {
     Think = 4,     // a computer player works out its strike, or waits with it for ENTER
     PotCharge = 5, // the pot strike's force grows
     PotFall = 6,   // the pot falls and throws the pieces
+    Elsewhere = 7, // network play: the strike is made on another machine, or sent and not back
 };
 
 } // namespace kv

@@ -43,11 +43,18 @@ class Game:
             desktop = pyatspi.Registry.getDesktop(0)
             for i in range(desktop.childCount):
                 a = desktop.getChildAtIndex(i)
-                if a is not None and a.name == "kvelmar2":
+                if a is not None and a.name == "kvelmar2" and self._ours(a):
                     self._app = a
                     return a
             time.sleep(0.2)
         raise Failure("the game never showed up in the accessibility tree")
+
+    def _ours(self, a):
+        # Several games may share the desktop: each script drives its own.
+        try:
+            return a.get_process_id() == self.proc.pid
+        except Exception:
+            return True
 
     def nodes(self):
         """Every showing node of the game, breadth first."""
@@ -77,6 +84,15 @@ class Game:
             except Exception:
                 pass
         return out
+
+    def wait_enabled(self, name, role="push button", timeout=30):
+        end = time.monotonic() + timeout
+        while time.monotonic() < end:
+            for n in self.find_all(name, role):
+                if n.getState().contains(pyatspi.STATE_ENABLED):
+                    return n
+            time.sleep(0.2)
+        raise Failure("'%s' was not enabled within %s s" % (name, timeout))
 
     def wait(self, name, role=None, timeout=30, index=0):
         end = time.monotonic() + timeout
@@ -112,7 +128,8 @@ class Game:
     def key(self, window, keysym="space"):
         """A key pressed on the window with that title, which is made active first."""
         self.wait(window)
-        ids = subprocess.run(["xdotool", "search", "--name", "^%s$" % re_escape(window)],
+        ids = subprocess.run(["xdotool", "search", "--pid", str(self.proc.pid), "--name",
+                              "^%s$" % re_escape(window)],
                              capture_output=True, text=True).stdout.split()
         if not ids:
             raise Failure("no X window '%s'" % window)

@@ -7,6 +7,43 @@
 namespace kv::test {
 namespace {
 
+// A network match's relay where every turn is this machine's.
+struct ChatRelay : TurnRelay {
+    TurnOwner TurnBegins(i16) override { return TurnOwner::Here; }
+    void StrikeMade(const PlayedStrike&) override {}
+    void AimChanged(double, double, i16) override {}
+    void TurnEnded() override {}
+    void Say(const std::string& line) override { said.push_back(line); }
+    std::vector<std::string> said;
+};
+
+TEST(Strike, ChatLineOfANetworkMatchTakesTheKeysUntilSaid) {
+    Rig r(2);
+    r.s->KeyDown(Key::F2);
+    EXPECT_FALSE(r.s->ChatOpen()) << "no chat without a table";
+    ChatRelay relay;
+    r.s->SetRelay(&relay);
+    r.Start();
+    r.s->KeyDown(Key::F2);
+    ASSERT_TRUE(r.s->ChatOpen());
+    const double dir = r.s->StrikeDir();
+    r.kb.Hold(Scan::Q); // a letter typed steers nothing, nor does SPACE charge
+    r.kb.Hold(Scan::Space);
+    r.KbTicks(5);
+    r.kb.ReleaseAll();
+    EXPECT_EQ(std::tuple(r.s->StrikeDir(), r.s->Phase(), r.m.StrikeForce),
+              std::tuple(dir, TurnPhase::Aim, 0));
+    r.s->TypeText("Привет");
+    r.s->TypeText("\x07");
+    r.s->KeyDown(Key::Y); // typed as text, never the exit question's answer
+    r.s->KeyDown(Key::Backspace);
+    r.s->KeyDown(Key::Backspace);
+    r.s->KeyDown(Key::Enter);
+    EXPECT_FALSE(r.s->ChatOpen());
+    EXPECT_EQ(relay.said, std::vector<std::string>{"Прив"});
+    EXPECT_EQ(r.m.RenderOn, kTrue);
+}
+
 // SPACE charges to a hundred at most and its release fires: full force along the
 // view drives piece 1 off the table, a gentle strike passes the turn.
 TEST(Strike, SpaceChargesAndReleaseFires) {

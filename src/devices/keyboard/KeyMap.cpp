@@ -173,6 +173,10 @@ Key KeyOfEvent(const QKeyEvent& e) {
         return Key::X;
     case Qt::Key_F1:
         return Key::F1;
+    case Qt::Key_F2:
+        return Key::F2;
+    case Qt::Key_Backspace:
+        return Key::Backspace;
     case Qt::Key_F3:
         return Key::F3;
     case Qt::Key_F4:

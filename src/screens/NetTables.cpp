@@ -1,0 +1,154 @@
+#include "screens/NetTables.h"
+
+#include "net/Wire.h"
+#include "persistence/ErrorLog.h"
+#include "screens/Lobby.h"
+
+#include <cstdlib>
+#include <optional>
+
+namespace kv::screens {
+
+namespace {
+
+std::optional<std::uint16_t> PortOf(const std::string& text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    for (char c : text)
+        if (c < '0' || c > '9') return std::nullopt;
+    const long v = std::strtol(text.c_str(), nullptr, 10);
+    if (v < 1 || v > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(v);
+}
+
+const char* kBadAddress = "Адрес стола пишется как хост:порт, например 192.168.1.5:27415.";
+
+} // namespace
+
+bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
+    std::string h, p;
+    if (!text.empty() && text.front() == '[') {
+        const auto close = text.find("]:");
+        if (close == std::string::npos) return false;
+        h = text.substr(1, close - 1);
+        p = text.substr(close + 2);
+    } else {
+        const auto colon = text.rfind(':');
+        if (colon == std::string::npos || text.find(':') != colon) return false;
+        h = text.substr(0, colon);
+        p = text.substr(colon + 1);
+    }
+    const auto n = PortOf(p);
+    if (h.empty() || h.size() > 255 || !n) return false;
+    for (char c : h)
+        if (static_cast<unsigned char>(c) <= ' ') return false;
+    host = h;
+    port = *n;
+    return true;
+}
+
+void NetScreen::Open(ScreenContext& g) {
+    if (name.empty()) name = g.settings.rows[0].name;
+    if (port.empty()) port = std::to_string(net::kDefaultPort);
+    tables.clear();
+    selected = -1;
+    if (!g.s.net) return;
+    std::string why;
+    // Without the list a table is still reached by its address.
+    if (!g.s.net->StartFinding(&why)) LogError("Список столов недоступен: " + why);
+}
+
+void NetScreen::Refresh(ScreenContext& g) {
+    if (!g.s.net) return;
+    const std::string was =
+        selected >= 0 && selected < static_cast<int>(tables.size())
+            ? tables[static_cast<std::size_t>(selected)].address + ":" +
+                  std::to_string(tables[static_cast<std::size_t>(selected)].beacon.port)
+            : std::string();
+    tables = g.s.net->Tables();
+    selected = -1;
+    for (std::size_t i = 0; i < tables.size(); ++i)
+        if (tables[i].address + ":" + std::to_string(tables[i].beacon.port) == was)
+            selected = static_cast<int>(i);
+}
+
+std::vector<std::string> NetScreen::TableLines() const {
+    std::vector<std::string> out;
+    for (const net::FoundTable& t : tables) {
+        const net::Beacon& b = t.beacon;
+        std::string line = b.table + " — " + b.host + ", " + std::to_string(b.seated) + "/" +
+                           std::to_string(b.seats) + ", Билд " + std::to_string(b.build);
+        if (b.build != kBuild) line += " (другая версия)";
+        if (b.password) line += ", с паролем";
+        if (b.phase != net::TablePhase::Lobby) line += ", идёт игра";
+        out.push_back(line);
+    }
+    return out;
+}
+
+void NetScreen::Select(int row) {
+    selected = row >= 0 && row < static_cast<int>(tables.size()) ? row : -1;
+    if (selected >= 0) {
+        const net::FoundTable& t = tables[static_cast<std::size_t>(selected)];
+        const bool v6 = t.address.find(':') != std::string::npos;
+        address = (v6 ? "[" + t.address + "]" : t.address) + ":" + std::to_string(t.beacon.port);
+    }
+}
+
+bool NetScreen::NameOk(ScreenContext& g) {
+    const std::string clean = net::CleanName(name);
+    if (clean.empty()) {
+        g.s.dialogs.Message("Введите своё имя: под ним вас увидят за столом.", MsgIcon::Exclamation,
+                            MsgButtons::Ok);
+        return false;
+    }
+    name = clean;
+    return true;
+}
+
+void NetScreen::Leave(ScreenContext& g) {
+    if (g.s.net) g.s.net->StopFinding();
+}
+
+Next NetScreen::Host(ScreenContext& g) {
+    if (!NameOk(g)) return Next::Stay();
+    const auto p = PortOf(port);
+    if (!p) {
+        g.s.dialogs.Message("Порт стола — число от 1 до 65535.", MsgIcon::Exclamation,
+                            MsgButtons::Ok);
+        return Next::Stay();
+    }
+    Leave(g);
+    if (!lobby_.OpenTable(g, name, *p)) {
+        Open(g);
+        return Next::Stay();
+    }
+    return Next::To(ScreenId::NetLobby);
+}
+
+Next NetScreen::Join(ScreenContext& g) {
+    if (!NameOk(g)) return Next::Stay();
+    std::string host;
+    std::uint16_t p = 0;
+    if (!ParseAddress(address, host, p)) {
+        LogError("Неверный адрес стола: " + address);
+        g.s.dialogs.Message(address.empty() ? "Выберите стол в списке или введите его адрес."
+                                            : kBadAddress,
+                            MsgIcon::Exclamation, MsgButtons::Ok);
+        return Next::Stay();
+    }
+    Leave(g);
+    lobby_.JoinTable(g, host, p, name, password, spectator);
+    return Next::To(ScreenId::NetLobby);
+}
+
+Next NetScreen::Back(ScreenContext& g) {
+    Leave(g);
+    return Next::To(ScreenId::MainMenu);
+}
+
+Next NetScreen::Exit(ScreenContext& g) {
+    Leave(g);
+    return Next::Quit();
+}
+
+} // namespace kv::screens

@@ -1,0 +1,52 @@
+// The network screen: the player's name, the tables heard on the local
+// network, an address for a table elsewhere, and the ways to a table: open
+// one ("Создать стол") or sit at one ("Присоединиться").
+#pragma once
+
+#include "net/TableList.h"
+#include "screens/ScreenContext.h"
+
+#include <string>
+#include <vector>
+
+namespace kv::screens {
+
+class LobbyScreen;
+
+class NetScreen {
+public:
+    explicit NetScreen(LobbyScreen& lobby) : lobby_(lobby) {}
+
+    std::string name;    // the player's name at the table
+    std::string port;    // the port a table of this machine listens on
+    std::string address; // "host:port" of a table elsewhere
+    std::string password;
+    bool spectator = false;
+    std::vector<net::FoundTable> tables;
+    int selected = -1; // in tables
+
+    // The screen is shown: the list of tables starts listening.
+    void Open(ScreenContext& g);
+    // The tables heard so far; the selection follows its table.
+    void Refresh(ScreenContext& g);
+    // "table — host, seated/seats, version" of each table heard.
+    std::vector<std::string> TableLines() const;
+    void Select(int row);
+
+    Next Host(ScreenContext& g);
+    Next Join(ScreenContext& g);
+    Next Back(ScreenContext& g);
+    Next Exit(ScreenContext& g);
+
+private:
+    bool NameOk(ScreenContext& g);
+    void Leave(ScreenContext& g);
+
+    LobbyScreen& lobby_;
+};
+
+// "host:port" (an IPv6 address in brackets); false when it is no address with
+// a port 1..65535.
+bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port);
+
+} // namespace kv::screens
