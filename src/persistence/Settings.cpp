@@ -51,6 +51,7 @@ struct SettingKey {
     bool quickOnly = false;               // a team game leaves the rows as they are
     bool (*when)(Ctx&) = nullptr;         // the key is kept only when this holds
     void (*after)(Ctx&) = nullptr;        // what reading the key implies
+    void (*missing)(Ctx&) = nullptr;      // what a file without the key means
     std::string& (*text)(Ctx&) = nullptr; // Text, TableSize (the box)
     i16 Module1::*flag = nullptr;         // Box: the state's flag it sets
 };
@@ -196,10 +197,19 @@ const SettingKey kKeys[] = {
     Page("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
     Page("ClubUrl", [](Ctx& c) -> std::string& { return c.s.clubUrl; }),
     // Ours: the look of the match; anything but "0" is today's look.
-    After(K("Graphics", Kind::Display, [](Ctx& c) -> i16& { return c.m.Graphics; }),
-          [](Ctx& c) {
-              if (c.m.Graphics != kGraphicsClassic) c.m.Graphics = kGraphicsModern;
-          }),
+    [] {
+        SettingKey k =
+            After(K("Graphics", Kind::Display, [](Ctx& c) -> i16& { return c.m.Graphics; }),
+                  [](Ctx& c) {
+                      if (c.m.Graphics != kGraphicsClassic) c.m.Graphics = kGraphicsModern;
+                  });
+        // A file from before the looks: the modern look, which has its room on.
+        k.missing = [](Ctx& c) {
+            c.m.Graphics = kGraphicsModern;
+            c.m.UseRoom = kTrue;
+        };
+        return k;
+    }(),
 };
 
 bool Tolerant(Kind k) {
@@ -238,7 +248,10 @@ void ReadKey(const SettingKey& k, Ctx& c, const std::string& key, const std::str
     switch (k.kind) {
     case Kind::Display:
     case Kind::DisplayBit: {
-        if (raw.empty()) break;
+        if (raw.empty()) {
+            if (k.missing) k.missing(c);
+            break;
+        }
         try {
             const i16 v = ToI16(RegionalNumber(raw));
             k.num(c) = k.kind == Kind::Display ? v : Flag(v != 0);

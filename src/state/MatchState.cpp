@@ -127,7 +127,7 @@ void SetDefaultSettings(Module1& m) {
     m.ScreenH = kDefaultScreenH;
     m.Colors = kDefaultColors;
     m.UseTex = kFalse;
-    m.UseRoom = kFalse;
+    m.UseRoom = kTrue; // the modern look's room, on from the first start
     m.DeviceNum = 0;
     m.RenderNum = 0; // hardware first: the software renderer is the fallback
     m.Graphics = kGraphicsModern;

@@ -101,6 +101,13 @@ TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
     Screens b;
     b.Load(path);
     EXPECT_EQ(tuple(b.m.VarK, b.m.ScreenW, b.m.Colors, b.m.CurG), tuple(0, 640, 8, 2));
+    // Without the look's key (a file of an older game) the modern look comes with its
+    // room; with it, the room stays as the file says.
+    EXPECT_EQ(tuple(b.m.Graphics, b.m.UseRoom), tuple(kGraphicsModern, kTrue));
+    Put(path, Ini("Graphics=0\r\n"));
+    Screens classic;
+    classic.Load(path);
+    EXPECT_EQ(tuple(classic.m.Graphics, classic.m.UseRoom), tuple(kGraphicsClassic, kFalse));
 }
 
 TEST(SettingsFile, BadValuesFallBackToTheDefaultsWithTheMessage) {
