@@ -13,9 +13,7 @@ namespace {
 
 // Angle between two directions, whatever turns of 2 pi lie between them.
 double Apart(double a, double b) {
-    const double twoPi = 2 * 3.14159265358979323846;
-    double d = std::fmod(std::fabs(a - b), twoPi);
-    return d > twoPi / 2 ? twoPi - d : d;
+    return std::fabs(std::remainder(a - b, 2 * 3.14159265358979323846));
 }
 
 // The pixel of a table point as the game draws it: a name label put there, less
