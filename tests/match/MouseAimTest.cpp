@@ -165,6 +165,8 @@ TEST(MouseAim, DrawingBackFromThePieceChargesAndStrikesAwayFromTheMouse) {
     modern.s->MouseUp(MouseButton::Left);
     EXPECT_EQ(std::tuple(modern.s->Phase(), modern.replay.written.at(0).strike.si),
               std::tuple(TurnPhase::Struck, 40));
+    modern.KbTicks(1);
+    EXPECT_EQ(modern.s->Look().force, -1.f); // the bar goes with the strike
     // The classic look only aims: towards the mouse, and nothing is struck.
     classic.s->MouseUp(MouseButton::Left);
     EXPECT_EQ(std::tuple(classic.s->Phase(), classic.s->Strikes()), std::tuple(TurnPhase::Aim, 0));
