@@ -59,21 +59,12 @@ TEST(Look, EveryPlayerHasAColourOfHisOwnAlsoForColourBlindEyes) {
     EXPECT_TRUE(c.scene.looks.empty()); // the classic scene is never told
 }
 
-// What a played strike leaves: the piece table, the finishing order, the record.
-struct Outcome {
-    std::vector<std::tuple<double, double, int>> pieces;
-    std::vector<int> order;
+// What a played strike leaves, with what was recorded and the ticks it took.
+auto OutcomeOf(const Rig& r) {
     std::vector<std::tuple<double, double, int, int>> written;
-    long ticks;
-    bool operator==(const Outcome&) const = default;
-};
-Outcome OutcomeOf(const Rig& r) {
-    Outcome o{{}, r.Order(), {}, r.s->PhysicsTicks()};
-    for (int i = 1; i <= r.m.MaxGamers; ++i)
-        o.pieces.emplace_back(r.m.Gobla(i).Xpos, r.m.Gobla(i).Ypos, r.m.Gobla(i).Life);
     for (const ReplayStepRec& w : r.replay.written)
-        o.written.emplace_back(w.strike.ba, w.strike.pa, w.strike.si, w.pot);
-    return o;
+        written.emplace_back(w.strike.ba, w.strike.pa, w.strike.si, w.pot);
+    return std::tuple(r.Ended(), written, r.s->PhysicsTicks());
 }
 
 TEST(Look, APieceOffTheEdgeTipsOverInThePictureOnly) {
