@@ -7,4 +7,4 @@ cd "$(dirname "$0")/.."
 binary=$(realpath "${1:-build/src/app/kvelmar2}")
 mkdir -p docs
 xvfb-run -a -s '-screen 0 1024x768x24' \
-  tests/e2e/run.sh tests/e2e/screenshots.py "$binary" "$PWD/docs"
+  tests/e2e/run.sh scripts/screenshots.py "$binary" "$PWD/docs"

@@ -68,28 +68,20 @@ TEST(Spread, AngleAndForceStayInRange) {
     EXPECT_EQ(SpreadForce(m, rng, 60), 60);
 }
 
-// The weaker strengths: their strikes, drawn from the match's generator.
-TEST(Strength, MasterIsTheRuleAndDrawsNothing) {
-    Module1 m = Bare(3);
-    Put(m, 1, 300, 200);
-    Put(m, 2, 420, 260);
-    Put(m, 3, 100, 380);
-    double d1 = 0, d2 = 0;
-    const StrikeRecord rule = ChooseStrike(m, 1, d1);
-    Rng rng(7);
-    const StrikeRecord master = ChooseStrikeAs(m, 1, kLevelMaster, rng, d2);
-    EXPECT_EQ(std::tuple(master.ba, master.pa, master.si, d2),
-              std::tuple(rule.ba, rule.pa, rule.si, d1));
-    EXPECT_EQ(rng.State(), Rng(7).State());
-}
-
-TEST(Strength, WeakerPlayersSlipWithinTheirBoundsAndRepeatBySeed) {
+// The strengths' strikes, drawn from the match's generator: the master's is the
+// rule's and draws nothing.
+TEST(Strength, MasterIsTheRuleWeakerPlayersSlipWithinTheirBoundsAndRepeatBySeed) {
     Module1 m = Bare(3);
     Put(m, 1, 300, 200);
     Put(m, 2, 420, 260); // nearest
     Put(m, 3, 100, 380);
-    double dir = 0;
+    double dir = 0, masterDir = 0;
     const StrikeRecord at2 = ChooseStrike(m, 1, dir);
+    Rng drawn(7);
+    const StrikeRecord master = ChooseStrikeAs(m, 1, kLevelMaster, drawn, masterDir);
+    EXPECT_EQ(std::tuple(master.ba, master.pa, master.si, masterDir),
+              std::tuple(at2.ba, at2.pa, at2.si, dir));
+    EXPECT_EQ(drawn.State(), Rng(7).State());
     m.Gobla(2).Life = kFalse;
     const StrikeRecord at3 = ChooseStrike(m, 1, dir);
     m.Gobla(2).Life = kTrue;

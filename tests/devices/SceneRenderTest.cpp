@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QDir>
-
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -38,6 +36,8 @@ void ExpectColour(QRgb c, testing::Rgb want) {
 
 #define NEED_GL(target)                                                                            \
     if (!(target).Available()) GTEST_SKIP() << (target).Why()
+#define NEED_DATA(dir)                                                                             \
+    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata"
 
 TEST(SceneRender, DeskAndPiecesWhereTheCameraSeesThem) {
     GlTarget gl(640, 480);
@@ -64,15 +64,6 @@ TEST(SceneRender, DeskAndPiecesWhereTheCameraSeesThem) {
         const GoblaRec& g = r.m.Gobla(n);
         ExpectColour(img.pixel(Projected(*r.scene, g)), testing::PieceColour(g.Model, g.Gray));
     }
-    // Moved by the physics, a piece is drawn at its new place once the tick has passed.
-    GoblaRec& g = r.m.Gobla(1);
-    const QPoint before = Projected(*r.scene, g);
-    g.Xpos += 80;
-    r.scene->PlacePiece(1); // at clock 0
-    ASSERT_TRUE(r.scene->RenderFrame(30, {}));
-    const QImage moved = gl.Read();
-    ExpectColour(moved.pixel(Projected(*r.scene, g)), {1, 0, 0});
-    EXPECT_NE(moved.pixel(before), img.pixel(before));
 }
 
 TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
@@ -106,41 +97,11 @@ TEST(SceneRender, TextDrawnAtItsPositionsInThePaletteColour) {
     EXPECT_GT(changed.bottom(), 210);
 }
 
-TEST(SceneRender, OpeningViewScreenshot) {
-    const std::string dir = testing::RealGameData();
-    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
-    GlTarget gl(1024, 768);
-    NEED_GL(gl);
-    SceneRig r(dir, 8, 1024, 768);
-    ASSERT_TRUE(r.scene->BuildScene());
-    ASSERT_TRUE(r.dialogs.messages.empty()) << r.dialogs.messages.front();
-    std::vector<TextItem> text = {
-        {10, 10,
-         "[F1:Помощь]  [F3:Имена<вкл>]  [F4:Сохранить]  [F6:Пауза <выкл>]  [F7:Стрелка "
-         "<вкл>]  [F8:Звук <вкл>]  [F9/[,]:Камера]"},
-        {20, 768 - 70, "Ходит игрок " + r.m.Gobla(1).RName},
-        {20, 768 - 40, "Игра началась"}};
-    for (int n = 1; n <= 8; ++n) {
-        const QPoint p = Projected(*r.scene, r.m.Gobla(n));
-        text.push_back({p.x() - 15, p.y() - 40, r.m.Gobla(n).RName});
-    }
-    ASSERT_TRUE(r.scene->RenderFrame(0, text));
-    const QImage img = gl.Read();
-    int lit = 0;
-    for (int y = 0; y < img.height(); y += 4)
-        for (int x = 0; x < img.width(); x += 4)
-            lit += !IsBackground(img.pixel(x, y));
-    // The room fills the whole picture.
-    EXPECT_GT(lit, (img.width() / 4) * (img.height() / 4) * 9 / 10);
-    QDir().mkpath(KV_ARTIFACT_DIR);
-    EXPECT_TRUE(img.save(KV_ARTIFACT_DIR "/opening-view.png"));
-}
-
 // The classic look never changes unnoticed: its opening view against the
 // picture it drew when it was made (KV_WRITE_REFERENCE=1 writes it anew).
 TEST(SceneRender, ClassicOpeningViewMatchesItsReference) {
     const std::string dir = testing::RealGameData();
-    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    NEED_DATA(dir);
     GlTarget gl(640, 480);
     NEED_GL(gl);
     SceneRig r(dir, 8, 640, 480);
@@ -175,16 +136,12 @@ void Positions(const scene::Frame& f,
         Positions(*c, out);
 }
 
-double Luma(QRgb c) {
-    return 0.299 * qRed(c) + 0.587 * qGreen(c) + 0.114 * qBlue(c);
-}
-
 int BlackPercent(const QImage& img) {
-    int black = 0, all = 0;
+    int black = 0;
     for (int y = 0; y < img.height(); y += 2)
-        for (int x = 0; x < img.width(); x += 2, ++all)
+        for (int x = 0; x < img.width(); x += 2)
             black += IsBackground(img.pixel(x, y));
-    return black * 100 / all;
+    return black * 400 / (img.width() * img.height());
 }
 
 TEST(SceneRenderModern, SameObjectsInTheSamePlacesAsTheClassicLook) {
@@ -213,14 +170,14 @@ TEST(SceneRenderModern, SameObjectsInTheSamePlacesAsTheClassicLook) {
     modern.scene->ShowLook(look);
     ASSERT_TRUE(modern.scene->RenderFrame(0, {}));
     EXPECT_LT(modern.scene->PieceFrame(1)->Position().y, -5);
-    EXPECT_EQ(modern.m.Gobla(1).Xpos, before.Xpos);
-    EXPECT_EQ(modern.m.Gobla(1).Ypos, before.Ypos);
-    EXPECT_EQ(modern.m.Gobla(1).Life, before.Life);
+    const GoblaRec& after = modern.m.Gobla(1);
+    EXPECT_EQ(std::tuple(after.Xpos, after.Ypos, after.Life),
+              std::tuple(before.Xpos, before.Ypos, before.Life));
 }
 
 TEST(SceneRenderModern, APiecesShadowFallsOnTheTableAwayFromTheLamp) {
     const std::string dir = testing::RealGameData();
-    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    NEED_DATA(dir);
     GlTarget gl(1024, 768);
     NEED_GL(gl);
     SceneRig r(dir, 2, 1024, 768);
@@ -247,7 +204,7 @@ TEST(SceneRenderModern, APiecesShadowFallsOnTheTableAwayFromTheLamp) {
         double sum = 0;
         for (int dy = -2; dy <= 2; ++dy)
             for (int dx = -2; dx <= 2; ++dx)
-                sum += Luma(img.pixel(static_cast<int>(x) + dx, static_cast<int>(y) + dy));
+                sum += qGray(img.pixel(static_cast<int>(x) + dx, static_cast<int>(y) + dy));
         return sum / 25;
     };
     const auto& mesh = *r.scene->PieceFrame(1)->Visuals().front();
@@ -255,13 +212,11 @@ TEST(SceneRenderModern, APiecesShadowFallsOnTheTableAwayFromTheLamp) {
     // The piece stands near the desk's corner: the lit desk lies towards the lamp.
     const double shade = at(radius * 1.1), lit = at(-radius * 3);
     EXPECT_LT(shade, lit * 0.8) << shade << " " << lit;
-    QDir().mkpath(KV_ARTIFACT_DIR);
-    img.save(KV_ARTIFACT_DIR "/modern-shadow.png");
 }
 
 TEST(SceneRenderModern, NoBlackVoidWithOrWithoutTheRoom) {
     const std::string dir = testing::RealGameData();
-    if (!std::filesystem::exists(dir + "/mesh/goblatable.x")) GTEST_SKIP() << "нет gamedata";
+    NEED_DATA(dir);
     GlTarget gl(1024, 768);
     NEED_GL(gl);
     for (const i16 room : {kTrue, kFalse}) {
@@ -272,8 +227,6 @@ TEST(SceneRenderModern, NoBlackVoidWithOrWithoutTheRoom) {
         ASSERT_TRUE(r.scene->RenderFrame(0, {{20, 700, "Игра началась"}}));
         const QImage img = gl.Read();
         EXPECT_LE(BlackPercent(img), 3) << "room " << room;
-        QDir().mkpath(KV_ARTIFACT_DIR);
-        img.save(QString(KV_ARTIFACT_DIR "/modern-opening-%1.png").arg(room));
     }
 }
 

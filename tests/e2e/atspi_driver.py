@@ -21,6 +21,23 @@ def log(*args):
     print(*args, flush=True)
 
 
+def until(cond, timeout, failure, step=0.2):
+    """The first true value of cond() within timeout seconds."""
+    end = time.monotonic() + timeout
+    while not (got := cond()):
+        if time.monotonic() > end:
+            raise Failure(failure)
+        time.sleep(step)
+    return got
+
+
+def act(node, prefer):
+    """Does the node's first action named in prefer, or else its first one."""
+    action = node.queryAction()
+    names = [action.getName(i) for i in range(action.nActions)]
+    action.doAction(next((names.index(w) for w in prefer if w in names), 0))
+
+
 class Game:
     def __init__(self, binary, home, extra_env=None):
         env = dict(os.environ)
@@ -36,18 +53,16 @@ class Game:
         self._app = None
 
     def app(self, timeout=20):
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
+        def find():
             if self.proc.poll() is not None:
                 raise Failure("the game ended early with code %s" % self.proc.returncode)
             desktop = pyatspi.Registry.getDesktop(0)
-            for i in range(desktop.childCount):
-                a = desktop.getChildAtIndex(i)
-                if a is not None and a.name == "kvelmar2" and self._ours(a):
-                    self._app = a
-                    return a
-            time.sleep(0.2)
-        raise Failure("the game never showed up in the accessibility tree")
+            apps = map(desktop.getChildAtIndex, range(desktop.childCount))
+            return next((a for a in apps
+                         if a is not None and a.name == "kvelmar2" and self._ours(a)), None)
+
+        self._app = until(find, timeout, "the game never showed up in the accessibility tree")
+        return self._app
 
     def _ours(self, a):
         # Several games may share the desktop: each script drives its own.
@@ -86,43 +101,24 @@ class Game:
         return out
 
     def wait_enabled(self, name, role="push button", timeout=30):
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            for n in self.find_all(name, role):
-                if n.getState().contains(pyatspi.STATE_ENABLED):
-                    return n
-            time.sleep(0.2)
-        raise Failure("'%s' was not enabled within %s s" % (name, timeout))
+        def enabled():
+            return next((n for n in self.find_all(name, role)
+                         if n.getState().contains(pyatspi.STATE_ENABLED)), None)
+        return until(enabled, timeout, "'%s' was not enabled within %s s" % (name, timeout))
 
     def wait(self, name, role=None, timeout=30, index=0):
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            found = self.find_all(name, role)
-            if len(found) > index:
-                return found[index]
-            time.sleep(0.2)
-        raise Failure("no %s '%s' appeared within %s s" % (role or "control", name, timeout))
+        return until(lambda: self.find_all(name, role)[index:index + 1], timeout,
+                     "no %s '%s' appeared within %s s" % (role or "control", name, timeout))[0]
 
     def wait_gone(self, name, role=None, timeout=30):
-        end = time.monotonic() + timeout
-        while time.monotonic() < end:
-            if not self.find_all(name, role):
-                return
-            time.sleep(0.2)
-        raise Failure("'%s' did not go away within %s s" % (name, timeout))
+        until(lambda: not self.find_all(name, role), timeout,
+              "'%s' did not go away within %s s" % (name, timeout))
 
     def shown(self, name, role=None):
         return bool(self.find_all(name, role))
 
     def press(self, name, role="push button", index=0, timeout=30):
-        n = self.wait(name, role, timeout, index)
-        action = n.queryAction()
-        for i in range(action.nActions):
-            if action.getName(i) in ("Press", "press", "click", "Toggle", "toggle"):
-                action.doAction(i)
-                log("нажато:", name)
-                return
-        action.doAction(0)
+        act(self.wait(name, role, timeout, index), ("Press", "press", "click", "Toggle", "toggle"))
         log("нажато:", name)
 
     def key(self, window, keysym="space"):
@@ -146,34 +142,21 @@ class Game:
             # Qt's lists offer no selection interface: the entry's own action.
             items = [n.getChildAtIndex(i) for i in range(n.childCount)]
             items = [c for c in items if c is not None and c.getRoleName() == "list item"]
-            action = items[index].queryAction()
-            names = [action.getName(i) for i in range(action.nActions)]
-            for want in ("Toggle", "toggle", "Press", "press", "click"):
-                if want in names:
-                    action.doAction(names.index(want))
-                    break
-            else:
-                action.doAction(0)
+            act(items[index], ("Toggle", "toggle", "Press", "press", "click"))
         log("выбрано в", name, ":", index)
 
     def text_of(self, name, role="text"):
-        t = self.wait(name, role).queryText()
-        return t.getText(0, -1)
+        return self.wait(name, role).queryText().getText(0, -1)
 
     def check(self, name, on, index=0):
         n = self.wait(name, "check box", index=index)
         if n.getState().contains(pyatspi.STATE_CHECKED) != on:
             n.queryAction().doAction(0)
-        end = time.monotonic() + 5
-        while n.getState().contains(pyatspi.STATE_CHECKED) != on:
-            if time.monotonic() > end:
-                raise Failure("the box '%s' did not change" % name)
-            time.sleep(0.1)
+        until(lambda: n.getState().contains(pyatspi.STATE_CHECKED) == on, 5,
+              "the box '%s' did not change" % name, 0.1)
 
     def type_into(self, name, text, index=0):
-        n = self.wait(name, "text", index=index)
-        editable = n.queryEditableText()
-        editable.setTextContents(text)
+        self.wait(name, "text", index=index).queryEditableText().setTextContents(text)
         log("введено в", name, ":", text)
 
     def texts_under(self, name, role=None):

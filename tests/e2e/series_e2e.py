@@ -13,7 +13,7 @@ import tempfile
 import time
 
 sys.path.insert(0, __file__.rsplit("/", 1)[0])
-from atspi_driver import Failure, Game, log  # noqa: E402
+from atspi_driver import Failure, Game, log, until  # noqa: E402
 
 
 def formula1_totals(game):
@@ -42,11 +42,8 @@ def chronicle(game):
     game.select("События", 1)
     game.check("Показывать текст целиком", True)
     want = first_line_of_event(3, 1)
-    end = time.monotonic() + 10
-    while not game.text_of("Описание события").startswith(want):
-        if time.monotonic() > end:
-            raise Failure("the event shows '%s'" % game.text_of("Описание события")[:80])
-        time.sleep(0.2)
+    until(lambda: game.text_of("Описание события").startswith(want), 10,
+          "the event does not show its description")
     log("описание события показано")
     game.press("< Назад")
     game.wait("Подробнее...", "push button")

@@ -26,11 +26,20 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <span>
 
 namespace {
 
 using namespace kv;
 using screens::ScreenId;
+
+// Every window but the match's; the first two, pictures both, have no panel.
+const ScreenId kWindows[] = {ScreenId::Preview,     ScreenId::Splash,    ScreenId::MainMenu,
+                             ScreenId::QuickGame,   ScreenId::Options,   ScreenId::Results,
+                             ScreenId::Teams,       ScreenId::NewTeam,   ScreenId::LoadBrowser,
+                             ScreenId::ErrorReport, ScreenId::Chronicle, ScreenId::ChronicleEvents,
+                             ScreenId::About,       ScreenId::Emblem,    ScreenId::Net,
+                             ScreenId::NetLobby};
 
 class WindowsTest : public ::testing::Test {
 protected:
@@ -70,11 +79,7 @@ protected:
 };
 
 TEST_F(WindowsTest, EveryControlCarriesItsCaptionAsItsAccessibleName) {
-    for (ScreenId id :
-         {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
-          ScreenId::Teams, ScreenId::NewTeam, ScreenId::LoadBrowser, ScreenId::ErrorReport,
-          ScreenId::Preview, ScreenId::Splash, ScreenId::Chronicle, ScreenId::ChronicleEvents,
-          ScreenId::About, ScreenId::Emblem, ScreenId::Net, ScreenId::NetLobby}) {
+    for (ScreenId id : kWindows) {
         QWidget* w = game_->Window(id);
         ASSERT_NE(w, nullptr);
         for (auto* b : w->findChildren<QAbstractButton*>()) {
@@ -97,11 +102,7 @@ TEST_F(WindowsTest, EveryWindowFitsA1024By768ScreenOnThePanelOfTheGamesStyle) {
     ASSERT_FALSE(qApp->styleSheet().isEmpty());
     QWidget* menu = game_->Window(ScreenId::MainMenu);
     EXPECT_EQ(menu->geometry(), menu->screen()->availableGeometry()) << "the menu fills its screen";
-    for (ScreenId id :
-         {ScreenId::MainMenu, ScreenId::QuickGame, ScreenId::Options, ScreenId::Results,
-          ScreenId::Teams, ScreenId::NewTeam, ScreenId::LoadBrowser, ScreenId::ErrorReport,
-          ScreenId::Chronicle, ScreenId::ChronicleEvents, ScreenId::About, ScreenId::Emblem,
-          ScreenId::Net, ScreenId::NetLobby}) {
+    for (ScreenId id : std::span(kWindows).subspan(2)) {
         QWidget* w = game_->Window(id);
         QWidget* panel = w->objectName() == QStringLiteral("panel")
                              ? w
@@ -112,11 +113,11 @@ TEST_F(WindowsTest, EveryWindowFitsA1024By768ScreenOnThePanelOfTheGamesStyle) {
         w->show();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
-        for (auto* bar : w->findChildren<QScrollBar*>())
-            if (bar->parentWidget() != nullptr &&
-                qobject_cast<QScrollArea*>(bar->parentWidget()->parentWidget()) != nullptr &&
-                bar->parentWidget()->parentWidget()->parentWidget() == w)
-                EXPECT_FALSE(bar->isVisible()) << static_cast<int>(id);
+        for (auto* bar : w->findChildren<QScrollBar*>()) {
+            QWidget* holder = bar->parentWidget();
+            auto* area = holder ? qobject_cast<QScrollArea*>(holder->parentWidget()) : nullptr;
+            EXPECT_FALSE(area && area->parentWidget() == w && bar->isVisible()) << int(id);
+        }
         EXPECT_TRUE(w->rect().contains(QRect(panel->mapTo(w, QPoint()), panel->size())))
             << static_cast<int>(id);
         w->hide();
@@ -179,7 +180,6 @@ TEST_F(WindowsTest, APreviewThatFailedLeavesTheNextOneWhole) {
     auto* view = w->findChild<QOpenGLWidget*>();
     ASSERT_NE(view, nullptr);
     QTest::qWait(200);
-    EXPECT_EQ(w->windowTitle(), QStringLiteral("Предварительный просмотр Гоблы"));
     EXPECT_GT(g.preview.angle, 0.0) << "the piece turns";
     const QImage frame = view->grabFramebuffer();
     int lit = 0;
@@ -187,11 +187,6 @@ TEST_F(WindowsTest, APreviewThatFailedLeavesTheNextOneWhole) {
         for (int x = frame.width() / 4; x < frame.width() * 3 / 4; x += 4)
             lit += qGray(frame.pixel(x, y)) > 20 ? 1 : 0;
     EXPECT_GT(lit, 10) << "the piece is drawn in the middle";
-    int cyan = 0; // the caption, in the palette's dark cyan
-    for (int y = 0; y < frame.height() / 8; ++y)
-        for (int x = 0; x < frame.width() / 2; ++x)
-            cyan += frame.pixelColor(x, y).blue() > 100 && frame.pixelColor(x, y).red() < 60;
-    EXPECT_GT(cyan, 20) << "the caption is drawn";
     QTest::keyClick(w, Qt::Key_Escape);
     EXPECT_FALSE(w->isVisible());
     EXPECT_TRUE(game_->Window(ScreenId::QuickGame)->isVisible());
@@ -217,13 +212,8 @@ TEST_F(WindowsTest, TheSlideShowComesFirstAndHandsOverOnce) {
     EXPECT_EQ(menus, 1);
 }
 
-TEST_F(WindowsTest, AboutBoxAndEmblemWindowOpenAndCloseToTheMenuAndTheEmblemPrints) {
+TEST_F(WindowsTest, TheEmblemPrintsWithItsPictureAndClosesToTheMenu) {
     screens::GameScreens& g = game_->Screens();
-    game_->Apply(g.menu.About(g), ScreenId::MainMenu);
-    ASSERT_TRUE(game_->Window(ScreenId::About)->isVisible());
-    QTest::mouseClick(ButtonIn(ScreenId::About, QStringLiteral("Закрыть")), Qt::LeftButton);
-    EXPECT_TRUE(game_->Window(ScreenId::MainMenu)->isVisible());
-
     game_->Apply(g.menu.Emblem(g), ScreenId::MainMenu);
     QWidget* emblem = game_->Window(ScreenId::Emblem);
     ASSERT_TRUE(emblem->isVisible());

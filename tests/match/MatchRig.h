@@ -7,6 +7,7 @@
 #include "support/RecordingPorts.h"
 
 #include <memory>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -86,6 +87,14 @@ struct Rig {
         for (int i = 1; i <= m.MaxGamers; ++i)
             v.push_back(m.WS(i));
         return v;
+    }
+    // What the match has come to: the winner, each piece's place and life, the
+    // finishing order, the strikes.
+    auto Ended() const {
+        std::vector<std::tuple<double, double, i16>> pieces;
+        for (int i = 1; i <= m.MaxGamers; ++i)
+            pieces.emplace_back(m.Gobla(i).Xpos, m.Gobla(i).Ypos, m.Gobla(i).Life);
+        return std::tuple(m.Winner, pieces, Order(), s->Strikes());
     }
     // Closes the current turn as if the strike had just come to rest.
     void CloseTurn() { s->Tick(TimerId::Pause); }

@@ -13,9 +13,7 @@ namespace {
 
 // Angle between two directions, whatever turns of 2 pi lie between them.
 double Apart(double a, double b) {
-    const double twoPi = 2 * 3.14159265358979323846;
-    double d = std::fmod(std::fabs(a - b), twoPi);
-    return d > twoPi / 2 ? twoPi - d : d;
+    return std::fabs(std::remainder(a - b, 2 * 3.14159265358979323846));
 }
 
 // The pixel of a table point as the game draws it: a name label put there, less
@@ -167,6 +165,8 @@ TEST(MouseAim, DrawingBackFromThePieceChargesAndStrikesAwayFromTheMouse) {
     modern.s->MouseUp(MouseButton::Left);
     EXPECT_EQ(std::tuple(modern.s->Phase(), modern.replay.written.at(0).strike.si),
               std::tuple(TurnPhase::Struck, 40));
+    modern.KbTicks(1);
+    EXPECT_EQ(modern.s->Look().force, -1.f); // the bar goes with the strike
     // The classic look only aims: towards the mouse, and nothing is struck.
     classic.s->MouseUp(MouseButton::Left);
     EXPECT_EQ(std::tuple(classic.s->Phase(), classic.s->Strikes()), std::tuple(TurnPhase::Aim, 0));

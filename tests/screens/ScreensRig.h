@@ -92,18 +92,10 @@ struct ScreensRig {
     Rng rng{7};
     HeadlessView view;
     FileReplay replayFile{m, dialogs};
-    screens::GameScreens g{m,
-                           screens::Services{dialogs,
-                                             web,
-                                             prompt,
-                                             rng,
-                                             dir,
-                                             KV_SOURCE_DATADIR "/",
-                                             "Kvelmar II",
-                                             nullptr,
-                                             nullptr,
-                                             {}},
-                           view};
+    screens::GameScreens g{
+        m,
+        {dialogs, web, prompt, rng, dir, KV_SOURCE_DATADIR "/", "Kvelmar II", nullptr, nullptr, {}},
+        view};
 };
 
 } // namespace kv::test

@@ -3,7 +3,6 @@ quick game, a match of four players a few seconds in, in each look, and the
 results."""
 
 import glob
-import os
 import re
 import shutil
 import subprocess
@@ -11,7 +10,7 @@ import sys
 import tempfile
 import time
 
-sys.path.insert(0, __file__.rsplit("/", 1)[0])
+sys.path.insert(0, __file__.rsplit("/", 1)[0] + "/../tests/e2e")
 from atspi_driver import Game  # noqa: E402
 
 
@@ -29,41 +28,36 @@ def to_menu(game):
     time.sleep(1)
 
 
-def start_match(game, docs, name):
+def start_match(game, docs, name, quick_game_shot=False):
     game.press("Быстрая игра")
     game.wait("ГОБЛА!!!", "push button")
     for i in range(4):
         game.check("Играет:", True, index=i)
         game.check("Комп", True, index=i)
-    if docs:
+    if quick_game_shot:
         shot(docs + "/quick-game.png")
     game.press("ГОБЛА!!!")
     time.sleep(8)
-    shot(docs_path(name))
-
-
-def docs_path(name):
-    return DOCS + "/" + name
+    shot(docs + "/" + name)
 
 
 def main():
-    global DOCS
-    binary, DOCS = sys.argv[1], sys.argv[2]
+    binary, docs = sys.argv[1], sys.argv[2]
     home = tempfile.mkdtemp(prefix="kv-shots-")
     game = Game(binary, home)
     try:
         to_menu(game)
-        shot(docs_path("main-menu.png"))
+        shot(docs + "/main-menu.png")
         game.press("Параметры")
         game.wait("Готово", "push button")
         time.sleep(1)
-        shot(docs_path("options.png"))
+        shot(docs + "/options.png")
         game.press("Готово")
         game.wait("Быстрая игра", "push button")
-        start_match(game, DOCS, "match-modern.png")
+        start_match(game, docs, "match-modern.png", True)
         game.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=300)
         time.sleep(1)
-        shot(docs_path("results.png"))
+        shot(docs + "/results.png")
     finally:
         game.proc.kill()
         game.proc.wait()
@@ -76,7 +70,7 @@ def main():
     game = Game(binary, home)
     try:
         to_menu(game)
-        start_match(game, None, "match-classic.png")
+        start_match(game, docs, "match-classic.png")
     finally:
         game.proc.kill()
         game.proc.wait()
