@@ -41,7 +41,7 @@ public:
         setWindowTitle(Q(app.Setup().appTitle + ": сетевой стол"));
         screens::GameScreens& g = app.Screens();
         screens::LobbyScreen& l = g.lobby;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         title_ = Label(QString(), this);
         QFont f = title_->font();
         f.setBold(true);

@@ -23,7 +23,7 @@ public:
         setWindowTitle(Q(app.Setup().appTitle + ": сетевая игра"));
         screens::GameScreens& g = app.Screens();
         screens::NetScreen& n = g.net;
-        auto* top = new QVBoxLayout(this);
+        auto* top = new QVBoxLayout(Panel());
         auto* form = new QFormLayout;
         name_ = Named(new QLineEdit(this), QStringLiteral("Ваше имя:"));
         form->addRow(Label(QStringLiteral("Ваше имя:"), this), name_);

@@ -169,9 +169,22 @@ std::vector<TextItem> MatchScreen::ModernOverlay(const TextMetricsPort& tm) cons
 
     if (!helpShown_) {
         if (m_.NamesShown != 0) out = PlaceNameLabels(m_);
-        block(Wrap(StatusLine(), tm, false, room), margin, margin);
-        const auto bottom =
+        const auto status = Wrap(StatusLine(), tm, false, room);
+        block(status, margin, margin);
+        // A network table's notes and chat under the status line.
+        if (relay_) {
+            std::vector<std::string> notes;
+            for (const std::string& note : relay_->Notes())
+                for (std::string& l : Wrap(note, tm, false, room))
+                    notes.push_back(std::move(l));
+            block(notes, margin, margin + ls * (static_cast<int>(status.size()) + 1));
+        }
+        auto bottom =
             wrapAll({"Ходит игрок " + m_.Gobla(m_.CurG).RName, m_.StatusText, m_.HintText}, room);
+        if (chatOpen_) {
+            const auto chat = Wrap("Сказать: " + chatLine_ + "_", tm, false, room);
+            bottom.insert(bottom.begin(), chat.begin(), chat.end());
+        }
         block(bottom, margin, H - margin - ls * static_cast<int>(bottom.size()));
         if (camFollow_ == -1)
             out.push_back({W / 2 - tm.Advance("><", false) / 2, H / 2 - ls / 2, "><", false});

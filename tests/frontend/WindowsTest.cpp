@@ -34,12 +34,11 @@ using namespace kv;
 using screens::ScreenId;
 
 // Every window but the match's; the first two, pictures both, have no panel.
-const ScreenId kWindows[] = {ScreenId::Preview,     ScreenId::Splash,    ScreenId::MainMenu,
-                             ScreenId::QuickGame,   ScreenId::Options,   ScreenId::Results,
-                             ScreenId::Teams,       ScreenId::NewTeam,   ScreenId::LoadBrowser,
-                             ScreenId::ErrorReport, ScreenId::Chronicle, ScreenId::ChronicleEvents,
-                             ScreenId::About,       ScreenId::Emblem,    ScreenId::Net,
-                             ScreenId::NetLobby};
+const ScreenId kWindows[] = {
+    ScreenId::Preview,     ScreenId::Splash,      ScreenId::MainMenu,  ScreenId::QuickGame,
+    ScreenId::Options,     ScreenId::Results,     ScreenId::Teams,     ScreenId::NewTeam,
+    ScreenId::LoadBrowser, ScreenId::ErrorReport, ScreenId::Chronicle, ScreenId::ChronicleEvents,
+    ScreenId::About,       ScreenId::Emblem,      ScreenId::Net,       ScreenId::NetLobby};
 
 class WindowsTest : public ::testing::Test {
 protected:
@@ -109,6 +108,7 @@ TEST_F(WindowsTest, EveryWindowFitsA1024By768ScreenOnThePanelOfTheGamesStyle) {
                              : w->findChild<QWidget*>(QStringLiteral("panel"));
         ASSERT_NE(panel, nullptr) << static_cast<int>(id);
         // On a 1024×768 screen, less a desktop's panel: nothing scrolls or is cut.
+        static_cast<ScreenWindow*>(w)->Refresh();
         w->setGeometry(0, 0, 1024, 740);
         w->show();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);

@@ -74,6 +74,7 @@ TEST(EndOfMatch, TheWinnerIsNamedAndTheScreenClosesAfterTheWinSound) {
     r.m.NewSgin = 2;
     r.m.SginList(1) = 3;
     r.m.SginList(2) = 1;
+    r.m.UseRoom = kFalse;
     r.sound.calls.clear();
     r.CloseTurn();
     EXPECT_TRUE(r.s->GameOver() && r.m.Winner == 2 && Says(r.m.StatusText, "Вася"));

@@ -153,10 +153,10 @@ TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     // His turn waits for him, with a countdown on every screen.
     t.RunUntil([] { return false; }, 3000);
     EXPECT_EQ(h.outcomes.size(), 0u);
-    const auto notes = a.run->screen->Overlay();
-    EXPECT_TRUE(std::any_of(notes.begin(), notes.end(), [](const TextItem& i) {
-        return i.text.find("Ждём игрока Борис") != std::string::npos;
-    }));
+    std::string notes; // lines wrapped to the picture, read as one text
+    for (const TextItem& i : a.run->screen->Overlay())
+        notes += i.text + " ";
+    EXPECT_NE(notes.find("Ждём игрока Борис"), std::string::npos) << notes;
     PlayerMachine& back = t.Player("Борис", false, b.member.Token(), true);
     ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a, &back}); }));
     EXPECT_EQ(back.member.Seat(), seat);
