@@ -3,8 +3,8 @@ joining runners play a match; one joiner, killed in the middle of it, is started
 again and comes back to its seat; their three results and three recordings are
 one, and the recording plays back to that result. When the host is killed, the
 players keep their recordings and a saved game of the match as it stood. A
-table that is not there is a network failure (exit 4). Every address is
-127.0.0.1."""
+table that is not there, or a port taken twice, is a network failure (exit 4).
+Every address is 127.0.0.1."""
 
 import os
 import shutil
@@ -119,11 +119,18 @@ def host_killed(work):
     print("хозяин убит: у игроков запись матча и сохранённая игра, код 4")
 
 
-def nobody_there(work):
-    rc, out, err = join(work, "c", "Вова", free_port(), os.path.join(work, "c.sav")).finish(60)
+def nobody_there_and_port_taken(work):
+    port = free_port()
+    rc, out, err = join(work, "c", "Вова", port, os.path.join(work, "c.sav")).finish(60)
     if rc != EXIT_NETWORK or "подключиться" not in err:
         raise SystemExit("joining no table gave %d: %s" % (rc, err))
-    print("стола нет: код 4 и причина по-русски")
+    first = host(work, "d", port, [])
+    rc, out, err = Runner(work, "e", ["host", "--listen", "127.0.0.1", "--port", str(port),
+                                      "--seats", "comp,net"]).finish(60)
+    first.p.kill()
+    if rc != EXIT_NETWORK or "порт уже занят" not in err:
+        raise SystemExit("a second table on one port gave %d: %s" % (rc, err))
+    print("стола нет, порт занят: код 4 и причина по-русски")
 
 
 def main():
@@ -131,7 +138,7 @@ def main():
     try:
         killed_and_back(work)
         host_killed(work)
-        nobody_there(work)
+        nobody_there_and_port_taken(work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
