@@ -7,6 +7,7 @@ table that is not there, or a port taken twice, is a network failure (exit 4).
 Every address is 127.0.0.1."""
 
 import os
+import pathlib
 import shutil
 import socket
 import subprocess
@@ -25,8 +26,8 @@ def free_port():
 
 
 def read(path):
-    with open(path, "rb") as f:
-        return f.read()
+    p = pathlib.Path(path)
+    return p.read_bytes() if p.exists() else b""
 
 
 def wait_for(cond, proc, failure, timeout=120):
@@ -35,10 +36,6 @@ def wait_for(cond, proc, failure, timeout=120):
         if time.monotonic() > end or proc.p.poll() is not None:
             raise SystemExit(failure + proc.finish()[2])
         time.sleep(0.02)
-
-
-def struck(path):
-    return lambda: os.path.exists(path) and b"ba=" in read(path)
 
 
 class Runner:
@@ -88,7 +85,7 @@ def killed_and_back(work):
     h = host(work, "h2", port, ["--record", files[0], "--realtime", "--speed", "10"])
     a = join(work, "a2", "Анна", port, files[1])
     b = join(work, "b2", "Борис", port, files[2])
-    wait_for(struck(files[2]), b, "Борис played no strike: ")
+    wait_for(lambda: b"ba=" in read(files[2]), b, "Борис played no strike: ")
     b.p.kill()
     b.p.wait()
     again = join(work, "b2", "Борис", port, files[3])
@@ -105,7 +102,7 @@ def host_killed(work):
     files = [os.path.join(work, n + ".sav") for n in ("a3", "b3")]
     h = host(work, "h3", port, ["--realtime", "--speed", "10"])
     players = [join(work, "a3", "Анна", port, files[0]), join(work, "b3", "Борис", port, files[1])]
-    wait_for(struck(files[0]), h, "no strike was played: ")
+    wait_for(lambda: b"ba=" in read(files[0]), h, "no strike was played: ")
     h.p.kill()
     h.p.wait()
     for p, record in zip(players, files):
