@@ -186,6 +186,25 @@ class Game:
             self.proc.kill()
             raise Failure("the game did not end")
 
+    def to_menu(self):
+        """Started, past the splash and a first run's tour, at the main menu."""
+        self.app()
+        self.key(SPLASH_TITLE, "space")
+        self.wait("Быстрая игра", "push button")
+        log("главное меню за %.2f с" % (time.monotonic() - self.started))
+        if self.shown("Закрыть", "push button"):
+            self.press("Закрыть")
+
+    def small_quiet_table(self):
+        """A table of 200 by 200 and no sound, for short matches."""
+        self.press("Параметры")
+        self.wait("Готово", "push button")
+        self.type_into("длина:", "200")
+        self.type_into("ширина:", "200")
+        self.check("Включить звук", False)
+        self.press("Готово")
+        self.wait("Быстрая игра", "push button")
+
     def skip_splash(self, timeout=10):
         """Skips the splash slide show with a key press when it shows first."""
         end = time.monotonic() + timeout

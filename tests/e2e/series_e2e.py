@@ -22,7 +22,6 @@ def formula1_totals(game):
     return [int(c.split("\t")[0]) for c in cells if "\t" in c]
 
 
-SPLASH = "Добро пожаловать в игру Kvelmar II !"
 GAMEDATA = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "gamedata")
 
 
@@ -122,21 +121,8 @@ def main():
     home = tempfile.mkdtemp(prefix="kv-e2e-")
     game = Game(binary, home)
     try:
-        game.app()
-        game.key(SPLASH, "space")
-        game.wait("Быстрая игра", "push button")
-        log("главное меню за %.2f с" % (time.monotonic() - game.started))
-        if game.shown("Закрыть", "push button"):
-            game.press("Закрыть")  # the tour of a first run
-
-        game.press("Параметры")
-        game.wait("Готово", "push button")
-        game.type_into("длина:", "200")
-        game.type_into("ширина:", "200")
-        game.check("Включить звук", False)
-        game.press("Готово")
-        game.wait("Быстрая игра", "push button")
-
+        game.to_menu()
+        game.small_quiet_table()
         game.press("Быстрая игра")
         game.wait("ГОБЛА!!!", "push button")
         game.check("Комп", True, index=0)

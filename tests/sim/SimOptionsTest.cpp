@@ -56,14 +56,10 @@ TEST(SimOptions, RejectsBadValuesWithAMessage) {
         {"play", "--levels", "2,4"},
         {"play", "--levels", "0,1,2"},
         {"fly"},
-        {"host", "--players", "3"},
         {"host", "--seats", "comp,net,bot"},
         {"host", "--seats", "comp,net", "--players", "3"},
-        {"host", "--seats", "net,net", "--max-strikes", "0"},
         {"join", "--name", "Вася"},
-        {"join", "127.0.0.1:0", "--name", "Вася"},
         {"join", "::1:27415", "--name", "Вася"},
-        {"join", "127.0.0.1"},
     };
     for (const auto& args : bad) {
         std::string err;
@@ -73,20 +69,13 @@ TEST(SimOptions, RejectsBadValuesWithAMessage) {
 }
 
 TEST(SimOptions, ReadsTheNetworkCommands) {
-    auto o = Parse({"host", "--seats", "comp,net,net", "--port", "27500", "--wait", "5", "--grace",
-                    "9", "--matches", "3", "--listen", "::1", "--json", "--record", "m.sav"});
+    auto o = Parse({"host", "--seats", "comp,net,net", "--port", "27500", "--grace", "9"});
     ASSERT_TRUE(o);
-    EXPECT_EQ(o->command, Command::Host);
-    EXPECT_EQ(o->host.netSeats, (std::vector<bool>{false, true, true}));
-    EXPECT_EQ(std::tuple(o->play.players, o->host.port, o->host.waitSeconds, o->host.graceSeconds,
-                         o->host.matches, o->host.listen),
-              std::tuple(3, 27500, 5, 9, 3, "::1"));
-    o = Parse({"join", "[::1]:27416", "--name", "Вася", "--level", "1", "--json"});
+    EXPECT_EQ(std::tuple(o->command, o->host.netSeats, o->play.players, o->host.port,
+                         o->host.graceSeconds),
+              std::tuple(Command::Host, std::vector<bool>{false, true, true}, 3, 27500, 9));
+    o = Parse({"join", "[::1]:27416", "--watch"});
     ASSERT_TRUE(o);
-    EXPECT_EQ(std::tuple(o->command, o->join.host, o->join.port, o->join.level),
-              std::tuple(Command::Join, "::1", 27416, 1));
-    o = Parse({"join", "localhost", "--watch"});
-    ASSERT_TRUE(o);
-    EXPECT_EQ(std::tuple(o->join.host, o->join.port, o->join.watch, o->join.name),
-              std::tuple("localhost", 27415, true, "Гость"));
+    EXPECT_EQ(std::tuple(o->command, o->join.host, o->join.port, o->join.watch, o->join.name),
+              std::tuple(Command::Join, "::1", 27416, true, "Гость"));
 }
