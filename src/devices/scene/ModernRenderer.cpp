@@ -1020,8 +1020,10 @@ void ModernRenderer::RenderText(const std::vector<TextItem>& items, int textColo
     QFont bigFont = d.bigFont;
     bigFont.setPixelSize(ModernTextPixels(height, true));
     const std::vector<TextLine> lines = LayoutText(items, normal, bigFont, width, height);
-    // One panel behind the status, hints and questions; a small backing under each name.
-    QRect panel;
+    // A panel behind each block of lines (the status at the top, the turn and
+    // hints at the bottom, a question), not one over the whole picture; a small
+    // backing under each name.
+    std::vector<QRect> blocks;
     std::vector<QRect> backings;
     for (const TextLine& t : lines) {
         const QFontMetrics fm(t.big ? bigFont : normal);
@@ -1029,13 +1031,20 @@ void ModernRenderer::RenderText(const std::vector<TextItem>& items, int textColo
         if (t.label)
             backings.push_back(r.adjusted(-5, -2, 5, 2));
         else
-            panel = panel.united(r);
+            blocks.push_back(r);
     }
+    std::sort(blocks.begin(), blocks.end(),
+              [](const QRect& a, const QRect& b) { return a.top() < b.top(); });
+    std::vector<QRect> panels;
+    for (const QRect& r : blocks)
+        if (!panels.empty() && r.top() <= panels.back().bottom() + r.height() / 2)
+            panels.back() = panels.back().united(r);
+        else
+            panels.push_back(r);
     p.setPen(Qt::NoPen);
-    if (!panel.isEmpty()) {
-        p.setBrush(QColor(16, 12, 10, 150));
+    p.setBrush(QColor(16, 12, 10, 150));
+    for (const QRect& panel : panels)
         p.drawRoundedRect(panel.adjusted(-8, -5, 8, 5), 8, 8);
-    }
     p.setBrush(QColor(16, 12, 10, 120));
     for (const QRect& r : backings)
         p.drawRoundedRect(r, 5, 5);
