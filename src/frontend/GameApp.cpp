@@ -161,6 +161,10 @@ void GameApp::NetTick() {
     if (quitting_) return;
     const ScreenId current = g_.flow.Current();
     if (current == ScreenId::Net) g_.net.Refresh(g_);
+    // Away from any table the game only listens for a table to be opened: an
+    // idle menu should not wake fifty times a second.
+    const bool busy = current == ScreenId::Net || g_.lobby.AtTable();
+    if (netTimer_.interval() != (busy ? 20 : 250)) netTimer_.setInterval(busy ? 20 : 250);
     const Next n = g_.lobby.Tick(g_, current);
     if (n.kind != Next::Kind::Stay) {
         Apply(n, current);
