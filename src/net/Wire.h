@@ -84,9 +84,9 @@ std::size_t CharCount(std::string_view utf8);
 // Text from the network made safe: invalid UTF-8 and control characters (C0,
 // DEL, C1) dropped, blanks at the ends trimmed, at most maxChars characters.
 std::string CleanText(std::string_view raw, std::size_t maxChars);
-// A player's name: cleaned, and held to what the game's files can keep
-// (Windows-1251: any other character becomes '?'), so that it reads back the
-// same on every machine. Not cut: the caller refuses a name too long.
+// A player's name: cleaned, and held to what the game's files can keep (code
+// page 1251: any other character becomes '?'), so that it reads back the same
+// on every machine. Not cut: the caller refuses a name too long.
 std::string CleanName(std::string_view raw);
 
 } // namespace kv::net

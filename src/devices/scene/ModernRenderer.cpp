@@ -127,32 +127,32 @@ void main() {
         vec3 t = texture(uTex, vUv).rgb;
         base *= t * t;
     }
-    float spec = 0.12, shiny = 16.0;
+    float specular = 0.12, shiny = 16.0;
     if (uMaterial == 1) {
         base = grain(vWorld.xz);
-        spec = 0.35;
+        specular = 0.35;
         shiny = 70.0;
     } else if (uMaterial == 2) {
         base = grain(vec2(vWorld.x + vWorld.z, vWorld.y * 4.0)) * 1.2;
-        spec = 0.2;
+        specular = 0.2;
         shiny = 30.0;
     } else if (uMaterial == 3) {
         base = mix(vec3(0.55, 0.56, 0.6), base, 0.25);
-        spec = 0.9;
+        specular = 0.9;
         shiny = 60.0;
     } else if (uMaterial == 4) {
         if (n.y > 0.5) { // planks of the floor
             float plank = floor(vWorld.z / 12.0);
             float seam = clamp(abs(fract(vWorld.z / 12.0) - 0.5) * 24.0 - 11.4, 0.0, 1.0);
             base = grain(vec2(vWorld.x + plank * 37.0, vWorld.z * 0.7)) * 0.75 * (1.0 - 0.6 * seam);
-            spec = 0.15;
+            specular = 0.15;
             shiny = 25.0;
         } else if (n.y < -0.5) {
             base = vec3(0.55, 0.53, 0.5);
         } else { // the paper's stripes over its pattern
             float stripe = 0.9 + 0.1 * step(0.5, fract((vWorld.x + vWorld.z) / 8.0));
             base *= stripe;
-            spec = 0.03;
+            specular = 0.03;
         }
     } else if (uMaterial == 5) {
         fragColour = vec4(sqrt(filmic(base * 1.6)), 1.0);
@@ -178,7 +178,7 @@ void main() {
     }
     float fall = 1.0 / (1.0 + d * d * 0.00006);
     vec3 h = normalize(l + v);
-    float s = spec * pow(max(dot(n, h), 0.0), shiny) * (shiny + 8.0) / 24.0 * step(0.0, ndl);
+    float s = specular * pow(max(dot(n, h), 0.0), shiny) * (shiny + 8.0) / 24.0 * step(0.0, ndl);
     vec3 sky = mix(vec3(0.30, 0.26, 0.22), vec3(0.50, 0.52, 0.58), n.y * 0.5 + 0.5);
     vec3 c = base * uAmbient * sky + (base * ndl + vec3(s)) * uLampColour * fall * lit;
     fragColour = vec4(sqrt(filmic(c * 1.5)), uDiffuse.a);
