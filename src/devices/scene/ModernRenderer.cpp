@@ -790,22 +790,6 @@ void ModernRenderer::ReleaseGL() {
     d.gl = nullptr;
 }
 
-namespace {
-
-void InUse(const Frame& f, std::unordered_set<std::uint64_t>& meshes,
-           std::unordered_set<std::uint64_t>& textures) {
-    for (const auto& mesh : f.Visuals()) {
-        if (!mesh->Data()) continue;
-        meshes.insert(mesh->Data()->serial);
-        for (const MeshPart& p : mesh->Data()->parts)
-            if (p.texture) textures.insert(p.texture->serial);
-    }
-    for (const auto& c : f.Children())
-        InUse(*c, meshes, textures);
-}
-
-} // namespace
-
 void ModernRenderer::ForgetUnused(const Scene& scene) {
     Impl& d = *d_;
     if (!d.gl) return;

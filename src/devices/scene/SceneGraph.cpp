@@ -273,4 +273,16 @@ std::array<float, 16> Projection::ViewProj(const Frame& camera, const Viewport& 
     return out;
 }
 
+void InUse(const Frame& f, std::unordered_set<std::uint64_t>& meshes,
+           std::unordered_set<std::uint64_t>& textures) {
+    for (const auto& mesh : f.Visuals()) {
+        if (!mesh->Data()) continue;
+        meshes.insert(mesh->Data()->serial);
+        for (const MeshPart& p : mesh->Data()->parts)
+            if (p.texture) textures.insert(p.texture->serial);
+    }
+    for (const auto& c : f.Children())
+        InUse(*c, meshes, textures);
+}
+
 } // namespace kv::scene

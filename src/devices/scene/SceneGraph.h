@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace kv::scene {
@@ -202,5 +203,10 @@ struct Scene {
     Colour background{0, 0, 0, 1};
     std::vector<Decal> decals;
 };
+
+// The serials of the meshes and textures a frame and its children show: what a
+// renderer keeps uploaded, the rest it may forget.
+void InUse(const Frame& f, std::unordered_set<std::uint64_t>& meshes,
+           std::unordered_set<std::uint64_t>& textures);
 
 } // namespace kv::scene

@@ -288,22 +288,6 @@ void SceneRenderer::ReleaseGL() {
     d_->gl = nullptr;
 }
 
-namespace {
-
-void InUse(const Frame& f, std::unordered_set<std::uint64_t>& meshes,
-           std::unordered_set<std::uint64_t>& textures) {
-    for (const auto& mesh : f.Visuals()) {
-        if (!mesh->Data()) continue;
-        meshes.insert(mesh->Data()->serial);
-        for (const MeshPart& p : mesh->Data()->parts)
-            if (p.texture) textures.insert(p.texture->serial);
-    }
-    for (const auto& c : f.Children())
-        InUse(*c, meshes, textures);
-}
-
-} // namespace
-
 void SceneRenderer::ForgetUnused(const Scene& scene) {
     Impl& d = *d_;
     if (!d.gl) return;
