@@ -80,6 +80,13 @@ bool QtVideo::FillVideoLists(const Module1& m, std::vector<std::string>& adapter
     return true;
 }
 
+PixelSize QtVideo::ScreenSize(int adapter) {
+    const QScreen* s = AdapterScreen(adapter);
+    if (s == nullptr) return {};
+    const qreal dpr = s->devicePixelRatio();
+    return {qRound(s->size().width() * dpr), qRound(s->size().height() * dpr)};
+}
+
 QtNet::QtNet() : loopback_(qEnvironmentVariable("KVELMAR2_NET") == QStringLiteral("loopback")) {
     clock_.start();
 }

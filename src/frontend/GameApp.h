@@ -76,6 +76,7 @@ public:
     explicit QtVideo(DialogPort& dialogs) : dialogs_(dialogs) {}
     bool FillVideoLists(const Module1& m, std::vector<std::string>& adapters,
                         std::vector<std::string>& renderers) override;
+    PixelSize ScreenSize(int adapter) override;
 
 private:
     DialogPort& dialogs_;

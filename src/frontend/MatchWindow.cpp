@@ -1,6 +1,7 @@
 #include "frontend/MatchWindow.h"
 
 #include "devices/keyboard/KeyMap.h"
+#include "state/Picture.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -230,8 +231,8 @@ QPointF MatchWindow::PicturePoint(QPointF p) const {
     const qreal dpr = devicePixelRatioF();
     const QRect v = display_.ViewRect();
     if (v.width() <= 0 || v.height() <= 0) return {-1, -1};
-    return {(p.x() * dpr - v.left()) * m_.ScreenW / v.width(),
-            (p.y() * dpr - v.top()) * m_.ScreenH / v.height()};
+    return {(p.x() * dpr - v.left()) * PictureWidth(m_) / v.width(),
+            (p.y() * dpr - v.top()) * PictureHeight(m_) / v.height()};
 }
 
 void MatchWindow::mousePressEvent(QMouseEvent* e) {

@@ -59,6 +59,9 @@ public:
             devices_->addItem(Q(d));
         devices_->setCurrentRow(o.renderer);
         ShowRendererNote();
+        modes_->clear();
+        for (const std::string& mode : o.modes)
+            modes_->addItem(Q(mode));
         modes_->setCurrentText(Q(o.mode));
         graphics_->setCurrentIndex(o.graphics);
         SetText(lookNote_, Q(ModernLookReport()));
@@ -127,8 +130,6 @@ private:
         modes_ = Captioned(new QComboBox(this), QStringLiteral("Видеорежим:"), gfx);
         modes_->setEditable(true);
         modes_->lineEdit()->setAccessibleName(QStringLiteral("Видеорежим:"));
-        for (const char* mode : screens::kScreenModes)
-            modes_->addItem(QString::fromUtf8(mode));
         graphics_ = Captioned(new QComboBox(this), QStringLiteral("Графика:"), gfx);
         for (const char* name : kGraphicsNames)
             graphics_->addItem(QString::fromUtf8(name));

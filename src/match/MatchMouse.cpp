@@ -68,7 +68,8 @@ void MatchScreen::MouseDown(MouseButton b, double px, double py) {
         return;
     }
     double x = 0, y = 0;
-    const bool onTable = TablePointAt(View(), m_.ScreenW, m_.ScreenH, px, py, x, y);
+    const bool onTable =
+        TablePointAt(View(), PictureWidth(m_), PictureHeight(m_), PictureFocal(m_), px, py, x, y);
     const GoblaRec& g = m_.Gobla(m_.CurG);
     if (Modern() && onTable && std::hypot(x - g.Xpos, y - g.Ypos) <= 1.5 * m_.PieceRadius) {
         drawing_ = true;
@@ -83,7 +84,8 @@ void MatchScreen::MouseDown(MouseButton b, double px, double py) {
 void MatchScreen::MouseMove(double px, double py) {
     if (!leftHeld_ && !drawing_) return;
     double x = 0, y = 0;
-    if (!TablePointAt(View(), m_.ScreenW, m_.ScreenH, px, py, x, y)) return;
+    if (!TablePointAt(View(), PictureWidth(m_), PictureHeight(m_), PictureFocal(m_), px, py, x, y))
+        return;
     if (!drawing_)
         AimAt(x, y);
     else if (turnPhase_ == TurnPhase::Charge)

@@ -76,7 +76,7 @@ public:
     void Tick(TimerId id);
     void KeyDown(Key k);
     void KeyUp(Key k);
-    // The mouse, at a pixel of the picture (ScreenW x ScreenH, origin top left).
+    // The mouse, at a pixel of the picture (origin top left).
     // It acts only in a human's aim phase of a live match without the exit question.
     // In the modern look the left button pressed on the striker's own piece draws
     // back from it instead, as a cue does: the strike goes away from the mouse, with

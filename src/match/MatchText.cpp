@@ -4,6 +4,7 @@
 
 #include "match/MatchShared.h"
 #include "match/NameLabels.h"
+#include "state/Picture.h"
 
 #include <algorithm>
 
@@ -35,11 +36,11 @@ std::string MatchScreen::StatusLine() const {
 std::vector<TextItem> MatchScreen::Overlay() const {
     if (Modern()) {
         if (metrics_ != nullptr) return ModernOverlay(*metrics_);
-        return ModernOverlay(EstimatedTextMetrics(m_.ScreenH));
+        return ModernOverlay(EstimatedTextMetrics(PictureHeight(m_)));
     }
     std::vector<TextItem> out;
-    const int W = m_.ScreenW;
-    const int H = m_.ScreenH;
+    const int W = PictureWidth(m_);
+    const int H = PictureHeight(m_);
     if (!helpShown_) {
         if (m_.NamesShown != 0) out = PlaceNameLabels(m_);
         out.push_back({10, 10, StatusLine(), false});
@@ -148,8 +149,8 @@ std::vector<std::string> HelpLines(const std::string& t) {
 
 std::vector<TextItem> MatchScreen::ModernOverlay(const TextMetricsPort& tm) const {
     std::vector<TextItem> out;
-    const int W = m_.ScreenW;
-    const int H = m_.ScreenH;
+    const int W = PictureWidth(m_);
+    const int H = PictureHeight(m_);
     const int ls = std::max(1, tm.LineSpacing(false));
     const int margin = std::max(8, ls / 2);
     const int room = std::max(1, W - 2 * margin);

@@ -23,8 +23,8 @@ bool Unit(V& v) {
 
 } // namespace
 
-bool TablePointAt(const CameraView& cam, int w, int h, double px, double py, double& tableX,
-                  double& tableY) {
+bool TablePointAt(const CameraView& cam, int w, int h, Focal focal, double px, double py,
+                  double& tableX, double& tableY) {
     if (w <= 0 || h <= 0) return false;
     V forward{cam.lookX - cam.eyeX, cam.lookY - cam.eyeY, cam.lookZ - cam.eyeZ};
     if (!Unit(forward)) return false;
@@ -34,8 +34,8 @@ bool TablePointAt(const CameraView& cam, int w, int h, double px, double py, dou
     V up = Cross(forward, right);
     if (!Unit(right) || !Unit(up)) return false;
     const double W = w, H = h;
-    const double a = (px - W / 2) / W;
-    const double b = (H / 2 - py) / (3 * W * W / (4 * H));
+    const double a = (px - W / 2) / focal.x;
+    const double b = (H / 2 - py) / focal.y;
     const V ray{forward.x + a * right.x + b * up.x, forward.y + a * right.y + b * up.y,
                 forward.z + a * right.z + b * up.z};
     if (!(ray.y < 0) || !(cam.eyeY > 0)) return false; // the plane lies behind or above

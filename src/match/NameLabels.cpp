@@ -1,5 +1,6 @@
 #include "match/NameLabels.h"
 
+#include "state/Picture.h"
 #include "state/Room.h"
 #include "state/SceneUnits.h"
 
@@ -68,18 +69,20 @@ bool SightBlocked(const Module1& m, const Vec3& eye, const Vec3& p) {
 
 std::vector<TextItem> PlaceNameLabels(const Module1& m) {
     std::vector<TextItem> out;
-    const double K = m.ScreenW;
-    const double W = m.ScreenW;
-    const double H = m.ScreenH;
+    const double W = PictureWidth(m);
+    const double H = PictureHeight(m);
     if (m.MaxGamers < 1 || W <= 0 || H <= 0) return out;
+    // Classic: K = W and the rows stretch the height; square pixels: K is the focal.
+    const bool square = m.Graphics == kGraphicsModern;
+    const double K = square ? PictureFocal(true, W, H).x : W;
 
     Vec3 D{m.TargetX - m.CamX, m.TargetY - m.CamY, m.TargetZ - m.CamZ};
     if (!ScaleTo(D, K)) return out; // camera on its own look-at point: no view direction
     Vec3 U{D[2], 0, -D[0]};
     if (D[0] == 0 && D[2] == 0) U = {0, 0, 1};
     Vec3 S = Cross(D, U);
-    ScaleTo(U, K / 2);
-    ScaleTo(S, 3 * K / 8);
+    ScaleTo(U, square ? W / 2 : K / 2);
+    ScaleTo(S, square ? H / 2 : 3 * K / 8);
 
     Mat3f rows{};
     for (int c = 0; c < 3; ++c) {

@@ -18,7 +18,7 @@ double VecLength(double x, double y, double z);
 Vec3 Cross(const Vec3& a, const Vec3& b);
 
 // One label per living player piece whose centre falls inside the picture, 15
-// pixels left of and 40 above it; K (focal length in pixels) is ScreenW. The
+// pixels left of and 40 above it, through the picture's own projection. The
 // modern look leaves out a piece that the table, a border or a wall hides.
 std::vector<TextItem> PlaceNameLabels(const Module1& m);
 

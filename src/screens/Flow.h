@@ -4,6 +4,7 @@
 #pragma once
 
 #include "state/MatchState.h"
+#include "state/Picture.h"
 #include "state/Ports.h"
 
 #include <string>
@@ -81,6 +82,8 @@ public:
     // False (after the message) when no OpenGL can be had at all: the game ends.
     virtual bool FillVideoLists(const Module1& m, std::vector<std::string>& adapters,
                                 std::vector<std::string>& renderers) = 0;
+    // The size in pixels of an adapter's screen; 0 x 0 when not known.
+    virtual PixelSize ScreenSize(int /*adapter*/) { return {}; }
 };
 
 // What the front end does on the flow's orders.

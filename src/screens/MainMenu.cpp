@@ -95,6 +95,10 @@ void MainMenu::StartUp(ScreenContext& g) {
                             "умолчанию.",
                             MsgIcon::Information, MsgButtons::Ok);
     }
+    if (g.s.video != nullptr) {
+        const PixelSize screen = g.s.video->ScreenSize(m.DeviceNum);
+        options_.modes = OfferedModes(screen.w, screen.h);
+    }
     options_.Load(m);
     g.namesAvailable = LoadNames(m, g.s.dialogs, g.s.dataDir + "zvr.nam");
     BuildShapes(m);

@@ -5,6 +5,7 @@
 #include "screens/ScreenContext.h"
 #include "state/Renderer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <optional>
@@ -47,6 +48,29 @@ std::optional<Mode> ParseMode(const std::string& s) {
 const char* const kWrongValues = "Введенные значения некорректны. Повторите ввод.";
 
 } // namespace
+
+std::vector<std::string> OfferedModes(int w, int h) {
+    std::vector<std::string> out;
+    auto add = [&out](int mw, int mh) {
+        const std::string m = std::to_string(mw) + "x" + std::to_string(mh) + "x32";
+        if (std::find(out.begin(), out.end(), m) != out.end()) return;
+        if (std::find(std::begin(kScreenModes), std::end(kScreenModes), m) !=
+            std::end(kScreenModes))
+            return;
+        out.push_back(m);
+    };
+    if (w > 0 && h > 0 && w <= 16384 && h <= 16384) {
+        add(w, h);
+        constexpr int kWide[][2] = {{3840, 2160}, {2560, 1600}, {2560, 1440}, {1920, 1200},
+                                    {1920, 1080}, {1680, 1050}, {1600, 900},  {1440, 900},
+                                    {1366, 768},  {1280, 800},  {1280, 720}};
+        for (const auto& m : kWide)
+            if (m[0] <= w && m[1] <= h) add(m[0], m[1]);
+    }
+    for (const char* m : kScreenModes)
+        out.emplace_back(m);
+    return out;
+}
 
 std::string OptionsScreen::SpreadLabel() const {
     return "Отклонение: " + FixedText(spread / 50.0);

@@ -17,6 +17,11 @@ inline constexpr const char* kScreenModes[9] = {"1024x768x32", "1024x768x16", "1
                                                 "640x480x32",  "640x480x16",  "640x480x8"};
 inline constexpr int kSpreadSteps = 5; // the spread bar: 0..5, VarK = value / 50
 
+// The modes the options offer for a screen of w x h pixels (0 x 0: unknown):
+// the screen's own size and the usual 16:9 and 16:10 modes that fit on it,
+// then the nine classic ones.
+std::vector<std::string> OfferedModes(int w, int h);
+
 class OptionsScreen {
 public:
     explicit OptionsScreen(SettingsRecord& s) : settings(s) {}
@@ -31,6 +36,7 @@ public:
     int renderer = 0;
     bool startedSoftware = false; // the renderer this run draws with
     std::string mode = "640x480x8";
+    std::vector<std::string> modes = OfferedModes(0, 0); // the list the mode is picked from
     i16 textures = 0;
     i16 room = 0;
     int graphics = kGraphicsModern; // "Графика:" Классика or Современная

@@ -195,6 +195,10 @@ struct Module1 {
     i16 DeviceNum = 0;
     i16 RenderNum = 0;
     i16 Windowed = kTrue; // a key of our own in the settings: the desktop window mode
+    // The picture the display draws now, in pixels, never stored: the modern
+    // look fills the screen or window at its own size. 0 means the mode's.
+    i16 PictureW = 0;
+    i16 PictureH = 0;
     // How the match is drawn, a key of our own: today's look, or the classic
     // scene exactly as it always was. Only the picture differs, never a rule.
     i16 Graphics = kGraphicsModern;

@@ -10,6 +10,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <tuple>
 
 namespace kv {
 namespace {
@@ -239,19 +240,29 @@ TEST(SceneProjection, MatchesTheNameLabels) {
 // The mouse's ray undoes the scene's own projection.
 TEST(SceneProjection, TheMouseRayFindsTheTablePointAgain) {
     TinyGameData data;
-    SceneRig r(data.Dir());
-    ASSERT_TRUE(r.scene->BuildScene());
-    const CameraView views[] = {{-50, 40, -20, 30, -2, -20}, {70, 12, 15, 20, 0, -25}};
-    for (const CameraView& v : views) {
-        r.scene->PlaceCamera(v.eyeX, v.eyeY, v.eyeZ);
-        r.scene->PlaceCenter(v.lookX, v.lookY, v.lookZ);
-        r.scene->LookAt(kLookAtCenter);
-        for (auto [tx, ty] : {std::pair{100.0, 50.0}, {450.0, 320.0}, {300.0, 200.0}}) {
-            double sx = 0, sy = 0, x = 0, y = 0;
-            ASSERT_TRUE(r.scene->ProjectToScreen({SceneX(tx), 0, SceneZ(ty)}, sx, sy));
-            ASSERT_TRUE(TablePointAt(v, r.m.ScreenW, r.m.ScreenH, sx, sy, x, y));
-            EXPECT_NEAR(x, tx, 1e-6);
-            EXPECT_NEAR(y, ty, 1e-6);
+    // Each look, in its own mode and in a wide picture filling a screen.
+    for (auto [look, w, h] : {std::tuple{kGraphicsClassic, 0, 0},
+                              {kGraphicsModern, 0, 0},
+                              {kGraphicsModern, 1920, 1080},
+                              {kGraphicsClassic, 1920, 1080}}) {
+        SceneRig r(data.Dir());
+        r.m.Graphics = look;
+        r.m.PictureW = static_cast<i16>(w);
+        r.m.PictureH = static_cast<i16>(h);
+        ASSERT_TRUE(r.scene->BuildScene());
+        const CameraView views[] = {{-50, 40, -20, 30, -2, -20}, {70, 12, 15, 20, 0, -25}};
+        for (const CameraView& v : views) {
+            r.scene->PlaceCamera(v.eyeX, v.eyeY, v.eyeZ);
+            r.scene->PlaceCenter(v.lookX, v.lookY, v.lookZ);
+            r.scene->LookAt(kLookAtCenter);
+            for (auto [tx, ty] : {std::pair{100.0, 50.0}, {450.0, 320.0}, {300.0, 200.0}}) {
+                double sx = 0, sy = 0, x = 0, y = 0;
+                ASSERT_TRUE(r.scene->ProjectToScreen({SceneX(tx), 0, SceneZ(ty)}, sx, sy));
+                ASSERT_TRUE(TablePointAt(v, PictureWidth(r.m), PictureHeight(r.m),
+                                         PictureFocal(r.m), sx, sy, x, y));
+                EXPECT_NEAR(x, tx, 1e-6) << look << " " << w;
+                EXPECT_NEAR(y, ty, 1e-6) << look << " " << w;
+            }
         }
     }
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <sstream>
 
@@ -159,6 +160,28 @@ TEST(Options, DoneAppliesEverythingOrNothing) {
     }
     o.Back(g); // leaving without "Готово": the refused size is not kept for the settings file
     EXPECT_EQ(o.settings.sizeX, "1000");
+}
+
+TEST(Options, TheScreensOwnModesComeBesideTheClassicNine) {
+    const std::vector<std::string> wide = screens::OfferedModes(1920, 1080);
+    EXPECT_EQ(wide.front(), "1920x1080x32");
+    auto has = [](const std::vector<std::string>& v, const char* m) {
+        return std::find(v.begin(), v.end(), m) != v.end();
+    };
+    EXPECT_TRUE(has(wide, "1600x900x32") && has(wide, "1280x720x32") && has(wide, "1680x1050x32"));
+    EXPECT_FALSE(has(wide, "1920x1200x32")) << "taller than the screen";
+    ASSERT_GE(wide.size(), 9u);
+    EXPECT_TRUE(std::equal(wide.end() - 9, wide.end(), std::begin(screens::kScreenModes)));
+    EXPECT_EQ(screens::OfferedModes(1280, 1024).front(), "1280x1024x32");
+    EXPECT_TRUE(has(screens::OfferedModes(1280, 1024), "1280x800x32"));
+    for (auto [w, h] : {std::pair{0, 0}, {-5, 100000}, {1024, 768}})
+        EXPECT_EQ(screens::OfferedModes(w, h).size(), 9u) << w;
+
+    ScreensRig r;
+    r.g.options.Load(r.m);
+    r.g.options.mode = "1920x1080x32";
+    EXPECT_EQ(r.g.options.Done(r.g), Next::To(ScreenId::MainMenu));
+    EXPECT_EQ(std::tuple(r.m.ScreenW, r.m.ScreenH), std::tuple(1920, 1080));
 }
 
 TEST(Results, ScoringByPlacesWithTheEdgeCasesOfTheRules) {

@@ -1,5 +1,6 @@
 #include "devices/display/QtDisplay.h"
 
+#include "state/Picture.h"
 #include "state/Renderer.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QOpenGLWidget>
 #include <QScreen>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -180,20 +182,50 @@ bool QtDisplay::InitDisplay() {
     }
     if (m_.ScreenW < 1 || m_.ScreenH < 1)
         return Fail("0", "неверный режим экрана", "CreateFramebuffer");
-    GLint maxSize = 0;
-    gl->glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize);
-    if (m_.ScreenW > maxSize || m_.ScreenH > maxSize)
+    gl->glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE, &maxSize_);
+    if (m_.ScreenW > maxSize_ || m_.ScreenH > maxSize_)
         return Fail("0",
                     "режим " + std::to_string(m_.ScreenW) + "x" + std::to_string(m_.ScreenH) +
-                        " больше предельного размера " + std::to_string(maxSize),
+                        " больше предельного размера " + std::to_string(maxSize_),
                     "CreateFramebuffer");
-    fbo_ = std::make_unique<QOpenGLFramebufferObject>(
-        m_.ScreenW, m_.ScreenH, QOpenGLFramebufferObject::CombinedDepthStencil);
-    if (!fbo_->isValid()) {
-        const unsigned e = gl->glGetError();
-        fbo_.reset();
-        return Fail(Hex(e), GlErrorText(e), "CreateFramebuffer");
+    unsigned e = 0;
+    if (!FitTarget(&e)) return Fail(Hex(e), GlErrorText(e), "CreateFramebuffer");
+    return true;
+}
+
+QSize QtDisplay::PictureSize() const {
+    const qreal dpr = window_.devicePixelRatioF();
+    PixelSize screen;
+    if (const QScreen* s = window_.screen())
+        screen = {qRound(s->size().width() * dpr), qRound(s->size().height() * dpr)};
+    const PixelSize window{qRound(window_.width() * dpr), qRound(window_.height() * dpr)};
+    const PixelSize p = MatchPictureSize(m_, screen, window);
+    // Never past what the driver can hold, nor what the match's numbers can.
+    const int limit = std::min(maxSize_ > 0 ? maxSize_ : 4096, 16384);
+    QSize size(std::max(1, p.w), std::max(1, p.h));
+    if (size.width() > limit || size.height() > limit)
+        size.scale(limit, limit, Qt::KeepAspectRatio);
+    return size;
+}
+
+bool QtDisplay::FitTarget(unsigned* glError) {
+    const QSize want = PictureSize();
+    if (fbo_ == nullptr || fbo_->size() != want) {
+        QOpenGLExtraFunctions* gl = QOpenGLContext::currentContext()->extraFunctions();
+        while (gl->glGetError() != 0) {
+        }
+        auto fbo = std::make_unique<QOpenGLFramebufferObject>(
+            want, QOpenGLFramebufferObject::CombinedDepthStencil);
+        if (!fbo->isValid()) {
+            if (glError != nullptr) *glError = gl->glGetError();
+            // A picture that cannot grow keeps the one it has.
+            if (fbo_ == nullptr) return false;
+        } else {
+            fbo_ = std::move(fbo);
+        }
     }
+    m_.PictureW = static_cast<i16>(fbo_->width());
+    m_.PictureH = static_cast<i16>(fbo_->height());
     return true;
 }
 
@@ -202,6 +234,8 @@ void QtDisplay::ShutdownDisplay() {
     if (current) window_.makeCurrent();
     if (onShutdown_) onShutdown_();
     fbo_.reset();
+    m_.PictureW = 0;
+    m_.PictureH = 0;
     if (current) window_.doneCurrent();
     // Leave full screen, but never bring back a window that is already gone.
     if (window_.isVisible() && window_.isFullScreen()) window_.showNormal();
@@ -214,13 +248,15 @@ void QtDisplay::SetCaption(const std::string& caption) {
 }
 
 bool QtDisplay::BindTarget() {
-    return fbo_ != nullptr && fbo_->bind();
+    if (fbo_ == nullptr || QOpenGLContext::currentContext() == nullptr) return false;
+    FitTarget(nullptr);
+    return fbo_->bind();
 }
 
 QRect QtDisplay::ViewRect() const {
     const qreal dpr = window_.devicePixelRatioF();
     const QSize win(qRound(window_.width() * dpr), qRound(window_.height() * dpr));
-    QSize pic(m_.ScreenW, m_.ScreenH);
+    QSize pic = fbo_ != nullptr ? fbo_->size() : QSize(m_.ScreenW, m_.ScreenH);
     pic.scale(win, Qt::KeepAspectRatio);
     return QRect(QPoint((win.width() - pic.width()) / 2, (win.height() - pic.height()) / 2), pic);
 }
@@ -237,8 +273,9 @@ void QtDisplay::Present(unsigned windowFramebuffer) {
     gl->glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     gl->glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_->handle());
     const QRect v = ViewRect();
-    gl->glBlitFramebuffer(0, 0, m_.ScreenW, m_.ScreenH, v.left(), v.top(), v.left() + v.width(),
-                          v.top() + v.height(), GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    gl->glBlitFramebuffer(0, 0, fbo_->width(), fbo_->height(), v.left(), v.top(),
+                          v.left() + v.width(), v.top() + v.height(), GL_COLOR_BUFFER_BIT,
+                          GL_LINEAR);
     gl->glBindFramebuffer(GL_FRAMEBUFFER, windowFramebuffer);
 }
 

@@ -1,13 +1,15 @@
-// The display of a match over Qt and OpenGL: the chosen mode is drawn into a
-// framebuffer of ScreenW x ScreenH and shown scaled, with its proportions, full
-// screen or in a window on the desktop. Qt cannot change the monitor's mode, so
-// the colour depth is only kept in the settings and shown.
+// The display of a match over Qt and OpenGL: the picture (the chosen mode, or
+// in the modern look the screen's or the window's own size) is drawn into a
+// framebuffer and shown scaled, with its proportions, full screen or in a
+// window on the desktop. Qt cannot change the monitor's mode, so the colour
+// depth is only kept in the settings and shown.
 #pragma once
 
 #include "state/MatchState.h"
 #include "state/Ports.h"
 
 #include <QRect>
+#include <QSize>
 
 #include <functional>
 #include <memory>
@@ -81,6 +83,10 @@ public:
 
 private:
     bool Fail(const std::string& number, const std::string& description, const std::string& source);
+    // The picture's size now, from the mode, the screen and the window.
+    QSize PictureSize() const;
+    // A framebuffer of the picture's size; false when it cannot be made.
+    bool FitTarget(unsigned* glError);
 
     Module1& m_;
     QOpenGLWidget& window_;
@@ -89,6 +95,7 @@ private:
     std::function<void()> onShutdown_;
     std::unique_ptr<QOpenGLFramebufferObject> fbo_;
     std::string renderer_;
+    int maxSize_ = 0; // the largest framebuffer side the driver allows
 };
 
 } // namespace kv

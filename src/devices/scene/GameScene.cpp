@@ -1,5 +1,6 @@
 #include "devices/scene/GameScene.h"
 
+#include "state/Picture.h"
 #include "state/Renderer.h"
 #include "state/SceneUnits.h"
 #include "state/SoundSlots.h"
@@ -230,8 +231,7 @@ void GameScene::MakeFrames() {
     built_ = true;
 
     scene_.camera->SetPosition({m_.CamX, m_.CamY, m_.CamZ});
-    scene_.viewport.width = std::max<int>(1, m_.ScreenW);
-    scene_.viewport.height = std::max<int>(1, m_.ScreenH);
+    FitViewport();
     scene_.viewport.backClip = 2000;
     ambient_ = std::make_shared<scene::Light>();
     ambient_->type = scene::Light::Type::Ambient;
@@ -717,9 +717,14 @@ bool GameScene::RenderModern(double nowMs, const std::vector<TextItem>& text, st
     return true;
 }
 
+void GameScene::FitViewport() {
+    scene_.viewport.width = std::max(1, PictureWidth(m_));
+    scene_.viewport.height = std::max(1, PictureHeight(m_));
+    scene_.viewport.squarePixels = Modern();
+}
+
 bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std::string* error) {
-    scene_.viewport.width = std::max<int>(1, m_.ScreenW);
-    scene_.viewport.height = std::max<int>(1, m_.ScreenH);
+    FitViewport();
     if (Modern()) return RenderModern(nowMs, text, error);
     scene_.decals.clear();
     if (!renderer_) renderer_ = std::make_unique<scene::SceneRenderer>();
@@ -730,8 +735,6 @@ bool GameScene::RenderFrame(double nowMs, const std::vector<TextItem>& text, std
             return false;
         }
     }
-    scene_.viewport.width = std::max<int>(1, m_.ScreenW);
-    scene_.viewport.height = std::max<int>(1, m_.ScreenH);
     if (rebuilt_) {
         renderer_->ForgetUnused(scene_);
         if (modern_) modern_->ForgetUnused(scene_);

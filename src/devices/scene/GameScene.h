@@ -59,7 +59,7 @@ public:
     void ShowAmbientLight(bool shown) override;
     void ShowLook(const MatchLook& look) override;
 
-    // Draws one frame into the currently bound framebuffer at ScreenW x ScreenH:
+    // Draws one frame into the currently bound framebuffer at the picture's size:
     // clear, scene (pieces smoothed for time nowMs), then the text items in
     // palette colour TextColour. Needs a current OpenGL 3.3 context; the GL
     // objects are made on the first call. False when the shaders failed (error set).
@@ -95,6 +95,8 @@ public:
     double NowMs() const;
 
 private:
+    // The picture's size and projection, as the display has them now.
+    void FitViewport();
     struct Sample {
         double t = 0;
         scene::Vec3 pos;

@@ -1,5 +1,7 @@
 #include "devices/scene/SceneGraph.h"
 
+#include "state/Picture.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -235,8 +237,14 @@ CamSpace CameraOf(const Frame& camera) {
     const Mat3 r = camera.WorldRotation();
     return {camera.WorldPosition(), {r.Column(0), r.Column(1), r.Column(2)}};
 }
+// The projection's scales, 2 f / size, the classic one in its old form.
+double HorizontalScale(const Viewport& vp) {
+    if (!vp.squarePixels) return 2.0;
+    return 2 * PictureFocal(true, vp.width, vp.height).x / vp.width;
+}
 double VerticalScale(const Viewport& vp) {
     const double w = vp.width, h = vp.height;
+    if (vp.squarePixels) return 2 * PictureFocal(true, w, h).y / h;
     return 3.0 * w * w / (2.0 * h * h);
 }
 } // namespace
@@ -248,8 +256,9 @@ bool Projection::Project(const Frame& camera, const Viewport& vp, Vec3 world, do
     const double depth = Dot(c.b.forward, v);
     if (depth <= 0) return false;
     const double w = vp.width, h = vp.height;
-    sx = w / 2 + w * Dot(c.b.right, v) / depth;
-    sy = h / 2 - (3 * w * w / (4 * h)) * Dot(c.b.up, v) / depth;
+    const Focal f = PictureFocal(vp.squarePixels, w, h);
+    sx = w / 2 + f.x * Dot(c.b.right, v) / depth;
+    sy = h / 2 - f.y * Dot(c.b.up, v) / depth;
     return true;
 }
 
@@ -257,7 +266,7 @@ std::array<float, 16> Projection::ViewProj(const Frame& camera, const Viewport& 
     const CamSpace c = CameraOf(camera);
     const double n = vp.frontClip, f = vp.backClip;
     const double A = (f + n) / (f - n), B = -2 * f * n / (f - n);
-    const double sx = 2.0, sy = VerticalScale(vp);
+    const double sx = HorizontalScale(vp), sy = VerticalScale(vp);
     // Rows of P * V, P acting on camera coordinates (right, up, forward).
     const Vec3 r = c.b.right, u = c.b.up, fw = c.b.forward;
     const double rows[4][4] = {

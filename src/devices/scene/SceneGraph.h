@@ -173,12 +173,13 @@ CameraBasis LabelBasis(Vec3 forward);
 
 struct Viewport {
     int width = 640, height = 480;
+    bool squarePixels = false; // the modern look's projection; see PictureFocal
     double frontClip = 0.5;
     double backClip = 2000;
 };
 
-// Perspective with a focal length of width pixels horizontally and
-// 3 w^2 / (4 h) pixels vertically (the name labels' projection).
+// Perspective with the picture's focal lengths, the same as the name labels'
+// and the mouse's (PictureFocal).
 struct Projection {
     // Screen pixel (origin top left) of a world point; false behind the camera.
     static bool Project(const Frame& camera, const Viewport& vp, Vec3 world, double& sx,
