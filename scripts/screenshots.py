@@ -41,12 +41,32 @@ def start_match(game, docs, name, quick_game_shot=False):
     shot(docs + "/" + name)
 
 
-def main():
-    binary, docs = sys.argv[1], sys.argv[2]
-    home = tempfile.mkdtemp(prefix="kv-shots-")
+def set_keys(home, **keys):
+    """Changes keys of the settings file the game wrote."""
+    for ini in glob.glob(home + "/**/zvr2.ini", recursive=True):
+        with open(ini, "rb") as f:
+            text = f.read()
+        for key, value in keys.items():
+            text = re.sub(key.encode() + rb"=\d+", f"{key}={value}".encode(), text)
+        with open(ini, "wb") as f:
+            f.write(text)
+
+
+def session(binary, home, steps):
     game = Game(binary, home)
     try:
         to_menu(game)
+        steps(game)
+    finally:
+        game.proc.kill()
+        game.proc.wait()
+
+
+def main():
+    binary, docs = sys.argv[1], sys.argv[2]
+    home = tempfile.mkdtemp(prefix="kv-shots-")
+
+    def menus(game):
         shot(docs + "/main-menu.png")
         game.press("Параметры")
         game.wait("Готово", "push button")
@@ -54,26 +74,26 @@ def main():
         shot(docs + "/options.png")
         game.press("Готово")
         game.wait("Быстрая игра", "push button")
+        # Leaving by the menu writes the settings file.
+        game.press("Выход")
+        game.wait("Выйти из игры?", None)
+        game.press("OK")
+        game.finish()
+
+    def modern(game):
         start_match(game, docs, "match-modern.png", True)
         game.wait("ПРОДОЛЖИТЬ ГОБЛУ!", "push button", timeout=300)
         time.sleep(1)
         shot(docs + "/results.png")
-    finally:
-        game.proc.kill()
-        game.proc.wait()
-    # The same match in the classic look: the settings file says so.
-    for ini in glob.glob(home + "/**/zvr2.ini", recursive=True):
-        with open(ini, "rb") as f:
-            text = f.read()
-        with open(ini, "wb") as f:
-            f.write(re.sub(rb"Graphics=\d", b"Graphics=0", text))
-    game = Game(binary, home)
+
     try:
-        to_menu(game)
-        start_match(game, docs, "match-classic.png")
+        session(binary, home, menus)
+        # The matches full screen, as a player sees them.
+        set_keys(home, Windowed=0)
+        session(binary, home, modern)
+        set_keys(home, Graphics=0)
+        session(binary, home, lambda game: start_match(game, docs, "match-classic.png"))
     finally:
-        game.proc.kill()
-        game.proc.wait()
         shutil.rmtree(home, ignore_errors=True)
 
 

@@ -6,5 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 binary=$(realpath "${1:-build/src/app/kvelmar2}")
 mkdir -p docs
-xvfb-run -a -s '-screen 0 1024x768x24' \
+xvfb-run -a -s '-screen 0 1920x1080x24' \
   tests/e2e/run.sh scripts/screenshots.py "$binary" "$PWD/docs"
