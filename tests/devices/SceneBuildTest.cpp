@@ -156,6 +156,33 @@ TEST(SceneFailures, DamagedMeshTextureAndSound) {
     EXPECT_EQ(Child(*r.scene, 2).Visuals().size(), 1u);
 }
 
+// The modern look takes its own meshes from mesh/modern; where one is missing
+// the classic file stands in and the log says so once, nobody is asked.
+TEST(SceneFailures, TheModernLookFallsBackToTheClassicMeshes) {
+    TinyGameData data;
+    std::filesystem::create_directories(data.Path("mesh/modern"));
+    std::filesystem::copy_file(data.Path("mesh/ball.x"), data.Path("mesh/modern/gobla0.x"));
+    for (const bool modern : {false, true}) {
+        SceneRig r(data.Dir());
+        r.m.Graphics = modern ? kGraphicsModern : kGraphicsClassic;
+        for (int n = 1; n <= 4; ++n)
+            r.m.Gobla(n).Model = n == 1 ? 0 : 1, r.m.Gobla(n).Gray = kFalse;
+        ASSERT_TRUE(r.scene->BuildScene());
+        EXPECT_TRUE(r.dialogs.messages.empty());
+        for (int n = 1; n <= 4; ++n) {
+            const auto& shown = r.scene->PieceFrame(n)->Visuals();
+            ASSERT_EQ(shown.size(), 1u) << n;
+            const bool own = modern && n == 1;
+            EXPECT_EQ(shown[0]->Bounds().max.x, own ? 5 : 20) << modern << n;
+        }
+        size_t gobla1 = 0;
+        for (const std::string& line : r.log)
+            gobla1 += line.find("mesh/modern/gobla1.x") != std::string::npos;
+        EXPECT_EQ(gobla1, modern ? 1u : 0u);
+        EXPECT_EQ(r.log.empty(), !modern);
+    }
+}
+
 TEST(SceneFiles, LookedUpWithoutRegardToCase) {
     TinyGameData data;
     EXPECT_EQ(scene::FindFileNoCase(data.Dir(), "MESH\\GoblaTable.X"),
