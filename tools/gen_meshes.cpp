@@ -161,6 +161,65 @@ Mesh Table() {
     return m;
 }
 
+// The modern desk: the same box, its top edge rounded all round; the rim
+// takes the top's material so that the wood runs over it.
+Mesh ModernTable() {
+    Mesh m("GoblaTable");
+    Material top = Mat("DeskTop", 1, 1, 1, 0.15);
+    top.texture = "goblatable.bmp";
+    const int itop = m.AddMaterial(top);
+    const int edge = m.AddMaterial(Mat("DeskEdge", 0.55, 0.36, 0.18));
+    const double w = 100, d = 50, h = 4, rim = 0.8;
+    const int steps = 6;
+    const int nx = 20, nz = 10;
+    std::vector<int> idx;
+    for (int j = 0; j <= nz; ++j)
+        for (int i = 0; i <= nx; ++i) {
+            const double x = rim + (w - 2 * rim) * i / nx, z = -rim - (d - 2 * rim) * j / nz;
+            idx.push_back(m.AddVertex({{x, 0, z}, {0, 1, 0}, x / w, -z / d}));
+        }
+    for (int j = 0; j < nz; ++j)
+        for (int i = 0; i < nx; ++i) {
+            const int a = idx[j * (nx + 1) + i], b = idx[j * (nx + 1) + i + 1];
+            const int c = idx[(j + 1) * (nx + 1) + i + 1], e = idx[(j + 1) * (nx + 1) + i];
+            AddFacing(m, a, b, c, itop);
+            AddFacing(m, a, c, e, itop);
+        }
+    // Each side from the bottom over the rim to the top, its corners mitred.
+    struct Side {
+        double nx, nz;
+    };
+    const Side sides[4] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};
+    for (const Side& s : sides) {
+        std::vector<std::pair<int, int>> rows; // the side's two ends, bottom up
+        for (int k = -1; k <= steps; ++k) {
+            const double t = k < 0 ? 0 : kPi / 2 * k / steps;
+            const double in = rim * (1 - std::cos(t)), y = k < 0 ? -h : -rim + rim * std::sin(t);
+            const Vec3 n = Normalized({s.nx * std::cos(t), std::sin(t), s.nz * std::cos(t)});
+            const double x0 = in, x1 = w - in, z0 = -d + in, z1 = -in;
+            // Ends of the side, along it: the corners of the shrunk rectangle.
+            Vec3 a, b;
+            if (s.nz > 0)
+                a = {x0, y, z1}, b = {x1, y, z1};
+            else if (s.nx > 0)
+                a = {x1, y, z1}, b = {x1, y, z0};
+            else if (s.nz < 0)
+                a = {x1, y, z0}, b = {x0, y, z0};
+            else
+                a = {x0, y, z0}, b = {x0, y, z1};
+            const double along = s.nz != 0 ? w : d, v = 1 - (k + 1.0) / (steps + 1);
+            rows.push_back({m.AddVertex({a, n, 0, v}), m.AddVertex({b, n, along / 100, v})});
+        }
+        for (size_t r = 0; r + 1 < rows.size(); ++r) {
+            const int material = r == 0 ? edge : itop;
+            AddFacing(m, rows[r].first, rows[r].second, rows[r + 1].second, material);
+            AddFacing(m, rows[r].first, rows[r + 1].second, rows[r + 1].first, material);
+        }
+    }
+    m.AddQuad({0, -h, -d}, {w, -h, -d}, {w, -h, 0}, {0, -h, 0}, edge);
+    return m;
+}
+
 Mesh Leg() {
     Mesh m("Nozhka");
     const int metal = m.AddMaterial(Mat("LegMetal", 0.30, 0.30, 0.33, 0.6));
@@ -355,6 +414,7 @@ int main(int argc, char** argv) {
         items.push_back(
             {"modern/gobla" + std::to_string(model) + "_gray.x", Piece(model, true, true)});
     }
+    items.push_back({"modern/goblatable.x", ModernTable()});
     items.push_back({"modern/border1.x", ModernBorder()});
     items.push_back({"modern/pipa.x", ModernPipa()});
     int rc = 0;

@@ -292,7 +292,8 @@ std::vector<GameScene::Step> GameScene::Steps() {
                  .scale = {tableScaleX, 0.5, tableScaleZ},
                  .frame = table_.get(),
                  .keep = &tableMesh_,
-                 .bare = true}); // textured only with the option, by its own step
+                 .bare = true, // textured only with the option, by its own step
+                 .modern = true});
     for (int k = 1; k <= 4; ++k)
         s.push_back({.file = "mesh\\nozhka.x",
                      .scale = half,
