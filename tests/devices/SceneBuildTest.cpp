@@ -2,6 +2,7 @@
 // smoothing of the motion ticks. No OpenGL needed.
 #include "SceneTestData.h"
 
+#include "devices/scene/PreviewScene.h"
 #include "match/MouseAim.h"
 #include "state/SceneUnits.h"
 
@@ -180,6 +181,16 @@ TEST(SceneFailures, TheModernLookFallsBackToTheClassicMeshes) {
             gobla1 += line.find("mesh/modern/gobla1.x") != std::string::npos;
         EXPECT_EQ(gobla1, modern ? 1u : 0u);
         EXPECT_EQ(r.log.empty(), !modern);
+        // The piece preview shows what the match shows.
+        for (const int model : {0, 1}) {
+            scene::PreviewScene preview;
+            scene::LoadError err;
+            const std::string file = data.Path("mesh/gobla" + std::to_string(model) + ".x");
+            ASSERT_TRUE(preview.Build(data.Dir() + "/", file, err, modern)) << err.description;
+            const auto& shown = preview.Piece()->Visuals();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0]->Bounds().max.x, modern && model == 0 ? 5 : 20) << modern << model;
+        }
     }
 }
 
