@@ -29,8 +29,8 @@ bool Meet(Point2 a, double ra, Point2 b, double rb, Point2 hint, Point2& out) {
     return true;
 }
 
-// Outward normals of a closed or open 2D polyline's segments; `flip` turns them
-// for a clockwise outline.
+// The outward normal of segment a-b: to its right, to its left with `flip`
+// (a clockwise outline).
 Point2 SegmentNormal(Point2 a, Point2 b, bool flip) {
     const double dx = b.x - a.x, dy = b.y - a.y, l = std::hypot(dx, dy);
     if (l < 1e-12) return {0, 0};
@@ -85,12 +85,13 @@ void AddCap(Mesh& m, const std::vector<Point2>& poly, const std::vector<Vec3>& a
         const Point2 a = poly[i], b = poly[(i + 1) % poly.size()];
         area += a.x * b.y - b.x * a.y;
     }
-    std::vector<Point2> ccw = poly;
+    // The triangulation wants the polygon counter-clockwise.
     std::vector<size_t> order(poly.size());
-    for (size_t i = 0; i < poly.size(); ++i)
+    std::vector<Point2> ccw(poly.size());
+    for (size_t i = 0; i < poly.size(); ++i) {
         order[i] = area >= 0 ? i : poly.size() - 1 - i;
-    for (size_t i = 0; i < poly.size(); ++i)
         ccw[i] = poly[order[i]];
+    }
     std::vector<int> idx(poly.size());
     for (size_t i = 0; i < poly.size(); ++i)
         idx[i] = m.AddVertex({at[order[i]], normal, uv[order[i]].x, uv[order[i]].y});

@@ -26,9 +26,9 @@ struct ProfilePoint {
     bool crease = false;
 };
 
-// Quarter circle of radius `rim` rounding the corner between a side and a
-// face, from angle a0 to a1 (degrees, 0 = outwards, 90 = up) about (cr, cy),
-// in `steps` steps; appended to a profile.
+// An arc of radius `rim` about (cr, cy) from angle a0 to a1 (degrees; 0 along
+// the profile's first coordinate, 90 up) in `steps` steps, appended to a
+// profile: the rounding of one of its corners.
 void AppendRound(std::vector<ProfilePoint>& profile, double cr, double cy, double rim, double a0,
                  double a1, int steps);
 
@@ -36,7 +36,7 @@ void AppendRound(std::vector<ProfilePoint>& profile, double cr, double cy, doubl
 // `segments` steps; a point on the axis closes the solid there.
 void AddLathe(Mesh& m, const std::vector<ProfilePoint>& profile, int segments, int material);
 
-// The closed cross-section (z, y) (counter-clockwise seen from +x) swept along
+// The closed cross-section (r holding z, and y), either way round, swept along
 // x from x0 to x1, with flat ends.
 void AddExtrusion(Mesh& m, const std::vector<ProfilePoint>& section, double x0, double x1,
                   int material);
