@@ -63,7 +63,7 @@ std::vector<Disc> ModelDiscs(int model, double R, double C) {
     return d;
 }
 
-std::vector<Point2> UnionOutline(const std::vector<Disc>& discs, double stepDeg) {
+std::vector<OutlineArc> UnionArcs(const std::vector<Disc>& discs, double stepDeg) {
     // Arcs of each circle that lie inside no other circle: cut the circle at
     // every intersection and keep the pieces whose midpoint is uncovered.
     std::vector<Arc> arcs;
@@ -107,7 +107,7 @@ std::vector<Point2> UnionOutline(const std::vector<Disc>& discs, double stepDeg)
     if (arcs.empty()) return {};
 
     // Chain the arcs: each ends where the next one starts.
-    std::vector<Point2> out;
+    std::vector<OutlineArc> out;
     std::vector<bool> used(arcs.size(), false);
     size_t cur = 0;
     const double step = stepDeg * kPi / 180.0;
@@ -115,15 +115,16 @@ std::vector<Point2> UnionOutline(const std::vector<Disc>& discs, double stepDeg)
         used[cur] = true;
         const Arc& a = arcs[cur];
         const Disc& d = discs[a.disc];
-        out.push_back(At(d, a.a0));
+        OutlineArc oa{a.disc, a.a0, a.a1, {a.a0}};
         for (double g = std::floor(a.a0 / step + 1) * step; g < a.a1 - 1e-9; g += step) {
             // Snap grid angles so that the extreme points are exact.
             const double snapped = std::round(g / step) * step;
-            if (snapped > a.a0 + 1e-9) out.push_back(At(d, snapped));
+            if (snapped > a.a0 + 1e-9) oa.angles.push_back(snapped);
         }
+        out.push_back(std::move(oa));
         const Point2 end = At(d, a.a1);
         if (n + 1 == arcs.size()) {
-            const Point2 first = out.front();
+            const Point2 first = At(discs[out.front().disc], out.front().a0);
             if (std::hypot(end.x - first.x, end.y - first.y) > 1e-6) return {};
             break;
         }
@@ -141,6 +142,14 @@ std::vector<Point2> UnionOutline(const std::vector<Disc>& discs, double stepDeg)
         if (best == arcs.size()) return {};
         cur = best;
     }
+    return out;
+}
+
+std::vector<Point2> UnionOutline(const std::vector<Disc>& discs, double stepDeg) {
+    std::vector<Point2> out;
+    for (const OutlineArc& a : UnionArcs(discs, stepDeg))
+        for (double angle : a.angles)
+            out.push_back(At(discs[a.disc], angle));
     return out;
 }
 

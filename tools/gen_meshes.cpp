@@ -1,4 +1,6 @@
-// Writes the game's meshes into <gamedata>/mesh. Usage: gen_meshes <gamedata dir>
+// Writes the game's meshes into <gamedata>/mesh, and the modern look's own
+// ones into <gamedata>/mesh/modern. Usage: gen_meshes <gamedata dir>
+#include "Bevel.h"
 #include "MeshBuilder.h"
 #include "PieceOutline.h"
 
@@ -93,7 +95,9 @@ struct PieceLook {
     double r, g, b;
 };
 
-Mesh Piece(int model, bool gray) {
+// The classic pieces are flat prisms; the modern ones have a rounded rim, 96
+// steps to a full circle, over the same outline.
+Mesh Piece(int model, bool gray, bool modern) {
     static const PieceLook looks[4] = {{"Red", 0.85, 0.12, 0.10},
                                        {"Blue", 0.12, 0.32, 0.90},
                                        {"Green", 0.10, 0.70, 0.22},
@@ -104,12 +108,19 @@ Mesh Piece(int model, bool gray) {
                           : m.AddMaterial(Mat(look.name, look.r, look.g, look.b, 0.3));
     const int mark = gray ? m.AddMaterial(Mat("MarkDark", 0.12, 0.12, 0.12))
                           : m.AddMaterial(Mat("MarkWhite", 0.97, 0.97, 0.97));
-    const auto outline = UnionOutline(ModelDiscs(model), 6.0);
-    if (outline.empty()) {
-        std::fprintf(stderr, "gen_meshes: outline of model %d is not a single loop\n", model);
-        return m;
+    if (modern) {
+        if (!AddRoundedSlab(m, ModelDiscs(model), 4, 1.2, 6, 3.75, 20, body)) {
+            std::fprintf(stderr, "gen_meshes: no rounded rim for model %d\n", model);
+            return Mesh("Empty");
+        }
+    } else {
+        const auto outline = UnionOutline(ModelDiscs(model), 6.0);
+        if (outline.empty()) {
+            std::fprintf(stderr, "gen_meshes: outline of model %d is not a single loop\n", model);
+            return m;
+        }
+        AddPrism(m, outline, 0, 4, body, true);
     }
-    AddPrism(m, outline, 0, 4, body, true);
     // The heading arrow points along the piece's own +y, just above the top.
     const double y = 4.05;
     auto at = [y](double px, double py) { return Vec3{px, y, -py}; };
@@ -150,6 +161,65 @@ Mesh Table() {
     return m;
 }
 
+// The modern desk: the same box, its top edge rounded all round; the rim
+// takes the top's material so that the wood runs over it.
+Mesh ModernTable() {
+    Mesh m("GoblaTable");
+    Material top = Mat("DeskTop", 1, 1, 1, 0.15);
+    top.texture = "goblatable.bmp";
+    const int itop = m.AddMaterial(top);
+    const int edge = m.AddMaterial(Mat("DeskEdge", 0.55, 0.36, 0.18));
+    const double w = 100, d = 50, h = 4, rim = 0.8;
+    const int steps = 6;
+    const int nx = 20, nz = 10;
+    std::vector<int> idx;
+    for (int j = 0; j <= nz; ++j)
+        for (int i = 0; i <= nx; ++i) {
+            const double x = rim + (w - 2 * rim) * i / nx, z = -rim - (d - 2 * rim) * j / nz;
+            idx.push_back(m.AddVertex({{x, 0, z}, {0, 1, 0}, x / w, -z / d}));
+        }
+    for (int j = 0; j < nz; ++j)
+        for (int i = 0; i < nx; ++i) {
+            const int a = idx[j * (nx + 1) + i], b = idx[j * (nx + 1) + i + 1];
+            const int c = idx[(j + 1) * (nx + 1) + i + 1], e = idx[(j + 1) * (nx + 1) + i];
+            AddFacing(m, a, b, c, itop);
+            AddFacing(m, a, c, e, itop);
+        }
+    // Each side from the bottom over the rim to the top, its corners mitred.
+    struct Side {
+        double nx, nz;
+    };
+    const Side sides[4] = {{0, 1}, {1, 0}, {0, -1}, {-1, 0}};
+    for (const Side& s : sides) {
+        std::vector<std::pair<int, int>> rows; // the side's two ends, bottom up
+        for (int k = -1; k <= steps; ++k) {
+            const double t = k < 0 ? 0 : kPi / 2 * k / steps;
+            const double in = rim * (1 - std::cos(t)), y = k < 0 ? -h : -rim + rim * std::sin(t);
+            const Vec3 n = Normalized({s.nx * std::cos(t), std::sin(t), s.nz * std::cos(t)});
+            const double x0 = in, x1 = w - in, z0 = -d + in, z1 = -in;
+            // Ends of the side, along it: the corners of the shrunk rectangle.
+            Vec3 a, b;
+            if (s.nz > 0)
+                a = {x0, y, z1}, b = {x1, y, z1};
+            else if (s.nx > 0)
+                a = {x1, y, z1}, b = {x1, y, z0};
+            else if (s.nz < 0)
+                a = {x1, y, z0}, b = {x0, y, z0};
+            else
+                a = {x0, y, z0}, b = {x0, y, z1};
+            const double along = s.nz != 0 ? w : d, v = 1 - (k + 1.0) / (steps + 1);
+            rows.push_back({m.AddVertex({a, n, 0, v}), m.AddVertex({b, n, along / 100, v})});
+        }
+        for (size_t r = 0; r + 1 < rows.size(); ++r) {
+            const int material = r == 0 ? edge : itop;
+            AddFacing(m, rows[r].first, rows[r].second, rows[r + 1].second, material);
+            AddFacing(m, rows[r].first, rows[r + 1].second, rows[r + 1].first, material);
+        }
+    }
+    m.AddQuad({0, -h, -d}, {w, -h, -d}, {w, -h, 0}, {0, -h, 0}, edge);
+    return m;
+}
+
 Mesh Leg() {
     Mesh m("Nozhka");
     const int metal = m.AddMaterial(Mat("LegMetal", 0.30, 0.30, 0.33, 0.6));
@@ -183,6 +253,45 @@ Mesh Pipa() {
     m.AddFrustum({0, 0, 0}, {0, 14, 0}, 10, 10, 32, true, false, body);
     m.AddFrustum({0, 14, 0}, {0, 17, 0}, 10, 10, 32, false, false, band);
     m.AddFrustum({0, 17, 0}, {0, 20, 0}, 10, 9, 32, false, true, body);
+    return m;
+}
+
+// The modern ruler: its top edges rounded, the same box and ticks.
+Mesh ModernBorder() {
+    Mesh m("Border1");
+    const int wood = m.AddMaterial(Mat("RulerWood", 0.86, 0.74, 0.44));
+    const int ink = m.AddMaterial(Mat("RulerInk", 0.10, 0.10, 0.10));
+    const double zf = -0.05, zb = -4.95, rim = 1.0, top = 20;
+    std::vector<ProfilePoint> section = {{zf, 0, true}};
+    AppendRound(section, zf - rim, top - rim, rim, 0, 90, 6);
+    AppendRound(section, zb + rim, top - rim, rim, 90, 180, 6);
+    section.push_back({zb, 0, true});
+    AddExtrusion(m, section, -100, 0, wood);
+    for (int k = 1; k < 20; ++k) {
+        const double x = -100 + 5 * k, h = k % 2 == 0 ? 6 : 3.5, y1 = top - rim;
+        m.AddQuad({x - 0.3, 20 - h, 0}, {x + 0.3, 20 - h, 0}, {x + 0.3, y1, 0}, {x - 0.3, y1, 0},
+                  ink);
+        m.AddQuad({x + 0.3, 20 - h, -5}, {x - 0.3, 20 - h, -5}, {x - 0.3, y1, -5},
+                  {x + 0.3, y1, -5}, ink);
+    }
+    return m;
+}
+
+// The modern obstacle: a turned metal post, its foot and top rounded.
+Mesh ModernPipa() {
+    Mesh m("Pipa");
+    const int body = m.AddMaterial(Mat("PipaBody", 0.55, 0.33, 0.78, 0.4));
+    const int band = m.AddMaterial(Mat("PipaBand", 0.95, 0.85, 0.25, 0.4));
+    const int seg = 96;
+    std::vector<ProfilePoint> foot = {{0, 0}};
+    AppendRound(foot, 9.6, 0.4, 0.4, -90, 0, 2);
+    foot.push_back({10, 14});
+    AddLathe(m, foot, seg, body);
+    AddLathe(m, {{10, 14}, {10, 17}}, seg, band);
+    std::vector<ProfilePoint> head = {{10, 17}};
+    AppendRound(head, 8.5, 18.5, 1.5, 0, 90, 5);
+    head.push_back({0, 20});
+    AddLathe(m, head, seg, body);
     return m;
 }
 
@@ -275,7 +384,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const std::string dir = std::string(argv[1]) + "/mesh";
-    if (!MakeDirs(dir)) {
+    if (!MakeDirs(dir + "/modern")) {
         std::fprintf(stderr, "gen_meshes: cannot create %s\n", dir.c_str());
         return 1;
     }
@@ -287,8 +396,8 @@ int main(int argc, char** argv) {
     items.push_back({"goblatable.x", Table()});
     items.push_back({"nozhka.x", Leg()});
     for (int model = 0; model < 4; ++model) {
-        items.push_back({"gobla" + std::to_string(model) + ".x", Piece(model, false)});
-        items.push_back({"gobla" + std::to_string(model) + "_gray.x", Piece(model, true)});
+        items.push_back({"gobla" + std::to_string(model) + ".x", Piece(model, false, false)});
+        items.push_back({"gobla" + std::to_string(model) + "_gray.x", Piece(model, true, false)});
     }
     items.push_back({"border1.x", Border()});
     items.push_back({"pipa.x", Pipa()});
@@ -298,6 +407,16 @@ int main(int argc, char** argv) {
     items.push_back({"centerpoint.x", CenterPoint()});
     items.push_back({"lamp.x", Lamp()});
     items.push_back({"swin.x", Swin()});
+    // The modern look's own meshes; the scene takes the classic file for any
+    // name not here.
+    for (int model = 0; model < 4; ++model) {
+        items.push_back({"modern/gobla" + std::to_string(model) + ".x", Piece(model, false, true)});
+        items.push_back(
+            {"modern/gobla" + std::to_string(model) + "_gray.x", Piece(model, true, true)});
+    }
+    items.push_back({"modern/goblatable.x", ModernTable()});
+    items.push_back({"modern/border1.x", ModernBorder()});
+    items.push_back({"modern/pipa.x", ModernPipa()});
     int rc = 0;
     for (const Item& it : items) {
         if (it.mesh.Vertices().empty() || !it.mesh.WriteX(dir + "/" + it.file)) {

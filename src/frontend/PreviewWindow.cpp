@@ -64,7 +64,7 @@ protected:
         if (!fbo_->isValid()) return DisplayFailed("не удалось создать буфер кадра");
         window()->setWindowTitle(QString::fromUtf8(PiecePreview::kBuildingTitle));
         scene::LoadError err;
-        if (!scene_.Build(app_.Setup().dataDir, app_.Screens().preview.meshPath, err))
+        if (!scene_.Build(app_.Setup().dataDir, app_.Screens().preview.meshPath, err, modernLook_))
             return Fail([err](GameApp& a) {
                 return a.Screens().preview.SceneFailed(a.Screens(), err.number, err.description);
             });

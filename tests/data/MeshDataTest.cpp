@@ -1,6 +1,8 @@
 // Every mesh loads through Assimp the way the scene loads it, with the size and
 // placement the scene relies on; the pieces are exactly the physics circles.
+// The modern look's own meshes (mesh/modern) are held to the same boxes.
 #include "DataFiles.h"
+#include "devices/scene/MeshLoader.h"
 #include "physics/Physics.h"
 #include "state/MatchState.h"
 
@@ -67,9 +69,14 @@ void Walk(const aiScene* s, const aiNode* n, aiMatrix4x4 t, Loaded& out) {
         Walk(s, n->mChildren[c], t, out);
 }
 
+// file: named as the scene names it, e.g. "mesh\\modern\\pipa.x".
 Loaded Load(const std::string& file) {
     Loaded out;
-    const std::string path = GameData("mesh/" + file);
+    const std::string path = kv::scene::FindFileNoCase(KV_GAMEDATA_DIR, file);
+    if (path.empty()) {
+        out.error = "not found";
+        return out;
+    }
     const aiScene* s =
         aiImportFile(path.c_str(), aiProcess_Triangulate | aiProcess_JoinIdenticalVertices);
     if (s == nullptr) {
@@ -85,6 +92,9 @@ Loaded Load(const std::string& file) {
 std::string PieceFile(int model, bool gray) {
     return "gobla" + std::to_string(model) + (gray ? "_gray.x" : ".x");
 }
+
+// Where the scene looks for a mesh in each look.
+const char* const kLooks[] = {"mesh\\", "mesh\\modern\\"};
 
 // Every mesh has triangles wound along their normals (else culled away or lit
 // from behind) and the box the scene's placements are built on.
@@ -106,12 +116,13 @@ TEST(MeshData, EveryMeshLoadsWithItsBoxAndWinding) {
         for (bool gray : {false, true})
             boxes[PieceFile(model, gray)] = {{-half[model], 0, -half[model]},
                                              {half[model], 4.05f, front[model]}};
-    size_t boxed = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(GameData("mesh"))) {
+    size_t boxed = 0, modern = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(GameData("mesh"))) {
         const std::string file = entry.path().filename().string();
         if (entry.path().extension() != ".x") continue;
-        SCOPED_TRACE(file);
-        const Loaded m = Load(file);
+        const bool own = entry.path().parent_path().filename() == "modern";
+        SCOPED_TRACE(entry.path().string());
+        const Loaded m = Load(kLooks[own] + file);
         ASSERT_TRUE(m.ok) << m.error;
         EXPECT_GT(m.triangles, 0u);
         EXPECT_EQ(m.nonTriangles, 0u);
@@ -129,18 +140,20 @@ TEST(MeshData, EveryMeshLoadsWithItsBoxAndWinding) {
         EXPECT_EQ(against, 0u);
         EXPECT_LE(degenerate, 2u);
         const auto box = boxes.find(file);
+        ASSERT_TRUE(box != boxes.end() || !own) << "a modern mesh keeps its classic box";
         if (box == boxes.end()) continue;
-        ++boxed;
+        ++(own ? modern : boxed);
         for (unsigned k = 0; k < 3; ++k) {
             EXPECT_NEAR(m.lo[k], box->second.first[k], 0.01f) << "axis " << k;
             EXPECT_NEAR(m.hi[k], box->second.second[k], 0.01f) << "axis " << k;
         }
     }
     EXPECT_EQ(boxed, boxes.size());
+    EXPECT_EQ(modern, 11u); // the pieces, the desk, the ruler and the obstacle
 }
 
 TEST(MeshData, TheDeskTopCarriesItsTexture) {
-    const Loaded table = Load("goblatable.x");
+    const Loaded table = Load("mesh\\goblatable.x");
     ASSERT_TRUE(table.ok) << table.error;
     bool textured = false;
     for (const Part& p : table.parts) {
@@ -160,7 +173,8 @@ double Outside(const std::vector<kv::Circle>& cs, double x, double y) {
     return best;
 }
 
-// Each piece is the union of its physics circles.
+// Each piece stands on the union of its physics circles and never leaves it;
+// the modern piece's flat top lies inside its rounded rim.
 TEST(MeshData, PiecesAreTheirPhysicsCircles) {
     kv::Module1 phys;
     kv::SetMatchDefaults(phys);
@@ -170,29 +184,36 @@ TEST(MeshData, PiecesAreTheirPhysicsCircles) {
         const std::vector<kv::Circle> circles(shape.c.begin() + 1,
                                               shape.c.begin() + 1 + shape.count);
         ASSERT_FALSE(circles.empty());
-        for (bool gray : {false, true}) {
-            SCOPED_TRACE(PieceFile(model, gray));
-            const Loaded m = Load(PieceFile(model, gray));
-            ASSERT_TRUE(m.ok) << m.error;
-            // Piece point (x, y) is imported (x, h, -y); the top face lies at h = 4.
-            double topArea = 0;
-            auto onTop = [](const aiVector3D& v) { return std::fabs(v.y - 4) < 1e-3; };
-            for (const Part& p : m.parts) {
-                for (const aiVector3D& v : p.verts)
-                    EXPECT_LE(Outside(circles, v.x, -v.z), 2e-3) << v.x << " " << -v.z;
-                for (const auto& t : p.tris) {
-                    const aiVector3D a = p.verts[t[0]], b = p.verts[t[1]], c = p.verts[t[2]];
-                    if (onTop(a) && onTop(b) && onTop(c)) topArea += 0.5 * ((b - a) ^ (c - a)).y;
+        // The union's area on a fine grid.
+        double inside = 0;
+        const double h = 0.1;
+        for (double y = -30; y <= 30; y += h)
+            for (double x = -22; x <= 22; x += h)
+                if (Outside(circles, x, y) < 0) inside += h * h;
+        for (const char* look : kLooks)
+            for (bool gray : {false, true}) {
+                SCOPED_TRACE(look + PieceFile(model, gray));
+                const Loaded m = Load(look + PieceFile(model, gray));
+                ASSERT_TRUE(m.ok) << m.error;
+                // Piece point (x, y) is imported (x, h, -y); bottom at h = 0, top at 4.
+                double bottomArea = 0, topArea = 0;
+                auto at = [](const aiVector3D& v, float y) { return std::fabs(v.y - y) < 1e-3; };
+                for (const Part& p : m.parts) {
+                    for (const aiVector3D& v : p.verts)
+                        EXPECT_LE(Outside(circles, v.x, -v.z), 2e-3) << v.x << " " << -v.z;
+                    for (const auto& t : p.tris) {
+                        const aiVector3D a = p.verts[t[0]], b = p.verts[t[1]], c = p.verts[t[2]];
+                        const double up = 0.5 * ((b - a) ^ (c - a)).y;
+                        if (at(a, 0) && at(b, 0) && at(c, 0)) bottomArea -= up;
+                        if (at(a, 4) && at(b, 4) && at(c, 4)) topArea += up;
+                    }
                 }
+                EXPECT_NEAR(bottomArea, inside, inside * 0.01);
+                if (look == kLooks[0])
+                    EXPECT_NEAR(topArea, inside, inside * 0.01);
+                else
+                    EXPECT_LT(topArea, inside * 0.9);
             }
-            // The top face covers the union: compare areas on a fine grid.
-            double inside = 0;
-            const double h = 0.1;
-            for (double y = -30; y <= 30; y += h)
-                for (double x = -22; x <= 22; x += h)
-                    if (Outside(circles, x, y) < 0) inside += h * h;
-            EXPECT_NEAR(topArea, inside, inside * 0.01);
-        }
     }
 }
 

@@ -2,6 +2,7 @@
 // smoothing of the motion ticks. No OpenGL needed.
 #include "SceneTestData.h"
 
+#include "devices/scene/PreviewScene.h"
 #include "match/MouseAim.h"
 #include "state/SceneUnits.h"
 
@@ -155,6 +156,43 @@ TEST(SceneFailures, DamagedMeshTextureAndSound) {
     }
     // The room stands without its texture.
     EXPECT_EQ(Child(*r.scene, 2).Visuals().size(), 1u);
+}
+
+// The modern look takes its own meshes from mesh/modern; where one is missing
+// the classic file stands in and the log says so once, nobody is asked.
+TEST(SceneFailures, TheModernLookFallsBackToTheClassicMeshes) {
+    TinyGameData data;
+    std::filesystem::create_directories(data.Path("mesh/modern"));
+    std::filesystem::copy_file(data.Path("mesh/ball.x"), data.Path("mesh/modern/gobla0.x"));
+    for (const bool modern : {false, true}) {
+        SceneRig r(data.Dir());
+        r.m.Graphics = modern ? kGraphicsModern : kGraphicsClassic;
+        for (int n = 1; n <= 4; ++n)
+            r.m.Gobla(n).Model = n == 1 ? 0 : 1, r.m.Gobla(n).Gray = kFalse;
+        ASSERT_TRUE(r.scene->BuildScene());
+        EXPECT_TRUE(r.dialogs.messages.empty());
+        for (int n = 1; n <= 4; ++n) {
+            const auto& shown = r.scene->PieceFrame(n)->Visuals();
+            ASSERT_EQ(shown.size(), 1u) << n;
+            const bool own = modern && n == 1;
+            EXPECT_EQ(shown[0]->Bounds().max.x, own ? 5 : 20) << modern << n;
+        }
+        size_t gobla1 = 0;
+        for (const std::string& line : r.log)
+            gobla1 += line.find("mesh/modern/gobla1.x") != std::string::npos;
+        EXPECT_EQ(gobla1, modern ? 1u : 0u);
+        EXPECT_EQ(r.log.empty(), !modern);
+        // The piece preview shows what the match shows.
+        for (const int model : {0, 1}) {
+            scene::PreviewScene preview;
+            scene::LoadError err;
+            const std::string file = data.Path("mesh/gobla" + std::to_string(model) + ".x");
+            ASSERT_TRUE(preview.Build(data.Dir() + "/", file, err, modern)) << err.description;
+            const auto& shown = preview.Piece()->Visuals();
+            ASSERT_EQ(shown.size(), 1u);
+            EXPECT_EQ(shown[0]->Bounds().max.x, modern && model == 0 ? 5 : 20) << modern << model;
+        }
+    }
 }
 
 TEST(SceneFiles, LookedUpWithoutRegardToCase) {

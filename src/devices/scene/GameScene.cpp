@@ -135,6 +135,17 @@ std::shared_ptr<Mesh> GameScene::LoadMesh(const std::string& relative, bool& sto
     return std::make_shared<Mesh>(data);
 }
 
+std::shared_ptr<Mesh> GameScene::LoadModernMesh(const std::string& classic, bool withTextures) {
+    const std::string own = "mesh\\modern\\" + classic.substr(classic.find_last_of('\\') + 1);
+    LoadError err;
+    bool first = false;
+    if (auto data = loader_->LoadMesh(own, err, first, withTextures))
+        return std::make_shared<Mesh>(data);
+    if (first && opt_.logError)
+        opt_.logError("Современная графика: " + err.description + "; взята классическая модель.");
+    return nullptr;
+}
+
 void GameScene::Reset() {
     scene_ = scene::Scene{};
     light_ = table_ = room_ = center_ = ball_ = point_ = swin_ = pot_ = lamp_ = nullptr;
@@ -163,6 +174,7 @@ struct GameScene::Step {
     Frame* frame = nullptr;                // shows the mesh; none: not attached here
     std::shared_ptr<Mesh>* keep = nullptr; // where the scene keeps the mesh
     bool bare = false;                     // without the textures its materials name
+    bool modern = false;                   // the modern look has its own, under mesh/modern
     bool (GameScene::*own)() = nullptr;    // instead of a mesh
 };
 
@@ -280,7 +292,8 @@ std::vector<GameScene::Step> GameScene::Steps() {
                  .scale = {tableScaleX, 0.5, tableScaleZ},
                  .frame = table_.get(),
                  .keep = &tableMesh_,
-                 .bare = true}); // textured only with the option, by its own step
+                 .bare = true, // textured only with the option, by its own step
+                 .modern = true});
     for (int k = 1; k <= 4; ++k)
         s.push_back({.file = "mesh\\nozhka.x",
                      .scale = half,
@@ -295,7 +308,8 @@ std::vector<GameScene::Step> GameScene::Steps() {
         const GoblaRec& g = m_.Gobla(n);
         s.push_back({.file = "mesh\\gobla" + std::to_string(g.Model) + (g.Gray ? "_gray.x" : ".x"),
                      .scale = tenth,
-                     .frame = pieces_[static_cast<size_t>(n)].get()});
+                     .frame = pieces_[static_cast<size_t>(n)].get(),
+                     .modern = true});
     }
     if (m_.Border) {
         const Vec3 wall =
@@ -304,10 +318,12 @@ std::vector<GameScene::Step> GameScene::Steps() {
         s.push_back({.caption = "Загрузка стенок...",
                      .file = "mesh\\border1.x",
                      .scale = wall,
-                     .frame = borders_[1].get()});
+                     .frame = borders_[1].get(),
+                     .modern = true});
         s.push_back({.file = "mesh\\border1.x",
                      .scale = wall,
-                     .frame = m_.BordSimm ? borders_[2].get() : nullptr});
+                     .frame = m_.BordSimm ? borders_[2].get() : nullptr,
+                     .modern = true});
     }
     if (m_.PipaOn) {
         const double r = m_.PipaRadius / 100.0;
@@ -315,14 +331,17 @@ std::vector<GameScene::Step> GameScene::Steps() {
         for (int k = 1; k <= kObstacles && pipas_[static_cast<size_t>(k)]; ++k)
             s.push_back({.file = "mesh\\pipa.x",
                          .scale = {r, r, r},
-                         .frame = pipas_[static_cast<size_t>(k)].get()});
+                         .frame = pipas_[static_cast<size_t>(k)].get(),
+                         .modern = true});
     }
     return s;
 }
 
 bool GameScene::LoadStep(const Step& s) {
     bool stop = false;
-    auto mesh = LoadMesh(s.file, stop, !s.bare);
+    std::shared_ptr<Mesh> mesh;
+    if (s.modern && Modern()) mesh = LoadModernMesh(s.file, !s.bare);
+    if (!mesh) mesh = LoadMesh(s.file, stop, !s.bare);
     if (mesh) {
         mesh->SetScale(s.scale);
         if (s.frame) s.frame->AddVisual(mesh);

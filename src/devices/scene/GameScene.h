@@ -120,6 +120,9 @@ private:
     bool Fail(const scene::LoadError& err);
     std::shared_ptr<scene::Mesh> LoadMesh(const std::string& relative, bool& stop,
                                           bool withTextures);
+    // The modern look's own mesh for a classic "mesh\\<name>"; null (logged,
+    // never asked) when there is none, and the classic file serves.
+    std::shared_ptr<scene::Mesh> LoadModernMesh(const std::string& classic, bool withTextures);
     void Caption(const std::string& text);
     scene::Vec3 ParkedPosition() const;
     scene::Vec3 PieceWorld(int n) const;

@@ -4,14 +4,22 @@
 
 namespace kv::scene {
 
-bool PreviewScene::Build(const std::string& dataDir, const std::string& meshPath, LoadError& err) {
+bool PreviewScene::Build(const std::string& dataDir, const std::string& meshPath, LoadError& err,
+                         bool modern) {
     // Named under the data folder, as the match's meshes are.
     const bool under = meshPath.compare(0, dataDir.size(), dataDir) == 0;
     const std::filesystem::path path(meshPath);
     AssetLoader loader(under ? dataDir : path.parent_path().string());
     bool first = false;
-    auto mesh = loader.LoadMesh(under ? meshPath.substr(dataDir.size()) : path.filename().string(),
-                                err, first);
+    std::shared_ptr<const MeshData> mesh;
+    if (modern && under) {
+        // Without a modern one the classic piece serves, as in the match.
+        LoadError none;
+        mesh = loader.LoadMesh("mesh/modern/" + path.filename().string(), none, first);
+    }
+    if (!mesh)
+        mesh = loader.LoadMesh(under ? meshPath.substr(dataDir.size()) : path.filename().string(),
+                               err, first);
     if (!mesh) return false;
     scene_ = Scene{};
     scene_.viewport.width = kWidth;

@@ -19,8 +19,10 @@ public:
     static constexpr int kWidth = 640, kHeight = 480;
 
     // Builds the scene around the piece's mesh file (a path under the data
-    // folder); false with err set when the mesh cannot be loaded.
-    bool Build(const std::string& dataDir, const std::string& meshPath, LoadError& err);
+    // folder); false with err set when the mesh cannot be loaded. The modern
+    // look shows the piece's own mesh from mesh/modern where there is one.
+    bool Build(const std::string& dataDir, const std::string& meshPath, LoadError& err,
+               bool modern = false);
     // Turns the piece to angle (radians about the vertical) and draws the
     // scene and the texts into the bound framebuffer.
     void Render(SceneRenderer& renderer, double angle, const std::vector<TextItem>& texts,
@@ -28,6 +30,9 @@ public:
     // The same in the modern look, the piece standing in its soft shadow.
     void Render(ModernRenderer& renderer, double angle, const std::vector<TextItem>& texts,
                 int textColour);
+
+    // The turning piece; null before a build.
+    const Frame* Piece() const { return piece_.get(); }
 
 private:
     Scene scene_;
