@@ -22,6 +22,17 @@ std::optional<std::uint16_t> PortOf(const std::string& text) {
 
 const char* kBadAddress = "Адрес стола пишется как хост:порт, например 192.168.1.5:27415.";
 
+// The name the settings file keeps; one that no table would take gives way
+// to the first row's.
+std::string KeptName(ScreenContext& g) {
+    const std::string& kept = g.settings.netName;
+    if (kept.empty()) return g.settings.rows[0].name;
+    if (net::CleanName(kept) == kept && net::CharCount(kept) <= net::kNameChars) return kept;
+    LogError("Имя для сетевой игры в настройках повреждено: «" + net::CleanText(kept, 40) +
+             "»; взято имя по умолчанию.");
+    return g.settings.rows[0].name;
+}
+
 } // namespace
 
 bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
@@ -47,7 +58,7 @@ bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& por
 }
 
 void NetScreen::Open(ScreenContext& g) {
-    if (name.empty()) name = g.settings.rows[0].name;
+    if (name.empty()) name = KeptName(g);
     if (port.empty()) port = std::to_string(net::kDefaultPort);
     tables.clear();
     selected = -1;
@@ -101,7 +112,18 @@ bool NetScreen::NameOk(ScreenContext& g) {
                             MsgButtons::Ok);
         return false;
     }
+    if (net::CharCount(clean) > net::kNameChars) {
+        g.s.dialogs.Message("Имя за столом — не длиннее " + std::to_string(net::kNameChars) +
+                                " знаков.",
+                            MsgIcon::Exclamation, MsgButtons::Ok);
+        return false;
+    }
     name = clean;
+    // Kept for the next time, whatever table it goes to.
+    if (g.settings.netName != name) {
+        g.settings.netName = name;
+        g.SaveSettings();
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 
 #include "net/Digest.h"
 #include "net/MemoryLink.h"
+#include "persistence/ErrorLog.h"
 
 #include <gtest/gtest.h>
 
@@ -73,6 +74,23 @@ TEST(NetScreens, AddressesNamesAndPortsAreCheckedBeforeAnyConnection) {
     g.net.address = "нет такого адреса";
     EXPECT_EQ(g.net.Join(g), Next::Stay());
     EXPECT_EQ(a.r.dialogs.messages.size(), 3u) << "each refusal is said";
+
+    // The name a table was asked with is kept in the settings file; one there
+    // that no table would take gives way to the default, logged.
+    EXPECT_EQ(g.settings.netName, "Вася");
+    std::vector<std::string> log;
+    SetErrorLogSink([&log](const std::string& s) { log.push_back(s); });
+    for (const char* kept : {"Вася", "\x01Вася", "Василий Васильевич Васнецов"}) {
+        g.settings.netName = kept;
+        g.SaveSettings();
+        g.settings.netName.clear();
+        g.LoadSettings();
+        g.net.name.clear();
+        g.net.Open(g);
+        EXPECT_EQ(g.net.name, kept == std::string("Вася") ? "Вася" : g.settings.rows[0].name);
+    }
+    SetErrorLogSink({});
+    EXPECT_EQ(log.size(), 2u);
 }
 
 TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
