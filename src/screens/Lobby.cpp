@@ -1,6 +1,7 @@
 #include "screens/Lobby.h"
 
 #include "net/NetEvent.h"
+#include "net/SeatTicket.h"
 #include "net/Wire.h"
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
@@ -83,7 +84,8 @@ bool LobbyScreen::OpenTable(ScreenContext& g, const std::string& name, std::uint
 }
 
 void LobbyScreen::JoinTable(ScreenContext& g, const std::string& host, std::uint16_t port,
-                            const std::string& name, const std::string& pass, bool spectator) {
+                            const std::string& name, const std::string& pass, bool spectator,
+                            std::uint64_t token) {
     Leave();
     port_ = g.s.net;
     chat.clear();
@@ -99,11 +101,22 @@ void LobbyScreen::JoinTable(ScreenContext& g, const std::string& host, std::uint
     joinOpts_.spectator = spectator;
     joinOpts_.comp = ownComp;
     joinOpts_.level = ownLevel;
+    joinOpts_.token = spectator ? 0 : token;
     ready = false;
     played_ = 0;
-    table_ = host + ":" + std::to_string(port);
+    joinHost_ = host;
+    joinPort_ = port;
+    ticketPath_ = g.s.stateDir.empty() ? std::string() : g.s.stateDir + net::kSeatTicketFile;
+    table_ = (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
+             std::to_string(port);
     member_->Join(host, port, joinOpts_);
     Chat("Подключение к столу " + table_ + "...");
+}
+
+void LobbyScreen::GiveUpSeat() {
+    if (member_ && member_->GetState() != net::NetMember::State::Closed && joinOpts_.token != 0 &&
+        !ticketPath_.empty())
+        net::ForgetSeatTicket(ticketPath_);
 }
 
 void LobbyScreen::Leave() {
@@ -342,11 +355,13 @@ Next LobbyScreen::Back(ScreenContext& g) {
         g.s.dialogs.Message("Закрыть стол? Все игроки покинут его.", MsgIcon::Question,
                             MsgButtons::YesNo) != MsgAnswer::Yes)
         return Next::Stay();
+    GiveUpSeat();
     Leave();
     return Next::To(ScreenId::Net);
 }
 
 Next LobbyScreen::Exit(ScreenContext&) {
+    GiveUpSeat();
     Leave();
     return Next::Quit();
 }
@@ -362,8 +377,15 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
         member_->Poll();
         events = member_->TakeEvents();
         if (member_->GetState() == net::NetMember::State::AtTable && !joinOpts_.spectator &&
-            joinOpts_.token == 0 && member_->Token() != 0)
-            joinOpts_.token = member_->Token(); // to come back after a dropped line
+            member_->Token() != 0 && member_->Token() != joinOpts_.token) {
+            // To come back after a dropped line, or after a restart.
+            joinOpts_.token = member_->Token();
+            std::string why;
+            if (!ticketPath_.empty() &&
+                !net::SaveSeatTicket(ticketPath_,
+                                     {joinHost_, joinPort_, joinOpts_.name, joinOpts_.token}, &why))
+                LogError("Место за сетевым столом не сохранено: " + why);
+        }
     } else {
         return Next::Stay();
     }
@@ -402,6 +424,9 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
         case net::EventKind::Closed:
             if (!member_) break;
             LogError("Сетевой стол " + table_ + ": " + e.text);
+            if (!net::SeatOutlives(member_->CloseReason()) && joinOpts_.token != 0 &&
+                !ticketPath_.empty())
+                net::ForgetSeatTicket(ticketPath_);
             Chat(e.text);
             if (inMatch_) {
                 // What the host sent is played out first; the save waits for rest.

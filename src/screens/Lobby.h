@@ -52,8 +52,11 @@ public:
     // The network screen's two ways in; false (after the message) when the
     // table cannot be opened.
     bool OpenTable(ScreenContext& g, const std::string& name, std::uint16_t port);
+    // With a seat's token it is the way back to that seat; a player's seat
+    // is kept in the state folder until he leaves it or the table ends it.
     void JoinTable(ScreenContext& g, const std::string& host, std::uint16_t port,
-                   const std::string& name, const std::string& password, bool spectator);
+                   const std::string& name, const std::string& password, bool spectator,
+                   std::uint64_t token = 0);
 
     bool Hosting() const { return host_ != nullptr; }
     bool AtTable() const { return host_ != nullptr || member_ != nullptr; }
@@ -106,6 +109,8 @@ public:
 
 private:
     void Leave();
+    // Leaving a table that is still there gives up the seat for good.
+    void GiveUpSeat();
     void Chat(const std::string& text);
     bool SetUpHostMatch(ScreenContext& g);
     net::JoinOptions joinOpts_;
@@ -118,7 +123,10 @@ private:
     std::unique_ptr<net::NetMember> member_;
     NetPort* port_ = nullptr;
     std::string hostName_;
-    std::string table_;      // "host:port" of the table joined
+    std::string table_; // "host:port" of the table joined
+    std::string joinHost_;
+    std::uint16_t joinPort_ = 0;
+    std::string ticketPath_; // where the seat is kept; empty: nowhere
     std::size_t played_ = 0; // a player's matches handed to the match screen
     net::NetMatch* relay_ = nullptr;
     bool inMatch_ = false;

@@ -62,6 +62,8 @@ void NetScreen::Open(ScreenContext& g) {
     if (port.empty()) port = std::to_string(net::kDefaultPort);
     tables.clear();
     selected = -1;
+    seat.reset();
+    if (!g.s.stateDir.empty()) seat = net::LoadSeatTicket(g.s.stateDir + net::kSeatTicketFile);
     if (!g.s.net) return;
     std::string why;
     // Without the list a table is still reached by its address.
@@ -161,6 +163,21 @@ Next NetScreen::Join(ScreenContext& g) {
     Leave(g);
     lobby_.JoinTable(g, host, p, name, password, spectator);
     return Next::To(ScreenId::NetLobby);
+}
+
+Next NetScreen::Rejoin(ScreenContext& g) {
+    if (!seat) return Next::Stay();
+    const net::SeatTicket t = *seat;
+    Leave(g);
+    lobby_.JoinTable(g, t.host, t.port, t.name, password, false, t.token);
+    return Next::To(ScreenId::NetLobby);
+}
+
+std::string NetScreen::RejoinHint() const {
+    if (!seat) return "Вы не держите места ни за одним столом.";
+    const bool v6 = seat->host.find(':') != std::string::npos;
+    return "Вернуться на своё место за столом " + (v6 ? "[" + seat->host + "]" : seat->host) + ":" +
+           std::to_string(seat->port) + " под именем " + seat->name;
 }
 
 Next NetScreen::Back(ScreenContext& g) {

@@ -9,6 +9,7 @@
 #include "net/NetHeadless.h"
 #include "net/NetHost.h"
 #include "net/NetMember.h"
+#include "net/SeatTicket.h"
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
 #include "persistence/Replay.h"
@@ -327,7 +328,13 @@ TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     for (const TextItem& i : a.run->screen->Overlay())
         notes += i.text + " ";
     EXPECT_NE(notes.find("Ждём игрока Борис"), std::string::npos) << notes;
-    PlayerMachine& back = t.Player("Борис", false, b.member.Token(), true);
+    // His machine kept the seat in a file; what it reads back takes the seat again.
+    const std::string kept = (t.dir / kSeatTicketFile).string();
+    ASSERT_TRUE(
+        SaveSeatTicket(kept, {"127.0.0.1", kDefaultPort, "Борис", b.member.Token()}, nullptr));
+    const std::optional<SeatTicket> ticket = LoadSeatTicket(kept);
+    ASSERT_TRUE(ticket);
+    PlayerMachine& back = t.Player(ticket->name, false, ticket->token, true);
     ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a, &back}); }));
     EXPECT_EQ(back.member.Seat(), seat);
     EXPECT_EQ(a.outcomes, h.outcomes);
@@ -336,6 +343,36 @@ TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     EXPECT_EQ(back.run->final.digest, h.run->final.digest);
     EXPECT_EQ(back.digests, h.digests);
     EXPECT_EQ(FileText(back.files[0]), FileText(h.files[0]));
+}
+
+TEST(NetTable, ADamagedSeatFileIsIgnoredAndLogged) {
+    LogLines log;
+    Table t;
+    const std::string path = (t.dir / kSeatTicketFile).string();
+    EXPECT_FALSE(LoadSeatTicket(path)) << "no file: no seat, nothing logged";
+    const SeatTicket good{"::1", 27000, "Анна", 0xABCDEF0123456789ull};
+    ASSERT_TRUE(SaveSeatTicket(path, good, nullptr));
+    const std::string text = FileText(path);
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"Port=27000", "Port=70000"},
+             {"Token=abcdef0123456789", "Token=0"},
+             {"Token=abcdef0123456789", "Token=xyz"},
+             {"Name=Анна", "Name=\x01"},
+             {"Host=::1", "Host=[::1]"},
+             {"[netseat]", "[zvrset]"},
+             {"Port=27000", "Port=27000\nPort=27001"}}) {
+        std::string bad = text;
+        bad.replace(bad.find(from), from.size(), to);
+        std::string err;
+        ASSERT_TRUE(WriteFileAtomic(path, bad, &err)) << err;
+        EXPECT_FALSE(LoadSeatTicket(path)) << to;
+    }
+    EXPECT_EQ(log.Count("повреждён"), 7);
+    ASSERT_TRUE(WriteFileAtomic(path, text, nullptr));
+    const std::optional<SeatTicket> back = LoadSeatTicket(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::tie(back->host, back->port, back->name, back->token),
+              std::tie(good.host, good.port, good.name, good.token));
 }
 
 TEST(NetTable, ADamagedTableIsMendedFromTheHosts) {

@@ -5,6 +5,7 @@
 
 #include "net/Digest.h"
 #include "net/MemoryLink.h"
+#include "net/SeatTicket.h"
 #include "persistence/ErrorLog.h"
 
 #include <gtest/gtest.h>
@@ -126,6 +127,20 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
     EXPECT_EQ(gg.lobby.SeatLines()[1], seats[1] + "  ← вы");
     EXPECT_FALSE(h.lobby.StartEnabled()) << "a taken seat is not ready";
 
+    // The seat outlives a dropped line: the network screen offers the way back.
+    const std::string kept = guest.r.dir + net::kSeatTicketFile;
+    ASSERT_TRUE(net::LoadSeatTicket(kept));
+    guest.port.link.DropAll();
+    for (Machine* m : {&host, &guest})
+        m->port.now += net::kSilenceMs + 1000; // the guest hears nothing more
+    Settle(n, {&host, &guest});
+    ASSERT_EQ(gg.flow.Current(), ScreenId::Net);
+    ASSERT_TRUE(gg.net.seat);
+    EXPECT_EQ(gg.net.seat->name, "Гость");
+    gg.flow.Apply(gg.net.Rejoin(gg), ScreenId::Net);
+    Settle(n, {&host, &guest});
+    EXPECT_EQ(gg.lobby.SeatLines()[1], seats[1] + "  ← вы") << "the same seat, taken back";
+
     gg.lobby.SetOwnComp(gg, true, kLevelNovice);
     gg.lobby.SetReady(true);
     Settle(n, {&host, &guest});
@@ -140,6 +155,9 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
     gg.flow.ShowResults(false);
     EXPECT_FALSE(gg.results.continueEnabled);
     EXPECT_EQ(gg.results.Back(gg), Next::To(ScreenId::NetLobby));
+    // Leaving a table that is still there gives the seat up.
+    EXPECT_EQ(gg.lobby.Back(gg), Next::To(ScreenId::Net));
+    EXPECT_FALSE(net::LoadSeatTicket(kept));
 }
 
 } // namespace
