@@ -1,6 +1,7 @@
 // A network table of several machines in memory: the series they play is the
 // series one machine plays, turn digest for turn digest and file for file,
-// also when a player drops and comes back and when a machine's table is
+// also when a player drops and comes back, when the host's computer takes a
+// seat left too long or a turn past its limit, and when a machine's table is
 // damaged; and hostile input closes only the connection it came on.
 #include "match/Headless.h"
 #include "match/VirtualClock.h"
@@ -61,7 +62,7 @@ std::uint64_t Outcome(std::uint64_t table, const HeadlessResult& h) {
 // One machine's match, recorded into a file.
 struct MatchRun {
     MatchRun(Module1& m, NetMatch& nm, const std::string& path, ScreensPort* after, bool instant)
-        : m(m), final(m, after) {
+        : m(m), nm(nm), final(m, after) {
         file.SetRecordPath(path);
         file.ShareHeader(nm.SharedHeader());
         ports = std::make_unique<MatchPorts>(MatchPorts{
@@ -75,7 +76,8 @@ struct MatchRun {
     bool Step() { // true when anything happened
         bool moved = false;
         for (int k = 0; k < 200 && !done; ++k) {
-            // Nobody at this keyboard: only the wall clock moves the turn on.
+            // Nobody at this keyboard: only a strike from the table moves the turn on.
+            nm.Pump();
             if (screen->Phase() == TurnPhase::Aim && m.Gobla(m.CurG).CompControl == 0) break;
             const NetHeadless::Step s = driver->Next();
             if (s == NetHeadless::Step::Waiting) break;
@@ -89,6 +91,7 @@ struct MatchRun {
     }
 
     Module1& m;
+    NetMatch& nm;
     VirtualScheduler clock;
     NullKeyboard kb;
     NullDisplay display;
@@ -204,11 +207,12 @@ struct Table {
         return static_cast<HostMachine&>(*machines.back());
     }
     PlayerMachine& Player(const std::string& name, bool spectator = false, std::uint64_t token = 0,
-                          bool instant = false, const std::string& password = {}) {
+                          bool instant = false, const std::string& password = {},
+                          bool comp = true) {
         const JoinOptions o{.name = name,
                             .password = password,
                             .spectator = spectator,
-                            .comp = true,
+                            .comp = comp,
                             .token = token};
         machines.push_back(std::make_unique<PlayerMachine>(net, clock(), o, dir.string(), instant));
         return static_cast<PlayerMachine&>(*machines.back());
@@ -343,6 +347,61 @@ TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     EXPECT_EQ(back.run->final.digest, h.run->final.digest);
     EXPECT_EQ(back.digests, h.digests);
     EXPECT_EQ(FileText(back.files[0]), FileText(h.files[0]));
+}
+
+std::string Said(NetHost& h) {
+    std::string out;
+    for (const NetEvent& e : h.TakeEvents())
+        out += e.text + "\n";
+    return out;
+}
+
+TEST(NetTable, AfterTheGraceTimeTheHostsComputerPlaysADroppedSeat) {
+    const sim::PlayOptions p = Options(3, 4);
+    Table t;
+    HostMachine& h = t.Host(p);
+    h.host.SetSettings({.table = {}, .graceSeconds = 5});
+    PlayerMachine& b = t.Player("Борис");
+    t.net.Deliver();
+    PlayerMachine& a = t.Player("Анна");
+    ASSERT_TRUE(t.RunUntil([&] { return Seated(h, 2); }));
+    ASSERT_TRUE(h.Start(MatchPlan{1, 0, 1000}));
+    t.net.Deliver();
+    b.link.DropAll();
+    const int seat = b.member.Seat();
+    const long long dropped = t.now;
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() == seat; }));
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() != seat; }));
+    EXPECT_GE(t.now - dropped, 5000) << "his turn waits out the grace time";
+    EXPECT_TRUE(h.host.Seats()[static_cast<std::size_t>(seat - 1)].takenOver);
+    ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a}); }));
+    EXPECT_NE(Said(h.host).find("За игрока Борис играет компьютер"), std::string::npos);
+    EXPECT_EQ(a.outcomes, h.outcomes);
+    EXPECT_EQ(FileText(a.files[0]), FileText(h.files[0]));
+}
+
+TEST(NetTable, WhenTheTurnLimitRunsOutTheComputerPlaysThatTurn) {
+    const sim::PlayOptions p = Options(3, 5);
+    Table t;
+    HostMachine& h = t.Host(p);
+    h.host.SetSettings({.table = {}, .turnLimitSeconds = 2});
+    PlayerMachine& v = t.Player("Вера", false, 0, false, {}, false); // never strikes
+    t.net.Deliver();
+    PlayerMachine& a = t.Player("Анна");
+    ASSERT_TRUE(t.RunUntil([&] { return Seated(h, 2); }));
+    ASSERT_TRUE(h.Start(MatchPlan{1, 0, 1000}));
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() == v.member.Seat(); }));
+    const long long began = t.now;
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() != v.member.Seat(); }));
+    EXPECT_GE(t.now - began, 2000);
+    ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a, &v}); }));
+    EXPECT_NE(Said(h.host).find("Время хода игрока Вера вышло"), std::string::npos);
+    const HostSeat& seat = h.host.Seats()[static_cast<std::size_t>(v.member.Seat() - 1)];
+    EXPECT_FALSE(seat.away || seat.takenOver) << "she stays at the table, her turns timed";
+    for (Machine* m : {&a, &v}) {
+        EXPECT_EQ(m->outcomes, h.outcomes);
+        EXPECT_EQ(FileText(m->files[0]), FileText(h.files[0]));
+    }
 }
 
 TEST(NetTable, ADamagedSeatFileIsIgnoredAndLogged) {
