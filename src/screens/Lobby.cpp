@@ -30,6 +30,10 @@ const char* LevelName(i16 level) {
     return IsLevel(level) ? kLevelNames[level] : kLevelNames[kLevelMaster];
 }
 
+const char* ModelName(i16 model) {
+    return kModelNames[model >= 0 && model <= 3 ? model : 0];
+}
+
 } // namespace
 
 LobbyScreen::LobbyScreen(QuickGameScreen& quick, OptionsScreen& options, ResultsScreen& results)
@@ -67,6 +71,8 @@ bool LobbyScreen::OpenTable(ScreenContext& g, const std::string& name, std::uint
     settings.spread = m.VarK;
     password.clear();
     host_->SetSettings(settings);
+    for (int s = 1; s <= kMaxPlayers; ++s)
+        host_->SetSeatMass(s, m.Gobla(s).M);
     host_->SetSeatCount(2);
     host_->SetSeat(1, net::SeatKind::HostPlayer, name);
     std::string why;
@@ -196,18 +202,19 @@ std::vector<std::string> LobbyScreen::SeatLines() const {
             line += "открыто (играет комп хозяина)";
             break;
         case net::SeatKind::HostPlayer:
-            line += s.name + " (хозяин стола)";
+            line += s.name + " (хозяин стола), " + ModelName(s.model);
             break;
         case net::SeatKind::HostComputer:
             line += (s.name.empty() ? std::string("Комп хозяина") : s.name + ", комп") + ": " +
-                    LevelName(s.level);
+                    LevelName(s.level) + ", " + ModelName(s.model);
             break;
         case net::SeatKind::Player:
-            line += s.name + ", " + kModelNames[s.model >= 0 && s.model <= 3 ? s.model : 0] +
+            line += s.name + ", " + ModelName(s.model) +
                     (s.comp ? std::string(", комп: ") + LevelName(s.level) : std::string()) +
                     (s.ready ? ", готов" : ", не готов") + (s.away ? ", связь потеряна" : "");
             break;
         }
+        if (s.mass > 0) line += ", масса " + std::to_string(s.mass);
         if (static_cast<int>(i) + 1 == own) line += "  ← вы";
         out.push_back(line);
     }
@@ -227,6 +234,12 @@ void LobbyScreen::SetSettings(ScreenContext& g) {
     settings.tableX = std::clamp<i16>(settings.tableX, 100, 2000);
     settings.tableY = std::clamp<i16>(settings.tableY, 100, 2000);
     settings.spread = std::clamp(settings.spread, 0.0, 1.0);
+    if (std::find(std::begin(kFrictions), std::end(kFrictions), settings.friction) ==
+        std::end(kFrictions))
+        settings.friction = kDefaultFriction;
+    settings.graceSeconds = std::min<std::uint16_t>(settings.graceSeconds, net::kMaxGraceSeconds);
+    settings.turnLimitSeconds =
+        std::min<std::uint16_t>(settings.turnLimitSeconds, net::kMaxTurnLimitSeconds);
     host_->SetSettings(settings);
     host_->SetPassword(password);
     (void)g;
@@ -250,6 +263,49 @@ void LobbyScreen::SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level) {
     if (!host_->SetSeat(seat, kind, {}, level))
         g.s.dialogs.Message("На этом месте сидит игрок: его можно только убрать.",
                             MsgIcon::Information, MsgButtons::Ok);
+}
+
+void LobbyScreen::SetSeatModel(ScreenContext& g, int seat, i16 model) {
+    if (!host_) return;
+    if (!host_->SetSeatModel(seat, std::clamp<i16>(model, 0, 3)))
+        g.s.dialogs.Message("Модель фишки выбирает игрок, который сидит на этом месте.",
+                            MsgIcon::Information, MsgButtons::Ok);
+}
+
+void LobbyScreen::SetSeatMass(ScreenContext& g, int seat, i16 mass) {
+    if (!host_) return;
+    host_->SetSeatMass(seat, std::clamp<i16>(mass, 1, 1000));
+    (void)g;
+}
+
+i16 LobbyScreen::SeatModel(int seat) const {
+    const net::TableView v = host_ ? host_->View() : member_ ? member_->Table() : net::TableView{};
+    return seat >= 1 && seat <= static_cast<int>(v.seats.size())
+               ? v.seats[static_cast<std::size_t>(seat - 1)].model
+               : i16{0};
+}
+
+i16 LobbyScreen::SeatMass(int seat) const {
+    const net::TableView v = host_ ? host_->View() : member_ ? member_->Table() : net::TableView{};
+    return seat >= 1 && seat <= static_cast<int>(v.seats.size())
+               ? v.seats[static_cast<std::size_t>(seat - 1)].mass
+               : i16{0};
+}
+
+bool LobbyScreen::SeatModelEditable(int seat) const {
+    return host_ && seat >= 1 && seat <= static_cast<int>(host_->Seats().size()) &&
+           host_->Seats()[static_cast<std::size_t>(seat - 1)].kind != net::SeatKind::Player;
+}
+
+int LobbyScreen::FrictionLevel() const {
+    for (int i = 0; i < 3; ++i)
+        if (settings.friction == kFrictions[i]) return i;
+    return kStandardFriction;
+}
+
+void LobbyScreen::SetFrictionLevel(ScreenContext& g, int level) {
+    settings.friction = kFrictions[level >= 0 && level <= 2 ? level : kStandardFriction];
+    SetSettings(g);
 }
 
 void LobbyScreen::Kick(ScreenContext& g) {

@@ -82,6 +82,16 @@ public:
     void SetSettings(ScreenContext& g);
     void SetSeatCount(ScreenContext& g, int n);
     void SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level);
+    // The piece of a seat: its model (the host's own seats; a player brings
+    // his) and its mass (any seat), as the quick game screen sets them.
+    void SetSeatModel(ScreenContext& g, int seat, i16 model);
+    void SetSeatMass(ScreenContext& g, int seat, i16 mass);
+    i16 SeatModel(int seat) const;
+    i16 SeatMass(int seat) const;
+    bool SeatModelEditable(int seat) const;
+    // The friction as the options screen's three levels.
+    int FrictionLevel() const;
+    void SetFrictionLevel(ScreenContext& g, int level);
     void Kick(ScreenContext& g);
     bool StartEnabled() const;
     Next Start(ScreenContext& g);

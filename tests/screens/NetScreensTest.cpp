@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace kv {
 namespace {
 
@@ -141,6 +143,17 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
     Settle(n, {&host, &guest});
     EXPECT_EQ(gg.lobby.SeatLines()[1], seats[1] + "  ← вы") << "the same seat, taken back";
 
+    // The host's table settings reach every machine, and the match they start.
+    h.lobby.SetFrictionLevel(h, 0);
+    h.lobby.settings.matches = 3;
+    h.lobby.SetSettings(h);
+    h.lobby.SetSeatModel(h, 1, 2);
+    h.lobby.SetSeatMass(h, 2, 7);
+    h.lobby.SetSeatModel(h, 2, 3);
+    EXPECT_EQ(host.r.dialogs.messages.size(), 1u) << "the player's model is the player's";
+    Settle(n, {&host, &guest});
+    EXPECT_EQ(std::tuple(gg.lobby.SeatModel(1), gg.lobby.SeatMass(2)), std::tuple(2, 7));
+
     gg.lobby.SetOwnComp(gg, true, kLevelNovice);
     gg.lobby.SetReady(true);
     Settle(n, {&host, &guest});
@@ -149,6 +162,8 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
     Settle(n, {&host, &guest});
     EXPECT_EQ(guest.r.view.matches, 1) << "the host's start starts the guest's match";
     EXPECT_EQ(guest.r.m.Gobla(2).RName, "Гость");
+    EXPECT_EQ(std::tuple(guest.r.m.Ftr, guest.r.m.Gobla(1).Model, guest.r.m.Gobla(2).M),
+              std::tuple(kFrictions[0], 2, 7));
     EXPECT_EQ(net::TableDigest(guest.r.m), net::TableDigest(host.r.m));
 
     // Only the host continues the series; a player's way back is to the table.
