@@ -70,6 +70,9 @@ public:
 
         hostBox_ = new QGroupBox(QStringLiteral("Стол"), this);
         auto* form = new QFormLayout(hostBox_);
+        teams_ = Choices(hostBox_, QStringLiteral("Команды:"),
+                         {"нет, каждый за себя", "две по 1", "две по 2", "две по 3", "две по 4"});
+        form->addRow(Label(QStringLiteral("Команды:"), hostBox_), teams_);
         count_ = Named(new QSpinBox(hostBox_), QStringLiteral("Мест:"));
         count_->setRange(2, 8);
         form->addRow(Label(QStringLiteral("Мест:"), hostBox_), count_);
@@ -169,6 +172,10 @@ public:
             l.SetSeatCount(g, n);
             Refresh();
         });
+        connect(teams_, &QComboBox::activated, this, [this, &g, &l](int i) {
+            l.SetTeams(g, i);
+            Refresh();
+        });
         auto seatChanged = [this, &g, &l] {
             if (filling_ || l.selectedSeat < 0) return;
             l.SetSeat(g, l.selectedSeat + 1,
@@ -248,6 +255,8 @@ public:
         ownLevel_->setEnabled(l.ownComp);
         if (host) {
             Value(count_, l.SeatCount());
+            teams_->setCurrentIndex(l.settings.teams);
+            count_->setEnabled(l.settings.teams == 0);
             Value(length_, l.settings.tableX);
             Value(width_, l.settings.tableY);
             Value(grace_, l.settings.graceSeconds);
@@ -300,6 +309,7 @@ private:
     QComboBox* ownLevel_ = nullptr;
     QCheckBox* ready_ = nullptr;
     QGroupBox* hostBox_ = nullptr;
+    QComboBox* teams_ = nullptr;
     QSpinBox* count_ = nullptr;
     QComboBox* seatKind_ = nullptr;
     QComboBox* seatLevel_ = nullptr;

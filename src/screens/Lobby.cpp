@@ -214,6 +214,7 @@ std::vector<std::string> LobbyScreen::SeatLines() const {
                     (s.ready ? ", готов" : ", не готов") + (s.away ? ", связь потеряна" : "");
             break;
         }
+        if (v.settings.teams > 0) line += i % 2 == 0 ? ", команда 1" : ", команда 2";
         if (s.mass > 0) line += ", масса " + std::to_string(s.mass);
         if (static_cast<int>(i) + 1 == own) line += "  ← вы";
         out.push_back(line);
@@ -247,9 +248,27 @@ void LobbyScreen::SetSettings(ScreenContext& g) {
 
 void LobbyScreen::SetSeatCount(ScreenContext& g, int n) {
     if (!host_) return;
+    if (settings.teams > 0) {
+        if (n != 2 * settings.teams)
+            g.s.dialogs.Message("В командной игре мест столько, сколько игроков в обеих командах.",
+                                MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
     if (!host_->SetSeatCount(n))
         g.s.dialogs.Message("За местами, которые вы убираете, сидят игроки.", MsgIcon::Information,
                             MsgButtons::Ok);
+}
+
+void LobbyScreen::SetTeams(ScreenContext& g, int perTeam) {
+    if (!host_) return;
+    perTeam = std::clamp(perTeam, 0, kMaxPlayers / 2);
+    if (perTeam > 0 && !host_->SetSeatCount(2 * perTeam)) {
+        g.s.dialogs.Message("За местами, которые вы убираете, сидят игроки.", MsgIcon::Information,
+                            MsgButtons::Ok);
+        return;
+    }
+    settings.teams = static_cast<i16>(perTeam);
+    SetSettings(g);
 }
 
 void LobbyScreen::SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level) {
@@ -329,9 +348,12 @@ bool LobbyScreen::StartEnabled() const {
     return host_ && !inMatch_ && host_->CanStart();
 }
 
-bool LobbyScreen::SetUpHostMatch(ScreenContext& g) {
+bool LobbyScreen::SetUpHostMatch(ScreenContext& g, bool fresh) {
     Module1& m = g.m;
     const auto& seats = host_->Seats();
+    const bool teams = settings.teams > 0;
+    // A table that changed between team and single play starts anew.
+    fresh = fresh || teams != (m.ZI != 0);
     // The table's seats go through the quick game's start; the player's own
     // rows are his again afterwards.
     const PlayerRows keep = quick_.rows;
@@ -355,7 +377,29 @@ bool LobbyScreen::SetUpHostMatch(ScreenContext& g) {
     m.PipaMode = static_cast<i16>(settings.obstacles == 2 ? 1 : 0);
     m.PipaSimm = Flag(settings.obstaclesMirror);
     m.VarK = static_cast<float>(settings.spread);
-    const StartResult r = StartGame(m, quick_, options_, g.s.dialogs);
+    StartResult r;
+    if (teams && fresh) {
+        // The table's two teams, in the first two team records as a saved
+        // team game keeps them; the team screen reads its own from its file.
+        for (int t = 1; t <= 2; ++t) {
+            TeamRec& rec = m.rc(t);
+            rec = TeamRec{};
+            rec.ComName = "Команда " + std::to_string(t);
+            rec.CompControl = 1;
+            std::string* names[] = {&rec.R1, &rec.R2, &rec.R3, &rec.R4};
+            for (int k = 0; k < settings.teams; ++k)
+                *names[k] = quick_.rows[static_cast<std::size_t>(2 * k + t - 1)].name;
+        }
+        if (m.NextTeam < 3) m.NextTeam = 3;
+        TeamChoice choice;
+        choice.playing = {m.rc(1).ComName, m.rc(2).ComName};
+        choice.perTeam = settings.teams;
+        choice.model = quick_.rows[0].model;
+        r = StartTeamGame(m, choice, quick_, options_, g.s.dialogs);
+    } else {
+        if (!teams) m.ZI = kFalse;
+        r = StartGame(m, quick_, options_, g.s.dialogs);
+    }
     quick_.rows = keep;
     if (r != StartResult::Started) return false;
     m.Ftr = settings.friction;
@@ -373,7 +417,7 @@ Next LobbyScreen::Start(ScreenContext& g) {
     }
     m.ZI = kFalse;
     m.LoadedGame = kFalse;
-    if (!SetUpHostMatch(g)) return Next::Stay();
+    if (!SetUpHostMatch(g, true)) return Next::Stay();
     return Next::Match(ScreenId::NetLobby);
 }
 
@@ -534,7 +578,7 @@ void LobbyScreen::MatchClosed(ScreenContext& g, ResultsScreen& results) {
         results.continueEnabled = results.continueEnabled && host_->CanStart();
         results.continueAtTable = [this](ScreenContext& ctx) -> Next {
             if (!host_ || !host_->CanStart()) return Next::Stay();
-            if (!SetUpHostMatch(ctx)) return Next::OptionsFrom(ScreenId::Results);
+            if (!SetUpHostMatch(ctx, false)) return Next::OptionsFrom(ScreenId::Results);
             return Next::Match(ScreenId::Results);
         };
     } else {

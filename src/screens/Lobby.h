@@ -81,6 +81,9 @@ public:
     // ---- the host's commands
     void SetSettings(ScreenContext& g);
     void SetSeatCount(ScreenContext& g, int n);
+    // Two teams of perTeam (1..4) on as many seats, odd seats the first team
+    // and even the second; 0: every player for himself.
+    void SetTeams(ScreenContext& g, int perTeam);
     void SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level);
     // The piece of a seat: its model (the host's own seats; a player brings
     // his) and its mass (any seat), as the quick game screen sets them.
@@ -122,7 +125,9 @@ private:
     // Leaving a table that is still there gives up the seat for good.
     void GiveUpSeat();
     void Chat(const std::string& text);
-    bool SetUpHostMatch(ScreenContext& g);
+    // The match from the table's seats and settings; a series goes on from
+    // the last match's scores unless `fresh`.
+    bool SetUpHostMatch(ScreenContext& g, bool fresh);
     net::JoinOptions joinOpts_;
 
     QuickGameScreen& quick_;

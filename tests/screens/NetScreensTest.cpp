@@ -175,5 +175,45 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
     EXPECT_FALSE(net::LoadSeatTicket(kept));
 }
 
+TEST(NetScreens, ATeamTablePlaysATeamMatchOnEveryMachine) {
+    net::MemoryNet n;
+    Machine host(n), guest(n);
+    screens::GameScreens& h = host.r.g;
+    screens::GameScreens& gg = guest.r.g;
+    h.net.name = "Хозяин";
+    h.flow.Apply(h.net.Host(h), ScreenId::Net);
+    h.lobby.SetTeams(h, 2);
+    ASSERT_EQ(h.lobby.SeatCount(), 4);
+    h.lobby.SetSeatCount(h, 3);
+    EXPECT_EQ(h.lobby.SeatCount(), 4) << "two teams of two sit on four seats";
+    h.lobby.SetOwnComp(h, true, kLevelNovice);
+    for (int seat : {3, 4})
+        h.lobby.SetSeat(h, seat, screens::SeatChoice::Computer, kLevelNovice);
+    gg.net.name = "Гость";
+    gg.net.address = "127.0.0.1:" + std::to_string(net::kDefaultPort);
+    gg.flow.Apply(gg.net.Join(gg), ScreenId::Net);
+    Settle(n, {&host, &guest});
+    gg.lobby.SetOwnComp(gg, true, kLevelNovice);
+    gg.lobby.SetReady(true);
+    Settle(n, {&host, &guest});
+    EXPECT_NE(gg.lobby.SeatLines()[1].find("Гость, "), std::string::npos);
+    EXPECT_NE(gg.lobby.SeatLines()[1].find("команда 2"), std::string::npos);
+    ASSERT_TRUE(h.lobby.StartEnabled());
+    h.flow.Apply(h.lobby.Start(h), ScreenId::NetLobby);
+    Settle(n, {&host, &guest});
+    EXPECT_EQ(guest.r.view.matches, 1);
+    for (Machine* m : {&host, &guest}) {
+        const Module1& mm = m->r.m;
+        EXPECT_EQ(std::tuple(mm.ZI, mm.MaxGamers), std::tuple(kTrue, 4));
+        // The second team's pieces are the gray ones, as in a team game on one machine.
+        EXPECT_EQ(std::tuple(mm.Gobla(1).Gray, mm.Gobla(2).Gray, mm.Gobla(3).Com, mm.Gobla(4).Com),
+                  std::tuple(kFalse, kTrue, 0, 1));
+        m->r.g.flow.ShowResults(false);
+        EXPECT_TRUE(m->r.g.results.teamGame);
+    }
+    EXPECT_EQ(guest.r.m.Gobla(2).RName, "Гость");
+    EXPECT_EQ(net::TableDigest(guest.r.m), net::TableDigest(host.r.m));
+}
+
 } // namespace
 } // namespace kv
