@@ -293,8 +293,11 @@ private:
         if (same) return false;
         const int row = SelectedRow(list);
         list->clear();
-        for (const std::string& s : lines)
+        // A long seat line is cut by the list's width; its tip says it whole.
+        for (const std::string& s : lines) {
             list->addItem(Q(s));
+            list->item(list->count() - 1)->setToolTip(Q(s));
+        }
         if (row >= 0 && row < list->count()) list->setCurrentRow(row);
         return true;
     }
