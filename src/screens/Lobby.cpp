@@ -524,10 +524,14 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
         case net::EventKind::Closed:
             if (!member_) break;
             LogError("Сетевой стол " + table_ + ": " + e.text);
-            if (!net::SeatOutlives(member_->CloseReason()) && joinOpts_.token != 0 &&
-                !ticketPath_.empty())
-                net::ForgetSeatTicket(ticketPath_);
             Chat(e.text);
+            if (joinOpts_.token != 0 && !ticketPath_.empty()) {
+                if (!net::SeatOutlives(member_->CloseReason()))
+                    net::ForgetSeatTicket(ticketPath_);
+                else
+                    Chat("Ваше место за столом ждёт вас: «Вернуться за стол» на экране сетевой "
+                         "игры.");
+            }
             if (inMatch_) {
                 // What the host sent is played out first; the save waits for rest.
                 if (relay_) relay_->Orphan();
