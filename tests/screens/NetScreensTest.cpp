@@ -1,6 +1,7 @@
 // The network screen and a table's lobby without a window: two machines'
-// screens on connections in memory, from the list of tables and a refusal to
-// the start of a match on both.
+// screens on connections in memory, from the list of tables and a refusal,
+// through a dropped line and the way back to the seat, to the start of a
+// match (a team match too) on both.
 #include "ScreensRig.h"
 
 #include "net/Digest.h"
