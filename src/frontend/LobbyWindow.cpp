@@ -1,5 +1,5 @@
-// The network table's window: the seats, the host's settings, one's own seat,
-// the ready flag, the chat and the start.
+// The network table's window: the seats with their pieces, the host's
+// settings, one's own seat, the ready flag, the chat and the start.
 #include "frontend/GameApp.h"
 #include "frontend/ScreenWindows.h"
 #include "frontend/Widgets.h"
@@ -70,6 +70,9 @@ public:
 
         hostBox_ = new QGroupBox(QStringLiteral("Стол"), this);
         auto* form = new QFormLayout(hostBox_);
+        teams_ = Choices(hostBox_, QStringLiteral("Команды:"),
+                         {"нет, каждый за себя", "две по 1", "две по 2", "две по 3", "две по 4"});
+        form->addRow(Label(QStringLiteral("Команды:"), hostBox_), teams_);
         count_ = Named(new QSpinBox(hostBox_), QStringLiteral("Мест:"));
         count_->setRange(2, 8);
         form->addRow(Label(QStringLiteral("Мест:"), hostBox_), count_);
@@ -78,6 +81,12 @@ public:
         form->addRow(Label(QStringLiteral("Выбранное место:"), hostBox_), seatKind_);
         seatLevel_ = Levels(hostBox_, QStringLiteral("Сила компа места:"));
         form->addRow(Label(QStringLiteral("Сила компа места:"), hostBox_), seatLevel_);
+        seatModel_ = Choices(hostBox_, QStringLiteral("Модель фишки места:"),
+                             {kModelNames[0], kModelNames[1], kModelNames[2], kModelNames[3]});
+        form->addRow(Label(QStringLiteral("Модель фишки места:"), hostBox_), seatModel_);
+        seatMass_ = Named(new QSpinBox(hostBox_), QStringLiteral("Масса фишки места:"));
+        seatMass_->setRange(1, 1000);
+        form->addRow(Label(QStringLiteral("Масса фишки места:"), hostBox_), seatMass_);
         kick_ = Button(QStringLiteral("Убрать игрока"), hostBox_);
         form->addRow(kick_);
         length_ = Named(new QSpinBox(hostBox_), QStringLiteral("Длина стола:"));
@@ -96,9 +105,22 @@ public:
         spread_->setRange(0, 1);
         spread_->setSingleStep(0.05);
         form->addRow(Label(QStringLiteral("Разброс:"), hostBox_), spread_);
+        friction_ =
+            Choices(hostBox_, QStringLiteral("Трение поля:"), {"малое", "стандартное", "большое"});
+        form->addRow(Label(QStringLiteral("Трение поля:"), hostBox_), friction_);
+        matches_ = Named(new QSpinBox(hostBox_), QStringLiteral("Матчей в серии:"),
+                         QStringLiteral("«без конца»: серия идёт, пока хозяин её продолжает"));
+        matches_->setRange(0, 99);
+        matches_->setSpecialValueText(QStringLiteral("без конца"));
+        form->addRow(Label(QStringLiteral("Матчей в серии:"), hostBox_), matches_);
         grace_ = Named(new QSpinBox(hostBox_), QStringLiteral("Ждать ушедшего, с:"));
         grace_->setRange(0, 600);
         form->addRow(Label(QStringLiteral("Ждать ушедшего, с:"), hostBox_), grace_);
+        turnLimit_ = Named(new QSpinBox(hostBox_), QStringLiteral("Время на ход, с:"),
+                           QStringLiteral("Когда оно выходит, ход делает компьютер хозяина"));
+        turnLimit_->setRange(0, 3600);
+        turnLimit_->setSpecialValueText(QStringLiteral("без предела"));
+        form->addRow(Label(QStringLiteral("Время на ход, с:"), hostBox_), turnLimit_);
         password_ = Named(new QLineEdit(hostBox_), QStringLiteral("Пароль:"),
                           QStringLiteral("Пусто: стол без пароля"));
         form->addRow(Label(QStringLiteral("Пароль:"), hostBox_), password_);
@@ -150,6 +172,10 @@ public:
             l.SetSeatCount(g, n);
             Refresh();
         });
+        connect(teams_, &QComboBox::activated, this, [this, &g, &l](int i) {
+            l.SetTeams(g, i);
+            Refresh();
+        });
         auto seatChanged = [this, &g, &l] {
             if (filling_ || l.selectedSeat < 0) return;
             l.SetSeat(g, l.selectedSeat + 1,
@@ -159,6 +185,18 @@ public:
         };
         connect(seatKind_, &QComboBox::activated, this, seatChanged);
         connect(seatLevel_, &QComboBox::activated, this, seatChanged);
+        connect(seatModel_, &QComboBox::activated, this, [this, &g, &l](int i) {
+            if (filling_ || l.selectedSeat < 0) return;
+            l.SetSeatModel(g, l.selectedSeat + 1, static_cast<i16>(i));
+            Refresh();
+        });
+        connect(seatMass_, &QSpinBox::editingFinished, this, [this, &g, &l] {
+            if (filling_ || l.selectedSeat < 0) return;
+            l.SetSeatMass(g, l.selectedSeat + 1, static_cast<i16>(seatMass_->value()));
+            Refresh();
+        });
+        connect(friction_, &QComboBox::activated, this,
+                [&g, &l](int i) { l.SetFrictionLevel(g, i); });
         connect(kick_, &QPushButton::clicked, this, [this, &g, &l] {
             l.Kick(g);
             Refresh();
@@ -171,12 +209,16 @@ public:
             l.settings.obstacles = static_cast<std::uint8_t>(obstacles_->currentIndex());
             l.settings.spread = spread_->value();
             l.settings.graceSeconds = static_cast<std::uint16_t>(grace_->value());
+            l.settings.turnLimitSeconds = static_cast<std::uint16_t>(turnLimit_->value());
+            l.settings.matches = static_cast<std::uint16_t>(matches_->value());
             l.password = S(password_->text());
             l.SetSettings(g);
         };
         connect(length_, &QSpinBox::editingFinished, this, settingsChanged);
         connect(width_, &QSpinBox::editingFinished, this, settingsChanged);
         connect(grace_, &QSpinBox::editingFinished, this, settingsChanged);
+        connect(turnLimit_, &QSpinBox::editingFinished, this, settingsChanged);
+        connect(matches_, &QSpinBox::editingFinished, this, settingsChanged);
         connect(spread_, &QDoubleSpinBox::editingFinished, this, settingsChanged);
         connect(password_, &QLineEdit::editingFinished, this, settingsChanged);
         connect(walls_, &QComboBox::activated, this, settingsChanged);
@@ -191,7 +233,7 @@ public:
         connect(go_, &QPushButton::clicked, this, [this, &g, &l] { Apply(l.Start(g)); });
         connect(back, &QPushButton::clicked, this, [this, &g, &l] { Apply(l.Back(g)); });
         connect(exit, &QPushButton::clicked, this, [this, &g, &l] { Apply(l.Exit(g)); });
-        resize(760, 560);
+        resize(800, 640);
     }
 
     void Refresh() override {
@@ -213,9 +255,14 @@ public:
         ownLevel_->setEnabled(l.ownComp);
         if (host) {
             Value(count_, l.SeatCount());
+            teams_->setCurrentIndex(l.settings.teams);
+            count_->setEnabled(l.settings.teams == 0);
             Value(length_, l.settings.tableX);
             Value(width_, l.settings.tableY);
             Value(grace_, l.settings.graceSeconds);
+            Value(turnLimit_, l.settings.turnLimitSeconds);
+            Value(matches_, l.settings.matches);
+            friction_->setCurrentIndex(l.FrictionLevel());
             if (!spread_->hasFocus()) spread_->setValue(l.settings.spread);
             walls_->setCurrentIndex(l.settings.wall);
             obstacles_->setCurrentIndex(l.settings.obstacles);
@@ -225,6 +272,12 @@ public:
             seatKind_->setEnabled(seat);
             seatLevel_->setEnabled(seat);
             kick_->setEnabled(seat);
+            seatModel_->setEnabled(seat && l.SeatModelEditable(l.selectedSeat + 1));
+            seatMass_->setEnabled(seat);
+            if (seat) {
+                seatModel_->setCurrentIndex(l.SeatModel(l.selectedSeat + 1));
+                Value(seatMass_, std::max<int>(1, l.SeatMass(l.selectedSeat + 1)));
+            }
         }
         go_->setVisible(host);
         go_->setEnabled(l.StartEnabled());
@@ -240,8 +293,11 @@ private:
         if (same) return false;
         const int row = SelectedRow(list);
         list->clear();
-        for (const std::string& s : lines)
+        // A long seat line is cut by the list's width; its tip says it whole.
+        for (const std::string& s : lines) {
             list->addItem(Q(s));
+            list->item(list->count() - 1)->setToolTip(Q(s));
+        }
         if (row >= 0 && row < list->count()) list->setCurrentRow(row);
         return true;
     }
@@ -256,9 +312,15 @@ private:
     QComboBox* ownLevel_ = nullptr;
     QCheckBox* ready_ = nullptr;
     QGroupBox* hostBox_ = nullptr;
+    QComboBox* teams_ = nullptr;
     QSpinBox* count_ = nullptr;
     QComboBox* seatKind_ = nullptr;
     QComboBox* seatLevel_ = nullptr;
+    QComboBox* seatModel_ = nullptr;
+    QSpinBox* seatMass_ = nullptr;
+    QComboBox* friction_ = nullptr;
+    QSpinBox* matches_ = nullptr;
+    QSpinBox* turnLimit_ = nullptr;
     QPushButton* kick_ = nullptr;
     QSpinBox* length_ = nullptr;
     QSpinBox* width_ = nullptr;

@@ -55,9 +55,11 @@ public:
                             QStringLiteral("Открыть свой стол, за который сядут другие"));
         join_ = Button(QStringLiteral("Присоединиться"), this,
                        QStringLiteral("Сесть за выбранный стол или стол по адресу"));
+        rejoin_ = Button(QStringLiteral("Вернуться за стол"), this);
         for (QPushButton* b : {back, exit})
             buttons->addWidget(b);
         buttons->addStretch();
+        buttons->addWidget(rejoin_);
         buttons->addWidget(host);
         buttons->addWidget(join_);
         top->addLayout(buttons);
@@ -78,9 +80,10 @@ public:
                 [this, &g, &n](QListWidgetItem*) { Apply(n.Join(g)); });
         connect(host, &QPushButton::clicked, this, [this, &g, &n] { Apply(n.Host(g)); });
         connect(join_, &QPushButton::clicked, this, [this, &g, &n] { Apply(n.Join(g)); });
+        connect(rejoin_, &QPushButton::clicked, this, [this, &g, &n] { Apply(n.Rejoin(g)); });
         connect(back, &QPushButton::clicked, this, [this, &g, &n] { Apply(n.Back(g)); });
         connect(exit, &QPushButton::clicked, this, [this, &g, &n] { Apply(n.Exit(g)); });
-        resize(560, 440);
+        resize(640, 440);
     }
 
     void Refresh() override {
@@ -90,6 +93,8 @@ public:
         Set(address_, n.address);
         Set(password_, n.password);
         watch_->setChecked(n.spectator);
+        rejoin_->setEnabled(n.seat.has_value());
+        rejoin_->setToolTip(Q(n.RejoinHint()));
         const std::vector<std::string> lines = n.TableLines();
         // The list is filled anew only when it changed: the selection stays.
         bool same = tables_->count() == static_cast<int>(lines.size());
@@ -121,6 +126,7 @@ private:
     QCheckBox* watch_ = nullptr;
     QListWidget* tables_ = nullptr;
     QPushButton* join_ = nullptr;
+    QPushButton* rejoin_ = nullptr;
     bool filling_ = false;
 };
 

@@ -35,6 +35,7 @@ enum Type : std::uint8_t {
 
 constexpr std::uint32_t kBeaconMagic = 0x4B565A42; // "KVZB"
 constexpr int kMaxModel = 3;
+constexpr int kMaxMass = 1000;
 constexpr int kMaxLevel = 15; // strengths are the players' business; any small number travels
 
 void Put(Writer& w, const NetStrike& s) {
@@ -210,6 +211,7 @@ std::string Encode(const Message& msg) {
                            w.Bool(v.comp);
                            w.I16(v.level);
                            w.Bool(v.away);
+                           w.I16(v.mass);
                        }
                        w.U8(m.spectators);
                    },
@@ -374,6 +376,7 @@ std::optional<Message> FromHost(std::uint8_t type, Reader& r) {
             v.comp = r.Bool();
             v.level = r.I16In(0, kMaxLevel);
             v.away = r.Bool();
+            v.mass = r.I16In(0, kMaxMass);
             m.seats.push_back(std::move(v));
         }
         m.spectators = r.U8();

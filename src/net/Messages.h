@@ -72,6 +72,7 @@ struct SeatView {
     bool comp = false; // "Комп": the player's own computer plays the seat
     i16 level = kLevelMaster;
     bool away = false; // the connection dropped; the seat is kept
+    i16 mass = 0;      // the piece's mass the host chose; 0: the match's
 };
 
 // The table as the lobby shows it to the players (the match itself comes

@@ -91,12 +91,31 @@ bool NetHost::SetSeat(int seat, SeatKind kind, const std::string& name, i16 leve
         return false;
     HostSeat& s = seats_[static_cast<std::size_t>(seat - 1)];
     if (s.kind == SeatKind::Player) return false;
+    const i16 model = s.model;
     s = HostSeat{};
     s.kind = kind;
+    s.model = model;
     s.name = CleanName(name);
     s.level = level;
     s.comp = kind == SeatKind::HostComputer;
     s.ready = true;
+    TableChanged();
+    return true;
+}
+
+bool NetHost::SetSeatModel(int seat, i16 model) {
+    if (seat < 1 || seat > static_cast<int>(seats_.size()) || model < -1 || model > 3) return false;
+    HostSeat& s = seats_[static_cast<std::size_t>(seat - 1)];
+    if (s.kind == SeatKind::Player) return false;
+    s.model = model;
+    TableChanged();
+    return true;
+}
+
+bool NetHost::SetSeatMass(int seat, i16 mass) {
+    if (seat < 1 || seat > kMaxSeats || mass < 0 || mass > 1000 || phase_ == TablePhase::Match)
+        return false;
+    masses_[static_cast<std::size_t>(seat - 1)] = mass;
     TableChanged();
     return true;
 }
@@ -159,6 +178,7 @@ TableView NetHost::View() const {
         sv.comp = s.comp;
         sv.level = s.level;
         sv.away = s.away;
+        sv.mass = masses_[v.seats.size()];
         v.seats.push_back(sv);
     }
     v.spectators = static_cast<std::uint8_t>(Spectators());
@@ -215,6 +235,8 @@ HostMatch* NetHost::StartMatch(Module1& m, const MatchPlan& plan, std::string* w
         HostSeat& s = seats_[static_cast<std::size_t>(slot - 1)];
         GoblaRec& g = m.Gobla(slot);
         s.takenOver = false;
+        if (const i16 mass = masses_[static_cast<std::size_t>(slot - 1)]; mass > 0) g.M = mass;
+        if (s.model >= 0) g.Model = s.model;
         switch (s.kind) {
         case SeatKind::HostPlayer:
             if (!s.name.empty()) g.RName = s.name;
@@ -229,7 +251,6 @@ HostMatch* NetHost::StartMatch(Module1& m, const MatchPlan& plan, std::string* w
             g.RName = s.name;
             g.CompControl = s.comp ? 1 : 0;
             m.CompLevel(slot) = s.level;
-            if (s.model >= 0) g.Model = s.model;
             break;
         }
     }
@@ -591,10 +612,11 @@ void NetHost::Greet(Peer& p, const Hello& h) {
                                    [](const HostSeat& s) { return s.kind == SeatKind::Open; });
     if (open == seats_.end()) return Refuse(p, Reason::Full);
     HostSeat& seat = *open;
+    const i16 hostsModel = seat.model;
     seat = HostSeat{};
     seat.kind = SeatKind::Player;
     seat.name = name;
-    seat.model = h.model;
+    seat.model = h.model >= 0 ? h.model : hostsModel;
     seat.comp = h.comp;
     seat.level = h.level;
     seat.conn = p.id;

@@ -17,6 +17,7 @@
 #include "state/MatchState.h"
 #include "state/Rng.h"
 
+#include <array>
 #include <map>
 #include <memory>
 #include <string>
@@ -72,6 +73,12 @@ public:
     // The host's own seats: Open, HostPlayer or HostComputer (with its
     // strength); false where a player sits.
     bool SetSeat(int seat, SeatKind kind, const std::string& name = {}, i16 level = kLevelMaster);
+    // The piece model of a seat the host plays (0..3, -1: the match's); a
+    // player who joins it and wants none of his own keeps it. False where a
+    // player sits.
+    bool SetSeatModel(int seat, i16 model);
+    // The mass of a seat's piece (1..1000, 0: the match's), whoever sits there.
+    bool SetSeatMass(int seat, i16 mass);
     // Removes a player: his seat opens (in a match the host's computer takes it).
     bool Kick(int seat);
     void Say(const std::string& text);
@@ -158,6 +165,7 @@ private:
     TablePhase phase_ = TablePhase::Lobby;
     std::uint16_t matchNo_ = 0;
     std::vector<HostSeat> seats_;
+    std::array<i16, kMaxSeats> masses_{}; // by seat, kept whoever sits there
     std::map<ConnId, Peer> peers_;
     std::unique_ptr<HostMatch> match_;
     std::vector<NetEvent> events_;

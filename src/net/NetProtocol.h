@@ -13,7 +13,7 @@ inline constexpr std::uint16_t kDefaultPort = 27415;
 
 // Raised whenever a message changes its fields; a table and a player with
 // different protocols never get past the greeting.
-inline constexpr std::uint16_t kProtocolVersion = 1;
+inline constexpr std::uint16_t kProtocolVersion = 2;
 
 // Frames: a 4-byte big-endian length, then the message. A host reads nothing
 // longer than a player's longest message; a player takes the host's catch-up.

@@ -30,7 +30,7 @@ enum class Kind {
     Spread,     // VarK, as tolerant; outside 0..0.1 it is 0
     Int,        // 16-bit within lo..hi, or the load fails
     Text,       // a name, one line
-    Address,    // a web address, one line; missing is empty
+    Line,       // a line of the player's own (a web address, a name); missing is empty
     Mass,       // a row's piece mass: the masses given to the writer; missing reads as 1
     Level,      // a row's strength: missing reads as the master
     TableSize,  // the box text as typed on writing; the state and the box on reading
@@ -103,9 +103,9 @@ SettingKey Size(const char* name, i16& (*num)(Ctx&), std::string& (*box)(Ctx&)) 
 bool BorderOn(Ctx& c) {
     return c.s.border != 0;
 }
-SettingKey Page(const char* name, std::string& (*address)(Ctx&)) {
-    SettingKey k = K(name, Kind::Address, nullptr);
-    k.text = address;
+SettingKey Line(const char* name, std::string& (*line)(Ctx&)) {
+    SettingKey k = K(name, Kind::Line, nullptr);
+    k.text = line;
     return k;
 }
 
@@ -193,9 +193,9 @@ const SettingKey kKeys[] = {
         "RLevel", Kind::Level, [](Ctx& c) -> i16& { return c.row().level; }, kLevelNovice,
         kLevelChampion)),
     // Ours too: the web pages the menus open.
-    Page("MakerUrl", [](Ctx& c) -> std::string& { return c.s.makerUrl; }),
-    Page("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
-    Page("ClubUrl", [](Ctx& c) -> std::string& { return c.s.clubUrl; }),
+    Line("MakerUrl", [](Ctx& c) -> std::string& { return c.s.makerUrl; }),
+    Line("UpdatesUrl", [](Ctx& c) -> std::string& { return c.s.updatesUrl; }),
+    Line("ClubUrl", [](Ctx& c) -> std::string& { return c.s.clubUrl; }),
     // Ours: the look of the match; anything but "0" is today's look.
     [] {
         SettingKey k =
@@ -210,10 +210,12 @@ const SettingKey kKeys[] = {
         };
         return k;
     }(),
+    // Ours: the name at a network table; the network screen checks it.
+    Line("NetName", [](Ctx& c) -> std::string& { return c.s.netName; }),
 };
 
 bool Tolerant(Kind k) {
-    return k == Kind::Display || k == Kind::DisplayBit || k == Kind::Spread || k == Kind::Address;
+    return k == Kind::Display || k == Kind::DisplayBit || k == Kind::Spread || k == Kind::Line;
 }
 
 std::string KeyName(const SettingKey& k, int i) {
@@ -280,7 +282,7 @@ void ReadKey(const SettingKey& k, Ctx& c, const std::string& key, const std::str
         // A blank name gets the row's default.
         if (k.text(c).empty()) k.text(c) = "Гобла" + std::to_string(c.i + 1);
         break;
-    case Kind::Address:
+    case Kind::Line:
         k.text(c) = Trim(raw);
         break;
     case Kind::Mass: {
@@ -328,7 +330,7 @@ std::string ValueText(const SettingKey& k, Ctx& c) {
         return RealText(c.m.Ftr);
     case Kind::Text:
     case Kind::TableSize:
-    case Kind::Address:
+    case Kind::Line:
         return OneLine(k.text(c));
     case Kind::Mass:
         return std::to_string((*c.masses)[static_cast<std::size_t>(c.i)]);

@@ -1,5 +1,6 @@
 // The settings file zvr2.ini: display, the quick game screen's player rows,
-// table, friction, spread, walls, obstacles, sound and the computer pause.
+// table, friction, spread, walls, obstacles, sound, the computer pause, the web
+// pages and the name at a network table.
 #pragma once
 
 #include "state/MatchState.h"
@@ -38,6 +39,8 @@ struct SettingsRecord {
     std::string makerUrl;
     std::string updatesUrl;
     std::string clubUrl;
+    // The name at a network table; empty: the first row's.
+    std::string netName;
 };
 
 // The masses of pieces 1..8 that the file keeps.

@@ -1,6 +1,7 @@
 #include "screens/Lobby.h"
 
 #include "net/NetEvent.h"
+#include "net/SeatTicket.h"
 #include "net/Wire.h"
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
@@ -27,6 +28,10 @@ std::uint64_t FreshSeed() {
 
 const char* LevelName(i16 level) {
     return IsLevel(level) ? kLevelNames[level] : kLevelNames[kLevelMaster];
+}
+
+const char* ModelName(i16 model) {
+    return kModelNames[model >= 0 && model <= 3 ? model : 0];
 }
 
 } // namespace
@@ -66,6 +71,8 @@ bool LobbyScreen::OpenTable(ScreenContext& g, const std::string& name, std::uint
     settings.spread = m.VarK;
     password.clear();
     host_->SetSettings(settings);
+    for (int s = 1; s <= kMaxPlayers; ++s)
+        host_->SetSeatMass(s, m.Gobla(s).M);
     host_->SetSeatCount(2);
     host_->SetSeat(1, net::SeatKind::HostPlayer, name);
     std::string why;
@@ -83,7 +90,8 @@ bool LobbyScreen::OpenTable(ScreenContext& g, const std::string& name, std::uint
 }
 
 void LobbyScreen::JoinTable(ScreenContext& g, const std::string& host, std::uint16_t port,
-                            const std::string& name, const std::string& pass, bool spectator) {
+                            const std::string& name, const std::string& pass, bool spectator,
+                            std::uint64_t token) {
     Leave();
     port_ = g.s.net;
     chat.clear();
@@ -99,11 +107,22 @@ void LobbyScreen::JoinTable(ScreenContext& g, const std::string& host, std::uint
     joinOpts_.spectator = spectator;
     joinOpts_.comp = ownComp;
     joinOpts_.level = ownLevel;
+    joinOpts_.token = spectator ? 0 : token;
     ready = false;
     played_ = 0;
-    table_ = host + ":" + std::to_string(port);
+    joinHost_ = host;
+    joinPort_ = port;
+    ticketPath_ = g.s.stateDir.empty() ? std::string() : g.s.stateDir + net::kSeatTicketFile;
+    table_ = (host.find(':') != std::string::npos ? "[" + host + "]" : host) + ":" +
+             std::to_string(port);
     member_->Join(host, port, joinOpts_);
     Chat("Подключение к столу " + table_ + "...");
+}
+
+void LobbyScreen::GiveUpSeat() {
+    if (member_ && member_->GetState() != net::NetMember::State::Closed && joinOpts_.token != 0 &&
+        !ticketPath_.empty())
+        net::ForgetSeatTicket(ticketPath_);
 }
 
 void LobbyScreen::Leave() {
@@ -183,18 +202,20 @@ std::vector<std::string> LobbyScreen::SeatLines() const {
             line += "открыто (играет комп хозяина)";
             break;
         case net::SeatKind::HostPlayer:
-            line += s.name + " (хозяин стола)";
+            line += s.name + " (хозяин стола), " + ModelName(s.model);
             break;
         case net::SeatKind::HostComputer:
             line += (s.name.empty() ? std::string("Комп хозяина") : s.name + ", комп") + ": " +
-                    LevelName(s.level);
+                    LevelName(s.level) + ", " + ModelName(s.model);
             break;
         case net::SeatKind::Player:
-            line += s.name + ", " + kModelNames[s.model >= 0 && s.model <= 3 ? s.model : 0] +
+            line += s.name + ", " + ModelName(s.model) +
                     (s.comp ? std::string(", комп: ") + LevelName(s.level) : std::string()) +
                     (s.ready ? ", готов" : ", не готов") + (s.away ? ", связь потеряна" : "");
             break;
         }
+        if (v.settings.teams > 0) line += i % 2 == 0 ? ", команда 1" : ", команда 2";
+        if (s.mass > 0) line += ", масса " + std::to_string(s.mass);
         if (static_cast<int>(i) + 1 == own) line += "  ← вы";
         out.push_back(line);
     }
@@ -214,6 +235,12 @@ void LobbyScreen::SetSettings(ScreenContext& g) {
     settings.tableX = std::clamp<i16>(settings.tableX, 100, 2000);
     settings.tableY = std::clamp<i16>(settings.tableY, 100, 2000);
     settings.spread = std::clamp(settings.spread, 0.0, 1.0);
+    if (std::find(std::begin(kFrictions), std::end(kFrictions), settings.friction) ==
+        std::end(kFrictions))
+        settings.friction = kDefaultFriction;
+    settings.graceSeconds = std::min<std::uint16_t>(settings.graceSeconds, net::kMaxGraceSeconds);
+    settings.turnLimitSeconds =
+        std::min<std::uint16_t>(settings.turnLimitSeconds, net::kMaxTurnLimitSeconds);
     host_->SetSettings(settings);
     host_->SetPassword(password);
     (void)g;
@@ -221,9 +248,27 @@ void LobbyScreen::SetSettings(ScreenContext& g) {
 
 void LobbyScreen::SetSeatCount(ScreenContext& g, int n) {
     if (!host_) return;
+    if (settings.teams > 0) {
+        if (n != 2 * settings.teams)
+            g.s.dialogs.Message("В командной игре мест столько, сколько игроков в обеих командах.",
+                                MsgIcon::Information, MsgButtons::Ok);
+        return;
+    }
     if (!host_->SetSeatCount(n))
         g.s.dialogs.Message("За местами, которые вы убираете, сидят игроки.", MsgIcon::Information,
                             MsgButtons::Ok);
+}
+
+void LobbyScreen::SetTeams(ScreenContext& g, int perTeam) {
+    if (!host_) return;
+    perTeam = std::clamp(perTeam, 0, kMaxPlayers / 2);
+    if (perTeam > 0 && !host_->SetSeatCount(2 * perTeam)) {
+        g.s.dialogs.Message("За местами, которые вы убираете, сидят игроки.", MsgIcon::Information,
+                            MsgButtons::Ok);
+        return;
+    }
+    settings.teams = static_cast<i16>(perTeam);
+    SetSettings(g);
 }
 
 void LobbyScreen::SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level) {
@@ -237,6 +282,49 @@ void LobbyScreen::SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level) {
     if (!host_->SetSeat(seat, kind, {}, level))
         g.s.dialogs.Message("На этом месте сидит игрок: его можно только убрать.",
                             MsgIcon::Information, MsgButtons::Ok);
+}
+
+void LobbyScreen::SetSeatModel(ScreenContext& g, int seat, i16 model) {
+    if (!host_) return;
+    if (!host_->SetSeatModel(seat, std::clamp<i16>(model, 0, 3)))
+        g.s.dialogs.Message("Модель фишки выбирает игрок, который сидит на этом месте.",
+                            MsgIcon::Information, MsgButtons::Ok);
+}
+
+void LobbyScreen::SetSeatMass(ScreenContext& g, int seat, i16 mass) {
+    if (!host_) return;
+    host_->SetSeatMass(seat, std::clamp<i16>(mass, 1, 1000));
+    (void)g;
+}
+
+i16 LobbyScreen::SeatModel(int seat) const {
+    const net::TableView v = host_ ? host_->View() : member_ ? member_->Table() : net::TableView{};
+    return seat >= 1 && seat <= static_cast<int>(v.seats.size())
+               ? v.seats[static_cast<std::size_t>(seat - 1)].model
+               : i16{0};
+}
+
+i16 LobbyScreen::SeatMass(int seat) const {
+    const net::TableView v = host_ ? host_->View() : member_ ? member_->Table() : net::TableView{};
+    return seat >= 1 && seat <= static_cast<int>(v.seats.size())
+               ? v.seats[static_cast<std::size_t>(seat - 1)].mass
+               : i16{0};
+}
+
+bool LobbyScreen::SeatModelEditable(int seat) const {
+    return host_ && seat >= 1 && seat <= static_cast<int>(host_->Seats().size()) &&
+           host_->Seats()[static_cast<std::size_t>(seat - 1)].kind != net::SeatKind::Player;
+}
+
+int LobbyScreen::FrictionLevel() const {
+    for (int i = 0; i < 3; ++i)
+        if (settings.friction == kFrictions[i]) return i;
+    return kStandardFriction;
+}
+
+void LobbyScreen::SetFrictionLevel(ScreenContext& g, int level) {
+    settings.friction = kFrictions[level >= 0 && level <= 2 ? level : kStandardFriction];
+    SetSettings(g);
 }
 
 void LobbyScreen::Kick(ScreenContext& g) {
@@ -260,9 +348,12 @@ bool LobbyScreen::StartEnabled() const {
     return host_ && !inMatch_ && host_->CanStart();
 }
 
-bool LobbyScreen::SetUpHostMatch(ScreenContext& g) {
+bool LobbyScreen::SetUpHostMatch(ScreenContext& g, bool fresh) {
     Module1& m = g.m;
     const auto& seats = host_->Seats();
+    const bool teams = settings.teams > 0;
+    // A table that changed between team and single play starts anew.
+    fresh = fresh || teams != (m.ZI != 0);
     // The table's seats go through the quick game's start; the player's own
     // rows are his again afterwards.
     const PlayerRows keep = quick_.rows;
@@ -286,7 +377,29 @@ bool LobbyScreen::SetUpHostMatch(ScreenContext& g) {
     m.PipaMode = static_cast<i16>(settings.obstacles == 2 ? 1 : 0);
     m.PipaSimm = Flag(settings.obstaclesMirror);
     m.VarK = static_cast<float>(settings.spread);
-    const StartResult r = StartGame(m, quick_, options_, g.s.dialogs);
+    StartResult r;
+    if (teams && fresh) {
+        // The table's two teams, in the first two team records as a saved
+        // team game keeps them; the team screen reads its own from its file.
+        for (int t = 1; t <= 2; ++t) {
+            TeamRec& rec = m.rc(t);
+            rec = TeamRec{};
+            rec.ComName = "Команда " + std::to_string(t);
+            rec.CompControl = 1;
+            std::string* names[] = {&rec.R1, &rec.R2, &rec.R3, &rec.R4};
+            for (int k = 0; k < settings.teams; ++k)
+                *names[k] = quick_.rows[static_cast<std::size_t>(2 * k + t - 1)].name;
+        }
+        if (m.NextTeam < 3) m.NextTeam = 3;
+        TeamChoice choice;
+        choice.playing = {m.rc(1).ComName, m.rc(2).ComName};
+        choice.perTeam = settings.teams;
+        choice.model = quick_.rows[0].model;
+        r = StartTeamGame(m, choice, quick_, options_, g.s.dialogs);
+    } else {
+        if (!teams) m.ZI = kFalse;
+        r = StartGame(m, quick_, options_, g.s.dialogs);
+    }
     quick_.rows = keep;
     if (r != StartResult::Started) return false;
     m.Ftr = settings.friction;
@@ -304,7 +417,7 @@ Next LobbyScreen::Start(ScreenContext& g) {
     }
     m.ZI = kFalse;
     m.LoadedGame = kFalse;
-    if (!SetUpHostMatch(g)) return Next::Stay();
+    if (!SetUpHostMatch(g, true)) return Next::Stay();
     return Next::Match(ScreenId::NetLobby);
 }
 
@@ -342,11 +455,13 @@ Next LobbyScreen::Back(ScreenContext& g) {
         g.s.dialogs.Message("Закрыть стол? Все игроки покинут его.", MsgIcon::Question,
                             MsgButtons::YesNo) != MsgAnswer::Yes)
         return Next::Stay();
+    GiveUpSeat();
     Leave();
     return Next::To(ScreenId::Net);
 }
 
 Next LobbyScreen::Exit(ScreenContext&) {
+    GiveUpSeat();
     Leave();
     return Next::Quit();
 }
@@ -362,8 +477,15 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
         member_->Poll();
         events = member_->TakeEvents();
         if (member_->GetState() == net::NetMember::State::AtTable && !joinOpts_.spectator &&
-            joinOpts_.token == 0 && member_->Token() != 0)
-            joinOpts_.token = member_->Token(); // to come back after a dropped line
+            member_->Token() != 0 && member_->Token() != joinOpts_.token) {
+            // To come back after a dropped line, or after a restart.
+            joinOpts_.token = member_->Token();
+            std::string why;
+            if (!ticketPath_.empty() &&
+                !net::SaveSeatTicket(ticketPath_,
+                                     {joinHost_, joinPort_, joinOpts_.name, joinOpts_.token}, &why))
+                LogError("Место за сетевым столом не сохранено: " + why);
+        }
     } else {
         return Next::Stay();
     }
@@ -403,6 +525,13 @@ Next LobbyScreen::Tick(ScreenContext& g, ScreenId current) {
             if (!member_) break;
             LogError("Сетевой стол " + table_ + ": " + e.text);
             Chat(e.text);
+            if (joinOpts_.token != 0 && !ticketPath_.empty()) {
+                if (!net::SeatOutlives(member_->CloseReason()))
+                    net::ForgetSeatTicket(ticketPath_);
+                else
+                    Chat("Ваше место за столом ждёт вас: «Вернуться за стол» на экране сетевой "
+                         "игры.");
+            }
             if (inMatch_) {
                 // What the host sent is played out first; the save waits for rest.
                 if (relay_) relay_->Orphan();
@@ -453,7 +582,7 @@ void LobbyScreen::MatchClosed(ScreenContext& g, ResultsScreen& results) {
         results.continueEnabled = results.continueEnabled && host_->CanStart();
         results.continueAtTable = [this](ScreenContext& ctx) -> Next {
             if (!host_ || !host_->CanStart()) return Next::Stay();
-            if (!SetUpHostMatch(ctx)) return Next::OptionsFrom(ScreenId::Results);
+            if (!SetUpHostMatch(ctx, false)) return Next::OptionsFrom(ScreenId::Results);
             return Next::Match(ScreenId::Results);
         };
     } else {

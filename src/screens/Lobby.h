@@ -52,8 +52,11 @@ public:
     // The network screen's two ways in; false (after the message) when the
     // table cannot be opened.
     bool OpenTable(ScreenContext& g, const std::string& name, std::uint16_t port);
+    // With a seat's token it is the way back to that seat; a player's seat
+    // is kept in the state folder until he leaves it or the table ends it.
     void JoinTable(ScreenContext& g, const std::string& host, std::uint16_t port,
-                   const std::string& name, const std::string& password, bool spectator);
+                   const std::string& name, const std::string& password, bool spectator,
+                   std::uint64_t token = 0);
 
     bool Hosting() const { return host_ != nullptr; }
     bool AtTable() const { return host_ != nullptr || member_ != nullptr; }
@@ -78,7 +81,20 @@ public:
     // ---- the host's commands
     void SetSettings(ScreenContext& g);
     void SetSeatCount(ScreenContext& g, int n);
+    // Two teams of perTeam (1..4) on as many seats, odd seats the first team
+    // and even the second; 0: every player for himself.
+    void SetTeams(ScreenContext& g, int perTeam);
     void SetSeat(ScreenContext& g, int seat, SeatChoice c, i16 level);
+    // The piece of a seat: its model (the host's own seats; a player brings
+    // his) and its mass (any seat), as the quick game screen sets them.
+    void SetSeatModel(ScreenContext& g, int seat, i16 model);
+    void SetSeatMass(ScreenContext& g, int seat, i16 mass);
+    i16 SeatModel(int seat) const;
+    i16 SeatMass(int seat) const;
+    bool SeatModelEditable(int seat) const;
+    // The friction as the options screen's three levels.
+    int FrictionLevel() const;
+    void SetFrictionLevel(ScreenContext& g, int level);
     void Kick(ScreenContext& g);
     bool StartEnabled() const;
     Next Start(ScreenContext& g);
@@ -106,8 +122,12 @@ public:
 
 private:
     void Leave();
+    // Leaving a table that is still there gives up the seat for good.
+    void GiveUpSeat();
     void Chat(const std::string& text);
-    bool SetUpHostMatch(ScreenContext& g);
+    // The match from the table's seats and settings; a series goes on from
+    // the last match's scores unless `fresh`.
+    bool SetUpHostMatch(ScreenContext& g, bool fresh);
     net::JoinOptions joinOpts_;
 
     QuickGameScreen& quick_;
@@ -118,7 +138,10 @@ private:
     std::unique_ptr<net::NetMember> member_;
     NetPort* port_ = nullptr;
     std::string hostName_;
-    std::string table_;      // "host:port" of the table joined
+    std::string table_; // "host:port" of the table joined
+    std::string joinHost_;
+    std::uint16_t joinPort_ = 0;
+    std::string ticketPath_; // where the seat is kept; empty: nowhere
     std::size_t played_ = 0; // a player's matches handed to the match screen
     net::NetMatch* relay_ = nullptr;
     bool inMatch_ = false;

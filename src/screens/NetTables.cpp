@@ -22,6 +22,17 @@ std::optional<std::uint16_t> PortOf(const std::string& text) {
 
 const char* kBadAddress = "Адрес стола пишется как хост:порт, например 192.168.1.5:27415.";
 
+// The name the settings file keeps; one that no table would take gives way
+// to the first row's.
+std::string KeptName(ScreenContext& g) {
+    const std::string& kept = g.settings.netName;
+    if (kept.empty()) return g.settings.rows[0].name;
+    if (net::CleanName(kept) == kept && net::CharCount(kept) <= net::kNameChars) return kept;
+    LogError("Имя для сетевой игры в настройках повреждено: «" + net::CleanText(kept, 40) +
+             "»; взято имя по умолчанию.");
+    return g.settings.rows[0].name;
+}
+
 } // namespace
 
 bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
@@ -47,10 +58,12 @@ bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& por
 }
 
 void NetScreen::Open(ScreenContext& g) {
-    if (name.empty()) name = g.settings.rows[0].name;
+    if (name.empty()) name = KeptName(g);
     if (port.empty()) port = std::to_string(net::kDefaultPort);
     tables.clear();
     selected = -1;
+    seat.reset();
+    if (!g.s.stateDir.empty()) seat = net::LoadSeatTicket(g.s.stateDir + net::kSeatTicketFile);
     if (!g.s.net) return;
     std::string why;
     // Without the list a table is still reached by its address.
@@ -101,7 +114,18 @@ bool NetScreen::NameOk(ScreenContext& g) {
                             MsgButtons::Ok);
         return false;
     }
+    if (net::CharCount(clean) > net::kNameChars) {
+        g.s.dialogs.Message("Имя за столом — не длиннее " + std::to_string(net::kNameChars) +
+                                " знаков.",
+                            MsgIcon::Exclamation, MsgButtons::Ok);
+        return false;
+    }
     name = clean;
+    // Kept for the next time, whatever table it goes to.
+    if (g.settings.netName != name) {
+        g.settings.netName = name;
+        g.SaveSettings();
+    }
     return true;
 }
 
@@ -139,6 +163,21 @@ Next NetScreen::Join(ScreenContext& g) {
     Leave(g);
     lobby_.JoinTable(g, host, p, name, password, spectator);
     return Next::To(ScreenId::NetLobby);
+}
+
+Next NetScreen::Rejoin(ScreenContext& g) {
+    if (!seat) return Next::Stay();
+    const net::SeatTicket t = *seat;
+    Leave(g);
+    lobby_.JoinTable(g, t.host, t.port, t.name, password, false, t.token);
+    return Next::To(ScreenId::NetLobby);
+}
+
+std::string NetScreen::RejoinHint() const {
+    if (!seat) return "Вы не держите места ни за одним столом.";
+    const bool v6 = seat->host.find(':') != std::string::npos;
+    return "Вернуться на своё место за столом " + (v6 ? "[" + seat->host + "]" : seat->host) + ":" +
+           std::to_string(seat->port) + " под именем " + seat->name;
 }
 
 Next NetScreen::Back(ScreenContext& g) {

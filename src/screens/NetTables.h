@@ -3,9 +3,11 @@
 // one ("Создать стол") or sit at one ("Присоединиться").
 #pragma once
 
+#include "net/SeatTicket.h"
 #include "net/TableList.h"
 #include "screens/ScreenContext.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,8 @@ public:
     bool spectator = false;
     std::vector<net::FoundTable> tables;
     int selected = -1; // in tables
+    // The seat this machine kept at a table it lost: "Вернуться за стол".
+    std::optional<net::SeatTicket> seat;
 
     // The screen is shown: the list of tables starts listening.
     void Open(ScreenContext& g);
@@ -35,6 +39,9 @@ public:
 
     Next Host(ScreenContext& g);
     Next Join(ScreenContext& g);
+    // Back to the kept seat, under its name and token (and the password typed).
+    Next Rejoin(ScreenContext& g);
+    std::string RejoinHint() const;
     Next Back(ScreenContext& g);
     Next Exit(ScreenContext& g);
 

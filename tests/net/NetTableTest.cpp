@@ -1,6 +1,7 @@
 // A network table of several machines in memory: the series they play is the
 // series one machine plays, turn digest for turn digest and file for file,
-// also when a player drops and comes back and when a machine's table is
+// also when a player drops and comes back, when the host's computer takes a
+// seat left too long or a turn past its limit, and when a machine's table is
 // damaged; and hostile input closes only the connection it came on.
 #include "match/Headless.h"
 #include "match/VirtualClock.h"
@@ -9,6 +10,7 @@
 #include "net/NetHeadless.h"
 #include "net/NetHost.h"
 #include "net/NetMember.h"
+#include "net/SeatTicket.h"
 #include "persistence/ErrorLog.h"
 #include "persistence/Files.h"
 #include "persistence/Replay.h"
@@ -60,7 +62,7 @@ std::uint64_t Outcome(std::uint64_t table, const HeadlessResult& h) {
 // One machine's match, recorded into a file.
 struct MatchRun {
     MatchRun(Module1& m, NetMatch& nm, const std::string& path, ScreensPort* after, bool instant)
-        : m(m), final(m, after) {
+        : m(m), nm(nm), final(m, after) {
         file.SetRecordPath(path);
         file.ShareHeader(nm.SharedHeader());
         ports = std::make_unique<MatchPorts>(MatchPorts{
@@ -74,7 +76,8 @@ struct MatchRun {
     bool Step() { // true when anything happened
         bool moved = false;
         for (int k = 0; k < 200 && !done; ++k) {
-            // Nobody at this keyboard: only the wall clock moves the turn on.
+            // Nobody at this keyboard: only a strike from the table moves the turn on.
+            nm.Pump();
             if (screen->Phase() == TurnPhase::Aim && m.Gobla(m.CurG).CompControl == 0) break;
             const NetHeadless::Step s = driver->Next();
             if (s == NetHeadless::Step::Waiting) break;
@@ -88,6 +91,7 @@ struct MatchRun {
     }
 
     Module1& m;
+    NetMatch& nm;
     VirtualScheduler clock;
     NullKeyboard kb;
     NullDisplay display;
@@ -203,11 +207,12 @@ struct Table {
         return static_cast<HostMachine&>(*machines.back());
     }
     PlayerMachine& Player(const std::string& name, bool spectator = false, std::uint64_t token = 0,
-                          bool instant = false, const std::string& password = {}) {
+                          bool instant = false, const std::string& password = {},
+                          bool comp = true) {
         const JoinOptions o{.name = name,
                             .password = password,
                             .spectator = spectator,
-                            .comp = true,
+                            .comp = comp,
                             .token = token};
         machines.push_back(std::make_unique<PlayerMachine>(net, clock(), o, dir.string(), instant));
         return static_cast<PlayerMachine&>(*machines.back());
@@ -327,7 +332,13 @@ TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     for (const TextItem& i : a.run->screen->Overlay())
         notes += i.text + " ";
     EXPECT_NE(notes.find("Ждём игрока Борис"), std::string::npos) << notes;
-    PlayerMachine& back = t.Player("Борис", false, b.member.Token(), true);
+    // His machine kept the seat in a file; what it reads back takes the seat again.
+    const std::string kept = (t.dir / kSeatTicketFile).string();
+    ASSERT_TRUE(
+        SaveSeatTicket(kept, {"127.0.0.1", kDefaultPort, "Борис", b.member.Token()}, nullptr));
+    const std::optional<SeatTicket> ticket = LoadSeatTicket(kept);
+    ASSERT_TRUE(ticket);
+    PlayerMachine& back = t.Player(ticket->name, false, ticket->token, true);
     ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a, &back}); }));
     EXPECT_EQ(back.member.Seat(), seat);
     EXPECT_EQ(a.outcomes, h.outcomes);
@@ -336,6 +347,91 @@ TEST(NetTable, APlayerWhoDropsComesBackAndCatchesUpInstantly) {
     EXPECT_EQ(back.run->final.digest, h.run->final.digest);
     EXPECT_EQ(back.digests, h.digests);
     EXPECT_EQ(FileText(back.files[0]), FileText(h.files[0]));
+}
+
+std::string Said(NetHost& h) {
+    std::string out;
+    for (const NetEvent& e : h.TakeEvents())
+        out += e.text + "\n";
+    return out;
+}
+
+TEST(NetTable, AfterTheGraceTimeTheHostsComputerPlaysADroppedSeat) {
+    const sim::PlayOptions p = Options(3, 4);
+    Table t;
+    HostMachine& h = t.Host(p);
+    h.host.SetSettings({.table = {}, .graceSeconds = 5});
+    PlayerMachine& b = t.Player("Борис");
+    t.net.Deliver();
+    PlayerMachine& a = t.Player("Анна");
+    ASSERT_TRUE(t.RunUntil([&] { return Seated(h, 2); }));
+    ASSERT_TRUE(h.Start(MatchPlan{1, 0, 1000}));
+    t.net.Deliver();
+    b.link.DropAll();
+    const int seat = b.member.Seat();
+    const long long dropped = t.now;
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() == seat; }));
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() != seat; }));
+    EXPECT_GE(t.now - dropped, 5000) << "his turn waits out the grace time";
+    EXPECT_TRUE(h.host.Seats()[static_cast<std::size_t>(seat - 1)].takenOver);
+    ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a}); }));
+    EXPECT_NE(Said(h.host).find("За игрока Борис играет компьютер"), std::string::npos);
+    EXPECT_EQ(a.outcomes, h.outcomes);
+    EXPECT_EQ(FileText(a.files[0]), FileText(h.files[0]));
+}
+
+TEST(NetTable, WhenTheTurnLimitRunsOutTheComputerPlaysThatTurn) {
+    const sim::PlayOptions p = Options(3, 5);
+    Table t;
+    HostMachine& h = t.Host(p);
+    h.host.SetSettings({.table = {}, .turnLimitSeconds = 2});
+    PlayerMachine& v = t.Player("Вера", false, 0, false, {}, false); // never strikes
+    t.net.Deliver();
+    PlayerMachine& a = t.Player("Анна");
+    ASSERT_TRUE(t.RunUntil([&] { return Seated(h, 2); }));
+    ASSERT_TRUE(h.Start(MatchPlan{1, 0, 1000}));
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() == v.member.Seat(); }));
+    const long long began = t.now;
+    ASSERT_TRUE(t.RunUntil([&] { return h.host.Match()->WaitingFor() != v.member.Seat(); }));
+    EXPECT_GE(t.now - began, 2000);
+    ASSERT_TRUE(t.RunUntil([&] { return AllDone(1, {&h, &a, &v}); }));
+    EXPECT_NE(Said(h.host).find("Время хода игрока Вера вышло"), std::string::npos);
+    const HostSeat& seat = h.host.Seats()[static_cast<std::size_t>(v.member.Seat() - 1)];
+    EXPECT_FALSE(seat.away || seat.takenOver) << "she stays at the table, her turns timed";
+    for (Machine* m : {&a, &v}) {
+        EXPECT_EQ(m->outcomes, h.outcomes);
+        EXPECT_EQ(FileText(m->files[0]), FileText(h.files[0]));
+    }
+}
+
+TEST(NetTable, ADamagedSeatFileIsIgnoredAndLogged) {
+    LogLines log;
+    Table t;
+    const std::string path = (t.dir / kSeatTicketFile).string();
+    EXPECT_FALSE(LoadSeatTicket(path)) << "no file: no seat, nothing logged";
+    const SeatTicket good{"::1", 27000, "Анна", 0xABCDEF0123456789ull};
+    ASSERT_TRUE(SaveSeatTicket(path, good, nullptr));
+    const std::string text = FileText(path);
+    for (const auto& [from, to] : std::vector<std::pair<std::string, std::string>>{
+             {"Port=27000", "Port=70000"},
+             {"Token=abcdef0123456789", "Token=0"},
+             {"Token=abcdef0123456789", "Token=xyz"},
+             {"Name=Анна", "Name=\x01"},
+             {"Host=::1", "Host=[::1]"},
+             {"[netseat]", "[zvrset]"},
+             {"Port=27000", "Port=27000\nPort=27001"}}) {
+        std::string bad = text;
+        bad.replace(bad.find(from), from.size(), to);
+        std::string err;
+        ASSERT_TRUE(WriteFileAtomic(path, bad, &err)) << err;
+        EXPECT_FALSE(LoadSeatTicket(path)) << to;
+    }
+    EXPECT_EQ(log.Count("повреждён"), 7);
+    ASSERT_TRUE(WriteFileAtomic(path, text, nullptr));
+    const std::optional<SeatTicket> back = LoadSeatTicket(path);
+    ASSERT_TRUE(back);
+    EXPECT_EQ(std::tie(back->host, back->port, back->name, back->token),
+              std::tie(good.host, good.port, good.name, good.token));
 }
 
 TEST(NetTable, ADamagedTableIsMendedFromTheHosts) {

@@ -32,7 +32,7 @@ std::vector<Sample> Samples() {
                       TablePhase::Results,
                       3,
                       {.table = "Парта", .friction = 0.03, .spread = 0.05},
-                      {{SeatKind::HostComputer, "", 1, true, true, 0, false},
+                      {{SeatKind::HostComputer, "", 1, true, true, 0, false, 1000},
                        {SeatKind::Player, "Петя", 3, false, false, 2, true}},
                       4};
     const MatchStart st{

@@ -52,6 +52,7 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
     a.c.rows[0].level = kLevelNovice; // the strengths: keys of our own after all the others
     a.c.rows[5].level = kLevelAmateur;
     a.c.rows[7].level = kLevelChampion;
+    a.c.netName = "Вася у окна"; // the network name: ours, the last key
     const std::string path = home.Path("zvr2.ini");
     ASSERT_TRUE(SaveSettings(a.m, a.c, PieceMasses(a.m), path, a.d));
     const std::string text = Text(path);
@@ -73,6 +74,9 @@ TEST(SettingsFile, SavedSettingsLoadBackIntoTheSameControlsAndState) {
               tuple("Ёлка  Sound=0", 2, 1024));
     EXPECT_EQ(tuple(b.c.rows[0].level, b.c.rows[5].level, b.c.rows[7].level),
               tuple(kLevelNovice, kLevelAmateur, kLevelChampion));
+    EXPECT_EQ(b.c.netName, "Вася у окна");
+    EXPECT_TRUE(text.ends_with("\r\nGraphics=1\r\nNetName=Вася у окна\r\n"))
+        << "the network name comes after every older key";
 }
 
 TEST(SettingsFile, HandWrittenFileLoadsAsTheRulesSay) {
