@@ -58,6 +58,30 @@ Tally Play(int strong, int weak, int x, int y, double spread, int n) {
     return t;
 }
 
+// How often the master, striking first, throws its own piece off with its
+// opening strike while the opponent stays: those matches it loses to anyone,
+// so it can win at most 1 - q/2 of the decided ones whatever the other plays.
+double MasterOpeningLoss(int x, int y, double spread, int n) {
+    int lost = 0;
+    for (int i = 1; i <= n; ++i) {
+        sim::PlayOptions p;
+        p.tableX = x;
+        p.tableY = y;
+        p.spread = spread;
+        p.seed = static_cast<std::uint64_t>(i);
+        p.levels = {kLevelMaster, kLevelNovice};
+        p.maxStrikes = 1;
+        Module1 m;
+        BuildShapes(m);
+        NullDialogs dialogs;
+        if (!sim::SetupPlay(m, p, dialogs)) continue;
+        NullReplay replay;
+        sim::RunMatch(m, replay, false, p.seed, p.maxStrikes);
+        if (m.Gobla(1).Life == 0 && m.Gobla(2).Life != 0) ++lost;
+    }
+    return static_cast<double>(lost) / n;
+}
+
 // "3:2,2:1": strong and weak by number; nothing on a malformed list.
 std::vector<Pair> ParsePairs(const char* s) {
     std::vector<Pair> out;
@@ -85,6 +109,7 @@ int Grid(int n, const std::vector<Pair>& pairs) {
         std::printf("  %8s-%-8s", kNames[p.strong], kNames[p.weak]);
     std::printf("\n");
     std::vector<int> below(pairs.size());
+    int beyondMaster = 0;
     for (const auto& tb : tables)
         for (double s : spreads) {
             std::printf("%4dx%-4d  %.2f ", tb[0], tb[1], s);
@@ -93,13 +118,18 @@ int Grid(int n, const std::vector<Pair>& pairs) {
                 if (t.Share() < 70) ++below[k];
                 std::printf("  %3d%% (ничьи %3d)", t.Share(), t.draws);
             }
-            std::printf("\n");
+            const double q = MasterOpeningLoss(tb[0], tb[1], s, n);
+            const bool reachable = 1 - q / 2 >= 0.7;
+            if (!reachable) ++beyondMaster;
+            std::printf("  мастер первым теряет свою: %3.0f%%%s\n", 100 * q,
+                        reachable ? "" : " (его 70% недостижимы)");
             std::fflush(stdout);
         }
     std::printf("клеток ниже 70%%:");
     for (int b : below)
         std::printf(" %d", b);
-    std::printf(" из %zu\n", std::size(tables) * std::size(spreads));
+    std::printf(" из %zu; клеток, где мастеру 70%% недостижимы: %d\n",
+                std::size(tables) * std::size(spreads), beyondMaster);
     return 0;
 }
 

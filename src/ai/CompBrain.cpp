@@ -1,5 +1,7 @@
 #include "ai/CompBrain.h"
 
+#include "physics/Physics.h"
+#include "physics/Strike.h"
 #include "state/ExactMath.h"
 
 #include <cmath>
@@ -136,8 +138,8 @@ struct Weakness {
 // Tuned by two-player matches on tables of 200 to 1000 a side and spreads of
 // 0 to 0.1 (bench/ai/StrengthSurvey.cpp).
 Weakness WeaknessOf(i16 level) {
-    if (level <= kLevelNovice) return {0.95, 0.5, 0.80, 1.30, 1.30, 2.50};
-    return {0.50, 0.5, 0.80, 1.60, 1.60, 2.50};
+    if (level <= kLevelNovice) return {1.00, 0.5, 1.00, 2.00, 2.00, 3.00};
+    return {0.50, 0.5, 1.00, 2.00, 2.00, 3.00};
 }
 
 } // namespace
@@ -158,12 +160,47 @@ StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
     return StrikeAt(m, p, target, StrikeDir);
 }
 
+namespace {
+
+// Whether p's piece is still on the table once the strike s, made as meant,
+// has come to rest: an amateur looks before it strikes, a novice does not.
+bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s) {
+    Module1 t = m;
+    t.CurG = p;
+    t.NewSgin = 0;
+    PushStrike(t, s);
+    // A table that will not settle is judged as it stands then.
+    const StepGuards guards{200000, 200000, 200000, 2000000000, 20000000};
+    for (int tick = 0; tick < 3000 && !AllStopped(t); ++tick)
+        if (PhysicsStep(t, 1.0, nullptr, guards).guarded) break;
+    return t.Gobla(p).Life != 0;
+}
+
+// The master's strike, held back where it would take the amateur's own piece off.
+StrikeRecord Careful(Module1& m, i16 p, double& StrikeDir) {
+    StrikeRecord s = ChooseStrike(m, p, StrikeDir);
+    if (KeepsOwnPiece(m, p, s)) return s;
+    for (double f : {0.75, 0.5, 0.25}) {
+        StrikeRecord softer = s;
+        softer.si = RoundI16(s.si * f);
+        if (KeepsOwnPiece(m, p, softer)) {
+            m.StrikeForce = softer.si;
+            m.HintText = "Сила удара: " + std::to_string(softer.si);
+            return softer;
+        }
+    }
+    return s;
+}
+
+} // namespace
+
 StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir) {
     // The master draws nothing, so its matches stay what they always were.
     if (level >= kLevelMaster || p < 1 || p > kPieceSlots || NearestTarget(m, p) == 0)
         return ChooseStrike(m, p, StrikeDir);
     const Weakness w = WeaknessOf(level);
-    if (rng.Next01() >= w.slip) return ChooseStrike(m, p, StrikeDir);
+    if (rng.Next01() >= w.slip)
+        return level == kLevelAmateur ? Careful(m, p, StrikeDir) : ChooseStrike(m, p, StrikeDir);
     const GoblaRec& me = m.Gobla(p);
     int target = NearestTarget(m, p);
     int others = 0;

@@ -72,6 +72,14 @@ TEST(Champion, LeavesTheMastersStrikeThatThrowsItsOwnPieceOffAndRepeatsItsChoice
     const StrikeRecord master = ChooseStrike(scratch, 1, dir);
     ASSERT_EQ(Played(m, 1, PlannedStrike{master, 0}).Gobla(1).Life, 0);
     EXPECT_NE(Played(m, 1, ChooseChampion(m, 1, 1)).Gobla(1).Life, 0);
+    // The amateur, when it does not slip, holds the same strike back.
+    Rng rng(1);
+    StrikeRecord a;
+    do // past its slips
+        a = ChooseStrikeAs(scratch, 1, kLevelAmateur, rng, dir);
+    while (a.pa != master.pa);
+    EXPECT_LT(a.si, master.si);
+    EXPECT_NE(Played(m, 1, PlannedStrike{a, 0}).Gobla(1).Life, 0);
     m.VarK = 0.05f; // the seed draws the spreads
     const PlannedStrike plan = ChooseChampion(m, 1, 1);
     m.Gobla(1).RName = "Другое имя";
