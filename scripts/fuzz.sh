@@ -16,7 +16,7 @@ cmake --build "$build" --target kv_fuzzers -j"$(nproc)"
 
 status=0
 summary=""
-for target in savegame replay settings teams names keylookup net; do
+for target in savegame replay settings teams names keylookup net seatticket; do
   # The first folder takes what the run finds; the committed seeds stay as they are.
   work="$build/corpus/$target"
   mkdir -p "$work" "$build/crashes/$target"

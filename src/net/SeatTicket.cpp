@@ -32,8 +32,9 @@ std::optional<std::uint64_t> Hex(const std::string& s, std::size_t digits) {
     return v;
 }
 
-// The ticket in the file's bytes, or why not.
-std::optional<SeatTicket> Parse(const std::string& bytes, std::string& why) {
+} // namespace
+
+std::optional<SeatTicket> ReadSeatTicket(const std::string& bytes, std::string& why) {
     if (bytes.size() > kMaxBytes) {
         why = "файл длиннее " + std::to_string(kMaxBytes) + " байт";
         return std::nullopt;
@@ -88,15 +89,15 @@ std::optional<SeatTicket> Parse(const std::string& bytes, std::string& why) {
     return t;
 }
 
-} // namespace
-
-bool SaveSeatTicket(const std::string& path, const SeatTicket& t, std::string* why) {
+std::string SeatTicketText(const SeatTicket& t) {
     char token[17];
     std::snprintf(token, sizeof token, "%016llx", static_cast<unsigned long long>(t.token));
-    const std::string text = std::string(kHeader) + "\nHost=" + t.host +
-                             "\nPort=" + std::to_string(t.port) + "\nName=" + t.name +
-                             "\nToken=" + token + "\n";
-    return WriteFileAtomic(path, text, why, true);
+    return std::string(kHeader) + "\nHost=" + t.host + "\nPort=" + std::to_string(t.port) +
+           "\nName=" + t.name + "\nToken=" + token + "\n";
+}
+
+bool SaveSeatTicket(const std::string& path, const SeatTicket& t, std::string* why) {
+    return WriteFileAtomic(path, SeatTicketText(t), why, true);
 }
 
 std::optional<SeatTicket> LoadSeatTicket(const std::string& path) {
@@ -106,7 +107,7 @@ std::optional<SeatTicket> LoadSeatTicket(const std::string& path) {
         LogError("Место за сетевым столом не прочитано из " + path + ": " + why);
         return std::nullopt;
     }
-    std::optional<SeatTicket> t = Parse(bytes, why);
+    std::optional<SeatTicket> t = ReadSeatTicket(bytes, why);
     if (!t)
         LogError("Файл места за сетевым столом " + path + " повреждён (" + why + "): не учтён.");
     return t;

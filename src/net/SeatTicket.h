@@ -20,6 +20,10 @@ struct SeatTicket {
 
 inline constexpr const char* kSeatTicketFile = "netseat.txt";
 
+// The file's text, and the ticket in such a text (none, with why, when damaged).
+std::string SeatTicketText(const SeatTicket& t);
+std::optional<SeatTicket> ReadSeatTicket(const std::string& bytes, std::string& why);
+
 // Replaces the file whole; false with the reason in *why.
 bool SaveSeatTicket(const std::string& path, const SeatTicket& t, std::string* why);
 // The ticket the file keeps; none when there is no file, or when it is damaged
