@@ -32,16 +32,19 @@ TEST(QualityGovernor, FastFramesKeepEveryEffectAndTheWatchEnds) {
     EXPECT_EQ(DescribeQuality(r.governor.Current()), "сглаживание ×4, тени 2048");
 }
 
-TEST(QualityGovernor, SlowFramesDropMultisamplingFirstThenTheShadowMapsSize) {
+TEST(QualityGovernor, SlowFramesDropMultisamplingFirstThenTheShadowMapsSizeThenPixels) {
     Rig r(Quality{4, 2048, false, true});
     std::vector<std::string> steps;
     for (int i = 0; i < 100 && !r.governor.Settled(); ++i)
         if (r.Frames(1, QualityGovernor::kSlowFrameMs + 5))
             steps.push_back(DescribeQuality(r.governor.Current()));
-    EXPECT_EQ(steps,
-              (std::vector<std::string>{"без сглаживания, тени 2048", "без сглаживания, тени 1024",
-                                        "без сглаживания, тени 512", "без сглаживания, без теней",
-                                        "без сглаживания, без теней, свет по вершинам"}));
+    const std::string scene75 = ", сцена в 75% разрешения";
+    EXPECT_EQ(steps, (std::vector<std::string>{
+                         "без сглаживания, тени 2048", "без сглаживания, тени 1024",
+                         "без сглаживания, тени 512", "без сглаживания, тени 512" + scene75,
+                         "без сглаживания, без теней" + scene75,
+                         "без сглаживания, без теней, свет по вершинам" + scene75,
+                         "без сглаживания, без теней, свет по вершинам, сцена в 50% разрешения"}));
 }
 
 TEST(QualityGovernor, OnASoftwareRendererTheEdgeSmoothingGoesFirst) {

@@ -825,8 +825,13 @@ void ModernRenderer::RenderScene(const Scene& scene) {
     GLint target = 0;
     gl->glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &target);
     const int samples = quality_.samples;
+    // A smaller scene is drawn off screen and stretched onto the picture; a
+    // multisampled one must be resolved at its own size.
+    const int scale = samples > 0 ? 100 : std::clamp(quality_.scale, 10, 100);
+    const int sw = std::max(1, vp.width * scale / 100), sh = std::max(1, vp.height * scale / 100);
     const bool offscreen =
-        (samples > 0 || quality_.smoothEdges) && d.MakeSceneTarget(vp.width, vp.height, samples);
+        (samples > 0 || quality_.smoothEdges || scale < 100) && d.MakeSceneTarget(sw, sh, samples);
+    const int drawW = offscreen ? sw : vp.width, drawH = offscreen ? sh : vp.height;
     gl->glDisable(GL_SCISSOR_TEST);
     gl->glDisable(GL_STENCIL_TEST);
     gl->glDisable(GL_BLEND);
@@ -871,7 +876,7 @@ void ModernRenderer::RenderScene(const Scene& scene) {
     }
 
     gl->glBindFramebuffer(GL_FRAMEBUFFER, offscreen ? d.sceneFbo : static_cast<GLuint>(target));
-    gl->glViewport(0, 0, vp.width, vp.height);
+    gl->glViewport(0, 0, drawW, drawH);
     gl->glClearDepthf(1);
     gl->glClear(GL_DEPTH_BUFFER_BIT);
     // Never a black void: a soft dark backdrop where no room stands.
@@ -957,19 +962,20 @@ void ModernRenderer::RenderScene(const Scene& scene) {
             gl->glDisable(GL_BLEND);
         }
     }
-    if (offscreen && samples > 0) {
+    if (offscreen && (samples > 0 || !quality_.smoothEdges)) {
         gl->glBindFramebuffer(GL_READ_FRAMEBUFFER, d.sceneFbo);
         gl->glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(target));
-        gl->glBlitFramebuffer(0, 0, vp.width, vp.height, 0, 0, vp.width, vp.height,
-                              GL_COLOR_BUFFER_BIT, GL_NEAREST);
+        gl->glBlitFramebuffer(0, 0, sw, sh, 0, 0, vp.width, vp.height, GL_COLOR_BUFFER_BIT,
+                              samples > 0 ? GL_NEAREST : GL_LINEAR);
         gl->glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target));
+        gl->glViewport(0, 0, vp.width, vp.height);
     } else if (offscreen) {
         gl->glBindFramebuffer(GL_FRAMEBUFFER, static_cast<GLuint>(target));
         gl->glViewport(0, 0, vp.width, vp.height);
         gl->glDisable(GL_DEPTH_TEST);
         gl->glUseProgram(d.smooth);
         gl->glUniform1i(d.U(d.smooth, "uImage"), 0);
-        gl->glUniform2f(d.U(d.smooth, "uTexel"), 1.f / vp.width, 1.f / vp.height);
+        gl->glUniform2f(d.U(d.smooth, "uTexel"), 1.f / sw, 1.f / sh);
         gl->glActiveTexture(GL_TEXTURE0);
         gl->glBindTexture(GL_TEXTURE_2D, d.sceneTex);
         gl->glBindVertexArray(d.emptyVao);

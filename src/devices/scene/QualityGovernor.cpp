@@ -14,6 +14,7 @@ std::string DescribeQuality(const Quality& q) {
         s += "без сглаживания";
     s += q.shadowSize > 0 ? ", тени " + std::to_string(q.shadowSize) : ", без теней";
     if (!q.perPixel) s += ", свет по вершинам";
+    if (q.scale < 100) s += ", сцена в " + std::to_string(q.scale) + "% разрешения";
     return s;
 }
 
@@ -50,7 +51,10 @@ bool QualityGovernor::FrameStarted() {
 }
 
 // Multisampling goes first, then the edge smoothing, then the shadow map halves
-// down to its smallest size, then the shadows go, then the light per pixel.
+// down to its smallest size; then the scene is drawn at three quarters of the
+// picture's size (a large picture on a software renderer keeps its shadows so),
+// then the shadows go, then the light per pixel, and last the scene is drawn at
+// half the size.
 bool QualityGovernor::StepDown() {
     if (q_.samples > 0) {
         q_.samples = 0;
@@ -59,10 +63,14 @@ bool QualityGovernor::StepDown() {
         q_.smoothEdges = false;
     } else if (q_.shadowSize > kSmallestShadow) {
         q_.shadowSize /= 2;
+    } else if (q_.scale > 75) {
+        q_.scale = 75;
     } else if (q_.shadowSize > 0) {
         q_.shadowSize = 0;
     } else if (q_.perPixel) {
         q_.perPixel = false;
+    } else if (q_.scale > 50) {
+        q_.scale = 50;
     } else {
         return false;
     }

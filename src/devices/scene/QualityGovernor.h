@@ -12,7 +12,8 @@ struct Quality {
     int samples = 4;         // multisampling, on a hardware renderer; 0 off
     int shadowSize = 2048;   // the lamp's shadow map, texels a side; 0 off
     bool smoothEdges = true; // the post-process edge smoothing where there is no multisampling
-    bool perPixel = true;    // the light per pixel; off: per vertex, the last resort
+    bool perPixel = true;    // the light per pixel; off: per vertex
+    int scale = 100;         // the scene's share of the picture's pixels a side, in per cent
 };
 
 // What the options screen shows: "тени 2048, сглаживание ..." in words.
@@ -20,9 +21,9 @@ std::string DescribeQuality(const Quality& q);
 
 class QualityGovernor {
 public:
-    // Frames slower than this (milliseconds) cost a step: 40 a second leaves
-    // room above the 30 the game must keep.
-    static constexpr double kSlowFrameMs = 25;
+    // Frames slower than this (milliseconds) cost a step: 45 a second leaves
+    // room above the 30 the game must keep, and a settled picture keeps 40.
+    static constexpr double kSlowFrameMs = 22;
     static constexpr double kWatchMs = 6000; // how long the match is watched
     static constexpr int kWindow = 12;       // frames measured before each verdict,
     static constexpr double kWindowMs = 400; // or this long, on a very slow renderer
