@@ -90,10 +90,10 @@ public:
         kick_ = Button(QStringLiteral("Убрать игрока"), hostBox_);
         form->addRow(kick_);
         length_ = Named(new QSpinBox(hostBox_), QStringLiteral("Длина стола:"));
-        length_->setRange(100, 2000);
+        length_->setRange(kMinTableSize, kMaxTableSize);
         form->addRow(Label(QStringLiteral("Длина стола:"), hostBox_), length_);
         width_ = Named(new QSpinBox(hostBox_), QStringLiteral("Ширина стола:"));
-        width_->setRange(100, 2000);
+        width_->setRange(kMinTableSize, kMaxTableSize);
         form->addRow(Label(QStringLiteral("Ширина стола:"), hostBox_), width_);
         walls_ =
             Choices(hostBox_, QStringLiteral("Стенки:"), {"Нет", "Положение 1", "Положение 2"});

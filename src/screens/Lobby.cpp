@@ -232,8 +232,9 @@ void LobbyScreen::Chat(const std::string& text) {
 
 void LobbyScreen::SetSettings(ScreenContext& g) {
     if (!host_) return;
-    settings.tableX = std::clamp<i16>(settings.tableX, 100, 2000);
-    settings.tableY = std::clamp<i16>(settings.tableY, 100, 2000);
+    // The sizes every machine's decoder takes, as on the options screen.
+    settings.tableX = std::clamp<i16>(settings.tableX, kMinTableSize, kMaxTableSize);
+    settings.tableY = std::clamp<i16>(settings.tableY, kMinTableSize, kMaxTableSize);
     settings.spread = std::clamp(settings.spread, 0.0, 1.0);
     if (std::find(std::begin(kFrictions), std::end(kFrictions), settings.friction) ==
         std::end(kFrictions))

@@ -146,6 +146,7 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
 
     // The host's table settings reach every machine, and the match they start.
     h.lobby.SetFrictionLevel(h, 0);
+    h.lobby.settings.tableX = 150; // below what every machine takes
     h.lobby.settings.matches = 3;
     h.lobby.SetSettings(h);
     h.lobby.SetSeatModel(h, 1, 2);
@@ -163,8 +164,9 @@ TEST(NetScreens, TableFoundRefusedJoinedReadiedAndStartedOnBothMachines) {
     Settle(n, {&host, &guest});
     EXPECT_EQ(guest.r.view.matches, 1) << "the host's start starts the guest's match";
     EXPECT_EQ(guest.r.m.Gobla(2).RName, "Гость");
-    EXPECT_EQ(std::tuple(guest.r.m.Ftr, guest.r.m.Gobla(1).Model, guest.r.m.Gobla(2).M),
-              std::tuple(kFrictions[0], 2, 7));
+    EXPECT_EQ(
+        std::tuple(guest.r.m.Ftr, guest.r.m.MaxX, guest.r.m.Gobla(1).Model, guest.r.m.Gobla(2).M),
+        std::tuple(kFrictions[0], kMinTableSize, 2, 7));
     EXPECT_EQ(net::TableDigest(guest.r.m), net::TableDigest(host.r.m));
 
     // Only the host continues the series; a player's way back is to the table.
