@@ -145,6 +145,31 @@ std::vector<std::string> HelpLines(const std::string& t) {
     return lines;
 }
 
+// Names of pieces that stand close together would cover one another: each
+// one that runs into a name already placed moves up a line, the lowest first.
+void SpreadLabels(std::vector<TextItem>& labels, const TextMetricsPort& tm) {
+    const int ls = std::max(1, tm.LineSpacing(false));
+    std::vector<TextItem*> order;
+    for (TextItem& t : labels)
+        order.push_back(&t);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const TextItem* a, const TextItem* b) { return a->y > b->y; });
+    std::vector<const TextItem*> placed;
+    for (TextItem* t : order) {
+        const int w = tm.Advance(t->text, false);
+        for (bool moved = true; moved;) {
+            moved = false;
+            for (const TextItem* p : placed)
+                if (t->x < p->x + tm.Advance(p->text, false) && p->x < t->x + w &&
+                    t->y < p->y + ls && p->y < t->y + ls) {
+                    t->y = p->y - ls;
+                    moved = true;
+                }
+        }
+        placed.push_back(t);
+    }
+}
+
 } // namespace
 
 std::vector<TextItem> MatchScreen::ModernOverlay(const TextMetricsPort& tm) const {
@@ -169,7 +194,10 @@ std::vector<TextItem> MatchScreen::ModernOverlay(const TextMetricsPort& tm) cons
     };
 
     if (!helpShown_) {
-        if (m_.NamesShown != 0) out = PlaceNameLabels(m_);
+        if (m_.NamesShown != 0) {
+            out = PlaceNameLabels(m_);
+            SpreadLabels(out, tm);
+        }
         const auto status = Wrap(StatusLine(), tm, false, room);
         block(status, margin, margin);
         // A network table's notes and chat under the status line.
