@@ -138,7 +138,7 @@ struct Weakness {
 // Tuned by two-player matches on tables of 200 to 1000 a side and spreads of
 // 0 to 0.1 (bench/ai/StrengthSurvey.cpp).
 Weakness WeaknessOf(i16 level) {
-    if (level <= kLevelNovice) return {1.00, 0.5, 1.00, 2.00, 2.00, 3.00};
+    if (level <= kLevelNovice) return {1.00, 0.5, 1.00, 2.00, 3.00, 4.00};
     return {0.50, 0.5, 1.00, 2.00, 2.00, 3.00};
 }
 
