@@ -147,15 +147,10 @@ Outcome Play(const Setup& s, Capture* cap = nullptr) {
         return RandomStrikes(m, s.p.seed, cap);
     }
     if (cap) {
-        VirtualScheduler clock;
-        NullKeyboard keyboard;
-        NullDisplay display;
-        NullScene scene;
-        NullSound sound;
+        HeadlessDevices devices;
+        VirtualScheduler& clock = devices.clock;
         NullReplay replay;
-        NullSaveGame saves;
-        NullScreens screens;
-        MatchPorts ports{clock, keyboard, display, scene, sound, replay, saves, screens, dialogs};
+        MatchPorts ports = devices.Ports(replay);
         Rng rng(s.p.seed);
         MatchScreen screen(m, ports, rng);
         Module1 before = m;

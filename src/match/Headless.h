@@ -3,12 +3,30 @@
 #pragma once
 
 #include "match/MatchScreen.h"
+#include "match/VirtualClock.h"
+#include "state/NullPorts.h"
 
 #include <functional>
 
 namespace kv {
 
-class VirtualScheduler;
+// A match's devices where nobody sees, hears or types, on a virtual clock.
+struct HeadlessDevices {
+    VirtualScheduler clock;
+    NullKeyboard keyboard;
+    NullDisplay display;
+    NullScene scene;
+    NullSound sound;
+    NullSaveGame saves;
+    NullScreens noScreens;
+    NullDialogs dialogs;
+    // after: the screens the match hands over to at its end; none: nowhere.
+    MatchPorts Ports(ReplayPort& replay, ScreensPort* after = nullptr) {
+        return {clock,  keyboard, display, scene,
+                sound,  replay,   saves,   after != nullptr ? *after : noScreens,
+                dialogs};
+    }
+};
 
 // Result of a match run in virtual time.
 struct HeadlessResult {

@@ -1,5 +1,6 @@
 #include "sim/SimNet.h"
 
+#include "match/Headless.h"
 #include "match/VirtualClock.h"
 #include "net/NetHeadless.h"
 #include "net/NetHost.h"
@@ -35,24 +36,17 @@ struct NetRun {
 NetRun PlayNet(net::NetMatch& nm, Module1& m, std::uint64_t seed, const std::string& record,
                ScreensPort* after, const PlayOptions* pace, NetEnv& env,
                const std::function<void()>& poll, const std::function<void()>& stranded) {
-    VirtualScheduler clock;
-    NullKeyboard keyboard;
-    NullDisplay display;
-    NullScene scene;
-    NullSound sound;
-    NullSaveGame saves;
-    NullScreens none;
-    NullDialogs dialogs;
+    HeadlessDevices devices;
+    VirtualScheduler& clock = devices.clock;
     NullReplay noFile;
     std::unique_ptr<FileReplay> file;
     if (!record.empty()) {
-        file = std::make_unique<FileReplay>(m, dialogs);
+        file = std::make_unique<FileReplay>(m, devices.dialogs);
         file->SetRecordPath(record);
         file->ShareHeader(nm.SharedHeader());
     }
     ReplayPort& rec = nm.RecordInto(file ? static_cast<ReplayPort&>(*file) : noFile);
-    MatchPorts ports{clock,  keyboard, display, scene, sound, rec, saves, after ? *after : none,
-                     dialogs};
+    MatchPorts ports = devices.Ports(rec, after);
     Rng rng(seed);
     MatchScreen screen(m, ports, rng);
     nm.Attach(screen, m);

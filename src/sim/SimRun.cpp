@@ -55,16 +55,9 @@ void PrintSeries(std::ostream& out, SimGame& game, const std::vector<std::string
 
 RunResult RunMatch(Module1& m, ReplayPort& replay, bool replayMode, std::uint64_t seed,
                    long maxStrikes, const RunPace& pace, ScreensPort* after) {
-    VirtualScheduler clock;
-    NullKeyboard keyboard;
-    NullDisplay display;
-    NullScene scene;
-    NullSound sound;
-    NullSaveGame saves;
-    NullScreens none;
-    NullDialogs dialogs;
-    MatchPorts ports{clock,  keyboard, display, scene, sound, replay, saves, after ? *after : none,
-                     dialogs};
+    HeadlessDevices devices;
+    VirtualScheduler& clock = devices.clock;
+    MatchPorts ports = devices.Ports(replay, after);
     Rng rng(seed);
     MatchScreen screen(m, ports, rng);
     screen.SetReplayMode(replayMode);
