@@ -88,27 +88,11 @@ void main() {
 }
 )";
 
-// Materials: 0 painted, 1 table wood, 2 rail wood, 3 metal, 4 room, 5 lamp.
-const char* kLitFragment = R"(#version 330 core
-in vec3 vWorld;
-in vec3 vNormal;
-in vec2 vUv;
-in vec4 vShadow;
-uniform sampler2D uTex;
-uniform sampler2DShadow uShadowMap;
+// What both ways of lighting share, with the version line; a fragment shader
+// of either follows it: the wood's grain, the tone curve, the player's tint.
+const char* kFragmentShared = R"(#version 330 core
 uniform sampler2D uWood;
-uniform int uUseTex;
-uniform int uMaterial;
-uniform int uShadowOn;
-uniform float uShadowTexel;
-uniform vec4 uDiffuse;
 uniform vec3 uTint;
-uniform vec3 uLampPos;
-uniform vec3 uLampColour;
-uniform vec3 uAmbient;
-uniform vec3 uEye;
-out vec4 fragColour;
-
 // Fine grain running along x, baked once: 128 by 64 units before it repeats.
 vec3 grain(vec2 p) {
     vec3 c = texture(uWood, p * vec2(1.0 / 128.0, 1.0 / 64.0)).rgb;
@@ -117,6 +101,32 @@ vec3 grain(vec2 p) {
 vec3 filmic(vec3 x) {
     return clamp((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
 }
+// The player's colour over the model's, keeping its shading.
+vec3 tinted(vec3 base) {
+    if (uTint == vec3(1.0)) return base;
+    float l = dot(base, vec3(0.2126, 0.7152, 0.0722));
+    return mix(base, uTint * (0.3 + 0.7 * sqrt(l)), 0.8);
+}
+)";
+
+// Materials: 0 painted, 1 table wood, 2 rail wood, 3 metal, 4 room, 5 lamp.
+const char* kLitFragment = R"(in vec3 vWorld;
+in vec3 vNormal;
+in vec2 vUv;
+in vec4 vShadow;
+uniform sampler2D uTex;
+uniform sampler2DShadow uShadowMap;
+uniform int uUseTex;
+uniform int uMaterial;
+uniform int uShadowOn;
+uniform float uShadowTexel;
+uniform vec4 uDiffuse;
+uniform vec3 uLampPos;
+uniform vec3 uLampColour;
+uniform vec3 uAmbient;
+uniform vec3 uEye;
+out vec4 fragColour;
+
 
 void main() {
     vec3 n = normalize(vNormal);
@@ -158,10 +168,7 @@ void main() {
         fragColour = vec4(sqrt(filmic(base * 1.6)), 1.0);
         return;
     }
-    if (uTint != vec3(1.0)) { // the player's colour over the model's, keeping its shading
-        float l = dot(base, vec3(0.2126, 0.7152, 0.0722));
-        base = mix(base, uTint * (0.3 + 0.7 * sqrt(l)), 0.8);
-    }
+    base = tinted(base);
     vec3 l = uLampPos - vWorld;
     float d = length(l);
     l /= d;
@@ -221,25 +228,15 @@ void main() {
 }
 )";
 
-const char* kVertexLitFragment = R"(#version 330 core
-in vec3 vWorld;
+const char* kVertexLitFragment = R"(in vec3 vWorld;
 in vec2 vUv;
 in vec3 vLight;
 in float vUp;
 uniform sampler2D uTex;
-uniform sampler2D uWood;
 uniform int uUseTex;
 uniform int uMaterial;
 uniform vec4 uDiffuse;
-uniform vec3 uTint;
 out vec4 fragColour;
-vec3 grain(vec2 p) {
-    vec3 c = texture(uWood, p * vec2(1.0 / 128.0, 1.0 / 64.0)).rgb;
-    return c * c;
-}
-vec3 filmic(vec3 x) {
-    return clamp((x * (2.51 * x + 0.03)) / (x * (2.43 * x + 0.59) + 0.14), 0.0, 1.0);
-}
 void main() {
     vec3 base = uDiffuse.rgb * uDiffuse.rgb;
     if (uUseTex == 1) {
@@ -261,10 +258,7 @@ void main() {
         fragColour = vec4(sqrt(filmic(base * 1.6)), 1.0);
         return;
     }
-    if (uTint != vec3(1.0)) {
-        float l = dot(base, vec3(0.2126, 0.7152, 0.0722));
-        base = mix(base, uTint * (0.3 + 0.7 * sqrt(l)), 0.8);
-    }
+    base = tinted(base);
     fragColour = vec4(sqrt(filmic(base * vLight * 1.5)), uDiffuse.a);
 }
 )";
@@ -733,12 +727,15 @@ bool ModernRenderer::InitGL(std::string& error) {
     Impl& d = *d_;
     d.gl = ctx->extraFunctions();
     d.loc.clear();
-    d.lit = d.Link(kLitVertex, kLitFragment, error);
+    d.lit = d.Link(kLitVertex, (std::string(kFragmentShared) + kLitFragment).c_str(), error);
     d.depth = d.lit ? d.Link(kDepthVertex, kDepthFragment, error) : 0;
     d.decal = d.depth ? d.Link(kDecalVertex, kDecalFragment, error) : 0;
     d.backdrop = d.decal ? d.Link(kScreenVertex, kBackdropFragment, error) : 0;
     d.smooth = d.backdrop ? d.Link(kScreenVertex, kSmoothFragment, error) : 0;
-    d.vertexLit = d.smooth ? d.Link(kVertexLitVertex, kVertexLitFragment, error) : 0;
+    d.vertexLit = d.smooth
+                      ? d.Link(kVertexLitVertex,
+                               (std::string(kFragmentShared) + kVertexLitFragment).c_str(), error)
+                      : 0;
     if (!d.vertexLit) {
         for (GLuint p : {d.lit, d.depth, d.decal, d.backdrop, d.smooth})
             if (p) d.gl->glDeleteProgram(p);
