@@ -1,5 +1,7 @@
 #include "devices/scene/ModernRenderer.h"
 
+#include "devices/scene/GpuCache.h"
+
 #include "devices/scene/SceneRenderer.h"
 #include "devices/scene/TextLayout.h"
 
@@ -401,12 +403,6 @@ const QImage& WoodGrain() {
     return wood;
 }
 
-struct GpuPart {
-    GLuint vao = 0, vbo = 0, ibo = 0;
-    GLsizei count = 0;
-    bool hasUv = false;
-};
-
 struct Item {
     const MeshData* data;
     const Mesh* mesh;
@@ -476,8 +472,7 @@ struct ModernRenderer::Impl {
     GLuint wood = 0;
     GLuint sceneFbo = 0, sceneTex = 0, sceneColour = 0, sceneDepth = 0;
     int sceneW = 0, sceneH = 0, sceneSamples = 0;
-    std::unordered_map<std::uint64_t, std::vector<GpuPart>> meshes;
-    std::unordered_map<std::uint64_t, GLuint> textures;
+    GpuCache cache;
     std::unique_ptr<QOpenGLPaintDevice> paintDevice;
     QFont font, bigFont, bannerFont;
 
@@ -488,115 +483,6 @@ struct ModernRenderer::Impl {
         const GLint l = gl->glGetUniformLocation(prog, name);
         loc.emplace(key, l);
         return l;
-    }
-
-    GLuint Compile(GLenum type, const char* src, std::string& error) {
-        GLuint s = gl->glCreateShader(type);
-        gl->glShaderSource(s, 1, &src, nullptr);
-        gl->glCompileShader(s);
-        GLint ok = 0;
-        gl->glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-        if (!ok) {
-            char log[1024] = {};
-            gl->glGetShaderInfoLog(s, sizeof log, nullptr, log);
-            error = log;
-            gl->glDeleteShader(s);
-            return 0;
-        }
-        return s;
-    }
-
-    GLuint Link(const char* vertex, const char* fragment, std::string& error) {
-        GLuint vs = Compile(GL_VERTEX_SHADER, vertex, error);
-        if (!vs) return 0;
-        GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment, error);
-        if (!fs) {
-            gl->glDeleteShader(vs);
-            return 0;
-        }
-        GLuint prog = gl->glCreateProgram();
-        gl->glAttachShader(prog, vs);
-        gl->glAttachShader(prog, fs);
-        gl->glLinkProgram(prog);
-        gl->glDeleteShader(vs);
-        gl->glDeleteShader(fs);
-        GLint ok = 0;
-        gl->glGetProgramiv(prog, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char log[1024] = {};
-            gl->glGetProgramInfoLog(prog, sizeof log, nullptr, log);
-            error = log;
-            gl->glDeleteProgram(prog);
-            return 0;
-        }
-        return prog;
-    }
-
-    const std::vector<GpuPart>& Upload(const MeshData& data) {
-        auto it = meshes.find(data.serial);
-        if (it != meshes.end()) return it->second;
-        std::vector<GpuPart> parts;
-        for (const MeshPart& p : data.parts) {
-            GpuPart g;
-            const size_t nv = p.positions.size() / 3;
-            g.hasUv = p.uvs.size() == nv * 2;
-            std::vector<float> v;
-            v.reserve(nv * 8);
-            for (size_t i = 0; i < nv; ++i) {
-                for (size_t k = 0; k < 3; ++k)
-                    v.push_back(p.positions[3 * i + k]);
-                for (size_t k = 0; k < 3; ++k)
-                    v.push_back(3 * i + k < p.normals.size() ? p.normals[3 * i + k] : 0.f);
-                v.push_back(g.hasUv ? p.uvs[2 * i] : 0.f);
-                v.push_back(g.hasUv ? p.uvs[2 * i + 1] : 0.f);
-            }
-            gl->glGenVertexArrays(1, &g.vao);
-            gl->glBindVertexArray(g.vao);
-            gl->glGenBuffers(1, &g.vbo);
-            gl->glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
-            gl->glBufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(v.size() * sizeof(float)),
-                             v.data(), GL_STATIC_DRAW);
-            gl->glGenBuffers(1, &g.ibo);
-            gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g.ibo);
-            gl->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                             static_cast<GLsizeiptr>(p.indices.size() * sizeof(std::uint32_t)),
-                             p.indices.data(), GL_STATIC_DRAW);
-            const GLsizei stride = 8 * sizeof(float);
-            gl->glEnableVertexAttribArray(0);
-            gl->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-            gl->glEnableVertexAttribArray(1);
-            gl->glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
-                                      reinterpret_cast<void*>(3 * sizeof(float)));
-            gl->glEnableVertexAttribArray(2);
-            gl->glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                                      reinterpret_cast<void*>(6 * sizeof(float)));
-            gl->glBindVertexArray(0);
-            g.count = static_cast<GLsizei>(p.indices.size());
-            parts.push_back(g);
-        }
-        return meshes.emplace(data.serial, std::move(parts)).first->second;
-    }
-
-    GLuint TextureId(const Texture& t) {
-        auto it = textures.find(t.serial);
-        if (it != textures.end()) return it->second;
-        const QImage img = t.image.mirrored().convertToFormat(QImage::Format_RGBA8888);
-        GLuint id = 0;
-        gl->glGenTextures(1, &id);
-        gl->glBindTexture(GL_TEXTURE_2D, id);
-        gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        gl->glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-        gl->glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA,
-                         GL_UNSIGNED_BYTE, img.constBits());
-        // Bilinear without mipmaps: a software rasteriser pays dearly for the level of detail.
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        textures.emplace(t.serial, id);
-        return id;
     }
 
     void FreeShadow() {
@@ -681,19 +567,6 @@ struct ModernRenderer::Impl {
         if (!ok) FreeSceneTarget();
         return ok;
     }
-
-    void FreeMeshes() {
-        for (auto& [serial, parts] : meshes)
-            for (GpuPart& g : parts) {
-                gl->glDeleteBuffers(1, &g.vbo);
-                gl->glDeleteBuffers(1, &g.ibo);
-                gl->glDeleteVertexArrays(1, &g.vao);
-            }
-        meshes.clear();
-        for (auto& [serial, id] : textures)
-            gl->glDeleteTextures(1, &id);
-        textures.clear();
-    }
 };
 
 ModernRenderer::ModernRenderer() : d_(std::make_unique<Impl>()) {
@@ -726,16 +599,18 @@ bool ModernRenderer::InitGL(std::string& error) {
     }
     Impl& d = *d_;
     d.gl = ctx->extraFunctions();
+    d.cache.Attach(d.gl);
     d.loc.clear();
-    d.lit = d.Link(kLitVertex, (std::string(kFragmentShared) + kLitFragment).c_str(), error);
-    d.depth = d.lit ? d.Link(kDepthVertex, kDepthFragment, error) : 0;
-    d.decal = d.depth ? d.Link(kDecalVertex, kDecalFragment, error) : 0;
-    d.backdrop = d.decal ? d.Link(kScreenVertex, kBackdropFragment, error) : 0;
-    d.smooth = d.backdrop ? d.Link(kScreenVertex, kSmoothFragment, error) : 0;
-    d.vertexLit = d.smooth
-                      ? d.Link(kVertexLitVertex,
+    d.lit =
+        LinkProgram(d.gl, kLitVertex, (std::string(kFragmentShared) + kLitFragment).c_str(), error);
+    d.depth = d.lit ? LinkProgram(d.gl, kDepthVertex, kDepthFragment, error) : 0;
+    d.decal = d.depth ? LinkProgram(d.gl, kDecalVertex, kDecalFragment, error) : 0;
+    d.backdrop = d.decal ? LinkProgram(d.gl, kScreenVertex, kBackdropFragment, error) : 0;
+    d.smooth = d.backdrop ? LinkProgram(d.gl, kScreenVertex, kSmoothFragment, error) : 0;
+    d.vertexLit =
+        d.smooth ? LinkProgram(d.gl, kVertexLitVertex,
                                (std::string(kFragmentShared) + kVertexLitFragment).c_str(), error)
-                      : 0;
+                 : 0;
     if (!d.vertexLit) {
         for (GLuint p : {d.lit, d.depth, d.decal, d.backdrop, d.smooth})
             if (p) d.gl->glDeleteProgram(p);
@@ -769,7 +644,8 @@ bool ModernRenderer::InitGL(std::string& error) {
 void ModernRenderer::ReleaseGL() {
     Impl& d = *d_;
     if (!d.gl) return;
-    d.FreeMeshes();
+    d.cache.Clear();
+    d.cache.Attach(nullptr);
     d.FreeShadow();
     d.FreeSceneTarget();
     if (d.wood) d.gl->glDeleteTextures(1, &d.wood);
@@ -788,30 +664,7 @@ void ModernRenderer::ReleaseGL() {
 }
 
 void ModernRenderer::ForgetUnused(const Scene& scene) {
-    Impl& d = *d_;
-    if (!d.gl) return;
-    std::unordered_set<std::uint64_t> meshes, textures;
-    if (scene.root) InUse(*scene.root, meshes, textures);
-    for (auto it = d.meshes.begin(); it != d.meshes.end();) {
-        if (meshes.count(it->first)) {
-            ++it;
-            continue;
-        }
-        for (GpuPart& g : it->second) {
-            d.gl->glDeleteBuffers(1, &g.vbo);
-            d.gl->glDeleteBuffers(1, &g.ibo);
-            d.gl->glDeleteVertexArrays(1, &g.vao);
-        }
-        it = d.meshes.erase(it);
-    }
-    for (auto it = d.textures.begin(); it != d.textures.end();) {
-        if (textures.count(it->first)) {
-            ++it;
-            continue;
-        }
-        d.gl->glDeleteTextures(1, &it->second);
-        it = d.textures.erase(it);
-    }
+    d_->cache.ForgetUnused(scene);
 }
 
 void ModernRenderer::RenderScene(const Scene& scene) {
@@ -864,7 +717,7 @@ void ModernRenderer::RenderScene(const Scene& scene) {
             if (it.mesh->material == Material::Room || it.mesh->material == Material::Lamp)
                 continue;
             gl->glUniformMatrix4fv(model, 1, GL_FALSE, it.model.data());
-            for (const GpuPart& g : d.Upload(*it.data)) {
+            for (const GpuPart& g : d.cache.Upload(*it.data)) {
                 gl->glBindVertexArray(g.vao);
                 gl->glDrawElements(GL_TRIANGLES, g.count, GL_UNSIGNED_INT, nullptr);
             }
@@ -918,7 +771,7 @@ void ModernRenderer::RenderScene(const Scene& scene) {
                     uDiffuse = d.U(prog, "uDiffuse"), uTint = d.U(prog, "uTint"),
                     uMaterial = d.U(prog, "uMaterial"), uUseTex = d.U(prog, "uUseTex");
         for (const Item& it : c.items) {
-            const auto& parts = d.Upload(*it.data);
+            const auto& parts = d.cache.Upload(*it.data);
             const Mesh& mesh = *it.mesh;
             gl->glUniformMatrix4fv(uModel, 1, GL_FALSE, it.model.data());
             gl->glUniformMatrix3fv(uNormal, 1, GL_FALSE, it.normal.data());
@@ -930,7 +783,7 @@ void ModernRenderer::RenderScene(const Scene& scene) {
                 // The table's wood is drawn, not the old picture stretched over it.
                 const bool tex = p.texture && g.hasUv && mesh.material != Material::TableWood;
                 gl->glUniform1i(uUseTex, tex ? 1 : 0);
-                if (tex) gl->glBindTexture(GL_TEXTURE_2D, d.TextureId(*p.texture));
+                if (tex) gl->glBindTexture(GL_TEXTURE_2D, d.cache.TextureId(*p.texture, true));
                 gl->glUniform4f(uDiffuse, p.diffuse.r, p.diffuse.g, p.diffuse.b, p.diffuse.a);
                 gl->glBindVertexArray(g.vao);
                 gl->glDrawElements(GL_TRIANGLES, g.count, GL_UNSIGNED_INT, nullptr);

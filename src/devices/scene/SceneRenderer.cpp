@@ -1,5 +1,7 @@
 #include "devices/scene/SceneRenderer.h"
 
+#include "devices/scene/GpuCache.h"
+
 #include "devices/scene/TextLayout.h"
 
 #include <QFont>
@@ -82,12 +84,6 @@ struct Program {
           uLightPos = -1, uLightColour = -1, uDiffuse = -1, uTex = -1;
 };
 
-struct GpuPart {
-    GLuint vao = 0, vbo = 0, ibo = 0;
-    GLsizei count = 0;
-    bool hasUv = false;
-};
-
 struct DrawItem {
     const MeshData* data;
     double size; // scaled bounding box diagonal
@@ -100,50 +96,13 @@ struct DrawItem {
 struct SceneRenderer::Impl {
     QOpenGLExtraFunctions* gl = nullptr;
     Program plain, textured;
-    std::unordered_map<std::uint64_t, std::vector<GpuPart>> meshes;
-    std::unordered_map<std::uint64_t, GLuint> textures;
+    GpuCache cache;
     std::unique_ptr<QOpenGLPaintDevice> paintDevice;
     QFont font, smallFont, bigFont;
 
-    GLuint Compile(GLenum type, const char* src, std::string& error) {
-        GLuint s = gl->glCreateShader(type);
-        gl->glShaderSource(s, 1, &src, nullptr);
-        gl->glCompileShader(s);
-        GLint ok = 0;
-        gl->glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-        if (!ok) {
-            char log[1024] = {};
-            gl->glGetShaderInfoLog(s, sizeof log, nullptr, log);
-            error = log;
-            gl->glDeleteShader(s);
-            return 0;
-        }
-        return s;
-    }
-
     bool Link(const char* fragment, Program& out, std::string& error) {
-        GLuint vs = Compile(GL_VERTEX_SHADER, kVertexShader, error);
-        if (!vs) return false;
-        GLuint fs = Compile(GL_FRAGMENT_SHADER, fragment, error);
-        if (!fs) {
-            gl->glDeleteShader(vs);
-            return false;
-        }
-        GLuint prog = gl->glCreateProgram();
-        gl->glAttachShader(prog, vs);
-        gl->glAttachShader(prog, fs);
-        gl->glLinkProgram(prog);
-        gl->glDeleteShader(vs);
-        gl->glDeleteShader(fs);
-        GLint ok = 0;
-        gl->glGetProgramiv(prog, GL_LINK_STATUS, &ok);
-        if (!ok) {
-            char log[1024] = {};
-            gl->glGetProgramInfoLog(prog, sizeof log, nullptr, log);
-            error = log;
-            gl->glDeleteProgram(prog);
-            return false;
-        }
+        const GLuint prog = LinkProgram(gl, kVertexShader, fragment, error);
+        if (!prog) return false;
         out.id = prog;
         out.uViewProj = gl->glGetUniformLocation(prog, "uViewProj");
         out.uModel = gl->glGetUniformLocation(prog, "uModel");
@@ -155,77 +114,6 @@ struct SceneRenderer::Impl {
         out.uDiffuse = gl->glGetUniformLocation(prog, "uDiffuse");
         out.uTex = gl->glGetUniformLocation(prog, "uTex");
         return true;
-    }
-
-    const std::vector<GpuPart>& Upload(const MeshData& data) {
-        auto it = meshes.find(data.serial);
-        if (it != meshes.end()) return it->second;
-        std::vector<GpuPart> parts;
-        for (const MeshPart& p : data.parts) {
-            GpuPart g;
-            const size_t nv = p.positions.size() / 3;
-            g.hasUv = p.uvs.size() == nv * 2;
-            std::vector<float> interleaved;
-            interleaved.reserve(nv * 8);
-            for (size_t i = 0; i < nv; ++i) {
-                for (int k = 0; k < 3; ++k)
-                    interleaved.push_back(p.positions[3 * i + k]);
-                for (int k = 0; k < 3; ++k)
-                    interleaved.push_back(3 * i + k < p.normals.size() ? p.normals[3 * i + k]
-                                                                       : 0.f);
-                interleaved.push_back(g.hasUv ? p.uvs[2 * i] : 0.f);
-                interleaved.push_back(g.hasUv ? p.uvs[2 * i + 1] : 0.f);
-            }
-            gl->glGenVertexArrays(1, &g.vao);
-            gl->glBindVertexArray(g.vao);
-            gl->glGenBuffers(1, &g.vbo);
-            gl->glBindBuffer(GL_ARRAY_BUFFER, g.vbo);
-            gl->glBufferData(GL_ARRAY_BUFFER,
-                             static_cast<GLsizeiptr>(interleaved.size() * sizeof(float)),
-                             interleaved.data(), GL_STATIC_DRAW);
-            gl->glGenBuffers(1, &g.ibo);
-            gl->glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, g.ibo);
-            gl->glBufferData(GL_ELEMENT_ARRAY_BUFFER,
-                             static_cast<GLsizeiptr>(p.indices.size() * sizeof(std::uint32_t)),
-                             p.indices.data(), GL_STATIC_DRAW);
-            const GLsizei stride = 8 * sizeof(float);
-            gl->glEnableVertexAttribArray(0);
-            gl->glVertexAttribPointer(0, 3, GL_FLOAT, GL_FALSE, stride, nullptr);
-            gl->glEnableVertexAttribArray(1);
-            gl->glVertexAttribPointer(1, 3, GL_FLOAT, GL_FALSE, stride,
-                                      reinterpret_cast<void*>(3 * sizeof(float)));
-            gl->glEnableVertexAttribArray(2);
-            gl->glVertexAttribPointer(2, 2, GL_FLOAT, GL_FALSE, stride,
-                                      reinterpret_cast<void*>(6 * sizeof(float)));
-            gl->glBindVertexArray(0);
-            g.count = static_cast<GLsizei>(p.indices.size());
-            parts.push_back(g);
-        }
-        return meshes.emplace(data.serial, std::move(parts)).first->second;
-    }
-
-    GLuint TextureId(const Texture& t) {
-        auto it = textures.find(t.serial);
-        if (it != textures.end()) return it->second;
-        // GL rows run bottom up; texture coordinates follow the GL convention.
-        const QImage img = t.image.mirrored().convertToFormat(QImage::Format_RGBA8888);
-        GLuint id = 0;
-        gl->glGenTextures(1, &id);
-        gl->glBindTexture(GL_TEXTURE_2D, id);
-        // The text painter may have left its own unpacking settings.
-        gl->glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-        gl->glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-        gl->glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-        gl->glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-        gl->glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, img.width(), img.height(), 0, GL_RGBA,
-                         GL_UNSIGNED_BYTE, img.constBits());
-        const GLint filter = t.linear ? GL_LINEAR : GL_NEAREST;
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, filter);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, filter);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
-        gl->glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
-        textures.emplace(t.serial, id);
-        return id;
     }
 };
 
@@ -258,6 +146,7 @@ bool SceneRenderer::InitGL(std::string& error) {
         return false;
     }
     d_->gl = ctx->extraFunctions();
+    d_->cache.Attach(d_->gl);
     if (!d_->Link(kPlainFragmentShader, d_->plain, error)) return false;
     if (!d_->Link(kTexturedFragmentShader, d_->textured, error)) {
         d_->gl->glDeleteProgram(d_->plain.id);
@@ -270,16 +159,8 @@ bool SceneRenderer::InitGL(std::string& error) {
 void SceneRenderer::ReleaseGL() {
     if (!d_->gl) return;
     QOpenGLExtraFunctions* gl = d_->gl;
-    for (auto& [serial, parts] : d_->meshes)
-        for (GpuPart& g : parts) {
-            gl->glDeleteBuffers(1, &g.vbo);
-            gl->glDeleteBuffers(1, &g.ibo);
-            gl->glDeleteVertexArrays(1, &g.vao);
-        }
-    d_->meshes.clear();
-    for (auto& [serial, id] : d_->textures)
-        gl->glDeleteTextures(1, &id);
-    d_->textures.clear();
+    d_->cache.Clear();
+    d_->cache.Attach(nullptr);
     for (Program* p : {&d_->plain, &d_->textured}) {
         if (p->id) gl->glDeleteProgram(p->id);
         *p = Program{};
@@ -289,30 +170,7 @@ void SceneRenderer::ReleaseGL() {
 }
 
 void SceneRenderer::ForgetUnused(const Scene& scene) {
-    Impl& d = *d_;
-    if (!d.gl) return;
-    std::unordered_set<std::uint64_t> meshes, textures;
-    if (scene.root) InUse(*scene.root, meshes, textures);
-    for (auto it = d.meshes.begin(); it != d.meshes.end();) {
-        if (meshes.count(it->first)) {
-            ++it;
-            continue;
-        }
-        for (GpuPart& g : it->second) {
-            d.gl->glDeleteBuffers(1, &g.vbo);
-            d.gl->glDeleteBuffers(1, &g.ibo);
-            d.gl->glDeleteVertexArrays(1, &g.vao);
-        }
-        it = d.meshes.erase(it);
-    }
-    for (auto it = d.textures.begin(); it != d.textures.end();) {
-        if (textures.count(it->first)) {
-            ++it;
-            continue;
-        }
-        d.gl->glDeleteTextures(1, &it->second);
-        it = d.textures.erase(it);
-    }
+    d_->cache.ForgetUnused(scene);
 }
 
 namespace {
@@ -416,7 +274,7 @@ void SceneRenderer::RenderScene(const Scene& scene) {
 
     const Program* current = &d.textured;
     for (const DrawItem& it : c.items) {
-        const auto& parts = d.Upload(*it.data);
+        const auto& parts = d.cache.Upload(*it.data);
         bool fresh = true; // model matrix not yet given to the current program
         for (size_t i = 0; i < parts.size() && i < it.data->parts.size(); ++i) {
             const MeshPart& p = it.data->parts[i];
@@ -433,7 +291,8 @@ void SceneRenderer::RenderScene(const Scene& scene) {
                 fresh = false;
             }
             gl->glUniform4f(current->uDiffuse, p.diffuse.r, p.diffuse.g, p.diffuse.b, p.diffuse.a);
-            if (current == &d.textured) gl->glBindTexture(GL_TEXTURE_2D, d.TextureId(*p.texture));
+            if (current == &d.textured)
+                gl->glBindTexture(GL_TEXTURE_2D, d.cache.TextureId(*p.texture, p.texture->linear));
             gl->glBindVertexArray(g.vao);
             gl->glDrawElements(GL_TRIANGLES, g.count, GL_UNSIGNED_INT, nullptr);
         }
