@@ -65,6 +65,9 @@ void NetHost::SetHostName(std::string name) {
 void NetHost::SetSettings(const TableSettings& s) {
     settings_ = s;
     settings_.table = CleanText(s.table, kNameChars * 2);
+    // Never a table that the members' decoders refuse.
+    settings_.tableX = std::clamp<i16>(s.tableX, kMinTableSize, kMaxTableSize);
+    settings_.tableY = std::clamp<i16>(s.tableY, kMinTableSize, kMaxTableSize);
     settings_.graceSeconds =
         static_cast<std::uint16_t>(std::min<int>(s.graceSeconds, kMaxGraceSeconds));
     settings_.turnLimitSeconds =

@@ -232,17 +232,12 @@ void LobbyScreen::Chat(const std::string& text) {
 
 void LobbyScreen::SetSettings(ScreenContext& g) {
     if (!host_) return;
-    // The sizes every machine's decoder takes, as on the options screen.
-    settings.tableX = std::clamp<i16>(settings.tableX, kMinTableSize, kMaxTableSize);
-    settings.tableY = std::clamp<i16>(settings.tableY, kMinTableSize, kMaxTableSize);
     settings.spread = std::clamp(settings.spread, 0.0, 1.0);
     if (std::find(std::begin(kFrictions), std::end(kFrictions), settings.friction) ==
         std::end(kFrictions))
         settings.friction = kDefaultFriction;
-    settings.graceSeconds = std::min<std::uint16_t>(settings.graceSeconds, net::kMaxGraceSeconds);
-    settings.turnLimitSeconds =
-        std::min<std::uint16_t>(settings.turnLimitSeconds, net::kMaxTurnLimitSeconds);
     host_->SetSettings(settings);
+    settings = host_->Settings(); // as the host keeps them: sizes and times within bounds
     host_->SetPassword(password);
     (void)g;
 }
