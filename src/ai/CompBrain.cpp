@@ -11,6 +11,13 @@ namespace kv {
 
 namespace {
 
+// An angle brought back within one turn, the way strikes keep theirs.
+double Wrapped(double a, double pi) {
+    if (a > 2 * pi) a -= 2 * pi;
+    if (a < -2 * pi) a += 2 * pi;
+    return a;
+}
+
 bool IsOpponent(const Module1& m, const GoblaRec& me, int p, int k) {
     if (k == p) return false;
     const GoblaRec& g = m.Gobla(k);
@@ -139,7 +146,7 @@ struct Weakness {
 // 0 to 0.1 (bench/ai/StrengthSurvey.cpp).
 Weakness WeaknessOf(i16 level) {
     if (level <= kLevelNovice) return {1.00, 0.5, 1.00, 2.00, 3.00, 4.00};
-    return {0.50, 0.5, 1.00, 2.00, 2.00, 3.00};
+    return {0.50, 0.5, 0.50, 1.50, 2.00, 3.00};
 }
 
 } // namespace
@@ -176,14 +183,29 @@ bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s) {
     return t.Gobla(p).Life != 0;
 }
 
+// The same, also with the direction spread as far as it goes either way: a
+// careful player allows for an unsteady hand.
+bool KeepsOwnPieceAnyway(const Module1& m, i16 p, const StrikeRecord& s) {
+    if (!KeepsOwnPiece(m, p, s)) return false;
+    const double turn = SpreadSize(m) * m.Pi / 2;
+    for (double side : {-1.0, 1.0}) {
+        if (turn <= 0) break;
+        StrikeRecord t = s;
+        t.ba = Wrapped(t.ba + side * turn, m.Pi);
+        t.pa = Wrapped(t.pa + side * turn, m.Pi);
+        if (!KeepsOwnPiece(m, p, t)) return false;
+    }
+    return true;
+}
+
 // The master's strike, held back where it would take the amateur's own piece off.
 StrikeRecord Careful(Module1& m, i16 p, double& StrikeDir) {
     StrikeRecord s = ChooseStrike(m, p, StrikeDir);
-    if (KeepsOwnPiece(m, p, s)) return s;
+    if (KeepsOwnPieceAnyway(m, p, s)) return s;
     for (double f : {0.75, 0.5, 0.25}) {
         StrikeRecord softer = s;
         softer.si = RoundI16(s.si * f);
-        if (KeepsOwnPiece(m, p, softer)) {
+        if (KeepsOwnPieceAnyway(m, p, softer)) {
             m.StrikeForce = softer.si;
             m.HintText = "Сила удара: " + std::to_string(softer.si);
             return softer;
@@ -215,17 +237,11 @@ StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& Stri
             }
     }
     StrikeRecord out = StrikeAt(m, p, target, StrikeDir);
-    const double twoPi = 2 * m.Pi;
     // The point turns with the direction: still a strike without spin, just off the line.
     const double size = w.turnLow + rng.Next01() * (w.turnHigh - w.turnLow);
     const double turn = rng.Next01() < 0.5 ? -size : size;
-    auto wrap = [&](double a) {
-        if (a > twoPi) a -= twoPi;
-        if (a < -twoPi) a += twoPi;
-        return a;
-    };
-    out.ba = wrap(out.ba + turn);
-    out.pa = wrap(out.pa + turn);
+    out.ba = Wrapped(out.ba + turn, m.Pi);
+    out.pa = Wrapped(out.pa + turn, m.Pi);
     const double factor = w.forceLow + rng.Next01() * (w.forceHigh - w.forceLow);
     double f = out.si * factor;
     if (f > 100) f = 100;

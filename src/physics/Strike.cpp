@@ -6,16 +6,12 @@
 
 namespace kv {
 
-namespace {
-
 // The spread is accepted only within 0..0.1, like the settings loader does.
 double SpreadSize(const Module1& m) {
     // Compared as a single: 0.1f itself lies just above the double 0.1.
     const float v = m.VarK;
     return v >= 0.0f && v <= 0.1f ? static_cast<double>(v) : 0.0;
 }
-
-} // namespace
 
 void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py) {
     const double Pi = m.Pi;

@@ -15,6 +15,10 @@ namespace kv {
 // outline are struck at their centre.
 void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, double& py);
 
+// The table's spread as strikes take it: VarK, or 0 outside 0..0.1. A strike's
+// direction spreads by up to SpreadSize * Pi / 2 either way.
+double SpreadSize(const Module1& m);
+
 // Each draws once from rng. VarK outside 0..0.1 spreads nothing.
 double SpreadAngle(const Module1& m, Rng& rng, double a);
 i16 SpreadForce(const Module1& m, Rng& rng, i16 f);

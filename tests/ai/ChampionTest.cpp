@@ -90,6 +90,32 @@ TEST(Champion, LeavesTheMastersStrikeThatThrowsItsOwnPieceOffAndRepeatsItsChoice
     EXPECT_NE(ChampionSeed(m), seed);
 }
 
+// Held back to three quarters, its strike keeps the piece on only if the hand
+// is steady; the amateur allows for the spread and holds back further.
+TEST(Amateur, HoldsBackAsFarAsTheSpreadMayTurnItsStrike) {
+    Module1 m = Bare(2, 0, 600, 700);
+    Put(m, 1, 436, 537);
+    Put(m, 2, 128, 133);
+    m.KH(1) = 1;
+    m.KH(2) = 2;
+    m.VarK = 0.1f;
+    Module1 scratch = m;
+    double dir = 0;
+    const StrikeRecord master = ChooseStrike(scratch, 1, dir);
+    Rng rng(1);
+    StrikeRecord a;
+    do // past its slips
+        a = ChooseStrikeAs(scratch, 1, kLevelAmateur, rng, dir);
+    while (a.pa != master.pa);
+    const double edge = SpreadSize(m) * m.Pi / 2;
+    for (double turn : {-edge, 0.0, edge}) {
+        StrikeRecord t = a;
+        t.ba += turn;
+        t.pa += turn;
+        EXPECT_NE(Played(m, 1, PlannedStrike{t, 0}).Gobla(1).Life, 0) << turn;
+    }
+}
+
 TEST(Champion, KeepsWithinItsWorkOnTheBusiestTablesAndStopsWhenTold) {
     for (const char* file : {"busiest.zvr", "wedge.zvr"}) {
         Module1 m;
