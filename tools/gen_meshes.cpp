@@ -130,12 +130,18 @@ Mesh Piece(int model, bool gray, bool modern) {
     return m;
 }
 
-Mesh Table() {
-    Mesh m("GoblaTable");
+// The desk's two materials, the wooden top first: both looks' desks share them.
+void DeskMaterials(Mesh& m, int& itop, int& edge) {
     Material top = Mat("DeskTop", 1, 1, 1, 0.15);
     top.texture = "goblatable.bmp";
-    const int itop = m.AddMaterial(top);
-    const int edge = m.AddMaterial(Mat("DeskEdge", 0.55, 0.36, 0.18));
+    itop = m.AddMaterial(top);
+    edge = m.AddMaterial(Mat("DeskEdge", 0.55, 0.36, 0.18));
+}
+
+Mesh Table() {
+    Mesh m("GoblaTable");
+    int itop = 0, edge = 0;
+    DeskMaterials(m, itop, edge);
     // The top is a grid so that the point light shades it across, not only at the corners.
     const int nx = 20, nz = 10;
     std::vector<int> idx;
@@ -165,10 +171,8 @@ Mesh Table() {
 // takes the top's material so that the wood runs over it.
 Mesh ModernTable() {
     Mesh m("GoblaTable");
-    Material top = Mat("DeskTop", 1, 1, 1, 0.15);
-    top.texture = "goblatable.bmp";
-    const int itop = m.AddMaterial(top);
-    const int edge = m.AddMaterial(Mat("DeskEdge", 0.55, 0.36, 0.18));
+    int itop = 0, edge = 0;
+    DeskMaterials(m, itop, edge);
     const double w = 100, d = 50, h = 4, rim = 0.8;
     const int steps = 6;
     const int nx = 20, nz = 10;

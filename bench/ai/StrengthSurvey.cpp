@@ -31,22 +31,33 @@ struct Pair {
 
 const char* const kNames[] = {"Новичок", "Любитель", "Мастер", "Чемпион"};
 
+// The runner's match on an x by y table with seed i, played to its end or to
+// p.maxStrikes; false when it could not be set up.
+bool PlayOne(Module1& m, int x, int y, double spread, int i, const std::vector<int>& levels,
+             long maxStrikes = sim::PlayOptions{}.maxStrikes) {
+    sim::PlayOptions p;
+    p.tableX = x;
+    p.tableY = y;
+    p.spread = spread;
+    p.seed = static_cast<std::uint64_t>(i);
+    p.levels = levels;
+    p.maxStrikes = maxStrikes;
+    BuildShapes(m);
+    NullDialogs dialogs;
+    if (!sim::SetupPlay(m, p, dialogs)) return false;
+    NullReplay replay;
+    sim::RunMatch(m, replay, false, p.seed, p.maxStrikes);
+    return true;
+}
+
 Tally Play(int strong, int weak, int x, int y, double spread, int n) {
     Tally t;
     for (int i = 1; i <= n; ++i) {
         const int seat = i % 2 ? 1 : 2;
-        sim::PlayOptions p;
-        p.tableX = x;
-        p.tableY = y;
-        p.spread = spread;
-        p.seed = static_cast<std::uint64_t>(i);
-        p.levels = seat == 1 ? std::vector<int>{strong, weak} : std::vector<int>{weak, strong};
         Module1 m;
-        BuildShapes(m);
-        NullDialogs dialogs;
-        if (!sim::SetupPlay(m, p, dialogs)) continue;
-        NullReplay replay;
-        sim::RunMatch(m, replay, false, p.seed, p.maxStrikes);
+        if (!PlayOne(m, x, y, spread, i,
+                     seat == 1 ? std::vector<int>{strong, weak} : std::vector<int>{weak, strong}))
+            continue;
         if (m.Winner == seat)
             ++t.wins;
         else if (m.Winner > 0)
@@ -64,20 +75,10 @@ Tally Play(int strong, int weak, int x, int y, double spread, int n) {
 double MasterOpeningLoss(int x, int y, double spread, int n) {
     int lost = 0;
     for (int i = 1; i <= n; ++i) {
-        sim::PlayOptions p;
-        p.tableX = x;
-        p.tableY = y;
-        p.spread = spread;
-        p.seed = static_cast<std::uint64_t>(i);
-        p.levels = {kLevelMaster, kLevelNovice};
-        p.maxStrikes = 1;
         Module1 m;
-        BuildShapes(m);
-        NullDialogs dialogs;
-        if (!sim::SetupPlay(m, p, dialogs)) continue;
-        NullReplay replay;
-        sim::RunMatch(m, replay, false, p.seed, p.maxStrikes);
-        if (m.Gobla(1).Life == 0 && m.Gobla(2).Life != 0) ++lost;
+        if (PlayOne(m, x, y, spread, i, {kLevelMaster, kLevelNovice}, 1) && m.Gobla(1).Life == 0 &&
+            m.Gobla(2).Life != 0)
+            ++lost;
     }
     return static_cast<double>(lost) / n;
 }

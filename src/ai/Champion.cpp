@@ -159,12 +159,6 @@ bool DrawsItsChoice(const Module1& t, int k) {
     return PlaysByRule(t, k) && t.CompLevel(k) < kLevelMaster;
 }
 
-double Wrap(double a, double pi) {
-    if (a > 2 * pi) a -= 2 * pi;
-    if (a < -2 * pi) a += 2 * pi;
-    return a;
-}
-
 // The search's own accounting; every strike tried goes through here.
 class Trial {
 public:
@@ -278,8 +272,8 @@ public:
         const double pi = base_.Pi;
         auto add = [&](double ba, double pa, double f) {
             Candidate c;
-            c.plan.strike =
-                StrikeRecord{Wrap(ba, pi), Wrap(pa, pi), RoundI16(std::clamp(f, 0.0, 100.0))};
+            c.plan.strike = StrikeRecord{WrapTurn(ba, pi), WrapTurn(pa, pi),
+                                         RoundI16(std::clamp(f, 0.0, 100.0))};
             out.push_back(c);
         };
         const GoblaRec& me = base_.Gobla(p);

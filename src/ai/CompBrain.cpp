@@ -11,13 +11,6 @@ namespace kv {
 
 namespace {
 
-// An angle brought back within one turn, the way strikes keep theirs.
-double Wrapped(double a, double pi) {
-    if (a > 2 * pi) a -= 2 * pi;
-    if (a < -2 * pi) a += 2 * pi;
-    return a;
-}
-
 bool IsOpponent(const Module1& m, const GoblaRec& me, int p, int k) {
     if (k == p) return false;
     const GoblaRec& g = m.Gobla(k);
@@ -65,9 +58,7 @@ StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir) {
         theta = ix > 0 ? -Pi / 2 : Pi / 2;
     else
         theta = -exact::Atan(static_cast<double>(ix) / static_cast<double>(iy));
-    StrikeDir = iy >= 0 ? theta - Pi : theta;
-    if (StrikeDir > 2 * Pi) StrikeDir -= 2 * Pi;
-    if (StrikeDir < -2 * Pi) StrikeDir += 2 * Pi;
+    StrikeDir = WrapTurn(iy >= 0 ? theta - Pi : theta, Pi);
     const double b = StrikeDir;
     const double sb = exact::Sin(b);
     const double cb = exact::Cos(b);
@@ -191,8 +182,8 @@ bool KeepsOwnPieceAnyway(const Module1& m, i16 p, const StrikeRecord& s) {
     for (double side : {-1.0, 1.0}) {
         if (turn <= 0) break;
         StrikeRecord t = s;
-        t.ba = Wrapped(t.ba + side * turn, m.Pi);
-        t.pa = Wrapped(t.pa + side * turn, m.Pi);
+        t.ba = WrapTurn(t.ba + side * turn, m.Pi);
+        t.pa = WrapTurn(t.pa + side * turn, m.Pi);
         if (!KeepsOwnPiece(m, p, t)) return false;
     }
     return true;
@@ -240,8 +231,8 @@ StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& Stri
     // The point turns with the direction: still a strike without spin, just off the line.
     const double size = w.turnLow + rng.Next01() * (w.turnHigh - w.turnLow);
     const double turn = rng.Next01() < 0.5 ? -size : size;
-    out.ba = Wrapped(out.ba + turn, m.Pi);
-    out.pa = Wrapped(out.pa + turn, m.Pi);
+    out.ba = WrapTurn(out.ba + turn, m.Pi);
+    out.pa = WrapTurn(out.pa + turn, m.Pi);
     const double factor = w.forceLow + rng.Next01() * (w.forceHigh - w.forceLow);
     double f = out.si * factor;
     if (f > 100) f = 100;

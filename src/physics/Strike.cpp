@@ -57,14 +57,17 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
     py = g.Ypos - rho * exact::Cos(a);
 }
 
+double WrapTurn(double a, double pi) {
+    if (a > 2 * pi) a -= 2 * pi;
+    if (a < -2 * pi) a += 2 * pi;
+    return a;
+}
+
 double SpreadAngle(const Module1& m, Rng& rng, double a) {
     const double Pi = m.Pi;
     // Seeded generator passed in, not one re-seeded from the clock.
     const double r = rng.Next01();
-    double out = a + (r - 0.5) * SpreadSize(m) * Pi;
-    if (out > 2 * Pi) out -= 2 * Pi;
-    if (out < -2 * Pi) out += 2 * Pi;
-    return out;
+    return WrapTurn(a + (r - 0.5) * SpreadSize(m) * Pi, Pi);
 }
 
 i16 SpreadForce(const Module1& m, Rng& rng, i16 f) {

@@ -19,6 +19,9 @@ void StrikePoint(const Module1& m, const GoblaRec& g, double a, double& px, doub
 // direction spreads by up to SpreadSize * Pi / 2 either way.
 double SpreadSize(const Module1& m);
 
+// An angle brought back within one turn either way, as strikes keep theirs.
+double WrapTurn(double a, double pi);
+
 // Each draws once from rng. VarK outside 0..0.1 spreads nothing.
 double SpreadAngle(const Module1& m, Rng& rng, double a);
 i16 SpreadForce(const Module1& m, Rng& rng, i16 f);
