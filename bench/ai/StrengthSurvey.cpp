@@ -69,18 +69,19 @@ Tally Play(int strong, int weak, int x, int y, double spread, int n) {
     return t;
 }
 
-// How often the master, striking first, throws its own piece off with its
-// opening strike while the opponent stays: those matches it loses to anyone,
-// so it can win at most 1 - q/2 of the decided ones whatever the other plays.
-double MasterOpeningLoss(int x, int y, double spread, int n) {
-    int lost = 0;
-    for (int i = 1; i <= n; ++i) {
+// The largest share of decided matches the master can win in a cell against
+// any weaker player: in the matches where it strikes first (every other one,
+// as Play seats it), its opening strike may throw its own piece off, alone (a
+// loss) or with the other's (a draw), before the other has played at all.
+double MasterReach(int x, int y, double spread, int n) {
+    int lost = 0, drawn = 0;
+    for (int i = 1; i <= n; i += 2) {
         Module1 m;
-        if (PlayOne(m, x, y, spread, i, {kLevelMaster, kLevelNovice}, 1) && m.Gobla(1).Life == 0 &&
-            m.Gobla(2).Life != 0)
-            ++lost;
+        if (!PlayOne(m, x, y, spread, i, {kLevelMaster, kLevelNovice}, 1) || m.Gobla(1).Life != 0)
+            continue;
+        ++(m.Gobla(2).Life != 0 ? lost : drawn);
     }
-    return static_cast<double>(lost) / n;
+    return n > drawn ? static_cast<double>(n - lost - drawn) / (n - drawn) : 0;
 }
 
 // "3:2,2:1": strong and weak by number; nothing on a malformed list.
@@ -119,11 +120,11 @@ int Grid(int n, const std::vector<Pair>& pairs) {
                 if (t.Share() < 70) ++below[k];
                 std::printf("  %3d%% (ничьи %3d)", t.Share(), t.draws);
             }
-            const double q = MasterOpeningLoss(tb[0], tb[1], s, n);
-            const bool reachable = 1 - q / 2 >= 0.7;
+            const double reach = MasterReach(tb[0], tb[1], s, n);
+            const bool reachable = reach >= 0.7;
             if (!reachable) ++beyondMaster;
-            std::printf("  мастер первым теряет свою: %3.0f%%%s\n", 100 * q,
-                        reachable ? "" : " (его 70% недостижимы)");
+            std::printf("  мастеру доступно не больше %3.0f%%%s\n", 100 * reach,
+                        reachable ? "" : " (70% недостижимы)");
             std::fflush(stdout);
         }
     std::printf("клеток ниже 70%%:");
