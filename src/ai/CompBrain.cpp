@@ -124,6 +124,8 @@ namespace {
 
 // A weaker player makes the master's strike, except when it slips: then it
 // may pick another target, turns well off the line and misjudges the force.
+// A novice always slips, and the wrong way: it takes the point on the rim on
+// the target's side, so its own piece goes almost straight back.
 // A slip has to cost: a player who merely holds back is safer than the master,
 // whose full strikes often take its own piece off with the target.
 struct Weakness {
@@ -136,8 +138,8 @@ struct Weakness {
 // Tuned by two-player matches on tables of 200 to 1000 a side and spreads of
 // 0 to 0.1 (bench/ai/StrengthSurvey.cpp).
 Weakness WeaknessOf(i16 level) {
-    if (level <= kLevelNovice) return {1.00, 0.5, 1.00, 2.00, 3.00, 4.00};
-    return {0.50, 0.5, 0.50, 1.50, 2.00, 3.00};
+    if (level <= kLevelNovice) return {1.00, 0.5, 2.60, 3.14, 3.00, 4.00};
+    return {0.50, 0.5, 0.50, 1.50, 1.50, 2.50};
 }
 
 } // namespace
@@ -174,18 +176,22 @@ bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s) {
     return t.Gobla(p).Life != 0;
 }
 
-// The same, also with the direction spread as far as it goes either way: a
-// careful player allows for an unsteady hand.
+// The same at every corner of the table's spread: the point on the rim and the
+// direction each turned either way, and the force at its most. A careful
+// player allows for an unsteady hand.
 bool KeepsOwnPieceAnyway(const Module1& m, i16 p, const StrikeRecord& s) {
     if (!KeepsOwnPiece(m, p, s)) return false;
-    const double turn = SpreadSize(m) * m.Pi / 2;
-    for (double side : {-1.0, 1.0}) {
-        if (turn <= 0) break;
-        StrikeRecord t = s;
-        t.ba = WrapTurn(t.ba + side * turn, m.Pi);
-        t.pa = WrapTurn(t.pa + side * turn, m.Pi);
-        if (!KeepsOwnPiece(m, p, t)) return false;
-    }
+    const double size = SpreadSize(m);
+    if (size <= 0) return true;
+    const double turn = size * m.Pi / 2;
+    for (double point : {-1.0, 1.0})
+        for (double dir : {-1.0, 1.0}) {
+            StrikeRecord t = s;
+            t.ba = WrapTurn(t.ba + point * turn, m.Pi);
+            t.pa = WrapTurn(t.pa + dir * turn, m.Pi);
+            t.si = RoundI16(s.si * (1 + size / 2));
+            if (!KeepsOwnPiece(m, p, t)) return false;
+        }
     return true;
 }
 

@@ -90,12 +90,13 @@ TEST(Champion, LeavesTheMastersStrikeThatThrowsItsOwnPieceOffAndRepeatsItsChoice
     EXPECT_NE(ChampionSeed(m), seed);
 }
 
-// Held back to three quarters, its strike keeps the piece on only if the hand
-// is steady; the amateur allows for the spread and holds back further.
+// Held back to three quarters, its strike keeps the piece on while the point
+// on the rim and the direction turn together, not when the spread turns them
+// apart or adds force; the amateur allows for that and holds back further.
 TEST(Amateur, HoldsBackAsFarAsTheSpreadMayTurnItsStrike) {
     Module1 m = Bare(2, 0, 600, 700);
-    Put(m, 1, 436, 537);
-    Put(m, 2, 128, 133);
+    Put(m, 1, 40, 81);
+    Put(m, 2, 137, 485);
     m.KH(1) = 1;
     m.KH(2) = 2;
     m.VarK = 0.1f;
@@ -108,12 +109,15 @@ TEST(Amateur, HoldsBackAsFarAsTheSpreadMayTurnItsStrike) {
         a = ChooseStrikeAs(scratch, 1, kLevelAmateur, rng, dir);
     while (a.pa != master.pa);
     const double edge = SpreadSize(m) * m.Pi / 2;
-    for (double turn : {-edge, 0.0, edge}) {
-        StrikeRecord t = a;
-        t.ba += turn;
-        t.pa += turn;
-        EXPECT_NE(Played(m, 1, PlannedStrike{t, 0}).Gobla(1).Life, 0) << turn;
-    }
+    for (double point : {-edge, edge})
+        for (double turn : {-edge, edge}) {
+            StrikeRecord t = a;
+            t.ba += point;
+            t.pa += turn;
+            t.si = RoundI16(a.si * (1 + SpreadSize(m) / 2));
+            EXPECT_NE(Played(m, 1, PlannedStrike{t, 0}).Gobla(1).Life, 0) << point << " " << turn;
+        }
+    EXPECT_NE(Played(m, 1, PlannedStrike{a, 0}).Gobla(1).Life, 0);
 }
 
 TEST(Champion, KeepsWithinItsWorkOnTheBusiestTablesAndStopsWhenTold) {

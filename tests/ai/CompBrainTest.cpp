@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace kv {
 namespace {
 
@@ -92,10 +94,19 @@ TEST(Strength, MasterIsTheRuleAndWeakerPlayersRepeatBySeed) {
             const StrikeRecord t = ChooseStrikeAs(m, 1, level, again, d2);
             ASSERT_EQ(std::tuple(s.ba, s.pa, s.si), std::tuple(t.ba, t.pa, t.si));
             EXPECT_EQ(std::tuple(d, m.StrikeForce), std::tuple(s.pa, s.si));
-            EXPECT_NEAR(s.ba - s.pa, at2.ba - at2.pa, 1e-9); // no spin
+            // No spin: the point turns with the direction, either kept within a turn.
+            EXPECT_NEAR(std::remainder((s.ba - s.pa) - (at2.ba - at2.pa), 2 * m.Pi), 0, 1e-9);
             slips += s.pa != at2.pa;
         }
         EXPECT_GT(slips, level == kLevelNovice ? 99 : 20) << "a novice always slips";
+    }
+    // With one target, a novice's strike goes the wrong way: almost straight back.
+    m.Gobla(3).Life = 0;
+    Rng rng(3);
+    for (int i = 0; i < 100; ++i) {
+        double d = 0;
+        const StrikeRecord s = ChooseStrikeAs(m, 1, kLevelNovice, rng, d);
+        EXPECT_GE(std::fabs(std::remainder(s.pa - at2.pa, 2 * m.Pi)), 2.6) << s.pa;
     }
 }
 
