@@ -344,7 +344,12 @@ private:
             const i16 level = t.CompLevel(o);
             Rng rng(r);
             PlannedStrike x;
-            x.strike = ChooseStrikeAs(scratch, o, level, rng, dir);
+            // Its look-ahead is work of ours.
+            const PlayOut play = [this](Module1& u, i16 p, const StrikeRecord& s) {
+                bool givenUp = false;
+                return trial_.Play(u, p, PlannedStrike{s, 0}, givenUp);
+            };
+            x.strike = ChooseStrikeAs(scratch, o, level, rng, dir, play);
             out.push_back(Spread(x, rng));
             return out;
         }

@@ -163,9 +163,14 @@ StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
 namespace {
 
 // Whether p's piece is still on the table once the strike s, made as meant,
-// has come to rest: an amateur looks before it strikes, a novice does not.
-bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s) {
+// has come to rest: an amateur looks before it strikes, a novice does not. A
+// strike that may not be played out counts as one that loses the piece.
+bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s, const PlayOut& play) {
     Module1 t = m;
+    if (play) {
+        if (!play(t, p, s)) return false;
+        return t.Gobla(p).Life != 0;
+    }
     t.CurG = p;
     t.NewSgin = 0;
     PushStrike(t, s);
@@ -179,8 +184,8 @@ bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s) {
 // The same at every corner of the table's spread: the point on the rim and the
 // direction each turned either way, and the force at its most. A careful
 // player allows for an unsteady hand.
-bool KeepsOwnPieceAnyway(const Module1& m, i16 p, const StrikeRecord& s) {
-    if (!KeepsOwnPiece(m, p, s)) return false;
+bool KeepsOwnPieceAnyway(const Module1& m, i16 p, const StrikeRecord& s, const PlayOut& play) {
+    if (!KeepsOwnPiece(m, p, s, play)) return false;
     const double size = SpreadSize(m);
     if (size <= 0) return true;
     const double turn = size * m.Pi / 2;
@@ -190,19 +195,19 @@ bool KeepsOwnPieceAnyway(const Module1& m, i16 p, const StrikeRecord& s) {
             t.ba = WrapTurn(t.ba + point * turn, m.Pi);
             t.pa = WrapTurn(t.pa + dir * turn, m.Pi);
             t.si = RoundI16(s.si * (1 + size / 2));
-            if (!KeepsOwnPiece(m, p, t)) return false;
+            if (!KeepsOwnPiece(m, p, t, play)) return false;
         }
     return true;
 }
 
 // The master's strike, held back where it would take the amateur's own piece off.
-StrikeRecord Careful(Module1& m, i16 p, double& StrikeDir) {
+StrikeRecord Careful(Module1& m, i16 p, double& StrikeDir, const PlayOut& play) {
     StrikeRecord s = ChooseStrike(m, p, StrikeDir);
-    if (KeepsOwnPieceAnyway(m, p, s)) return s;
+    if (KeepsOwnPieceAnyway(m, p, s, play)) return s;
     for (double f : {0.75, 0.5, 0.25}) {
         StrikeRecord softer = s;
         softer.si = RoundI16(s.si * f);
-        if (KeepsOwnPieceAnyway(m, p, softer)) {
+        if (KeepsOwnPieceAnyway(m, p, softer, play)) {
             m.StrikeForce = softer.si;
             m.HintText = "Сила удара: " + std::to_string(softer.si);
             return softer;
@@ -213,13 +218,15 @@ StrikeRecord Careful(Module1& m, i16 p, double& StrikeDir) {
 
 } // namespace
 
-StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir) {
+StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir,
+                            const PlayOut& play) {
     // The master draws nothing, so its matches stay what they always were.
     if (level >= kLevelMaster || p < 1 || p > kPieceSlots || NearestTarget(m, p) == 0)
         return ChooseStrike(m, p, StrikeDir);
     const Weakness w = WeaknessOf(level);
     if (rng.Next01() >= w.slip)
-        return level == kLevelAmateur ? Careful(m, p, StrikeDir) : ChooseStrike(m, p, StrikeDir);
+        return level == kLevelAmateur ? Careful(m, p, StrikeDir, play)
+                                      : ChooseStrike(m, p, StrikeDir);
     const GoblaRec& me = m.Gobla(p);
     int target = NearestTarget(m, p);
     int others = 0;

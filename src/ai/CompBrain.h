@@ -4,6 +4,8 @@
 #include "state/MatchState.h"
 #include "state/Rng.h"
 
+#include <functional>
+
 namespace kv {
 
 // Fills the strike for piece p; writes StrikeDir (through the reference),
@@ -16,9 +18,16 @@ StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir);
 // StrikeForce and HintText as ChooseStrike does. p and target must be pieces.
 StrikeRecord StrikeAt(Module1& m, i16 p, int target, double& StrikeDir);
 
+// Plays strike s of piece p out on t until the table rests, or as far as it
+// will; false when it may not be played (the caller's work has run out).
+using PlayOut = std::function<bool(Module1& t, i16 p, const StrikeRecord& s)>;
+
 // The choice of a computer player of the given strength (kLevelNovice ..
 // kLevelMaster). The master is ChooseStrike itself and draws nothing; the weaker
-// ones draw their target and their errors from rng.
-StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir);
+// ones draw their target and their errors from rng. The amateur plays its
+// strike out before it makes it: through play where given, so that a caller
+// bounded by its work counts that too.
+StrikeRecord ChooseStrikeAs(Module1& m, i16 p, i16 level, Rng& rng, double& StrikeDir,
+                            const PlayOut& play = {});
 
 } // namespace kv

@@ -103,11 +103,24 @@ TEST(Amateur, HoldsBackAsFarAsTheSpreadMayTurnItsStrike) {
     Module1 scratch = m;
     double dir = 0;
     const StrikeRecord master = ChooseStrike(scratch, 1, dir);
-    Rng rng(1);
+    Rng rng(1), before(1);
     StrikeRecord a;
-    do // past its slips
+    do { // past its slips
+        before = rng;
         a = ChooseStrikeAs(scratch, 1, kLevelAmateur, rng, dir);
-    while (a.pa != master.pa);
+    } while (a.pa != master.pa);
+    // A caller bounded by its work, as the champion is, plays every try itself.
+    int tries = 0;
+    const PlayOut play = [&tries](Module1& t, i16 p, const StrikeRecord& s) {
+        ++tries;
+        t.CurG = p;
+        PushStrike(t, s);
+        test::RunToRest(t, nullptr);
+        return true;
+    };
+    const StrikeRecord counted = ChooseStrikeAs(scratch, 1, kLevelAmateur, before, dir, play);
+    EXPECT_EQ(std::tuple(counted.ba, counted.pa, counted.si), std::tuple(a.ba, a.pa, a.si));
+    EXPECT_GT(tries, 5);
     const double edge = SpreadSize(m) * m.Pi / 2;
     for (double point : {-edge, edge})
         for (double turn : {-edge, edge}) {
