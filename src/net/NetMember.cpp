@@ -192,7 +192,7 @@ void NetMember::Closed(ConnId c, const std::string& why) {
     const bool greeting = state_ == State::Connecting || state_ == State::Greeting;
     Fail(Reason::None,
          greeting ? "Не удалось подключиться к столу: " + why
-                  : "Хозяин стола ушёл: связь прервалась (" + why + ").",
+                  : "Связь с хозяином стола прервалась (" + why + ").",
          {});
 }
 

@@ -596,7 +596,7 @@ void LobbyScreen::Orphaned(ScreenContext& g) {
         if (!FileExists(p) || k == 100) path = p;
     }
     std::string err;
-    std::string said = "Хозяин стола ушёл. Запись матча сохраняется как обычный повтор";
+    std::string said = "Матч прерван. Запись матча сохраняется как обычный повтор";
     if (WriteSaveGame(g.m, path, &err))
         said += "; матч, как он стоял, сохранён в " + path + ".";
     else

@@ -108,7 +108,7 @@ def host_killed(work):
     for p, record in zip(players, files):
         rc, out, err = p.finish()
         saved = record[:-4] + ".zvr"
-        if rc != EXIT_NETWORK or "Хозяин стола ушёл" not in err or b"[game]" not in read(record):
+        if rc != EXIT_NETWORK or "Связь с хозяином стола прервалась" not in err or b"[game]" not in read(record):
             raise SystemExit("a player of a killed host gave %d: %s" % (rc, err))
         info = subprocess.run([SIM, "info", saved], capture_output=True, text=True)
         if info.returncode != 0:
