@@ -142,7 +142,7 @@ private:
         gfx->addWidget(tex_);
         gfx->addWidget(Wrapped(room_));
         connect(video_, &QComboBox::activated, this, [this](int i) {
-            o_.adapter = i;
+            o_.SetAdapter(g_, i);
             Refresh();
         });
         // Refresh fills these lists; only the user's choices reach the model.

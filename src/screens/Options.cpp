@@ -113,6 +113,14 @@ void OptionsScreen::ShowState(const Module1& m) {
     renderer = m.RenderNum;
 }
 
+void OptionsScreen::SetAdapter(ScreenContext& g, int i) {
+    adapter = i < 0 ? 0 : i;
+    if (g.s.video == nullptr) return;
+    const PixelSize screen = g.s.video->ScreenSize(adapter);
+    modes = OfferedModes(screen.w, screen.h);
+    if (std::find(modes.begin(), modes.end(), mode) == modes.end()) mode = modes.front();
+}
+
 void OptionsScreen::SetSpread(Module1& m, int value) {
     spread = value < 0 ? 0 : value > kSpreadSteps ? kSpreadSteps : value;
     m.VarK = static_cast<float>(spread / 50.0);

@@ -64,6 +64,9 @@ public:
     void Load(const Module1& m);
     // The same but for the record's boxes, which keep what was typed.
     void ShowState(const Module1& m);
+    // Another screen picked: the modes offered are that screen's, and a mode
+    // it does not offer gives way to its own size.
+    void SetAdapter(ScreenContext& g, int i);
     // Handlers that write through at once.
     void SetSpread(Module1& m, int value);
     void SetBorderMirror(Module1& m, i16 v);

@@ -162,6 +162,31 @@ TEST(Options, DoneAppliesEverythingOrNothing) {
     EXPECT_EQ(o.settings.sizeX, "1000");
 }
 
+// The mode list follows the screen picked; a mode the new one lacks gives way.
+TEST(Options, AnotherScreenOffersItsOwnModes) {
+    ScreensRig r;
+    struct Video : screens::VideoPort {
+        bool FillVideoLists(const Module1&, std::vector<std::string>&,
+                            std::vector<std::string>&) override {
+            return true;
+        }
+        PixelSize ScreenSize(int adapter) override {
+            return adapter == 0 ? PixelSize{1920, 1080} : PixelSize{1280, 800};
+        }
+    } video;
+    r.g.s.video = &video;
+    screens::OptionsScreen& o = r.g.options;
+    o.SetAdapter(r.g, 0);
+    o.mode = "1920x1080x32";
+    o.SetAdapter(r.g, 1);
+    EXPECT_EQ(o.modes, screens::OfferedModes(1280, 800));
+    EXPECT_EQ(o.mode, "1280x800x32");
+    o.mode = "800x600x16"; // every screen offers the classic nine
+    o.SetAdapter(r.g, 0);
+    EXPECT_EQ(std::tuple(o.adapter, o.mode), std::tuple(0, "800x600x16"));
+    EXPECT_EQ(o.modes.front(), "1920x1080x32");
+}
+
 TEST(Options, TheScreensOwnModesComeBesideTheClassicNine) {
     const std::vector<std::string> wide = screens::OfferedModes(1920, 1080);
     EXPECT_EQ(wide.front(), "1920x1080x32");
