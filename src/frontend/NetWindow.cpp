@@ -37,8 +37,9 @@ public:
                         QStringLiteral("Название стола — хозяин, игроков/мест, версия игры"));
         top->addWidget(tables_);
         auto* form2 = new QFormLayout;
-        address_ = Named(new QLineEdit(this), QStringLiteral("Адрес стола:"),
-                         QStringLiteral("хост:порт, например 192.168.1.5:27415"));
+        address_ =
+            Named(new QLineEdit(this), QStringLiteral("Адрес стола:"),
+                  QStringLiteral("хост:порт, например 192.168.1.5:27415 (без порта — 27415)"));
         form2->addRow(Label(QStringLiteral("Адрес стола:"), this), address_);
         password_ = Named(new QLineEdit(this), QStringLiteral("Пароль стола:"));
         password_->setEchoMode(QLineEdit::Password);

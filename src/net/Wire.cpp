@@ -3,7 +3,9 @@
 #include "persistence/Text.h"
 
 #include <bit>
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
 
 namespace kv::net {
 
@@ -219,6 +221,38 @@ std::string CleanText(std::string_view raw, std::size_t maxChars) {
 std::string CleanName(std::string_view raw) {
     return CleanText(Cp1251ToUtf8(Utf8ToCp1251(CleanText(raw, std::string::npos))),
                      std::string::npos);
+}
+
+bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
+    std::string h = text, p;
+    if (!h.empty() && h[0] == '[') {
+        const auto close = h.find(']');
+        if (close == std::string::npos) return false;
+        if (close + 1 < h.size() && h[close + 1] != ':') return false;
+        p = close + 1 < h.size() ? h.substr(close + 2) : "";
+        if (close + 1 < h.size() && p.empty()) return false;
+        h = h.substr(1, close - 1);
+    } else if (const auto colon = h.rfind(':'); colon != std::string::npos) {
+        if (h.find(':') != colon) return false;
+        p = h.substr(colon + 1);
+        if (p.empty()) return false;
+        h = h.substr(0, colon);
+    }
+    if (h.empty() || h.size() > 255) return false;
+    for (char c : h)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':'))
+            return false;
+    long n = port;
+    if (!p.empty()) {
+        if (p.size() > 5) return false;
+        for (char c : p)
+            if (c < '0' || c > '9') return false;
+        n = std::strtol(p.c_str(), nullptr, 10);
+        if (n < 1 || n > 65535) return false;
+    }
+    host = h;
+    port = static_cast<std::uint16_t>(n);
+    return true;
 }
 
 } // namespace kv::net

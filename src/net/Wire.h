@@ -89,4 +89,9 @@ std::string CleanText(std::string_view raw, std::size_t maxChars);
 // on every machine. Not cut: the caller refuses a name too long.
 std::string CleanName(std::string_view raw);
 
+// A table's address as a player types it: "host", "host:port", "[v6]" or
+// "[v6]:port"; a port left out keeps the one port holds. False, with host and
+// port untouched, on anything else: a bare IPv6 address wants brackets.
+bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port);
+
 } // namespace kv::net

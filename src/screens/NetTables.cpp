@@ -20,7 +20,8 @@ std::optional<std::uint16_t> PortOf(const std::string& text) {
     return static_cast<std::uint16_t>(v);
 }
 
-const char* kBadAddress = "Адрес стола пишется как хост:порт, например 192.168.1.5:27415.";
+const char* kBadAddress = "Адрес стола пишется как хост:порт, например 192.168.1.5:27415; без "
+                          "порта берётся 27415.";
 
 // The name the settings file keeps; one that no table would take gives way
 // to the first row's.
@@ -34,28 +35,6 @@ std::string KeptName(ScreenContext& g) {
 }
 
 } // namespace
-
-bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
-    std::string h, p;
-    if (!text.empty() && text.front() == '[') {
-        const auto close = text.find("]:");
-        if (close == std::string::npos) return false;
-        h = text.substr(1, close - 1);
-        p = text.substr(close + 2);
-    } else {
-        const auto colon = text.rfind(':');
-        if (colon == std::string::npos || text.find(':') != colon) return false;
-        h = text.substr(0, colon);
-        p = text.substr(colon + 1);
-    }
-    const auto n = PortOf(p);
-    if (h.empty() || h.size() > 255 || !n) return false;
-    for (char c : h)
-        if (static_cast<unsigned char>(c) <= ' ') return false;
-    host = h;
-    port = *n;
-    return true;
-}
 
 void NetScreen::Open(ScreenContext& g) {
     if (name.empty()) name = KeptName(g);
@@ -152,8 +131,8 @@ Next NetScreen::Host(ScreenContext& g) {
 Next NetScreen::Join(ScreenContext& g) {
     if (!NameOk(g)) return Next::Stay();
     std::string host;
-    std::uint16_t p = 0;
-    if (!ParseAddress(address, host, p)) {
+    std::uint16_t p = net::kDefaultPort;
+    if (!net::ParseAddress(address, host, p)) {
         LogError("Неверный адрес стола: " + address);
         g.s.dialogs.Message(address.empty() ? "Выберите стол в списке или введите его адрес."
                                             : kBadAddress,

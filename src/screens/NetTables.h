@@ -52,8 +52,4 @@ private:
     LobbyScreen& lobby_;
 };
 
-// "host:port" (an IPv6 address in brackets); false when it is no address with
-// a port 1..65535.
-bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port);
-
 } // namespace kv::screens

@@ -1,4 +1,5 @@
 #include "sim/SimOptions.h"
+#include "net/Wire.h"
 #include "state/Defaults.h"
 #include "state/MatchState.h"
 
@@ -144,29 +145,6 @@ const char* UsageText() {
            "  об ошибках выводятся в поток ошибок).\n";
 }
 
-bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
-    std::string h = text, p;
-    if (!h.empty() && h[0] == '[') {
-        const auto close = h.find(']');
-        if (close == std::string::npos) return false;
-        p = close + 1 < h.size() && h[close + 1] == ':' ? h.substr(close + 2) : "";
-        if (close + 1 < h.size() && h[close + 1] != ':') return false;
-        h = h.substr(1, close - 1);
-    } else if (const auto colon = h.rfind(':'); colon != std::string::npos) {
-        if (h.find(':') != colon) return false; // a bare IPv6 address wants brackets
-        p = h.substr(colon + 1);
-        h = h.substr(0, colon);
-    }
-    long long n = port;
-    if (h.empty() || (!p.empty() && !ParseInt(p, 1, 65535, n))) return false;
-    for (char c : h)
-        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':'))
-            return false;
-    host = h;
-    port = static_cast<std::uint16_t>(n);
-    return true;
-}
-
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error) {
     Options o;
     if (args.empty() || args[0] == "--help" || args[0] == "-h" || args[0] == "help") {
@@ -241,7 +219,7 @@ std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::s
                 continue;
             }
             if (a.rfind("--", 0) != 0) {
-                if (addressGiven || !ParseAddress(a, j.host, j.port)) {
+                if (addressGiven || !net::ParseAddress(a, j.host, j.port)) {
                     error = addressGiven ? "Лишний параметр: " + a + "."
                                          : "Неверный адрес стола: \"" + a + "\".";
                     return std::nullopt;

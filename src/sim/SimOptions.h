@@ -83,9 +83,6 @@ struct Options {
     std::string file; // info
 };
 
-// "HOST:PORT", "[IPv6]:PORT" or "HOST" (the game's port); false when it is none.
-bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port);
-
 // Parses argv (without the program name). On a bad option returns nothing and
 // puts a Russian message into error.
 std::optional<Options> ParseOptions(const std::vector<std::string>& args, std::string& error);

@@ -102,6 +102,32 @@ TEST(NetWire, TextFromTheNetworkIsCleaned) {
     EXPECT_EQ(CleanName("\x1b[31mВася😀"), "[31mВася?");
 }
 
+// Typed into the network screen or given to the runner: a port left out is
+// the one already held, and nothing is touched by an address refused.
+TEST(NetWire, AddressesAsPlayersTypeThem) {
+    const std::tuple<const char*, const char*, int> good[] = {
+        {"127.0.0.1:27500", "127.0.0.1", 27500},
+        {"localhost", "localhost", 27415},
+        {"[::1]", "::1", 27415},
+        {"[::1]:27416", "::1", 27416},
+    };
+    for (const auto& [text, wantHost, wantPort] : good) {
+        std::string host;
+        std::uint16_t port = 27415;
+        ASSERT_TRUE(ParseAddress(text, host, port)) << text;
+        EXPECT_EQ(std::tuple(host, static_cast<int>(port)), std::tuple(wantHost, wantPort));
+    }
+    const std::string tooLong(256, 'a');
+    for (const std::string text :
+         {"", "::1:27415", "[::1", "[::1]x", "[::1]:", "host:", "host:0", "host:65536", "host:12a",
+          "host:000001", "нет такого адреса", "a b:1", "[]:5", tooLong.c_str()}) {
+        std::string host = "было";
+        std::uint16_t port = 7;
+        EXPECT_FALSE(ParseAddress(text, host, port)) << text;
+        EXPECT_EQ(std::tuple(host, static_cast<int>(port)), std::tuple("было", 7));
+    }
+}
+
 TEST(NetWire, BeaconsListTheTablesHeardLately) {
     Beacon b;
     b.table = "Парта\x01";
