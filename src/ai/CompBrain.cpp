@@ -162,23 +162,25 @@ StrikeRecord ChooseStrike(Module1& m, i16 p, double& StrikeDir) {
 
 namespace {
 
+// The amateur's own play-out when no caller counts it. A table that will not
+// settle is judged as it stands then.
+bool PlayAlone(Module1& t, i16 p, const StrikeRecord& s) {
+    t.CurG = p;
+    t.NewSgin = 0;
+    PushStrike(t, s);
+    const StepGuards guards{200000, 200000, 200000, 2000000000, 20000000};
+    for (int tick = 0; tick < 3000 && !AllStopped(t); ++tick)
+        if (PhysicsStep(t, 1.0, nullptr, guards).guarded) break;
+    return true;
+}
+
 // Whether p's piece is still on the table once the strike s, made as meant,
 // has come to rest: an amateur looks before it strikes, a novice does not. A
 // strike that may not be played out counts as one that loses the piece.
 bool KeepsOwnPiece(const Module1& m, i16 p, const StrikeRecord& s, const PlayOut& play) {
     Module1 t = m;
-    if (play) {
-        if (!play(t, p, s)) return false;
-        return t.Gobla(p).Life != 0;
-    }
-    t.CurG = p;
-    t.NewSgin = 0;
-    PushStrike(t, s);
-    // A table that will not settle is judged as it stands then.
-    const StepGuards guards{200000, 200000, 200000, 2000000000, 20000000};
-    for (int tick = 0; tick < 3000 && !AllStopped(t); ++tick)
-        if (PhysicsStep(t, 1.0, nullptr, guards).guarded) break;
-    return t.Gobla(p).Life != 0;
+    const bool played = play ? play(t, p, s) : PlayAlone(t, p, s);
+    return played && t.Gobla(p).Life != 0;
 }
 
 // The same at every corner of the table's spread: the point on the rim and the
