@@ -223,6 +223,15 @@ std::string CleanName(std::string_view raw) {
                      std::string::npos);
 }
 
+std::optional<std::uint16_t> ParsePort(const std::string& text) {
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    for (char c : text)
+        if (c < '0' || c > '9') return std::nullopt;
+    const long v = std::strtol(text.c_str(), nullptr, 10);
+    if (v < 1 || v > 65535) return std::nullopt;
+    return static_cast<std::uint16_t>(v);
+}
+
 bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& port) {
     std::string h = text, p;
     if (!h.empty() && h[0] == '[') {
@@ -242,16 +251,10 @@ bool ParseAddress(const std::string& text, std::string& host, std::uint16_t& por
     for (char c : h)
         if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == ':'))
             return false;
-    long n = port;
-    if (!p.empty()) {
-        if (p.size() > 5) return false;
-        for (char c : p)
-            if (c < '0' || c > '9') return false;
-        n = std::strtol(p.c_str(), nullptr, 10);
-        if (n < 1 || n > 65535) return false;
-    }
+    const std::optional<std::uint16_t> n = p.empty() ? port : ParsePort(p);
+    if (!n) return false;
     host = h;
-    port = static_cast<std::uint16_t>(n);
+    port = *n;
     return true;
 }
 

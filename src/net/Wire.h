@@ -89,6 +89,9 @@ std::string CleanText(std::string_view raw, std::size_t maxChars);
 // on every machine. Not cut: the caller refuses a name too long.
 std::string CleanName(std::string_view raw);
 
+// A port as a player types it: 1 to 65535 in at most five digits.
+std::optional<std::uint16_t> ParsePort(const std::string& text);
+
 // A table's address as a player types it: "host", "host:port", "[v6]" or
 // "[v6]:port"; a port left out keeps the one port holds. False, with host and
 // port untouched, on anything else: a bare IPv6 address wants brackets.

@@ -4,21 +4,11 @@
 #include "persistence/ErrorLog.h"
 #include "screens/Lobby.h"
 
-#include <cstdlib>
 #include <optional>
 
 namespace kv::screens {
 
 namespace {
-
-std::optional<std::uint16_t> PortOf(const std::string& text) {
-    if (text.empty() || text.size() > 5) return std::nullopt;
-    for (char c : text)
-        if (c < '0' || c > '9') return std::nullopt;
-    const long v = std::strtol(text.c_str(), nullptr, 10);
-    if (v < 1 || v > 65535) return std::nullopt;
-    return static_cast<std::uint16_t>(v);
-}
 
 const char* kBadAddress = "Адрес стола пишется как хост:порт, например 192.168.1.5:27415; без "
                           "порта берётся 27415.";
@@ -114,7 +104,7 @@ void NetScreen::Leave(ScreenContext& g) {
 
 Next NetScreen::Host(ScreenContext& g) {
     if (!NameOk(g)) return Next::Stay();
-    const auto p = PortOf(port);
+    const auto p = net::ParsePort(port);
     if (!p) {
         g.s.dialogs.Message("Порт стола — число от 1 до 65535.", MsgIcon::Exclamation,
                             MsgButtons::Ok);
